@@ -1,0 +1,190 @@
+// Mapping between Windows-form system paths and host paths, with case-insensitive lookup of existing names.
+#include "WinPath.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace glw::platform {
+
+namespace {
+
+char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+bool isDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::string hostCurrentFolder() {
+    std::vector<char> buffer(PATH_MAX);
+    while (!::getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE)
+            return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+// Appends each component of `text` (split at `isSep`) to `out`, resolving "." and ".." by name.
+// `keep`, when given, counts leading entries of `out` that must stay marked; ".." lowers it.
+template <class IsSep>
+void appendComponents(std::vector<std::string>& out, std::string_view text, IsSep isSep, std::size_t* keep = nullptr) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && isSep(text[i]))
+            ++i;
+        std::size_t start = i;
+        while (i < text.size() && !isSep(text[i]))
+            ++i;
+        std::string_view part = text.substr(start, i - start);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!out.empty())
+                out.pop_back();
+            if (keep && *keep > out.size())
+                *keep = out.size();
+            continue;
+        }
+        out.emplace_back(part);
+    }
+}
+
+bool entryExists(const std::string& hostPath) {
+    struct stat st {};
+    return ::lstat(hostPath.c_str(), &st) == 0;
+}
+
+// The entry of `folder` whose name equals `name` without regard to ASCII case, or nothing. When several
+// differ only in case the first in listing order wins, so the answer does not depend on readdir's order.
+std::optional<std::string> findNoCase(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::optional<std::string> best;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view candidate = entry->d_name;
+        if (candidate == "." || candidate == ".." || !isRepresentableName(candidate))
+            continue;
+        if (!equalsNoCase(candidate, name))
+            continue;
+        if (!best || candidate < std::string_view(*best))
+            best = std::string(candidate);
+    }
+    ::closedir(dir);
+    return best;
+}
+
+} // namespace
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(b[i]))
+            return false;
+    return true;
+}
+
+int compareNoCase(std::string_view a, std::string_view b) {
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        auto ca = static_cast<unsigned char>(foldAscii(a[i]));
+        auto cb = static_cast<unsigned char>(foldAscii(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool isRepresentableName(std::string_view hostName) {
+    return hostName.find('\\') == std::string_view::npos;
+}
+
+std::pair<std::string, std::string> splitSystemPath(std::string_view systemPath) {
+    std::size_t cut = systemPath.find_last_of("\\/");
+    if (cut != std::string_view::npos)
+        return {std::string(systemPath.substr(0, cut + 1)), std::string(systemPath.substr(cut + 1))};
+    if (systemPath.size() >= 2 && isDriveLetter(systemPath[0]) && systemPath[1] == ':')
+        return {std::string(systemPath.substr(0, 2)), std::string(systemPath.substr(2))};
+    return {std::string(), std::string(systemPath)};
+}
+
+std::string toHostPath(std::string_view systemPath) {
+    if (systemPath.empty())
+        return {};
+    std::string_view rest = systemPath;
+    bool rooted = false;
+    if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
+        if (foldAscii(rest[0]) != foldAscii(kSystemDrive))
+            return {};
+        rest.remove_prefix(2);
+        rooted = !rest.empty() && isSystemSeparator(rest[0]);
+    } else if (isSystemSeparator(rest[0])) {
+        // "\\server\share" names another machine's folder.
+        if (rest.size() >= 2 && isSystemSeparator(rest[1]))
+            return {};
+        rooted = true;
+    }
+
+    std::vector<std::string> parts;
+    std::size_t knownExact = 0; // leading parts taken from the current folder: host names already
+    if (!rooted) {
+        appendComponents(parts, hostCurrentFolder(), [](char c) { return c == '/'; });
+        knownExact = parts.size();
+    }
+    appendComponents(parts, rest, isSystemSeparator, &knownExact);
+
+    std::string host;
+    bool exists = true;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        std::string folder = host.empty() ? std::string("/") : host;
+        std::string candidate = host + "/" + parts[i];
+        if (exists && i >= knownExact && !entryExists(candidate)) {
+            if (auto match = findNoCase(folder, parts[i]))
+                candidate = host + "/" + *match;
+            else
+                exists = false;
+        }
+        host = std::move(candidate);
+    }
+    if (host.empty())
+        return "/";
+    if (isSystemSeparator(systemPath.back()))
+        host += '/';
+    return host;
+}
+
+std::string toSystemPath(std::string_view hostPath) {
+    if (hostPath.empty())
+        return {};
+    std::vector<std::string> parts;
+    if (hostPath[0] != '/')
+        appendComponents(parts, hostCurrentFolder(), [](char c) { return c == '/'; });
+    appendComponents(parts, hostPath, [](char c) { return c == '/'; });
+    std::string system{kSystemDrive, ':'};
+    for (const std::string& part : parts) {
+        if (!isRepresentableName(part))
+            return {};
+        system += '\\';
+        system += part;
+    }
+    if (parts.empty() || hostPath.back() == '/')
+        system += '\\';
+    return system;
+}
+
+std::string currentSystemFolder() {
+    return toSystemPath(hostCurrentFolder());
+}
+
+} // namespace glw::platform

@@ -1,0 +1,114 @@
+// Tests of the mapping between system paths and host paths.
+#include "TempDir.h"
+#include "platform/WinPath.h"
+
+#include <gtest/gtest.h>
+
+namespace glw::platform {
+namespace {
+
+using test::CurrentFolder;
+using test::TempDir;
+
+class WinPathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir.file("Resource/titlebar.swf");
+        m_dir.folder("Working/NewImport");
+        m_dir.folder("CLTemplates/Animals");
+    }
+    TempDir m_dir;
+};
+
+struct MappingCase {
+    const char* system; // below the temporary folder
+    const char* host;   // expected, below the temporary folder
+};
+
+TEST_F(WinPathTest, LooksUpExistingComponentsWithoutRegardToCase) {
+    const MappingCase cases[] = {
+        {"\\Resource\\titlebar.swf", "/Resource/titlebar.swf"},
+        {"\\resource\\titlebar.swf", "/Resource/titlebar.swf"},
+        {"\\RESOURCE\\TITLEBAR.SWF", "/Resource/titlebar.swf"},
+        {"/resource/titlebar.swf", "/Resource/titlebar.swf"},                // "/" separates too
+        {"\\working\\\\newimport\\", "/Working/NewImport/"},                 // doubled separator, trailing kept
+        {"\\Resource\\.\\..\\working\\newclip.swf", "/Working/newclip.swf"}, // new file: given spelling
+        {"\\working\\NewFolder\\Deep.TXT", "/Working/NewFolder/Deep.TXT"},   // new folder and file
+        {"\\cltemplates\\animals\\..\\Birds", "/CLTemplates/Birds"},
+    };
+    for (const MappingCase& c : cases)
+        EXPECT_EQ(toHostPath(m_dir.system() + c.system), m_dir.host() + c.host) << c.system;
+}
+
+TEST_F(WinPathTest, PrefersTheExactNameAndOrdersCaseTwins) {
+    m_dir.folder("Twin");
+    m_dir.folder("twin");
+    EXPECT_EQ(toHostPath(m_dir.system("twin")), m_dir.host("twin"));
+    EXPECT_EQ(toHostPath(m_dir.system("Twin")), m_dir.host("Twin"));
+    EXPECT_EQ(toHostPath(m_dir.system("TWIN")), m_dir.host("Twin")); // the first in name order
+}
+
+TEST_F(WinPathTest, NeverMatchesAHostNameThatHoldsABackslash) {
+    m_dir.file("a\\b.swf");
+    // "\a\b.swf" names a folder "a": it does not exist, so the spelling is kept.
+    EXPECT_EQ(toHostPath(m_dir.system("A\\B.swf")), m_dir.host("A/B.swf"));
+}
+
+TEST_F(WinPathTest, ResolvesRelativePathsAgainstTheCurrentFolder) {
+    CurrentFolder here(m_dir.host("Working"));
+    EXPECT_EQ(toHostPath("newimport\\x.gwi"), m_dir.host("Working/NewImport/x.gwi"));
+    EXPECT_EQ(toHostPath("C:newimport"), m_dir.host("Working/NewImport"));
+    EXPECT_EQ(toHostPath("..\\resource"), m_dir.host("Resource"));
+    EXPECT_EQ(toHostPath("."), m_dir.host("Working"));
+    EXPECT_EQ(currentSystemFolder(), m_dir.system("Working"));
+}
+
+TEST(WinPath, DrivesAndPathsThatNameNoPlaceHere) {
+    EXPECT_EQ(toHostPath("C:\\"), "/");
+    EXPECT_EQ(toHostPath("c:/"), "/");
+    EXPECT_EQ(toHostPath("\\"), "/");
+    EXPECT_EQ(toHostPath("C:\\.."), "/");
+    EXPECT_EQ(toHostPath("D:\\data"), "");
+    EXPECT_EQ(toHostPath("\\\\server\\share\\x"), "");
+    EXPECT_EQ(toHostPath(""), "");
+}
+
+TEST(WinPath, HostPathsInSystemForm) {
+    EXPECT_EQ(toSystemPath("/home/x/a"), "C:\\home\\x\\a");
+    EXPECT_EQ(toSystemPath("/"), "C:\\");
+    EXPECT_EQ(toSystemPath("/home//x/./a/"), "C:\\home\\x\\a\\");
+    EXPECT_EQ(toSystemPath("/home/x\\y"), ""); // cannot be written with "\" separators
+    EXPECT_EQ(toSystemPath(""), "");
+    TempDir dir;
+    EXPECT_EQ(toHostPath(toSystemPath(dir.host())), dir.host());
+    CurrentFolder here(dir.host());
+    EXPECT_EQ(toSystemPath("sub"), dir.system("sub"));
+}
+
+TEST(WinPath, SplitsAfterTheLastSeparator) {
+    struct Case {
+        const char* path;
+        const char* folder;
+        const char* name;
+    } cases[] = {
+        {"C:\\a\\b.swf", "C:\\a\\", "b.swf"}, {"C:\\a\\", "C:\\a\\", ""}, {"b.swf", "", "b.swf"},
+        {"C:b.swf", "C:", "b.swf"},           {"a/b\\c", "a/b\\", "c"},   {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        auto [folder, name] = splitSystemPath(c.path);
+        EXPECT_EQ(folder, c.folder) << c.path;
+        EXPECT_EQ(name, c.name) << c.path;
+    }
+}
+
+TEST(WinPath, CaseInsensitiveOrderFoldsLettersOnly) {
+    EXPECT_TRUE(equalsNoCase("CLIP.SWF", "clip.swf"));
+    EXPECT_FALSE(equalsNoCase("clip.swf", "clip.swf "));
+    EXPECT_LT(compareNoCase("apple", "Banana"), 0);
+    EXPECT_LT(compareNoCase("_x", "a"), 0); // "_" sorts before letters, as in listings
+    EXPECT_EQ(compareNoCase("ABC", "abc"), 0);
+    EXPECT_GT(compareNoCase("abcd", "ABC"), 0);
+}
+
+} // namespace
+} // namespace glw::platform
