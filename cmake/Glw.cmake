@@ -13,7 +13,11 @@ function(glw_target_options target)
     endif()
 endfunction()
 
-if(GLW_SANITIZE)
+if(GLW_FUZZ)
+    # Every library is instrumented for coverage and checked; fuzz targets add -fsanitize=fuzzer themselves.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+elseif(GLW_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()

@@ -1,9 +1,11 @@
 // The real services of a program.
 #include "ProgramServices.h"
 
+#include "platform/ServicesReal.h"
 #include "swf/Header.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace glw::common {
 
@@ -16,7 +18,15 @@ std::optional<forms::MovieSize> readMovieSize(const std::string& hostPath) {
 
 forms::Services desktopServices() {
     forms::Services services;
+    auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    services.settings = std::make_shared<platform::IniSettingsStore>(platform::IniSettingsStore::defaultFolder(), log);
+    services.shell = std::make_shared<platform::DesktopShell>("xdg-open", log);
+    services.fonts = std::make_shared<platform::FontconfigFontList>();
+    services.pictures = std::make_shared<platform::JpegPictureLoader>();
+    services.clock = std::make_shared<platform::SystemClock>();
+    services.random = std::make_shared<platform::StdRandom>();
     services.movieProbe = readMovieSize;
+    services.registry = std::make_shared<platform::FileRegistry>();
     return services;
 }
 
