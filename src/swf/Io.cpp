@@ -1,0 +1,198 @@
+// Byte sources and sinks over host files, and the complete-or-nothing replacement of a target file.
+#include "swf/Io.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glw::swf {
+
+namespace {
+
+Error ioError(const std::string& what, const std::string& path, int err) {
+    return makeError(err == ENOENT ? ErrorCode::NotFound : ErrorCode::Io, what + " " + path + ": " + std::strerror(err));
+}
+
+class FdSource : public ByteSource {
+public:
+    FdSource(int fd, std::size_t size) : m_fd(fd), m_size(size) {}
+    ~FdSource() override { ::close(m_fd); }
+    std::size_t sizeHint() const override { return m_size; }
+    FdSource(const FdSource&) = delete;
+    FdSource& operator=(const FdSource&) = delete;
+
+    Result<std::size_t> read(std::span<std::uint8_t> into) override {
+        for (;;) {
+            ssize_t n = ::read(m_fd, into.data(), into.size());
+            if (n >= 0) {
+                return static_cast<std::size_t>(n);
+            }
+            if (errno != EINTR) {
+                return makeError(ErrorCode::Io, std::string("read failed: ") + std::strerror(errno));
+            }
+        }
+    }
+
+private:
+    int m_fd;
+    std::size_t m_size;
+};
+
+class FdSink : public ByteSink {
+public:
+    explicit FdSink(int fd) : m_fd(fd) {}
+    Result<void> write(ByteView bytes) override {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return makeError(ErrorCode::Io, std::string("write failed: ") + std::strerror(errno));
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return {};
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+Result<std::size_t> MemorySource::read(std::span<std::uint8_t> into) {
+    std::size_t n = std::min(into.size(), m_bytes.size() - m_pos);
+    std::copy_n(m_bytes.data() + m_pos, n, into.data());
+    m_pos += n;
+    return n;
+}
+
+Result<std::unique_ptr<ByteSource>> openFileSource(const std::string& hostPath) {
+    int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return ioError("cannot open", hostPath, errno);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
+        ::close(fd);
+        return ioError("cannot read", hostPath, err);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return makeError(ErrorCode::Io, "cannot read a folder: " + hostPath);
+    }
+    std::size_t size = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    return std::unique_ptr<ByteSource>(std::make_unique<FdSource>(fd, size));
+}
+
+Result<Bytes> readAll(ByteSource& source, std::size_t limit) {
+    // A known size is read straight into place; whatever follows (a source that did not know its
+    // size, or a file that grew) is appended piece by piece up to the limit.
+    std::size_t hint = std::min(source.sizeHint(), limit);
+    Bytes out(hint);
+    std::size_t have = 0;
+    while (have < hint) {
+        Result<std::size_t> n = source.read(std::span<std::uint8_t>(out.data() + have, hint - have));
+        if (!n) {
+            return n.error();
+        }
+        if (*n == 0) {
+            out.resize(have);
+            return out;
+        }
+        have += *n;
+    }
+    Bytes buffer(64 * 1024);
+    for (;;) {
+        Result<std::size_t> n = source.read(std::span<std::uint8_t>(buffer.data(), buffer.size()));
+        if (!n) {
+            return n.error();
+        }
+        if (*n == 0) {
+            return out;
+        }
+        if (*n > limit - out.size()) {
+            return makeError(ErrorCode::TooLarge, "input is larger than " + std::to_string(limit) + " bytes");
+        }
+        out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(*n));
+    }
+}
+
+Result<Bytes> readFileBytes(const std::string& hostPath, std::size_t limit) {
+    Result<std::unique_ptr<ByteSource>> source = openFileSource(hostPath);
+    if (!source) {
+        return source.error();
+    }
+    return readAll(**source, limit);
+}
+
+Result<Bytes> readFilePrefix(const std::string& hostPath, std::size_t count) {
+    Result<std::unique_ptr<ByteSource>> source = openFileSource(hostPath);
+    if (!source) {
+        return source.error();
+    }
+    Bytes out(count);
+    std::size_t have = 0;
+    while (have < count) {
+        Result<std::size_t> n = (*source)->read(std::span<std::uint8_t>(out.data() + have, count - have));
+        if (!n) {
+            return n.error();
+        }
+        if (*n == 0) {
+            break;
+        }
+        have += *n;
+    }
+    out.resize(have);
+    return out;
+}
+
+Result<void> writeFileAtomically(const std::string& hostPath, const std::function<Result<void>(ByteSink&)>& produce,
+                                 const SinkFilter& filter) {
+    if (hostPath.empty()) {
+        return makeError(ErrorCode::Invalid, "no output path");
+    }
+    std::string temp = hostPath + ".tmpXXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        return ioError("cannot create a file beside", hostPath, errno);
+    }
+    auto fail = [&](Error e) -> Result<void> {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return e;
+    };
+    FdSink fileSink(fd);
+    std::unique_ptr<ByteSink> wrapped = filter ? filter(fileSink) : nullptr;
+    ByteSink& sink = wrapped ? *wrapped : fileSink;
+    Result<void> produced = produce(sink);
+    if (!produced) {
+        return fail(produced.error());
+    }
+    // Movies are read by other programs right after saving: permissions as for a plain new file.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    if (::fsync(fd) != 0) {
+        return fail(ioError("cannot flush", temp, errno));
+    }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        return ioError("cannot close", temp, err);
+    }
+    if (::rename(temp.c_str(), hostPath.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        return ioError("cannot replace", hostPath, err);
+    }
+    return {};
+}
+
+} // namespace glw::swf

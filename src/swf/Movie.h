@@ -1,0 +1,194 @@
+// The movie model: header fields and the tag list, every tag kept as its raw bytes (and its short or
+// long header form) so that what is not edited is written back byte for byte; sprites hold their
+// own tag lists the same way.
+#pragma once
+
+#include "platform/Result.h"
+#include "swf/Bytes.h"
+#include "swf/Container.h"
+#include "swf/Io.h"
+#include "swf/Records.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace glw::swf {
+
+// Tag codes the engine reads or writes.
+namespace tagcode {
+constexpr std::uint16_t End = 0;
+constexpr std::uint16_t ShowFrame = 1;
+constexpr std::uint16_t DefineShape = 2;
+constexpr std::uint16_t PlaceObject = 4;
+constexpr std::uint16_t DefineBits = 6;
+constexpr std::uint16_t DefineButton = 7;
+constexpr std::uint16_t JPEGTables = 8;
+constexpr std::uint16_t DefineFont = 10;
+constexpr std::uint16_t DefineText = 11;
+constexpr std::uint16_t DoAction = 12;
+constexpr std::uint16_t DefineFontInfo = 13;
+constexpr std::uint16_t DefineSound = 14;
+constexpr std::uint16_t SoundStreamBlock = 19;
+constexpr std::uint16_t DefineBitsLossless = 20;
+constexpr std::uint16_t DefineBitsJPEG2 = 21;
+constexpr std::uint16_t PlaceObject2 = 26;
+constexpr std::uint16_t DefineText2 = 33;
+constexpr std::uint16_t DefineButton2 = 34;
+constexpr std::uint16_t DefineBitsJPEG3 = 35;
+constexpr std::uint16_t DefineBitsLossless2 = 36;
+constexpr std::uint16_t DefineEditText = 37;
+constexpr std::uint16_t DefineSprite = 39;
+constexpr std::uint16_t DefineFont2 = 48;
+constexpr std::uint16_t ExportAssets = 56;
+constexpr std::uint16_t DoInitAction = 59;
+constexpr std::uint16_t DefineFontInfo2 = 62;
+constexpr std::uint16_t FileAttributes = 69;
+constexpr std::uint16_t PlaceObject3 = 70;
+constexpr std::uint16_t DefineFontAlignZones = 73;
+constexpr std::uint16_t DefineFont3 = 75;
+constexpr std::uint16_t DoABC = 82;
+constexpr std::uint16_t DefineBitsJPEG4 = 90;
+} // namespace tagcode
+
+class Tag {
+public:
+    Tag() = default;
+    Tag(std::uint16_t code, ByteView raw, bool longHeader) : m_code(code), m_longHeader(longHeader), m_raw(raw) {}
+    // A tag made by the engine; its header form follows `longHeaderForNewTag`.
+    static Tag make(std::uint16_t code, Bytes payload);
+
+    std::uint16_t code() const { return m_code; }
+    bool longHeader() const { return m_longHeader; }
+    // The payload as read or as set by setPayload(); a sprite whose children were edited is
+    // rebuilt from them only when written.
+    ByteView payload() const { return m_owned ? ByteView(*m_owned) : m_raw; }
+    // Bytes the payload takes when written, and the whole tag with its header.
+    std::size_t encodedPayloadSize() const;
+    std::size_t encodedSize() const;
+    // Anything in this tag (or, for a sprite, in its children) differs from what was read.
+    bool edited() const;
+
+    void setPayload(Bytes payload);
+    void setCode(std::uint16_t code) { m_code = code; }
+
+    // Sprites (DefineSprite): the tags inside and any bytes after their End tag.
+    bool isSprite() const { return m_code == tagcode::DefineSprite && m_spriteParsed; }
+    std::vector<Tag>& children() { return m_children; }
+    const std::vector<Tag>& children() const { return m_children; }
+    // Call after editing children(): the sprite's payload is then rebuilt when written.
+    void markChildrenEdited() { m_childrenEdited = true; }
+
+    // Appends header and payload to `out`.
+    void encode(ByteWriter& out) const;
+
+private:
+    friend class MovieReader;
+    friend class Movie;
+    std::uint16_t m_code = 0;
+    bool m_longHeader = false;
+    ByteView m_raw;
+    std::shared_ptr<const Bytes> m_owned;
+    // Sprite contents.
+    bool m_spriteParsed = false;
+    bool m_childrenEdited = false;
+    std::vector<Tag> m_children;
+    ByteView m_spriteTail;
+};
+
+// Tags that players or authoring tools expect with the long header even when short.
+bool longHeaderForNewTag(std::uint16_t code, std::size_t payloadSize);
+
+class Movie {
+public:
+    Compression compression = Compression::None;
+    std::uint8_t version = 0;
+    std::uint32_t declaredLength = 0;
+    Rect frame;
+    std::uint16_t frameRate = 0; // 8.8 fixed point frames per second
+    std::uint16_t frameCount = 0;
+    std::vector<Tag> tags;
+
+    // Bytes after the root End tag, kept as they were.
+    ByteView trailing() const { return m_trailing; }
+    // The frame rectangle was given new values (it is then written in its smallest form).
+    void setFrame(const Rect& r) {
+        frame = r;
+        m_frameEdited = true;
+    }
+    bool frameEdited() const { return m_frameEdited; }
+    bool streamComplete() const { return m_streamComplete; }
+
+    // The uncompressed body (everything after the 8-byte header) as it will be written.
+    Bytes encodeBody() const;
+    std::size_t encodedBodySize() const;
+    // True when nothing was changed since reading and the stored header matches the body.
+    bool unchangedFromSource() const;
+    // The file as it was read, when the movie came from one.
+    const std::shared_ptr<const Bytes>& sourceFile() const { return m_file; }
+
+private:
+    friend class MovieReader;
+    std::shared_ptr<const Bytes> m_storage; // keeps the raw views of all tags alive
+    std::shared_ptr<const Bytes> m_file;    // the file as read (a compressed one is reused when unchanged)
+    ByteView m_headerFields;                // RECT, rate and count as stored
+    ByteView m_tagBytes;                    // the root tag list as stored
+    ByteView m_trailing;
+    bool m_frameEdited = false;
+    bool m_streamComplete = true;
+    std::uint8_t m_sourceVersion = 0;
+    Compression m_sourceCompression = Compression::None;
+    std::uint16_t m_sourceRate = 0;
+    std::uint16_t m_sourceCount = 0;
+};
+
+// Reads a movie from a whole file's bytes. Refused with a status: an unknown signature, a header or
+// tag cut short, a tag whose declared length runs past its container, sprites nested deeper than
+// the limit, a stream that inflates past its bounds. Tolerated: wrong FileLength and frame count,
+// bytes after the End tag, a missing End tag, a compressed stream that stops early after a
+// complete tag list.
+[[nodiscard]] Result<Movie> readMovie(std::shared_ptr<const Bytes> file, const ReadLimits& limits = {});
+[[nodiscard]] Result<Movie> readMovie(ByteSource& source, const ReadLimits& limits = {});
+[[nodiscard]] Result<Movie> loadMovieFile(const std::string& hostPath, const ReadLimits& limits = {});
+
+struct WriteOptions {
+    // An unchanged compressed movie is written as the very bytes it was read from.
+    bool reuseUnchangedStream = true;
+};
+
+// Writes the movie in its own compression with FileLength recomputed.
+[[nodiscard]] Result<void> writeMovie(const Movie& movie, ByteSink& sink, const WriteOptions& options = {});
+[[nodiscard]] Result<Bytes> encodeMovie(const Movie& movie, const WriteOptions& options = {});
+// Writes to a host path, replacing the file only once the new one is complete.
+[[nodiscard]] Result<void> saveMovieFile(const Movie& movie, const std::string& hostPath,
+                                         const WriteOptions& options = {}, const SinkFilter& filter = {});
+
+// Calls `visit(tag, depth)` for every tag in file order, descending into sprites (depth 1 inside a
+// root sprite). The walk stops when `visit` returns false.
+template <class Visit>
+bool walkTags(std::vector<Tag>& tags, Visit&& visit, int depth = 0) {
+    for (Tag& tag : tags) {
+        if (!visit(tag, depth)) {
+            return false;
+        }
+        if (tag.isSprite() && !walkTags(tag.children(), visit, depth + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+template <class Visit>
+bool walkTags(const std::vector<Tag>& tags, Visit&& visit, int depth = 0) {
+    for (const Tag& tag : tags) {
+        if (!visit(tag, depth)) {
+            return false;
+        }
+        if (tag.isSprite() && !walkTags(tag.children(), visit, depth + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace glw::swf

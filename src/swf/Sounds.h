@@ -1,0 +1,33 @@
+// Event sounds (DefineSound) and the names movies export their characters under (ExportAssets).
+#pragma once
+
+#include "platform/Result.h"
+#include "swf/Bytes.h"
+#include "swf/Media.h"
+#include "swf/Movie.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace glw::swf {
+
+struct SoundInfo {
+    std::uint16_t id = 0;
+    std::uint8_t format = 0; // SoundFormat (2 = MP3)
+    std::uint8_t rate = 0;   // SoundRate (0 = 5.5 kHz ... 3 = 44 kHz)
+    bool sixteenBit = false;
+    bool stereo = false;
+    std::uint32_t sampleCount = 0;
+};
+
+[[nodiscard]] Result<SoundInfo> readSound(const Tag& tag);
+
+// A DefineSound payload for an MP3 sound under the given id.
+Bytes soundPayload(std::uint16_t id, const Mp3Sound& sound);
+
+// Character id to exported name for every ExportAssets tag of the movie, sprites included; a later
+// export of the same id wins, as in the player. Names are decoded to UTF-8.
+std::map<std::uint16_t, std::string> exportedNames(const std::vector<Tag>& tags, std::uint8_t version);
+
+} // namespace glw::swf
