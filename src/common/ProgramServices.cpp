@@ -2,6 +2,7 @@
 #include "ProgramServices.h"
 
 #include "platform/ServicesReal.h"
+#include "platform/UrlCache.h"
 #include "swf/Header.h"
 
 #include <cmath>
@@ -25,6 +26,7 @@ forms::Services desktopServices() {
     services.pictures = std::make_shared<platform::JpegPictureLoader>();
     services.clock = std::make_shared<platform::SystemClock>();
     services.random = std::make_shared<platform::StdRandom>();
+    services.urlCache = std::make_shared<platform::BrowserUrlCache>();
     services.movieProbe = readMovieSize;
     services.registry = std::make_shared<platform::FileRegistry>();
     return services;

@@ -108,6 +108,8 @@ void Form1::layOut() {
     mnuWeb.Caption = "Visit Website Home";
     mnuWebSupport.Caption = "Online Support Form";
     mnuEmail.Caption = "Email Support";
+
+    layOutLibrary();
 }
 
 void Form1::bindEvents() {
@@ -121,6 +123,7 @@ void Form1::bindEvents() {
     chkBrowseWhat.on(&forms::OptionButton::Click, [this](int Index) { chkBrowseWhat_Click(Index); });
     Cats.Click = [this] { Cats_Click(); };
     Option1.on(&forms::OptionButton::Click, [this](int Index) { Option1_Click(Index); });
+    bindLibraryEvents();
 }
 
 void Form1::Form_Load() {

@@ -1,12 +1,447 @@
-// The main window's clip library: browse sources, category selection and the pages of thumbnails.
+// The main window's clip library: browse sources, category, drive and folder lists, the pages of twelve
+// thumbnails with the selection, the browser-cache list, saving into a category, new categories, deleting,
+// and the buttons of the import dialog and the import-package maker.
+#include "AModuleProcedures.h"
 #include "Form1.h"
-
+#include "Form2.h"
+#include "ImportNew.h"
+#include "LibraryNames.h"
 #include "MainProgram.h"
+#include "platform/VbFile.h"
+#include "platform/VbText.h"
+#include "platform/WinPath.h"
+#include "platform/forms/Runtime.h"
+
+#include <cmath>
+#include <filesystem>
 
 namespace glw::main {
 
-void Form1::chkBrowseWhat_Click(int Index) { BrowseSource = Index; }
+namespace {
 
-void Form1::Cats_Click() {}
+constexpr int kCellsPerPage = 12;
+constexpr int kPixel = 15; // twips per pixel on the design grid
+
+void place(forms::Control& c, int x, int y, int w, int h) {
+    c.Move(x * kPixel, y * kPixel, w * kPixel, h * kPixel);
+}
+
+void inside(forms::Control& c, forms::Control& container, int x, int y, int w, int h) {
+    c.setContainer(&container);
+    place(c, x, y, w, h);
+}
+
+// The last page of a listing of `count` entries: -1 for none, 0 for 1 to 12, 1 for 13 to 24 ...
+int lastPageFor(int count) {
+    return (count + kCellsPerPage - 1) / kCellsPerPage - 1;
+}
+
+// Fills lstFlashFiles with prefix & "\" & name for every file of `folder` that File1's pattern matches. A
+// folder that cannot be listed (gone, no access) gives an empty listing: File1 keeps no files of the folder
+// shown before.
+void listFolderFiles(Form1& form, const std::string& folder, const std::string& prefix) {
+    bool listed = true;
+    try {
+        form.File1.Path = folder;
+        form.File1.Refresh();
+    } catch (const vb::RuntimeError& e) {
+        listed = false;
+        form.runtime().logError("Form1.File1", e.Number(), e.Description());
+    }
+    form.lstFlashFiles.Clear();
+    if (!listed)
+        return;
+    for (int i = 0; i < form.File1.ListCount(); ++i)
+        form.lstFlashFiles.AddItem(prefix + "\\" + form.File1.List(i));
+}
+
+// Whether a system path lies inside the folder (both compared without regard to case, as the paths name
+// the same files either way).
+bool isInside(const std::string& path, const std::string& folder) {
+    const std::string prefix = folder + "\\";
+    if (path.size() <= prefix.size() || !platform::equalsNoCase(path.substr(0, prefix.size()), prefix))
+        return false;
+    std::size_t start = prefix.size();
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (path.compare(start, end - start, "..") == 0)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+void Form1::layOutLibrary() {
+    // The browse panels: one shown at a time, in the same place, each with its title movie.
+    forms::Frame* panels[3] = {&frmCats, &frmFiles, &frmCache};
+    const char* panelCaptions[3] = {"  Category", "  Folder to browse", "  Cache"};
+    for (int i = 0; i < 3; ++i) {
+        panels[i]->Caption = panelCaptions[i];
+        place(*panels[i], 8, 160, 220, 300);
+        inside(TitleBar[i], *panels[i], 0, 0, 200, 20);
+        inside(Extend1[i], *panels[i], 200, 0, 20, 20);
+        TitleBar[i].Visible = true;
+        Extend1[i].Visible = true;
+    }
+    inside(Cats, frmCats, 0, 22, 220, 278);
+    inside(Drive1, frmFiles, 0, 22, 220, 22);
+    inside(Dir1, frmFiles, 0, 48, 220, 140);
+    inside(File1, frmFiles, 0, 192, 220, 108);
+    File1.Pattern = "*.swf";
+    inside(lblCacheNote, frmCache, 6, 28, 208, 120);
+    lblCacheNote.Caption = "There are no specific setting or options for IE Cache entries.  Be aware that some items "
+                           "in cache may have links or automatically launch browser windows when selected.";
+    inside(lstcache, frmCache, 0, 150, 220, 150);
+    lstcache.Visible = false;
+    frmFiles.Visible = false;
+    frmCache.Visible = false;
+
+    // Library buttons under the panels.
+    btFavourite.Caption = "Save SWF To Clipart";
+    place(btFavourite, 8, 466, 220, 24);
+    Command7.Caption = "Remove Selected";
+    place(Command7, 8, 494, 220, 24);
+    Command15.Caption = "Import New Libraries";
+    place(Command15, 8, 522, 108, 24);
+    Command27.Caption = "Create An Import Library";
+    place(Command27, 120, 522, 108, 24);
+
+    // The page of cells: three rows of four, the marker under the selected one, the page bar below.
+    frmSelect.Caption = "  Available Files";
+    place(frmSelect, 236, 46, 480, 400);
+    for (int i = 0; i < kCellsPerPage; ++i)
+        inside(FSel.add(i), frmSelect, 4 + (i % 4) * 119, 20 + (i / 4) * 126, 116, 116);
+    inside(Picture2, frmSelect, 4, 132, 116, 4);
+    Picture2.BackColor = forms::rgb(0, 0, 160);
+    place(scrTemplates, 236, 450, 480, 18);
+    scrTemplates.Min = 0;
+    scrTemplates.Max = 0;
+    lstFlashFiles.Visible = false;
+    place(lstFlashFiles, 236, 450, 480, 18);
+    lblEWidth.Caption = "Width :";
+    place(lblEWidth, 236, 478, 48, 18);
+    place(EWidth, 286, 476, 60, 22);
+    lblEHeight.Caption = "Height :";
+    place(lblEHeight, 356, 478, 48, 18);
+    place(EHeight, 406, 476, 60, 22);
+
+    Frame2.Caption = "Loading Cache Entries.";
+    place(Frame2, 356, 200, 240, 60);
+    Frame2.Visible = false;
+
+    // The save panel over the page; its category list offers existing categories only.
+    place(Picture3, 356, 140, 240, 164);
+    Picture3.Visible = false;
+    inside(lblSaveTitle, Picture3, 0, 0, 240, 20);
+    lblSaveTitle.Caption = "  Save to clipart";
+    inside(lblSaveAs, Picture3, 8, 30, 80, 18);
+    lblSaveAs.Caption = "File Name :";
+    inside(txtSaveAs, Picture3, 90, 28, 142, 22);
+    inside(lblSaveCategory, Picture3, 8, 58, 80, 18);
+    lblSaveCategory.Caption = "Category :";
+    inside(CatsSave, Picture3, 90, 56, 142, 22);
+    CatsSave.Style = forms::vbComboDropdownList;
+    Command2.Caption = "Okay";
+    inside(Command2, Picture3, 8, 92, 110, 26);
+    Command4.Caption = "Cancel";
+    inside(Command4, Picture3, 122, 92, 110, 26);
+    Command5.Caption = "Create New Category";
+    inside(Command5, Picture3, 8, 126, 224, 26);
+}
+
+void Form1::bindLibraryEvents() {
+    Drive1.Change = [this] { Drive1_Change(); };
+    Dir1.Change = [this] { Dir1_Change(); };
+    scrTemplates.Change = [this] { scrTemplates_Change(); };
+    FSel.on(static_cast<forms::Event<> ThumbnailCell::*>(&forms::Control::GotFocus),
+            [this](int Index) { FSel_GotFocus(Index); });
+    btFavourite.Click = [this] { btFavourite_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+    Command4.Click = [this] { Command4_Click(); };
+    Command5.Click = [this] { Command5_Click(); };
+    Command7.Click = [this] { Command7_Click(); };
+    Command15.Click = [this] { Command15_Click(); };
+    Command27.Click = [this] { Command27_Click(); };
+}
+
+bool Form1::cellHoldsClip(int index) const {
+    // Only the empty movie itself counts as an empty cell: a clip may well have "blank.swf" in its name.
+    const std::string& movie = FSel[index].Movie;
+    return !movie.empty() && !platform::equalsNoCase(movie, runtime().App.Path + "\\blank.swf");
+}
+
+void Form1::chkBrowseWhat_Click(int Index) {
+    auto& rt = runtime();
+    frmFiles.Visible = false;
+    frmCache.Visible = false;
+    frmSelect.Visible = true;
+    btFavourite.Enabled = true;
+    FlashDemo.Movie = rt.App.Path + "\\blank.swf";
+    FlashDemo.Visible = false;
+    Command1.Enabled = true;
+    lstFlashFiles.Clear();
+    BrowseSource = Index;
+    frmCats.Visible = false;
+
+    switch (Index) {
+    case 0:
+        frmCats.Visible = true;
+        File1.Pattern = "*.swf";
+        // The first category is listed again even when it was selected already; without any category the
+        // page is emptied, never left showing the other source's clips.
+        if (Cats.ListCount() == 0) {
+            scrTemplates.Max = lastPageFor(0);
+            scrTemplates_Change();
+        } else if (Cats.ListIndex == 0) {
+            Cats_Click();
+        } else {
+            Cats.ListIndex = 0;
+        }
+        break;
+    case 1:
+        frmFiles.Visible = true;
+        File1.Pattern = "*.swf";
+        Dir1_Change();
+        break;
+    case 2:
+        if (!CacheLoaded) {
+            Frame2.Visible = true;
+            rt.DoEvents();
+            rt.DoEvents();
+            FillCacheList();
+            CacheLoaded = true;
+            Frame2.Visible = false;
+        }
+        frmCache.Visible = true;
+        lstFlashFiles.Clear();
+        for (int i = 0; i < lstcache.ListCount(); ++i) {
+            lstFlashFiles.AddItem(lstcache.List(i));
+            rt.DoEvents();
+        }
+        rt.DoEvents();
+        scrTemplates.Min = 0;
+        scrTemplates.Max = lastPageFor(lstFlashFiles.ListCount());
+        scrTemplates_Change();
+        FSel[0].SetFocus();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::Cats_Click() {
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Cats_Click");
+    const std::string folder = rt.App.Path + "\\CLTemplates\\" + Cats.List(Cats.ListIndex);
+    step([&] { listFolderFiles(*this, folder, folder); });
+    rt.DoEvents();
+    step([&] { scrTemplates.Max = lastPageFor(lstFlashFiles.ListCount()); });
+    step([&] { scrTemplates_Change(); });
+}
+
+void Form1::Drive1_Change() {
+    vb::ResumeNext step(runtime().errorLog(), "Form1.Drive1_Change");
+    step([&] { Dir1.Path = Drive1.Drive(); }); // a drive that is not ready leaves the folder list as it was
+}
+
+void Form1::Dir1_Change() {
+    const std::string folder = Dir1.Path;
+    listFolderFiles(*this, folder, folder);
+    runtime().DoEvents();
+    scrTemplates.Max = lastPageFor(lstFlashFiles.ListCount());
+    scrTemplates_Change();
+}
+
+void Form1::scrTemplates_Change() {
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.scrTemplates_Change");
+    const std::string blank = rt.App.Path + "\\blank.swf";
+    const int first = scrTemplates.Value * kCellsPerPage;
+    for (int i = 0; i < kCellsPerPage; ++i) {
+        step([&] { FSel[i].Movie = blank; });
+        step([&] { FSel[i].BGColor = "#FFFFFF"; });
+        rt.DoEvents();
+        rt.DoEvents();
+        step([&] { FSel[i].ScaleMode = 0; });
+        if (first + i >= 0 && first + i < lstFlashFiles.ListCount()) {
+            step([&] { FSel[i].Movie = lstFlashFiles.List(first + i); });
+            rt.DoEvents();
+            rt.DoEvents();
+        }
+    }
+    SelectedCell = 0;
+    FSel_GotFocus(0);
+}
+
+void Form1::FSel_GotFocus(int Index) {
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.FSel_GotFocus");
+    auto showSize = [&] {
+        step([&] { EWidth.Text = std::to_string(long(std::floor(vb::Val(FSel[Index].TGetProperty("/", 8))))); });
+        step([&] { EHeight.Text = std::to_string(long(std::floor(vb::Val(FSel[Index].TGetProperty("/", 9))))); });
+    };
+    showSize();
+    if (!cellHoldsClip(Index))
+        return;
+    ElementsScanned = false;
+    ElementIndex = 0;
+    CurrentClip = FSel[Index].Movie;
+    step([&] {
+        auto& cell = FSel[Index];
+        Picture2.Top = cell.Top + cell.Height - Picture2.Height;
+        Picture2.Left = cell.Left;
+    });
+    showSize();
+    rt.DoEvents();
+    SelectedCell = Index;
+}
+
+void Form1::FillCacheList() {
+    MousePointer = forms::vbHourglass;
+    auto isMovie = [](const std::string& name) { return vb::UCase(vb::Right(name, 4)) == ".SWF"; };
+    if (auto cache = runtime().services().urlCache) {
+        // The first entry counts on its name alone; later ones must also be ordinary cached files.
+        if (cache->firstEntry()) {
+            if (isMovie(cache->current().localFileName))
+                lstcache.AddItem(cache->current().localFileName);
+            while (cache->nextEntry()) {
+                if (!(cache->current().entryType & platform::kNormalCacheEntry))
+                    continue;
+                if (isMovie(cache->current().localFileName))
+                    lstcache.AddItem(cache->current().localFileName);
+            }
+        }
+        cache->close();
+    }
+    MousePointer = forms::vbArrow;
+}
+
+void Form1::btFavourite_Click() {
+    if (!cellHoldsClip(SelectedCell))
+        return;
+    std::string name = FileNameFromPath(FSel[SelectedCell].Movie);
+    while (name.size() > 12)
+        name.erase(0, 1);
+    txtSaveAs.Text = name;
+    Picture3.Visible = true;
+}
+
+void Form1::Command2_Click() {
+    auto& rt = runtime();
+    const SaveName saveName = applySaveNameRules(txtSaveAs.Text);
+    txtSaveAs.Text = saveName.name;
+    if (saveName.verdict == SaveName::Verdict::Refused) {
+        program.MsgBoxEx(unsafeNameMessage("file name"), common::msgOk, "Glintwave SE");
+        return;
+    }
+    if (saveName.verdict == SaveName::Verdict::TooLong) {
+        program.MsgBoxEx("File name is to long.  Filenames should be kept to 8.3 format to ensure server "
+                         "compatibility.",
+                         common::msgOk, "Glintwave SE");
+        return;
+    }
+    if (!cellHoldsClip(SelectedCell)) {
+        Picture3.Visible = false;
+        return;
+    }
+    const std::string category = CatsSave.List(CatsSave.ListIndex);
+    if (category.empty()) {
+        // Without a category the clip would land in the library's root, where no listing shows it.
+        program.MsgBoxEx("There is no category to save into.  Create a new category first.", common::msgOk,
+                         "Glintwave SE");
+        return;
+    }
+    const std::string source = FSel[SelectedCell].Movie;
+    std::string failure;
+    if (!APICopy(source, rt.App.Path + "\\CLTemplates\\" + category + "\\" + saveName.name, failure)) {
+        program.MsgBoxEx("An error occured copying the file " + source + ".  " + failure, common::msgOk,
+                         "Glintwave SE");
+        return;
+    }
+    Picture3.Visible = false;
+}
+
+void Form1::Command4_Click() {
+    Picture3.Visible = false;
+}
+
+void Form1::Command5_Click() {
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Command5_Click");
+    const std::string name = program.InputBoxEx("Name of new category :", "Glintwave SE", "");
+    if (name.empty() || name == common::kHaveCancelled)
+        return;
+    // The name becomes a folder of the library: it may name one folder there and nothing else.
+    if (!isSafeLibraryName(name)) {
+        program.MsgBoxEx(unsafeNameMessage("category name"), common::msgOk, "Glintwave SE");
+        return;
+    }
+    step.clear();
+    step([&] { vb::MkDir(rt.App.Path + "\\CLTemplates\\" + name); });
+    if (!step.failed()) {
+        Cats.AddItem(name);
+        CatsSave.AddItem(name);
+        step([&] { CatsSave.ListIndex = CatsSave.ListCount() - 1; });
+    } else {
+        program.MsgBoxEx("An error occured creating the folder. Category not created.", common::msgOk, "Glintwave SE");
+    }
+}
+
+void Form1::Command7_Click() {
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Command7_Click");
+    if (BrowseSource != 0 || !cellHoldsClip(SelectedCell))
+        return;
+    const std::string clip = FSel[SelectedCell].Movie;
+    // Only a clip of the library is ever deleted, and only that one file (its name is no pattern).
+    if (!isInside(clip, rt.App.Path + "\\CLTemplates"))
+        return;
+    if (program.MsgBoxEx("Are you sure you wish to delete the selected clipart?", common::msgYesNoCancel,
+                         "Glintwave SE") != common::answerYes)
+        return;
+    step([&] {
+        const std::string host = platform::toHostPath(clip);
+        std::error_code ec;
+        if (host.empty() || !std::filesystem::is_regular_file(std::filesystem::symlink_status(host, ec)) ||
+            !std::filesystem::remove(host, ec) || ec)
+            vb::raise(vb::ErrPathFileAccess, "Path/File access error: " + clip);
+    });
+    Cats_Click();
+}
+
+void Form1::Command15_Click() {
+    {
+        ImportNew dialog(program);
+        dialog.Show(forms::vbModal);
+    }
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Command15_Click");
+    Cats.Clear();
+    CatsSave.Clear();
+    const std::string templates = rt.App.Path + "\\CLTemplates\\";
+    std::vector<std::string> names;
+    step([&] { names = vb::DirList(templates, vb::vbDirectory); });
+    for (const auto& name : names) {
+        if (name == "." || name == "..")
+            continue;
+        step([&] {
+            if (vb::GetAttr(templates + name) == vb::vbDirectory) {
+                Cats.AddItem(name);
+                CatsSave.AddItem(name);
+            }
+        });
+    }
+    step([&] { Cats.ListIndex = 0; });
+    step([&] { CatsSave.ListIndex = 0; });
+}
+
+void Form1::Command27_Click() {
+    Form2 maker(program);
+    maker.Show(forms::vbModal);
+}
 
 } // namespace glw::main

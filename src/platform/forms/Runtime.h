@@ -5,7 +5,9 @@
 #include "Form.h"
 #include "Trace.h"
 #include "UiDriver.h"
+#include "platform/Registry.h"
 #include "platform/Services.h"
+#include "platform/UrlCache.h"
 #include "platform/VbError.h"
 
 #include <functional>
@@ -31,7 +33,9 @@ struct Services {
     std::shared_ptr<platform::PictureLoader> pictures;
     std::shared_ptr<platform::Clock> clock;
     std::shared_ptr<platform::Random> random;
+    std::shared_ptr<platform::UrlCache> urlCache;
     MovieProbe movieProbe;
+    std::shared_ptr<platform::Registry> registry;
 };
 
 struct AppObject {

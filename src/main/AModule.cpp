@@ -1,0 +1,120 @@
+// The main program's shared procedures: copies, pop-up placement, names and the link chooser's call.
+#include "AModuleProcedures.h"
+#include "MainProgram.h"
+#include "platform/VbError.h"
+#include "platform/VbFile.h"
+#include "platform/VbText.h"
+#include "platform/WinPath.h"
+#include "platform/forms/Runtime.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace glw::main {
+
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b) {
+    const std::string hostA = platform::toHostPath(a);
+    const std::string hostB = platform::toHostPath(b);
+    std::error_code ec;
+    return !hostA.empty() && !hostB.empty() && std::filesystem::equivalent(hostA, hostB, ec) && !ec;
+}
+
+void requireWindow(const forms::Control& ctl) {
+    // Labels and images are drawn by their container and have no window whose rectangle could be asked.
+    if (ctl.kind() == forms::ControlKind::Label || ctl.kind() == forms::ControlKind::Image)
+        vb::raise(438, "Object doesn't support this property or method");
+}
+
+void placeAbove(forms::Form& frm, const forms::Control& ctl, bool leftOf) {
+    requireWindow(ctl);
+    auto& rt = frm.runtime();
+    const forms::PixelRect rect = rt.ui().screenRect(ctl);
+    const double top = double(rect.top + 1) * rt.Screen.TwipsPerPixelY - frm.Height;
+    double left = double(rect.left) * rt.Screen.TwipsPerPixelX;
+    if (leftOf)
+        left -= frm.Width;
+    frm.Move(int(std::lround(left)), int(std::lround(top)));
+}
+
+} // namespace
+
+bool APICopy(const std::string& source, const std::string& dest, std::string& failure) {
+    const std::string from = vb::Trim(source);
+    const std::string to = vb::Trim(dest);
+    failure.clear();
+    // A copy onto itself would at best rewrite the same bytes; it must never cost the file.
+    if (sameFile(from, to))
+        return true;
+    try {
+        vb::FileCopy(from, to);
+        return true;
+    } catch (const vb::RuntimeError& e) {
+        failure = e.Description();
+    }
+    return false;
+}
+
+bool APICopy(const std::string& source, const std::string& dest) {
+    std::string ignored;
+    return APICopy(source, dest, ignored);
+}
+
+void PlaceFormAboveControl(forms::Form& frm, const forms::Control& ctl) {
+    placeAbove(frm, ctl, false);
+}
+
+void PlaceFormAboveLeftOfControl(forms::Form& frm, const forms::Control& ctl) {
+    placeAbove(frm, ctl, true);
+}
+
+bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, const std::string& folder) {
+    auto& rt = program.runtime;
+    rt.DoEvents();
+    rt.DoEvents();
+    vb::ResumeNext step(rt.errorLog(), "AModule.CopyFileIntoFolder");
+    step([&] { vb::MkDir(folder); }); // an existing folder is fine
+    std::string failure;
+    if (APICopy(sourceFile, folder + "\\" + FileNameFromPath(sourceFile), failure))
+        return true;
+    // A refused copy is reported as well, so that no caller goes on as if the file were there.
+    program.MsgBoxEx("An error occured copying the file " + sourceFile + ".  " + failure, common::msgOk,
+                     "Glintwave SE");
+    return false;
+}
+
+std::string FileNameFromPath(const std::string& path) {
+    const auto cut = path.find_last_of('\\');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string MakeRandomName(forms::Runtime& runtime) {
+    runtime.Randomize();
+    // Int(Rnd * 99) in single precision; a value just below 1 can round up to 99, which the orders treat as 98.
+    auto draw = [&] { return std::min(98, int(std::floor(runtime.Rnd() * 99.0f))); };
+    const int n = draw();
+    const int r1 = draw();
+    const int r2 = draw();
+    const std::string h = std::to_string(runtime.Hour());
+    const std::string s = std::to_string(runtime.Second());
+    const std::string a = std::to_string(r1);
+    const std::string b = std::to_string(r2);
+    if (n <= 25)
+        return h + a + s + b;
+    if (n <= 50)
+        return h + s + a + b;
+    if (n <= 75)
+        return a + h + s + b;
+    return h + a + b + s;
+}
+
+std::string AskForURL(MainProgram& program) {
+    // The link chooser leaves the chosen address in LinkURL, or nothing when cancelled; without a chooser
+    // every call ends as a cancelled one.
+    program.aModule.LinkURL = "";
+    return {};
+}
+
+} // namespace glw::main

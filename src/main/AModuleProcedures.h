@@ -1,0 +1,45 @@
+// The main program's small shared procedures: file copies, the placement of pop-up forms next to the
+// control that opened them, the file-name part of a path, the random part of a clip's id and the link
+// chooser's modal call.
+#pragma once
+
+#include "platform/forms/Form.h"
+
+#include <string>
+
+namespace glw::main {
+
+class MainProgram;
+
+// Copies the file named Trim(source) to Trim(dest), replacing dest. Nothing is reported to the user; the
+// result says whether the copy was made (the old target stays as it was when it fails). A copy of a file
+// onto itself leaves it untouched and counts as made.
+bool APICopy(const std::string& source, const std::string& dest);
+// The same, with the reason of a failure (the run-time error's description) for a message.
+bool APICopy(const std::string& source, const std::string& dest, std::string& failure);
+
+// Moves frm so that its left edge is on ctl's left edge and its bottom edge one pixel below ctl's top edge;
+// frm keeps its size. A control without a window of its own (a label, an image) is run-time error 438.
+void PlaceFormAboveControl(forms::Form& frm, const forms::Control& ctl);
+// The same with frm's right edge on ctl's left edge.
+void PlaceFormAboveLeftOfControl(forms::Form& frm, const forms::Control& ctl);
+
+// Creates the folder (one level; an existing one is fine) and copies the file into it under its own name,
+// replacing a file of that name. On failure shows "An error occured copying the file " with the file's
+// name, ".  " and the reason, and gives false.
+bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, const std::string& folder);
+
+// The text after the last "\" of path; the whole text when it holds none ("/" does not separate); "" for a
+// path that ends in "\" or is empty.
+std::string FileNameFromPath(const std::string& path);
+
+// 4 to 8 decimal digits from two random numbers, the hour and the second, in one of four orders chosen by
+// a third random number; the generator is reseeded from the clock on every call.
+std::string MakeRandomName(forms::Runtime& runtime);
+
+// Shows the link chooser modally and gives the address chosen, "" when it was cancelled. Until the link
+// chooser is part of the program this is what a cancelled chooser gives: LinkURL is left empty and ""
+// comes back.
+std::string AskForURL(MainProgram& program);
+
+} // namespace glw::main

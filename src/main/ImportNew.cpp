@@ -1,0 +1,149 @@
+// The import dialog.
+#include "ImportNew.h"
+
+#include "Form1.h"
+#include "MainProgram.h"
+#include "common/ModText.h"
+#include "platform/VbFile.h"
+#include "platform/VbText.h"
+#include "platform/WinPath.h"
+#include "platform/forms/Runtime.h"
+
+namespace glw::main {
+
+namespace {
+
+constexpr int kPixel = 15;
+
+void place(forms::Control& c, int x, int y, int w, int h) {
+    c.Move(x * kPixel, y * kPixel, w * kPixel, h * kPixel);
+}
+
+} // namespace
+
+ImportNew::ImportNew(MainProgram& owner) : Form(owner.runtime, "ImportNew"), program(owner) {
+    Caption = "Import New Libraries";
+    Width = 420 * kPixel;
+    Height = 300 * kPixel;
+    BorderStyle = 3;
+    Label1.Caption = "Select A Download File To Import :";
+    place(Label1, 12, 12, 380, 18);
+    aFileName.Caption = kNoFileSelected;
+    place(aFileName, 12, 34, 350, 36);
+    Command1.Caption = "...";
+    Command1.ToolTipText = "Browse";
+    place(Command1, 368, 34, 28, 22);
+    place(List1, 12, 78, 384, 120);
+    Command6.Caption = "Okay";
+    Command6.ToolTipText = "Okay";
+    Command6.Style = 1;
+    place(Command6, 156, 214, 76, 32);
+    Command3.Caption = "Cancel";
+    Command3.ToolTipText = "Cancel";
+    Command3.Style = 1;
+    place(Command3, 238, 214, 76, 32);
+    Command10.Caption = "Help";
+    Command10.ToolTipText = "Help";
+    Command10.Style = 1;
+    place(Command10, 320, 214, 76, 32);
+
+    Command1.Click = [this] { Command1_Click(); };
+    Command6.Click = [this] { Command6_Click(); };
+    Command3.Click = [this] { Command3_Click(); };
+    Command10.Click = [this] { Command10_Click(); };
+    DoUnzip.ZipEntryEvent = [this](const std::string& name) { DoUnzip_ZipEntryEvent(name); };
+}
+
+void ImportNew::Command1_Click() {
+    CommonDialog1.InitDir = runtime().App.Path + "\\Imports\\";
+    CommonDialog1.Filter = "Glintwave Imports (GWI)|*.gwi";
+    CommonDialog1.ShowOpen();
+    if (!CommonDialog1.lastOk() || CommonDialog1.FileName().empty())
+        return;
+    aFileName.Caption = CommonDialog1.FileName();
+    DoUnzip.ZipFile = platform::toHostPath(CommonDialog1.FileName());
+}
+
+void ImportNew::Command6_Click() {
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "ImportNew.Command6_Click");
+    List1.Clear();
+    const std::string package = aFileName.Caption;
+    if (package == kNoFileSelected)
+        return;
+    MousePointer = forms::vbHourglass;
+
+    const std::string appPath = rt.App.Path;
+    const std::string info = appPath + "\\CLTemplates\\impinfo.dat";
+    auto report = [&](const char* pass, const Error& error) {
+        rt.logError("ImportNew.Command6_Click", vb::ErrPathFileAccess, std::string(pass) + ": " + error.detail);
+    };
+
+    // First pass: the package's .dat entries, for impinfo.dat.
+    DoUnzip.ZipFile = platform::toHostPath(package);
+    step([&] { vb::Kill(info); });
+    DoUnzip.ZipOption1000 = true;
+    DoUnzip.ExtractFolder = platform::toHostPath(appPath + "\\CLTemplates");
+    DoUnzip.FileMask = "*.dat";
+    DoUnzip.Password = kImportPassword;
+    auto prepared = DoUnzip.ZipPrepare();
+    step([&] { vb::Kill(info); });
+    if (prepared) {
+        if (auto first = DoUnzip.ZipExtract(); !first)
+            report("first pass", first.error());
+    } else {
+        report("first pass", prepared.error());
+    }
+
+    std::string line;
+    step([&] {
+        vb::VbFileHandle file(info, vb::OpenMode::Input);
+        line = file.lineInput();
+    });
+    const std::string category = common::GetBetween(line, "[", "]");
+    const std::string description = common::GetBetween(line, "{", "}");
+
+    // Second pass: everything into the category's folder. Each pass writes all of its entries or none.
+    bool done = false;
+    bool failed = false;
+    for (const auto& row : ImportCategoryTable) {
+        if (!vb::EqualsText(row.category, category))
+            continue;
+        DoUnzip.ZipFile = platform::toHostPath(package);
+        DoUnzip.ExtractFolder = platform::toHostPath(appPath + "\\" + row.folder);
+        DoUnzip.ZipOption1004 = true;
+        DoUnzip.FileMask = "*.*";
+        DoUnzip.Password = kImportPassword;
+        auto again = DoUnzip.ZipPrepare();
+        step([&] { vb::Kill(info); });
+        auto extracted = again ? DoUnzip.ZipExtract() : Result<std::size_t>(again.error());
+        if (extracted) {
+            done = true;
+        } else {
+            failed = true;
+            report("second pass", extracted.error());
+        }
+    }
+
+    MousePointer = forms::vbDefault;
+    if (done && !failed)
+        program.MsgBoxEx("Files Imported Successfully! \n\n" + description, common::msgOk, "Glintwave SE");
+    else
+        program.MsgBoxEx("Import Error. Selected file may be missing critical GLW data. ", common::msgOk,
+                         "Glintwave SE");
+}
+
+void ImportNew::Command3_Click() {
+    Unload();
+}
+
+void ImportNew::Command10_Click() {
+    program.form1().CallHelp();
+}
+
+void ImportNew::DoUnzip_ZipEntryEvent(const std::string& name) {
+    if (vb::LCase(name).find(".swf") != std::string::npos)
+        List1.AddItem(name);
+}
+
+} // namespace glw::main

@@ -1,0 +1,331 @@
+// The per-user registry store: key paths, handles, and the text file it lives in.
+#include "Registry.h"
+
+#include "ServicesReal.h"
+#include "WinPath.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glw::platform {
+
+namespace {
+
+constexpr std::string_view kCurrentUserName = "HKEY_CURRENT_USER";
+
+bool isControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+// The key's full path, or Invalid. Empty parts (doubled, leading or closing "\") are dropped.
+Result<std::string> keyPath(HKEY root, std::string_view subKey) {
+    if (root != HKEY_CURRENT_USER)
+        return makeError(ErrorCode::Invalid, "unknown registry root " + std::to_string(root));
+    std::string path(kCurrentUserName);
+    std::string part;
+    auto flush = [&] {
+        if (!part.empty())
+            path += "\\" + part;
+        part.clear();
+    };
+    for (char c : subKey) {
+        if (c == '\\') {
+            flush();
+            continue;
+        }
+        if (isControl(static_cast<unsigned char>(c)))
+            return makeError(ErrorCode::Invalid, "a registry key name holds a control character");
+        part += c;
+    }
+    flush();
+    return path;
+}
+
+RegistryData::Value* findValue(RegistryData::Key& key, std::string_view name) {
+    for (auto& value : key.values)
+        if (equalsNoCase(value.name, name))
+            return &value;
+    return nullptr;
+}
+
+// "%" and two hexadecimal digits for "%", control characters and the extra characters of `special`.
+std::string escape(std::string_view text, std::string_view special) {
+    static const char* const hex = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '%' || isControl(c) || special.find(ch) != std::string_view::npos) {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A "%" that is not followed by two hexadecimal digits stands for itself (a file edited by hand).
+std::string unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int high = hexDigit(text[i + 1]);
+            const int low = hexDigit(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                out += static_cast<char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+Error systemError(const std::string& what, const std::string& path) {
+    return makeError(ErrorCode::Io, what + " " + path + ": " + std::strerror(errno));
+}
+
+// A descriptor that closes itself.
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+RegistryData::Key* RegistryData::findKey(std::string_view path) {
+    for (auto& key : keys)
+        if (equalsNoCase(key.path, path))
+            return &key;
+    return nullptr;
+}
+
+const RegistryData::Key* RegistryData::findKey(std::string_view path) const {
+    return const_cast<RegistryData*>(this)->findKey(path);
+}
+
+// ---- Registry ----
+
+Result<HKEY> Registry::RegCreateKey(HKEY root, std::string_view subKey) {
+    auto path = keyPath(root, subKey);
+    if (!path)
+        return path.error();
+    auto created = update([&](RegistryData& data) -> Result<void> {
+        if (!data.findKey(*path))
+            data.keys.push_back(RegistryData::Key{*path, {}});
+        return {};
+    });
+    if (!created)
+        return created.error();
+    const HKEY handle = m_next++;
+    m_open[handle] = *path;
+    return handle;
+}
+
+Result<void> Registry::RegSetValueEx(HKEY key, std::string_view valueName, int type, std::string_view data) {
+    auto open = m_open.find(key);
+    if (open == m_open.end())
+        return makeError(ErrorCode::Invalid, "registry key handle " + std::to_string(key) + " is not open");
+    if (type != REG_SZ)
+        return makeError(ErrorCode::Unsupported, "only text values (REG_SZ) are kept");
+    const std::string path = open->second;
+    return update([&](RegistryData& store) -> Result<void> {
+        RegistryData::Key* found = store.findKey(path);
+        if (!found) {
+            store.keys.push_back(RegistryData::Key{path, {}});
+            found = &store.keys.back();
+        }
+        if (RegistryData::Value* value = findValue(*found, valueName))
+            value->data = std::string(data);
+        else
+            found->values.push_back(RegistryData::Value{std::string(valueName), std::string(data)});
+        return {};
+    });
+}
+
+Result<void> Registry::RegCloseKey(HKEY key) {
+    if (m_open.erase(key) == 0)
+        return makeError(ErrorCode::Invalid, "registry key handle " + std::to_string(key) + " is not open");
+    return {};
+}
+
+std::optional<std::string> Registry::queryValue(HKEY root, std::string_view subKey, std::string_view valueName) {
+    auto path = keyPath(root, subKey);
+    if (!path)
+        return std::nullopt;
+    auto data = load();
+    if (!data)
+        return std::nullopt;
+    RegistryData::Key* key = data->findKey(*path);
+    if (!key)
+        return std::nullopt;
+    if (const RegistryData::Value* value = findValue(*key, valueName))
+        return value->data;
+    return std::nullopt;
+}
+
+// ---- MemoryRegistry ----
+
+Result<void> MemoryRegistry::update(const Change& change) {
+    RegistryData copy = m_data;
+    if (auto changed = change(copy); !changed)
+        return changed;
+    m_data = std::move(copy);
+    return {};
+}
+
+// ---- the file ----
+
+std::string formatRegistryFile(const RegistryData& data) {
+    std::string text = "; Per-user registry of the Glintwave programs: text values only.\n";
+    for (const auto& key : data.keys) {
+        text += "[" + escape(key.path, "[]=") + "]\n";
+        for (const auto& value : key.values)
+            text += escape(value.name, "[]=") + "=" + escape(value.data, "") + "\n";
+    }
+    return text;
+}
+
+RegistryData parseRegistryFile(std::string_view text) {
+    RegistryData data;
+    RegistryData::Key* current = nullptr;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty() || line[0] == ';' || line[0] == '#')
+            continue;
+        if (line[0] == '[' && line.back() == ']') {
+            const std::string path = unescape(line.substr(1, line.size() - 2));
+            current = data.findKey(path);
+            if (!current) {
+                data.keys.push_back(RegistryData::Key{path, {}});
+                current = &data.keys.back();
+            }
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos || !current)
+            continue;
+        const std::string name = unescape(line.substr(0, eq));
+        const std::string value = unescape(line.substr(eq + 1));
+        if (RegistryData::Value* existing = findValue(*current, name))
+            existing->data = value;
+        else
+            current->values.push_back(RegistryData::Value{name, value});
+    }
+    return data;
+}
+
+FileRegistry::FileRegistry(std::string path) : m_path(std::move(path)) {}
+
+std::string FileRegistry::defaultPath() {
+    return IniSettingsStore::defaultFolder() + "/registry.ini";
+}
+
+Result<RegistryData> FileRegistry::load() {
+    Fd file{::open(m_path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
+        if (errno == ENOENT)
+            return RegistryData{};
+        return systemError("cannot read", m_path);
+    }
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return systemError("cannot read", m_path);
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return parseRegistryFile(text);
+}
+
+Result<void> FileRegistry::update(const Change& change) {
+    const std::filesystem::path file(m_path);
+    const std::string folder = file.parent_path().empty() ? std::string(".") : file.parent_path().string();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        std::filesystem::create_directories(folder, ec);
+        if (ec)
+            return makeError(ErrorCode::Io, "cannot create " + folder + ": " + ec.message());
+        ::chmod(folder.c_str(), 0700);
+    }
+    // The lock on the folder covers the read, the change and the rename.
+    Fd lock{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (lock.fd < 0)
+        return systemError("cannot open", folder);
+    while (::flock(lock.fd, LOCK_EX) != 0)
+        if (errno != EINTR)
+            return systemError("cannot lock", folder);
+
+    auto data = load();
+    if (!data)
+        return data.error();
+    if (auto changed = change(*data); !changed)
+        return changed;
+    const std::string text = formatRegistryFile(*data);
+
+    std::string temp = folder + "/.registry.ini.XXXXXX";
+    Fd out{::mkstemp(temp.data())};
+    if (out.fd < 0)
+        return systemError("cannot create a file in", folder);
+    auto fail = [&](const char* what) {
+        Error error = systemError(what, temp);
+        ::unlink(temp.c_str());
+        return error;
+    };
+    ::fchmod(out.fd, 0600);
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(out.fd, text.data() + written, text.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail("cannot write");
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fsync(out.fd) != 0)
+        return fail("cannot write");
+    if (::close(out.fd) != 0) {
+        out.fd = -1;
+        return fail("cannot write");
+    }
+    out.fd = -1;
+    if (::rename(temp.c_str(), m_path.c_str()) != 0)
+        return fail("cannot replace the registry file with");
+    return {};
+}
+
+} // namespace glw::platform

@@ -1,0 +1,124 @@
+// The browser-cache layer over Firefox's and Chromium's disk caches, on cache files written here in the
+// browsers' layouts, and the main window's cache list built from it.
+#include "LibraryTestSupport.h"
+
+#include <filesystem>
+
+namespace glw::main::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string be32(std::uint32_t v) {
+    return {char(v >> 24), char((v >> 16) & 0xFF), char((v >> 8) & 0xFF), char(v & 0xFF)};
+}
+std::string le32(std::uint32_t v) {
+    return {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
+}
+std::string le64(std::uint64_t v) {
+    return le32(std::uint32_t(v)) + le32(std::uint32_t(v >> 32));
+}
+
+// A Firefox cache2 entry: body, metadata (hash, one chunk hash per 256 KiB, the version 3 header, the
+// key with its zero, one element) and the body's length.
+std::string firefoxEntry(const std::string& body, const std::string& key) {
+    std::string meta = be32(0x12345678);
+    for (std::size_t chunks = (body.size() + 262143) / 262144; chunks > 0; --chunks)
+        meta += "\x01\x02";
+    meta += be32(3) + be32(1) + be32(1700000000) + be32(1700000000) + be32(5) + be32(0xFFFFFFFF) +
+            be32(std::uint32_t(key.size())) + be32(0);
+    meta += key + std::string(1, '\0');
+    meta += std::string("request-method\0GET\0", 19);
+    return body + meta + be32(std::uint32_t(body.size()));
+}
+
+// A Chromium simple-cache entry ("_0" file): header, key, body, end record, response headers, closing end
+// record with their length.
+std::string chromiumEntry(const std::string& body, const std::string& key) {
+    const std::uint64_t initialMagic = 0xfcfb6d1ba7725c30ULL, finalMagic = 0xf4fa6f45970d41d8ULL;
+    const std::string headers = "HTTP/1.1 200 OK\nContent-Type: application/x-shockwave-flash\n";
+    std::string file = le64(initialMagic) + le32(5) + le32(std::uint32_t(key.size())) + le32(0xABCDEF) + le32(0);
+    file += key + body;
+    file += le64(finalMagic) + le32(1) + le32(0) + le32(0) + le32(0);
+    file += headers;
+    file += le64(finalMagic) + le32(1) + le32(0) + le32(std::uint32_t(headers.size())) + le32(0);
+    return file;
+}
+
+class BrowserCache : public LibraryApp {
+protected:
+    platform::test::TempDir home;   // stands for ~/.cache
+    platform::test::TempDir copies; // the layer's own folder of movie copies
+
+    std::vector<platform::UrlCacheEntry> walk(platform::UrlCache& cache) {
+        std::vector<platform::UrlCacheEntry> entries;
+        if (cache.firstEntry()) {
+            entries.push_back(cache.current());
+            while (cache.nextEntry())
+                entries.push_back(cache.current());
+        }
+        cache.close();
+        return entries;
+    }
+};
+
+TEST_F(BrowserCache, MoviesOfFirefoxAndChromiumCachesAreCopiedOutUnderTheirAddressNames) {
+    const std::string ff = "mozilla/firefox/abcd.default-release/cache2/entries/";
+    const std::string cr = "chromium/Default/Cache/Cache_Data/";
+    home.file(ff + "0A1B", firefoxEntry(tinySwf(64, 48, "ff"), "a,:https://example.com/flash/intro.swf?v=2"));
+    home.file(ff + "0C2D", firefoxEntry("<html>not a movie</html>", ":https://example.com/index.html"));
+    home.file(ff + "0E3F", firefoxEntry(tinySwf(32, 32, "ff2"), "O^partitionKey=%28https%2Cexample.org%29,a,:"
+                                                                "http://example.org/game"));
+    home.file(cr + "1111aaaa_0", chromiumEntry(tinySwf(80, 60, "cr"), "1/0/_dk_https://x.net https://x.net "
+                                                                      "https://x.net/media/INTRO.SWF"));
+    home.file(cr + "2222bbbb_0", chromiumEntry("GIF89a....", "https://x.net/logo.gif"));
+    home.file(cr + "index", "not an entry");
+    home.file(ff + "broken", "FWS\x01"); // cut short: a plain entry, no copy
+    fs::create_symlink(home.host(ff + "0A1B"), home.host(ff + "0B00-link"));
+
+    platform::BrowserUrlCache cache({home.host()}, copies.host("movies"));
+    const auto entries = walk(cache);
+    std::vector<std::string> locals;
+    for (const auto& e : entries)
+        locals.push_back(e.localFileName);
+    const auto copied = [&](const char* name) { return platform::toSystemPath(copies.host("movies/") + name); };
+    const auto raw = [&](const std::string& relative) { return platform::toSystemPath(home.host(relative)); };
+    EXPECT_EQ(locals, (std::vector<std::string>{copied("intro.swf"), raw(ff + "0C2D"), copied("game.swf"),
+                                                raw(ff + "broken"), copied("INTRO[1].swf"), raw(cr + "2222bbbb_0")}))
+        << "links, Chromium's index and other files are no entries";
+    EXPECT_EQ(entries[0].sourceUrl, "https://example.com/flash/intro.swf?v=2");
+    EXPECT_EQ(entries[4].sourceUrl, "https://x.net/media/INTRO.SWF");
+    EXPECT_EQ(copies.read("movies/intro.swf"), tinySwf(64, 48, "ff"));
+    EXPECT_EQ(copies.read("movies/INTRO[1].swf"), tinySwf(80, 60, "cr"));
+    EXPECT_EQ(home.read(ff + "0A1B").substr(0, 3), "FWS") << "the cache itself is left as it was";
+
+    // A second walk starts from a clean folder of copies.
+    fs::remove(home.host(ff + "0E3F"));
+    walk(cache);
+    EXPECT_FALSE(fs::exists(copies.host("movies/game.swf")));
+    EXPECT_TRUE(fs::exists(copies.host("movies/intro.swf")));
+}
+
+TEST_F(BrowserCache, NoCacheGivesAnEmptyWalk) {
+    platform::BrowserUrlCache cache({home.host("nothing here")}, copies.host("movies"));
+    EXPECT_FALSE(cache.firstEntry());
+    EXPECT_FALSE(cache.nextEntry());
+    EXPECT_EQ(cache.current().localFileName, "");
+}
+
+TEST_F(BrowserCache, TheMainWindowListsTheCachedMovies) {
+    category("Animals", 1);
+    home.file("mozilla/firefox/p/cache2/entries/AA", firefoxEntry(tinySwf(64, 48), ":http://a.com/one.swf"));
+    home.file("mozilla/firefox/p/cache2/entries/BB", firefoxEntry("text", ":http://a.com/readme.txt"));
+    auto& form = start();
+    rt->services().urlCache =
+        std::make_shared<platform::BrowserUrlCache>(std::vector<std::string>{home.host()}, copies.host("movies"));
+    form.chkBrowseWhat[2].userClick();
+    EXPECT_EQ(form.lstcache.items(), (std::vector<std::string>{platform::toSystemPath(copies.host("movies/one.swf"))}));
+    EXPECT_EQ(form.CurrentClip, platform::toSystemPath(copies.host("movies/one.swf")));
+    EXPECT_EQ(form.EWidth.Text(), "64");
+    EXPECT_EQ(form.EHeight.Text(), "48");
+}
+
+} // namespace
+} // namespace glw::main::test
