@@ -15,13 +15,6 @@ namespace glw::main {
 
 namespace {
 
-bool sameFile(const std::string& a, const std::string& b) {
-    const std::string hostA = platform::toHostPath(a);
-    const std::string hostB = platform::toHostPath(b);
-    std::error_code ec;
-    return !hostA.empty() && !hostB.empty() && std::filesystem::equivalent(hostA, hostB, ec) && !ec;
-}
-
 void requireWindow(const forms::Control& ctl) {
     // Labels and images are drawn by their container and have no window whose rectangle could be asked.
     if (ctl.kind() == forms::ControlKind::Label || ctl.kind() == forms::ControlKind::Image)
@@ -40,27 +33,6 @@ void placeAbove(forms::Form& frm, const forms::Control& ctl, bool leftOf) {
 }
 
 } // namespace
-
-bool APICopy(const std::string& source, const std::string& dest, std::string& failure) {
-    const std::string from = vb::Trim(source);
-    const std::string to = vb::Trim(dest);
-    failure.clear();
-    // A copy onto itself would at best rewrite the same bytes; it must never cost the file.
-    if (sameFile(from, to))
-        return true;
-    try {
-        vb::FileCopy(from, to);
-        return true;
-    } catch (const vb::RuntimeError& e) {
-        failure = e.Description();
-    }
-    return false;
-}
-
-bool APICopy(const std::string& source, const std::string& dest) {
-    std::string ignored;
-    return APICopy(source, dest, ignored);
-}
 
 void PlaceFormAboveControl(forms::Form& frm, const forms::Control& ctl) {
     placeAbove(frm, ctl, false);
@@ -83,11 +55,6 @@ bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, con
     program.MsgBoxEx("An error occured copying the file " + sourceFile + ".  " + failure, common::msgOk,
                      "Glintwave SE");
     return false;
-}
-
-std::string FileNameFromPath(const std::string& path) {
-    const auto cut = path.find_last_of('\\');
-    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 std::string MakeRandomName(forms::Runtime& runtime) {

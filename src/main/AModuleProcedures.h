@@ -3,6 +3,7 @@
 // chooser's modal call.
 #pragma once
 
+#include "common/CopyHelpers.h"
 #include "platform/forms/Form.h"
 
 #include <string>
@@ -11,12 +12,9 @@ namespace glw::main {
 
 class MainProgram;
 
-// Copies the file named Trim(source) to Trim(dest), replacing dest. Nothing is reported to the user; the
-// result says whether the copy was made (the old target stays as it was when it fails). A copy of a file
-// onto itself leaves it untouched and counts as made.
-bool APICopy(const std::string& source, const std::string& dest);
-// The same, with the reason of a failure (the run-time error's description) for a message.
-bool APICopy(const std::string& source, const std::string& dest, std::string& failure);
+// The copy and the file-name part of a path are shared with the other programs.
+using common::APICopy;
+using common::FileNameFromPath;
 
 // Moves frm so that its left edge is on ctl's left edge and its bottom edge one pixel below ctl's top edge;
 // frm keeps its size. A control without a window of its own (a label, an image) is run-time error 438.
@@ -28,10 +26,6 @@ void PlaceFormAboveLeftOfControl(forms::Form& frm, const forms::Control& ctl);
 // replacing a file of that name. On failure shows "An error occured copying the file " with the file's
 // name, ".  " and the reason, and gives false.
 bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, const std::string& folder);
-
-// The text after the last "\" of path; the whole text when it holds none ("/" does not separate); "" for a
-// path that ends in "\" or is empty.
-std::string FileNameFromPath(const std::string& path);
 
 // 4 to 8 decimal digits from two random numbers, the hour and the second, in one of four orders chosen by
 // a third random number; the generator is reseeded from the clock on every call.

@@ -1,0 +1,128 @@
+// What the three stub programs share: the machine's folders, the work folder of a run, finding and
+// unpacking the package appended to the program's own file, the progress bar, the file copy and the
+// clean-up at the end.
+#pragma once
+
+#include "common/jpk/StubWorkFolder.h"
+#include "platform/forms/Controls.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/Runtime.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glw::stubs {
+
+// What a stub takes from the machine. The programs fill it from the process (fromProcess); tests give
+// their own folders and joined files.
+struct StubEnvironment {
+    // Host path of the program's own file: the self-extracting file whose package the stub reads. On this
+    // system that is the file the process was started from, whatever its name or extension.
+    std::string ownFile;
+    // The user's temporary folder in system form ("%TEMP%"); empty: vb::userTempFolder().
+    std::string tempFolder;
+    // The installer's default target folder in system form (the Windows folder there); empty: the user's
+    // own screen-saver folder, see sWindowsDirectory.
+    std::string windowsFolder;
+
+    static StubEnvironment fromProcess();
+};
+
+// Folder helpers of the stub forms, each in system form without a closing "\".
+// sTempDirectory: "%TEMP%" expanded, the user's own temporary folder that nobody else may write into;
+// "" when there is none.
+std::string sTempDirectory(const StubEnvironment& environment);
+// sWindowsDirectory: where screen savers are installed by default. This system has no Windows folder, so
+// it is $XDG_DATA_HOME/glw/screensavers (or ~/.local/share/glw/screensavers), created when missing;
+// "" when it cannot be made.
+std::string sWindowsDirectory(const StubEnvironment& environment);
+
+// The inner area of a form. The runtime measures forms from the outside, as the original did; the stubs
+// size their windows around an inner area, so they reckon with a standard frame: 4 pixels of border on
+// every side and a caption of 22 pixels, none for a form without a border (BorderStyle 0).
+struct FrameSize {
+    int width = 0;  // twips taken by the frame across
+    int height = 0; // twips taken by the frame and caption down
+};
+FrameSize frameOf(const forms::Form& form);
+int ScaleWidth(const forms::Form& form);  // the inner width in twips, never negative
+int ScaleHeight(const forms::Form& form); // the inner height in twips, never negative
+
+// SetBar: shows `precent` (0 to 100) of the progress bar: lets the window repaint, sets lblPrgbar's
+// width to that share of picProgbar's width, hides it at 0 and shows it otherwise, and lets it repaint.
+void SetBar(forms::Runtime& runtime, forms::PictureBox& picProgbar, forms::Label& lblPrgbar, double precent);
+
+// APICopy: copies the file Trim(Source) to Trim(Dest) (system paths), replacing Dest only with a
+// complete copy. A failure is logged, not raised; returns whether the copy was made.
+bool APICopy(forms::Runtime& runtime, const std::string& Source, const std::string& Dest);
+
+// The names of a "|"-joined list ("a|b"), or the whole text when it holds no "|"; an empty text gives none.
+std::vector<std::string> splitBar(const std::string& text);
+
+// The part of a stub that unpacks its package: the work folder of the run (TempFolder), the package copy,
+// the extraction loop, DelFileList, and the clean-up at the end.
+class StubCore {
+public:
+    StubCore(forms::Runtime& runtime, StubEnvironment environment);
+
+    const StubEnvironment& environment() const { return m_environment; }
+
+    // The work folder of this run in system form, ending in "\": a folder of its own inside TempSWF under
+    // the user's temporary folder, so that two stubs running at once never touch each other's files.
+    // "" until setUpWorkFolder succeeded.
+    std::string TempFolder;
+    // The names extracted (and, in the player, its extra files), deleted from TempFolder at the end.
+    common::DelFileList DelFileList;
+
+    // Sets up the work folder. On failure (no private temporary folder) TempFolder stays "" and it is
+    // logged; the next step then finds no package.
+    //
+    // A run holds a lock on its folder until its clean-up. Run folders in TempSWF that no run holds any
+    // more and that have not changed for a minute were left by runs that were killed: they are removed
+    // here, since no run ever comes back to its folder.
+    bool setUpWorkFolder();
+    // The work folder's host path, ending in "/"; "" before setUpWorkFolder succeeded.
+    std::string hostTempFolder() const;
+    // TempSWF, the parent of every run folder (host path, ending in "/"); "" before set-up.
+    std::string hostTempSwfFolder() const;
+
+    // ExtractAppendedData: copies the package behind the marker of the own file to TempFolder &
+    // "glwexe.dta". False when the own file holds no marker, nothing follows it, or anything fails.
+    bool ExtractAppendedData();
+
+    // The extraction loop: every entry's name goes into List1 in package order and every entry with a bare
+    // file name is extracted into TempFolder under that name and added to DelFileList. Names that would
+    // address anything else ("..\x", "/abs", "c:x", "glwexe.dta") are skipped. A malformed package ends the
+    // listing; what was listed before the fault is still extracted. `setBar` receives 40, 50, then
+    // 50 + 20 / n * (i + 1) after entry i of n. The trace shows each "extract" and "skip".
+    common::JpkExtraction extractEntries(forms::ListBox& List1, const common::SetBarCallback& setBar);
+
+    // Deletes one file of the work folder (a bare name); failures are ignored.
+    void deleteWorkFile(std::string_view name);
+
+    // The clean-up at the end: deletes every DelFileList name, "glwexe.dta" and "startup.ini", then the run
+    // folder itself with anything the movie left in it. Runs once; later calls do nothing. TempSWF stays.
+    void cleanUp();
+    bool cleanedUp() const { return m_cleanedUp; }
+
+    StubCore(const StubCore&) = delete;
+    StubCore& operator=(const StubCore&) = delete;
+    ~StubCore();
+
+private:
+    void trace(const std::string& line);
+    void removeAbandonedRunFolders();
+
+    forms::Runtime& m_runtime;
+    StubEnvironment m_environment;
+    std::optional<common::StubWorkFolder> m_work;
+    int m_runLock = -1; // holds the run folder against the clean-up of abandoned folders by other runs
+    bool m_cleanedUp = false;
+};
+
+// The maker's web site, opened by the credit lines of the installer and the screen saver's About box.
+inline constexpr const char* kMakerWebSite = "http://www.example.com/";
+
+} // namespace glw::stubs

@@ -1,0 +1,176 @@
+// The screen-saver installer run headless in this process: unpacking, Install with and without the
+// setting, the target folder text, failing copies, packages without a saver, Cancel.
+#include "StubFixture.h"
+#include "stubs/installer/Form1.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace glw;
+using namespace glw::stubs::test;
+using glw::stubs::installer::Form1;
+
+namespace {
+
+const std::string kSaverBytes = std::string("\x7F"
+                                            "ELF a screen saver ",
+                                            20) +
+                                std::string(5000, 'z');
+
+class InstallerRun : public StubFixture {
+protected:
+    std::unique_ptr<Form1> form;
+
+    std::optional<int> start(const std::vector<std::pair<std::string, std::string>>& entries = {
+                                 {"my saver.scr", kSaverBytes}}) {
+        if (!entries.empty())
+            joined("setup.exe", entries);
+        form = std::make_unique<Form1>(*rt, env);
+        return endsWith([&] { form->Show(); });
+    }
+    std::optional<std::string> setting() {
+        return registry->queryValue(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE");
+    }
+};
+
+TEST_F(InstallerRun, UnpacksTheSaverThenWaitsWithTheWindowsFolderOffered) {
+    ASSERT_EQ(start(), std::nullopt);
+    EXPECT_EQ(form->Caption(), "GLW Screen Saver Installer 1.0");
+    EXPECT_EQ(form->Text1.Text(), dir.system("windows"));
+    EXPECT_EQ(form->ScrFileName, "my saver.scr");
+    EXPECT_FALSE(form->picProgbar.Visible());
+    EXPECT_TRUE(form->Picture1.Visible());
+    EXPECT_EQ(form->lblPrgbar.Width(), form->picProgbar.Width() * 70 / 100);
+    EXPECT_EQ(folderEntries(form->core.hostTempFolder()), std::vector<std::string>{"my saver.scr"});
+}
+
+TEST_F(InstallerRun, InstallCopiesTheSaverMakesItRunnableAndSetsItWhenTicked) {
+    ASSERT_EQ(start(), std::nullopt);
+    ASSERT_EQ(perform("click Form1.Check1"), std::nullopt);
+    ASSERT_EQ(form->Check1.Value(), 1);
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+
+    EXPECT_EQ(dir.read("windows/my saver.scr"), kSaverBytes);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.host("windows/my saver.scr").c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & S_IXUSR, 0u);
+    EXPECT_EQ(setting(), dir.system("windows") + "\\my saver.scr");
+    EXPECT_TRUE(hasLine(trace(), "msgbox \"GLW Screen Saver Installer 1.0\" \"Screen Saver Installed!\" 64"));
+    EXPECT_FALSE(form->loaded());
+    EXPECT_TRUE(folderEntries(tempSwf()).empty()) << "only the installed copy remains";
+}
+
+struct FolderCase {
+    const char* name;
+    bool closingBackslash;
+    bool ticked;
+};
+
+class InstallerFolder : public InstallerRun, public ::testing::WithParamInterface<FolderCase> {};
+
+TEST_P(InstallerFolder, TargetFolderTextWithOrWithoutItsClosingBackslash) {
+    dir.folder("dest");
+    ASSERT_EQ(start(), std::nullopt);
+    form->Text1.Text = dir.system("dest") + (GetParam().closingBackslash ? "\\" : "");
+    if (GetParam().ticked)
+        form->Check1.Value = forms::vbChecked;
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_EQ(dir.read("dest/my saver.scr"), kSaverBytes);
+    if (GetParam().ticked)
+        EXPECT_EQ(setting(), dir.system("dest") + "\\my saver.scr");
+    else
+        EXPECT_EQ(setting(), std::nullopt) << "not ticked: no setting is written";
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, InstallerFolder,
+                         ::testing::Values(FolderCase{"without_backslash_ticked", false, true},
+                                           FolderCase{"with_backslash_ticked", true, true},
+                                           FolderCase{"without_backslash_not_ticked", false, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+struct CopyFailure {
+    const char* name;
+    std::function<void(platform::test::TempDir&)> prepare;
+    std::string target; // below the test folder
+};
+
+class InstallerCopyFails : public InstallerRun, public ::testing::WithParamInterface<CopyFailure> {};
+
+TEST_P(InstallerCopyFails, ShowsTheCopyMessageWritesNoSettingAndNeverSaysInstalled) {
+    GetParam().prepare(dir);
+    ASSERT_EQ(start(), std::nullopt);
+    form->Text1.Text = dir.system(GetParam().target);
+    form->Check1.Value = forms::vbChecked;
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+
+    EXPECT_TRUE(hasLineStarting(trace(), "msgbox \"Error.\" \"An error occured copying the file " +
+                                             form->core.TempFolder + "my saver.scr.  "));
+    EXPECT_FALSE(hasLineStarting(trace(), "msgbox \"GLW Screen Saver Installer 1.0\""));
+    EXPECT_EQ(setting(), std::nullopt);
+    EXPECT_FALSE(form->loaded());
+    EXPECT_TRUE(folderEntries(tempSwf()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, InstallerCopyFails,
+    ::testing::Values(CopyFailure{"folder_missing", [](platform::test::TempDir&) {}, "nowhere"},
+                      CopyFailure{"a_folder_bears_the_name",
+                                  [](platform::test::TempDir& d) { d.folder("dest/my saver.scr/inside"); }, "dest"},
+                      CopyFailure{"folder_is_a_file", [](platform::test::TempDir& d) { d.file("dest", "x"); }, "dest"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(InstallerRun, AnInstalledSaverIsReplacedWhole) {
+    dir.file("windows/my saver.scr", std::string(20000, 'o'));
+    ASSERT_EQ(start(), std::nullopt);
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_EQ(dir.read("windows/my saver.scr"), kSaverBytes) << "no tail of the longer old file survives";
+}
+
+TEST_F(InstallerRun, TheLastScreenSaverEntryIsInstalled) {
+    ASSERT_EQ(start({{"first.scr", "one"}, {"readme.txt", "r"}, {"Second.SCR", "two"}}), std::nullopt);
+    EXPECT_EQ(form->ScrFileName, "Second.SCR");
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_EQ(dir.read("windows/Second.SCR"), "two");
+    EXPECT_FALSE(dir.exists("windows/first.scr"));
+}
+
+TEST_F(InstallerRun, PackageWithoutAScreenSaverIsAnError) {
+    ASSERT_EQ(start({{"readme.txt", "r"}}), std::nullopt);
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_TRUE(hasLine(trace(), "msgbox \"Error.\" \"There seems to be an error in the installation. Aborting.\" 48"));
+    EXPECT_TRUE(folderEntries(dir.host("windows")).empty());
+    EXPECT_EQ(setting(), std::nullopt);
+}
+
+TEST_F(InstallerRun, ScreenSaverEntryWithAnUnsafeNameIsNeverWrittenOrInstalled) {
+    const std::string outside = dir.host("escaped.scr");
+    joinedBytes("setup.exe", entryBytes("../escaped.scr", "x") + entryBytes(outside, "y"));
+    ASSERT_EQ(start({}), std::nullopt);
+    EXPECT_EQ(form->ScrFileName, "");
+    EXPECT_FALSE(std::filesystem::exists(outside));
+    EXPECT_FALSE(std::filesystem::exists(tempSwf() + "/escaped.scr"));
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_TRUE(hasLineStarting(trace(), "msgbox \"Error.\" \"There seems to be an error"));
+}
+
+TEST_F(InstallerRun, CancelInstallsNothing) {
+    ASSERT_EQ(start(), std::nullopt);
+    ASSERT_EQ(perform("click Form1.Command3"), std::nullopt);
+    EXPECT_FALSE(form->loaded());
+    EXPECT_TRUE(folderEntries(dir.host("windows")).empty());
+    EXPECT_TRUE(folderEntries(tempSwf()).empty());
+}
+
+TEST_F(InstallerRun, CreditLineOpensTheMakersSite) {
+    ASSERT_EQ(start(), std::nullopt);
+    ASSERT_EQ(perform("click Form1.Label4"), std::nullopt);
+    EXPECT_EQ(shell->targets(), std::vector<std::string>{stubs::kMakerWebSite});
+}
+
+TEST_F(InstallerRun, NoPackageSaysSoAndEnds) {
+    env.ownFile = stubFile();
+    EXPECT_EQ(start({}), 1);
+    EXPECT_TRUE(hasLine(trace(), "msgbox \"Error\" \"No screensaver data found to install.  Aborting.\" 16"));
+}
+
+} // namespace

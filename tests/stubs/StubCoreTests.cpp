@@ -1,0 +1,90 @@
+// The stubs' shared core: run folders that killed runs left behind, the progress bar and the "|" lists.
+#include "StubFixture.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+using namespace glw;
+using namespace glw::stubs::test;
+
+namespace {
+
+class StubCoreRun : public StubFixture {
+protected:
+    void age(const std::string& relative) {
+        std::filesystem::last_write_time(dir.host(relative),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    }
+};
+
+TEST_F(StubCoreRun, RunFoldersOfKilledRunsGoAndThoseOfLiveOrJustStartedRunsStay) {
+    // A live run of another stub, holding its folder.
+    stubs::StubCore live(*rt, env);
+    ASSERT_TRUE(live.setUpWorkFolder());
+    const std::string liveName = std::filesystem::path(live.hostTempFolder()).parent_path().filename().string();
+    dir.file("tmp/TempSWF/" + liveName + "/glwmovie.swf", "live");
+    age("tmp/TempSWF/" + liveName);
+
+    dir.file("tmp/TempSWF/run-killed/glwmovie.swf", "left behind");
+    age("tmp/TempSWF/run-killed");
+    dir.folder("tmp/TempSWF/run-fresh");
+    dir.folder("tmp/TempSWF/other-folder");
+    age("tmp/TempSWF/other-folder");
+    dir.file("outside/keep.txt", "k");
+    std::filesystem::create_directory_symlink(dir.host("outside"), dir.host("tmp/TempSWF/run-link"));
+
+    stubs::StubCore next(*rt, env);
+    ASSERT_TRUE(next.setUpWorkFolder());
+    const std::string nextName = std::filesystem::path(next.hostTempFolder()).parent_path().filename().string();
+
+    std::vector<std::string> expected{liveName, nextName, "other-folder", "run-fresh", "run-link"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folderEntries(tempSwf()), expected);
+    EXPECT_TRUE(dir.exists("outside/keep.txt")) << "a link is never followed";
+    EXPECT_TRUE(hasLine(trace(), "cleanup \"" + dir.system("tmp") + "\\TempSWF\\run-killed\\\""));
+
+    live.cleanUp();
+    next.cleanUp();
+    EXPECT_FALSE(dir.exists("tmp/TempSWF/" + liveName));
+    EXPECT_FALSE(dir.exists("tmp/TempSWF/" + nextName));
+}
+
+TEST_F(StubCoreRun, CleanUpRunsOnceAndRemovesWhatTheMovieLeftInTheRunFolder) {
+    stubs::StubCore core(*rt, env);
+    ASSERT_TRUE(core.setUpWorkFolder());
+    dir.file("tmp/TempSWF/" + std::filesystem::path(core.hostTempFolder()).parent_path().filename().string() +
+                 "/saved/score.txt",
+             "written by the movie");
+    core.cleanUp();
+    core.cleanUp();
+    EXPECT_TRUE(core.cleanedUp());
+    EXPECT_TRUE(folderEntries(tempSwf()).empty());
+    EXPECT_EQ(
+        std::count_if(trace().begin(), trace().end(), [](const std::string& l) { return l.rfind("cleanup ", 0) == 0; }),
+        1);
+}
+
+TEST_F(StubCoreRun, ProgressBarShowsItsShareOfTheBoxAndHidesAtZero) {
+    forms::Form form(*rt, "Form1");
+    forms::PictureBox box(form, "picProgbar");
+    forms::Label bar(form, "lblPrgbar");
+    box.Width = 4800;
+    const std::pair<double, int> cases[] = {{0, 0}, {40, 1920}, {50 + 20.0 / 3 * 1, 2720}, {100, 4800}};
+    for (const auto& [precent, width] : cases) {
+        stubs::SetBar(*rt, box, bar, precent);
+        EXPECT_EQ(bar.Width(), width) << precent;
+        EXPECT_EQ(bar.Visible(), precent != 0) << precent;
+    }
+}
+
+TEST(StubLists, BarJoinedNames) {
+    EXPECT_EQ(stubs::splitBar(""), std::vector<std::string>{});
+    EXPECT_EQ(stubs::splitBar("a.txt"), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(stubs::splitBar("a|b"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(stubs::splitBar("a||b|"), (std::vector<std::string>{"a", "", "b", ""}));
+}
+
+} // namespace
