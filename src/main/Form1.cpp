@@ -41,8 +41,8 @@ void Form1::layOut() {
     // Toolbar.
     fBut.add(0).ToolTipText = "Check and Download Updates of Software";
     fBut.add(5).ToolTipText = "Get Online Support ";
-    place(fBut[0], 8, 6, 36, 32);
-    place(fBut[5], 48, 6, 36, 32);
+    place(fBut[0], 8, 6, 72, 32);
+    place(fBut[5], 84, 6, 72, 32);
     fBut[0].Caption = "Updates";
     fBut[5].Caption = "Support";
 
@@ -89,7 +89,10 @@ void Form1::layOut() {
     place(Extend1.add(5), 932, 300, 20, 20);
     place(lstFonts, 724, 326, 228, 22);
 
-    // Bottom: Help, Export and Exit.
+    // Bottom: Help, the preview/edit toggle, Export and Exit.
+    Command1.Caption = "Preview / Edit";
+    Command1.ToolTipText = "Preview and edit the selected clip (Ctrl+P)";
+    place(Command1, 88, 596, 120, 32);
     Command6.ToolTipText = "Help";
     Command6.Caption = "Help";
     place(Command6, 8, 596, 72, 32);

@@ -106,9 +106,9 @@ void Form1::layOutLibrary() {
     Command7.Caption = "Remove Selected";
     place(Command7, 8, 494, 220, 24);
     Command15.Caption = "Import New Libraries";
-    place(Command15, 8, 522, 108, 24);
+    place(Command15, 8, 522, 220, 24);
     Command27.Caption = "Create An Import Library";
-    place(Command27, 120, 522, 108, 24);
+    place(Command27, 8, 550, 220, 24);
 
     // The page of cells: three rows of four, the marker under the selected one, the page bar below.
     frmSelect.Caption = "  Available Files";

@@ -86,6 +86,8 @@ bool Control::hasFocus() const { return m_form.ActiveControl() == this; }
 
 void Control::propertyChanged(std::string_view name) { m_form.controlPropertyChanged(*this, name); }
 
+void notifyLoaded(Form& form, Control& control) { form.controlLoaded(control); }
+
 void raiseNoSuchElement(const std::string& name, int index) {
     vb::raise(340, "Control array element '" + std::to_string(index) + "' doesn't exist (" + name + ")");
 }

@@ -126,6 +126,7 @@ public:
         slot = std::make_unique<T>(m_form, m_name, index);
         for (auto& bind : m_binders)
             bind(*slot);
+        notifyLoaded(m_form, *slot);
         return *slot;
     }
     // The Unload statement for a run-time element.
@@ -167,6 +168,7 @@ private:
 };
 
 [[noreturn]] void raiseNoSuchElement(const std::string& name, int index);
+void notifyLoaded(Form& form, Control& control);
 
 template <class T>
 T& ControlArray<T>::operator[](int index) {

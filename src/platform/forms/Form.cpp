@@ -18,10 +18,11 @@ Form::~Form() {
     }
 }
 
-void Form::registerControl(Control* control) {
-    m_controls.push_back(control);
+void Form::registerControl(Control* control) { m_controls.push_back(control); }
+
+void Form::controlLoaded(Control& control) {
     if (m_loaded)
-        m_runtime.ui().controlAdded(*this, *control);
+        m_runtime.ui().controlAdded(*this, control);
 }
 
 void Form::unregisterControl(Control* control) {

@@ -65,6 +65,8 @@ public:
 
     void propertyChanged(std::string_view name) override;
     void controlPropertyChanged(Control& control, std::string_view name);
+    // A control made while the form is loaded (an array element's Load), once it is fully constructed.
+    void controlLoaded(Control& control);
 
 protected:
     virtual void Form_Load() {}
