@@ -170,8 +170,22 @@ void Form1::Form_Load() {
     step([&] { program.modText.LoadScreenFonts(); });
     step([&] { program.modText.FillFontList(lstFonts); });
 
-    // 7. The categories: plain folders of CLTemplates (read-only or hidden ones are not listed).
-    const std::string templates = appPath + "\\CLTemplates\\";
+    // 7 and 8. The categories, and the first one lists its clips.
+    listCategories(step);
+
+    // 9. Panel titles.
+    for (int i = 0; i <= 5; ++i) {
+        step([&] { TitleBar[i].SetVariable("txtTitle", kPanelTitles[i]); });
+        step([&] { Extend1[i].SetVariable("txtTitle", " "); });
+    }
+
+    // 10.
+    step([&] { common::CenterForm(*this); });
+}
+
+void Form1::listCategories(vb::ResumeNext& step) {
+    // The plain folders of CLTemplates (a read-only or hidden folder is not listed), in listing order.
+    const std::string templates = runtime().App.Path + "\\CLTemplates\\";
     std::vector<std::string> names;
     step([&] { names = vb::DirList(templates, vb::vbDirectory); });
     for (const auto& name : names) {
@@ -184,19 +198,8 @@ void Form1::Form_Load() {
             }
         });
     }
-
-    // 8. The first category lists its clips.
     step([&] { Cats.ListIndex = 0; });
     step([&] { CatsSave.ListIndex = 0; });
-
-    // 9. Panel titles.
-    for (int i = 0; i <= 5; ++i) {
-        step([&] { TitleBar[i].SetVariable("txtTitle", kPanelTitles[i]); });
-        step([&] { Extend1[i].SetVariable("txtTitle", " "); });
-    }
-
-    // 10.
-    step([&] { common::CenterForm(*this); });
 }
 
 void Form1::Form_Unload(int&) { runtime().End(); }

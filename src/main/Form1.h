@@ -2,6 +2,7 @@
 // library's browse panels and pages, and (in later areas) the clip editor and the Export button.
 #pragma once
 
+#include "platform/VbError.h"
 #include "platform/forms/CommonDialog.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/FileLists.h"
@@ -139,6 +140,8 @@ protected:
     void Form_KeyDown(int& KeyCode, int Shift) override;
 
 private:
+    // Fills Cats and CatsSave with the library's categories and selects the first of each.
+    void listCategories(vb::ResumeNext& step);
     void layOut();
     void bindEvents();
     bool inEditView() const { return FlashDemo.Visible; }

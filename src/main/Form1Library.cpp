@@ -422,21 +422,7 @@ void Form1::Command15_Click() {
     vb::ResumeNext step(rt.errorLog(), "Form1.Command15_Click");
     Cats.Clear();
     CatsSave.Clear();
-    const std::string templates = rt.App.Path + "\\CLTemplates\\";
-    std::vector<std::string> names;
-    step([&] { names = vb::DirList(templates, vb::vbDirectory); });
-    for (const auto& name : names) {
-        if (name == "." || name == "..")
-            continue;
-        step([&] {
-            if (vb::GetAttr(templates + name) == vb::vbDirectory) {
-                Cats.AddItem(name);
-                CatsSave.AddItem(name);
-            }
-        });
-    }
-    step([&] { Cats.ListIndex = 0; });
-    step([&] { CatsSave.ListIndex = 0; });
+    listCategories(step);
 }
 
 void Form1::Command27_Click() {
