@@ -2,11 +2,11 @@
 
 function(glw_target_options target)
     target_compile_options(${target} PRIVATE
-        -Wall -Wextra -Wnon-virtual-dtor -Woverloaded-virtual -Wshadow=local)
+        -Wall -Wextra -Wnon-virtual-dtor -Woverloaded-virtual)
     # GCC 12 reports std::string members as maybe-uninitialized at -O2 where they are not (a known false
     # positive of its inliner); the warning stays on for other compilers.
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-        target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized)
+        target_compile_options(${target} PRIVATE -Wshadow=local -Wno-maybe-uninitialized)
     endif()
     if(GLW_WERROR)
         target_compile_options(${target} PRIVATE -Werror)

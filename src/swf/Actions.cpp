@@ -49,17 +49,33 @@ Result<std::vector<PushValue>> parsePush(ByteView payload) {
         v.offset = r.position();
         v.type = r.u8();
         switch (v.type) {
-        case 0: v.text = r.cstring(); break;
-        case 1: r.skip(4); break;         // float
-        case 2:                           // null
-        case 3: break;                    // undefined
-        case 4:                           // register
-        case 5: r.skip(1); break;         // boolean
-        case 6: r.skip(8); break;         // double
-        case 7: r.skip(4); break;         // integer
-        case 8: v.constant = r.u8(); break;
-        case 9: v.constant = r.u16(); break;
-        default: return makeError(ErrorCode::Malformed, "unknown push value type", v.offset);
+        case 0:
+            v.text = r.cstring();
+            break;
+        case 1:
+            r.skip(4);
+            break; // float
+        case 2:    // null
+        case 3:
+            break; // undefined
+        case 4:    // register
+        case 5:
+            r.skip(1);
+            break; // boolean
+        case 6:
+            r.skip(8);
+            break; // double
+        case 7:
+            r.skip(4);
+            break; // integer
+        case 8:
+            v.constant = r.u8();
+            break;
+        case 9:
+            v.constant = r.u16();
+            break;
+        default:
+            return makeError(ErrorCode::Malformed, "unknown push value type", v.offset);
         }
         if (r.failed()) {
             return makeError(ErrorCode::Truncated, "a pushed value is cut short", v.offset);
@@ -243,21 +259,25 @@ Result<std::vector<ActionBlock>> button2Blocks(const Tag& tag) {
 Result<std::vector<ActionBlock>> findActionBlocks(const Tag& tag, std::uint8_t version) {
     std::size_t size = tag.payload().size();
     switch (tag.code()) {
-    case tagcode::DoAction: return std::vector<ActionBlock>{ActionBlock{0, size}};
+    case tagcode::DoAction:
+        return std::vector<ActionBlock>{ActionBlock{0, size}};
     case tagcode::DoInitAction:
         if (size < 2) {
             return makeError(ErrorCode::Truncated, "DoInitAction is cut short");
         }
         return std::vector<ActionBlock>{ActionBlock{2, size}};
-    case tagcode::DefineButton: return buttonBlocks(tag);
-    case tagcode::DefineButton2: return button2Blocks(tag);
+    case tagcode::DefineButton:
+        return buttonBlocks(tag);
+    case tagcode::DefineButton2:
+        return button2Blocks(tag);
     case tagcode::PlaceObject2:
     case tagcode::PlaceObject3:
         if (version < 5) {
             return std::vector<ActionBlock>{};
         }
         return clipActionBlocks(tag, version);
-    default: return std::vector<ActionBlock>{};
+    default:
+        return std::vector<ActionBlock>{};
     }
 }
 
@@ -397,8 +417,9 @@ Result<Bytes> rewriteActions(ByteView block, const ActionList& list, std::vector
                 return span.error();
             }
             std::int64_t v = *span;
-            if (isSigned ? (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
-                         : (v < 0 || v > std::numeric_limits<std::uint16_t>::max())) {
+            if (isSigned
+                    ? (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+                    : (v < 0 || v > std::numeric_limits<std::uint16_t>::max())) {
                 return makeError(ErrorCode::TooLarge, "a branch or code size no longer fits its field");
             }
             putU16(payload + field, static_cast<std::uint16_t>(v));
@@ -436,7 +457,8 @@ Result<Bytes> rewriteActions(ByteView block, const ActionList& list, std::vector
                 }
             }
             break;
-        default: break;
+        default:
+            break;
         }
         if (!fixed) {
             return fixed.error();
@@ -533,7 +555,8 @@ Result<Bytes> replaceBlocks(ByteView payload, std::vector<BlockReplacement> repl
         out.insert(out.end(), payload.begin() + static_cast<std::ptrdiff_t>(pos),
                    payload.begin() + static_cast<std::ptrdiff_t>(rep.block.begin));
         out.insert(out.end(), rep.bytes.begin(), rep.bytes.end());
-        shift += static_cast<std::int64_t>(rep.bytes.size()) - static_cast<std::int64_t>(rep.block.end - rep.block.begin);
+        shift +=
+            static_cast<std::int64_t>(rep.bytes.size()) - static_cast<std::int64_t>(rep.block.end - rep.block.begin);
         pos = rep.block.end;
     }
     out.insert(out.end(), payload.begin() + static_cast<std::ptrdiff_t>(pos), payload.end());

@@ -48,8 +48,8 @@ struct ActionList {
 struct PushValue {
     std::uint8_t type = 0; // 0 string, 8/9 constant pool index, others not used here
     std::size_t offset = 0;
-    std::size_t size = 0; // type byte included
-    std::string_view text;    // type 0
+    std::size_t size = 0;       // type byte included
+    std::string_view text;      // type 0
     std::uint16_t constant = 0; // types 8 and 9
 };
 [[nodiscard]] Result<std::vector<PushValue>> parsePush(ByteView payload);

@@ -148,8 +148,12 @@ void ByteWriter::align() {
     }
 }
 
-void ByteWriter::patchU16(std::size_t at, std::uint16_t v) { putU16(m_out.data() + at, v); }
-void ByteWriter::patchU32(std::size_t at, std::uint32_t v) { putU32(m_out.data() + at, v); }
+void ByteWriter::patchU16(std::size_t at, std::uint16_t v) {
+    putU16(m_out.data() + at, v);
+}
+void ByteWriter::patchU32(std::size_t at, std::uint32_t v) {
+    putU32(m_out.data() + at, v);
+}
 
 unsigned bitsForUnsigned(std::uint32_t value) {
     unsigned n = 0;
@@ -176,7 +180,9 @@ unsigned bitsForSigned(std::initializer_list<std::int32_t> values) {
     return n;
 }
 
-std::uint16_t readU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t readU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t readU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

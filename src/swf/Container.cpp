@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <lzma.h>
+#include <optional>
 #include <zlib.h>
 
 namespace glw::swf {
@@ -61,8 +62,8 @@ Result<Inflated> inflateZlib(ByteView in, std::size_t reserve, std::size_t limit
         std::span<std::uint8_t> space = out.space(used);
         if (space.empty()) {
             inflateEnd(&z);
-            return makeError(ErrorCode::TooLarge, "the compressed movie inflates past " + std::to_string(limit) +
-                                                      " bytes");
+            return makeError(ErrorCode::TooLarge,
+                             "the compressed movie inflates past " + std::to_string(limit) + " bytes");
         }
         uInt inChunk = static_cast<uInt>(std::min<std::size_t>(inLeft, 1u << 30));
         uInt outChunk = static_cast<uInt>(std::min<std::size_t>(space.size(), 1u << 30));
@@ -99,8 +100,11 @@ Result<Inflated> inflateZlib(ByteView in, std::size_t reserve, std::size_t limit
     return Inflated{out.finish(used), complete};
 }
 
-Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, std::size_t limit,
-                             bool stopAtLimit) {
+// Decodes raw LZMA data. With `knownSize` the stream ends after that many bytes (an end marker may
+// follow); without it the stream ends at an end marker or where the input does. `leftover` is set
+// to the input bytes not consumed.
+Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, std::size_t limit, bool stopAtLimit,
+                             std::optional<std::size_t> knownSize = std::nullopt, std::size_t* leftover = nullptr) {
     lzma_filter filters[2]{};
     filters[0].id = LZMA_FILTER_LZMA1;
     filters[1].id = LZMA_VLI_UNKNOWN;
@@ -108,9 +112,15 @@ Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, s
         return makeError(ErrorCode::Malformed, "the LZMA properties are damaged", 12);
     }
     auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
+    if (knownSize) {
+        filters[0].id = LZMA_FILTER_LZMA1EXT;
+        options->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
+        options->ext_size_low = static_cast<std::uint32_t>(*knownSize);
+        options->ext_size_high = static_cast<std::uint32_t>(std::uint64_t{*knownSize} >> 32);
+    }
     // No match reaches further back than the output, so a dictionary larger than the bound is never
     // needed; clamping it keeps a hostile header from reserving gigabytes.
-    std::size_t dictCap = std::max<std::size_t>(limit + 1, 4096);
+    std::size_t dictCap = std::max<std::size_t>((knownSize ? *knownSize : limit) + 1, 4096);
     if (options->dict_size > dictCap) {
         options->dict_size = static_cast<std::uint32_t>(std::min<std::size_t>(dictCap, UINT32_MAX));
     }
@@ -133,8 +143,8 @@ Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, s
                 break;
             }
             lzma_end(&s);
-            return makeError(ErrorCode::TooLarge, "the compressed movie inflates past " + std::to_string(limit) +
-                                                      " bytes");
+            return makeError(ErrorCode::TooLarge,
+                             "the compressed movie inflates past " + std::to_string(limit) + " bytes");
         }
         s.next_out = space.data();
         s.avail_out = space.size();
@@ -156,6 +166,9 @@ Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, s
         }
         complete = rc == LZMA_BUF_ERROR && s.avail_in == 0;
         break;
+    }
+    if (leftover) {
+        *leftover = s.avail_in;
     }
     lzma_end(&s);
     if (used > limit && !stopAtLimit) {
@@ -189,7 +202,8 @@ Result<Container> decodeContainer(std::shared_ptr<const Bytes> file, const ReadL
     c.version = f[3];
     c.declaredLength = readU32(f.data() + 4);
     if (f.size() > limits.maxFileBytes) {
-        return makeError(ErrorCode::TooLarge, "the file is larger than " + std::to_string(limits.maxFileBytes) + " bytes");
+        return makeError(ErrorCode::TooLarge,
+                         "the file is larger than " + std::to_string(limits.maxFileBytes) + " bytes");
     }
     if (c.compression == Compression::None) {
         c.storage = std::move(file);
@@ -212,8 +226,24 @@ Result<Container> decodeContainer(std::shared_ptr<const Bytes> file, const ReadL
         if (packed <= in.size()) {
             in = in.first(packed);
         }
-        inflated = inflateLzma(ByteView(f).subspan(12, 5), in, plausibleReserve(declaredBody, in.size(), limit), limit,
-                               false);
+        ByteView props = ByteView(f).subspan(12, 5);
+        // Streams written without an end marker need the stated size: decoding past it would invent
+        // bytes. When the stated size is wrong (real movies have that too), the stream is decoded
+        // to its own end instead.
+        bool sized = false;
+        if (declaredBody > 0 && declaredBody <= limit) {
+            std::size_t leftover = 0;
+            Result<Inflated> known = inflateLzma(props, in, plausibleReserve(declaredBody, in.size(), limit), limit,
+                                                 false, declaredBody, &leftover);
+            // A few bytes may remain: the range coder's flush and an end marker.
+            if (known && known->bytes.size() == declaredBody && leftover <= 16) {
+                inflated = std::move(known);
+                sized = true;
+            }
+        }
+        if (!sized) {
+            inflated = inflateLzma(props, in, plausibleReserve(declaredBody, in.size(), limit), limit, false);
+        }
     }
     if (!inflated) {
         return inflated.error();
@@ -388,7 +418,8 @@ Result<void> writeContainer(Compression compression, std::uint8_t version, ByteV
         Result<void> ok = writeHeader('C', version, body.size(), sink);
         return ok ? writeDeflated(body, sink) : ok;
     }
-    case Compression::Lzma: return writeLzma(version, body, sink);
+    case Compression::Lzma:
+        return writeLzma(version, body, sink);
     }
     return makeError(ErrorCode::Invalid, "unknown compression");
 }

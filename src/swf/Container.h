@@ -46,7 +46,6 @@ struct Container {
 [[nodiscard]] Result<Bytes> decodeBodyPrefix(ByteView filePrefix, std::size_t want);
 
 // Writes signature, version, FileLength (8 + body size) and the body in the given compression.
-[[nodiscard]] Result<void> writeContainer(Compression compression, std::uint8_t version, ByteView body,
-                                          ByteSink& sink);
+[[nodiscard]] Result<void> writeContainer(Compression compression, std::uint8_t version, ByteView body, ByteSink& sink);
 
 } // namespace glw::swf

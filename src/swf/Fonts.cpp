@@ -25,7 +25,9 @@ std::string fontName(ByteView bytes, std::uint8_t version) {
     return decodeMovieText(std::string_view(reinterpret_cast<const char*>(bytes.data()), n), version);
 }
 
-char32_t narrowCode(std::uint8_t b) { return cp1252ToUnicode(b); }
+char32_t narrowCode(std::uint8_t b) {
+    return cp1252ToUnicode(b);
+}
 
 } // namespace
 
@@ -73,7 +75,7 @@ Result<Font> readFont1(const Tag& tag) {
     }
     offsets.push_back(p.size() - table);
     for (std::size_t i = 0; i < count; ++i) {
-        if (r.failed() || offsets[i] > offsets[i + 1] || offsets[i] < first) {
+        if (r.failed() || offsets[i] > offsets[i + 1] || offsets[i] < first || offsets[i + 1] > p.size() - table) {
             return makeError(ErrorCode::Malformed, "a font's glyph offsets are out of order");
         }
         ByteView shape = p.subspan(table + offsets[i], offsets[i + 1] - offsets[i]);
@@ -181,10 +183,13 @@ Result<Font> readFont2(const Tag& tag, std::uint8_t version) {
 
 Result<Font> readFont(const Tag& tag, std::uint8_t version) {
     switch (tag.code()) {
-    case tagcode::DefineFont: return readFont1(tag);
+    case tagcode::DefineFont:
+        return readFont1(tag);
     case tagcode::DefineFont2:
-    case tagcode::DefineFont3: return readFont2(tag, version);
-    default: return makeError(ErrorCode::Invalid, "not a font tag");
+    case tagcode::DefineFont3:
+        return readFont2(tag, version);
+    default:
+        return makeError(ErrorCode::Invalid, "not a font tag");
     }
 }
 
@@ -303,7 +308,8 @@ Result<GlyphRenumbering> addGlyphs(Font& font, std::vector<GlyphOutline> glyphs)
     if (font.glyphCount() > 0 && !font.hasCodes()) {
         return makeError(ErrorCode::Unsupported, "the font has no code table to add glyphs to");
     }
-    std::sort(glyphs.begin(), glyphs.end(), [](const GlyphOutline& a, const GlyphOutline& b) { return a.code < b.code; });
+    std::sort(glyphs.begin(), glyphs.end(),
+              [](const GlyphOutline& a, const GlyphOutline& b) { return a.code < b.code; });
     glyphs.erase(std::unique(glyphs.begin(), glyphs.end(),
                              [](const GlyphOutline& a, const GlyphOutline& b) { return a.code == b.code; }),
                  glyphs.end());
@@ -325,15 +331,16 @@ Result<GlyphRenumbering> addGlyphs(Font& font, std::vector<GlyphOutline> glyphs)
     std::vector<Entry> entries;
     entries.reserve(oldCount + glyphs.size());
     for (std::size_t i = 0; i < oldCount; ++i) {
-        entries.push_back(Entry{font.codes[i], i, std::move(font.shapes[i]), layout ? font.advances[i] : std::int16_t{0},
-                                layout ? font.bounds[i] : Rect{}});
+        entries.push_back(Entry{font.codes[i], i, std::move(font.shapes[i]),
+                                layout ? font.advances[i] : std::int16_t{0}, layout ? font.bounds[i] : Rect{}});
     }
     for (GlyphOutline& g : glyphs) {
         auto advance = static_cast<std::int16_t>(std::clamp(g.advance, -32768, 32767));
         entries.push_back(Entry{g.code, SIZE_MAX, std::move(g.shape), advance, g.bounds});
     }
     if (sorted) {
-        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.code < b.code; });
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry& a, const Entry& b) { return a.code < b.code; });
     }
     GlyphRenumbering renumbering;
     renumbering.newIndex.resize(oldCount);

@@ -14,10 +14,10 @@ namespace glw::swf {
 struct SwfHeader {
     Compression compression = Compression::None;
     std::uint8_t version = 0;
-    std::uint32_t fileLength = 0; // as declared (the uncompressed length for CWS and ZWS)
-    Rect frame;                   // the stage in twips; its origin need not be 0
-    double widthPixels = 0;       // frame width / 20
-    double heightPixels = 0;      // frame height / 20
+    std::uint32_t fileLength = 0;     // as declared (the uncompressed length for CWS and ZWS)
+    Rect frame;                       // the stage in twips; its origin need not be 0
+    double widthPixels = 0;           // frame width / 20
+    double heightPixels = 0;          // frame height / 20
     std::uint16_t frameRateFixed = 0; // 8.8 fixed point as stored
     double frameRate = 0;             // frames per second
     std::uint16_t frameCount = 0;     // as declared

@@ -30,7 +30,8 @@ ByteView jpegPart(const Tag& tag) {
     ByteView p = tag.payload();
     switch (tag.code()) {
     case tagcode::DefineBits:
-    case tagcode::DefineBitsJPEG2: return p.size() >= 2 ? p.subspan(2) : ByteView{};
+    case tagcode::DefineBitsJPEG2:
+        return p.size() >= 2 ? p.subspan(2) : ByteView{};
     case tagcode::DefineBitsJPEG3:
         if (p.size() >= 6) {
             std::size_t n = readU32(p.data() + 2);
@@ -43,7 +44,8 @@ ByteView jpegPart(const Tag& tag) {
             return p.subspan(8, std::min(n, p.size() - 8));
         }
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -94,8 +96,10 @@ bool isImageTag(std::uint16_t code) {
     case tagcode::DefineBitsJPEG3:
     case tagcode::DefineBitsJPEG4:
     case tagcode::DefineBitsLossless:
-    case tagcode::DefineBitsLossless2: return true;
-    default: return false;
+    case tagcode::DefineBitsLossless2:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -131,8 +135,10 @@ Result<ImageInfo> readImage(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg
             info.height = readU16(data.data() + 8);
         }
         return info;
-    case ImageFormat::Jpeg: break;
-    default: return info;
+    case ImageFormat::Jpeg:
+        break;
+    default:
+        return info;
     }
     if (Result<std::pair<int, int>> size = jpegSizeFromMarkers(data)) {
         info.width = size->first;
@@ -150,8 +156,7 @@ Result<ImageInfo> readImage(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg
     return info;
 }
 
-Result<Tag> makeReplacementImage(const Tag& original, const ImageInfo& info, ByteView jpegData, int width,
-                                 int height) {
+Result<Tag> makeReplacementImage(const Tag& original, const ImageInfo& info, ByteView jpegData, int width, int height) {
     std::uint16_t code = original.code();
     if (code == tagcode::DefineBits || code == tagcode::DefineBitsLossless) {
         code = tagcode::DefineBitsJPEG2;

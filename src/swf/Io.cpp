@@ -13,7 +13,8 @@ namespace glw::swf {
 namespace {
 
 Error ioError(const std::string& what, const std::string& path, int err) {
-    return makeError(err == ENOENT ? ErrorCode::NotFound : ErrorCode::Io, what + " " + path + ": " + std::strerror(err));
+    return makeError(err == ENOENT ? ErrorCode::NotFound : ErrorCode::Io,
+                     what + " " + path + ": " + std::strerror(err));
 }
 
 class FdSource : public ByteSource {

@@ -47,8 +47,7 @@ public:
     [[nodiscard]] virtual Result<int> estimateQuality(ByteView jpegOrTables) = 0;
     // Reads a JPEG file, resamples it to width x height and encodes it at `quality` (1 to 100).
     // Malformed/Unsupported when the file is not a JPEG.
-    [[nodiscard]] virtual Result<Bytes> recodeFile(const std::string& hostPath, int width, int height,
-                                                   int quality) = 0;
+    [[nodiscard]] virtual Result<Bytes> recodeFile(const std::string& hostPath, int width, int height, int quality) = 0;
 };
 
 // What a DefineSound needs for an MP3 file.

@@ -1,7 +1,6 @@
 // The engine's media services on the installed libraries: system-font glyphs (fontconfig and
 // FreeType), JPEG recoding (libjpeg) and MP3 frame parsing, through the media units.
 #include "swf/Media.h"
-
 #include "swf/media/Glyphs.h"
 #include "swf/media/Jpeg.h"
 #include "swf/media/Mp3.h"

@@ -29,8 +29,10 @@ bool longHeaderForNewTag(std::uint16_t code, std::size_t payloadSize) {
     case tagcode::DefineBitsLossless:
     case tagcode::DefineBitsLossless2:
     case tagcode::DefineSound:
-    case tagcode::SoundStreamBlock: return true;
-    default: return false;
+    case tagcode::SoundStreamBlock:
+        return true;
+    default:
+        return false;
     }
 }
 

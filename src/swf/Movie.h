@@ -166,8 +166,7 @@ struct WriteOptions {
 
 // Calls `visit(tag, depth)` for every tag in file order, descending into sprites (depth 1 inside a
 // root sprite). The walk stops when `visit` returns false.
-template <class Visit>
-bool walkTags(std::vector<Tag>& tags, Visit&& visit, int depth = 0) {
+template <class Visit> bool walkTags(std::vector<Tag>& tags, Visit&& visit, int depth = 0) {
     for (Tag& tag : tags) {
         if (!visit(tag, depth)) {
             return false;
@@ -178,8 +177,7 @@ bool walkTags(std::vector<Tag>& tags, Visit&& visit, int depth = 0) {
     }
     return true;
 }
-template <class Visit>
-bool walkTags(const std::vector<Tag>& tags, Visit&& visit, int depth = 0) {
+template <class Visit> bool walkTags(const std::vector<Tag>& tags, Visit&& visit, int depth = 0) {
     for (const Tag& tag : tags) {
         if (!visit(tag, depth)) {
             return false;

@@ -79,7 +79,9 @@ namespace {
 // Field widths are 5-bit counts, so a term holds at most 31 signed bits.
 constexpr double kMaxTerm = 1073741823.0;
 
-std::int32_t clampedTerm(double v) { return static_cast<std::int32_t>(std::lround(std::clamp(v, -kMaxTerm, kMaxTerm))); }
+std::int32_t clampedTerm(double v) {
+    return static_cast<std::int32_t>(std::lround(std::clamp(v, -kMaxTerm, kMaxTerm)));
+}
 
 } // namespace
 
@@ -116,12 +118,20 @@ void skipFilterList(ByteReader& r) {
     unsigned count = r.u8();
     for (unsigned i = 0; i < count && !r.failed(); ++i) {
         switch (r.u8()) {
-        case 0: r.skip(23); break; // drop shadow
-        case 1: r.skip(9); break;  // blur
-        case 2: r.skip(15); break; // glow
-        case 3: r.skip(27); break; // bevel
-        case 4:                    // gradient glow
-        case 7: {                  // gradient bevel
+        case 0:
+            r.skip(23);
+            break; // drop shadow
+        case 1:
+            r.skip(9);
+            break; // blur
+        case 2:
+            r.skip(15);
+            break; // glow
+        case 3:
+            r.skip(27);
+            break; // bevel
+        case 4:    // gradient glow
+        case 7: {  // gradient bevel
             unsigned colors = r.u8();
             r.skip(5u * colors + 19u);
             break;
@@ -132,8 +142,12 @@ void skipFilterList(ByteReader& r) {
             r.skip(8u + 4u * x * y + 5u);
             break;
         }
-        case 6: r.skip(80); break; // colour matrix
-        default: r.fail(); break;
+        case 6:
+            r.skip(80);
+            break; // colour matrix
+        default:
+            r.fail();
+            break;
         }
     }
 }

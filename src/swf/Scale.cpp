@@ -14,7 +14,9 @@ std::int32_t roundTwips(double v) {
     return static_cast<std::int32_t>(std::lround(std::clamp(v, -1073741823.0, 1073741823.0)));
 }
 
-Matrix scaleOnly(double sx, double sy) { return scaledMatrix(Matrix{}, sx, sy); }
+Matrix scaleOnly(double sx, double sy) {
+    return scaledMatrix(Matrix{}, sx, sy);
+}
 
 // PlaceObject: character, depth, matrix, optional colour transform.
 Result<Bytes> scalePlaceObject(ByteView p, double sx, double sy) {

@@ -32,8 +32,7 @@ Tag& tagAt(std::vector<Tag>& root, const TagPath& path) {
     return *tag;
 }
 
-template <class Visit>
-void walkWithPath(std::vector<Tag>& tags, TagPath& path, Visit& visit) {
+template <class Visit> void walkWithPath(std::vector<Tag>& tags, TagPath& path, Visit& visit) {
     for (std::uint32_t i = 0; i < tags.size(); ++i) {
         path.push_back(i);
         visit(tags[i], path);
@@ -68,6 +67,33 @@ std::string withoutNul(std::string_view s) {
     std::string out(s);
     std::erase(out, '\0');
     return out;
+}
+
+// Line breaks as the engine hands them out: "\r\n" and "\r" (what Flash stores in text fields)
+// become "\n".
+std::string unifiedLineBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out.push_back('\n');
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+// Line breaks written back in the field's own form: "\r" when the field used it.
+std::string fieldLineBreaks(std::string_view text, bool carriageReturns) {
+    std::string unified = unifiedLineBreaks(text);
+    if (carriageReturns) {
+        std::replace(unified.begin(), unified.end(), '\n', '\r');
+    }
+    return unified;
 }
 
 // The characters an HTML edit text shows: markup left out, the common entities resolved.
@@ -105,7 +131,7 @@ std::u32string visibleHtml(std::u32string_view html) {
                     char32_t n = 0;
                     for (std::size_t k = hex ? 2 : 1; k < entity.size() && n < 0x110000; ++k) {
                         char32_t d = entity[k];
-                        int digit = (d >= U'0' && d <= U'9')              ? int(d - U'0')
+                        int digit = (d >= U'0' && d <= U'9')          ? int(d - U'0')
                                     : hex && (d >= U'a' && d <= U'f') ? int(d - U'a' + 10)
                                     : hex && (d >= U'A' && d <= U'F') ? int(d - U'A' + 10)
                                                                       : -1;
@@ -129,14 +155,12 @@ std::u32string visibleHtml(std::u32string_view html) {
     return out;
 }
 
-// Tags whose first field is the id of the character they define.
+// Tags whose first field is the id of the character they define: shapes, bitmaps, buttons, fonts,
+// texts, sounds, sprites, morph shapes, video streams, binary data.
 bool definesCharacter(std::uint16_t code) {
-    switch (code) {
-    case 2: case 6: case 7: case 10: case 11: case 14: case 20: case 21: case 22: case 32: case 33: case 34:
-    case 35: case 36: case 37: case 39: case 46: case 48: case 60: case 75: case 83: case 84: case 87: case 90:
-    case 91: return true;
-    default: return false;
-    }
+    static constexpr std::uint16_t kCodes[] = {2,  6,  7,  10, 11, 14, 20, 21, 22, 32, 33, 34, 35,
+                                               36, 37, 39, 46, 48, 60, 75, 83, 84, 87, 90, 91};
+    return std::find(std::begin(kCodes), std::end(kCodes), code) != std::end(kCodes);
 }
 
 struct LinkSiteData {
@@ -186,6 +210,7 @@ struct FontTarget {
     std::map<std::uint32_t, std::int32_t> observed; // advances (em units) for a font without layout
     std::optional<GlyphRenumbering> renumbering;
     std::size_t insertBefore = SIZE_MAX; // root index, for fonts added to the movie
+    Bytes encoded;                       // the font's tag payload once complete
     bool failed = false;
     Error failure;
 };
@@ -363,7 +388,7 @@ struct SwfGenerator::Impl {
         }
         EditSiteData site;
         site.path = p;
-        site.detected = decodeMovieText(field->initialText, m.version);
+        site.detected = unifiedLineBreaks(decodeMovieText(field->initialText, m.version));
         if (field->hasFont()) {
             site.fontName = fontNameOf(field->fontId);
         } else if (field->hasFontClass()) {
@@ -447,15 +472,16 @@ struct SwfGenerator::Impl {
                 std::vector<ActionReplacement> reps;
                 for (const LinkSiteData* site : sites) {
                     std::string address = encodeMovieText(withoutNul(site->element.Url), m.version);
-                    Result<Bytes> rec = site->link.viaPush
-                                            ? pushWithString(list->records[site->link.push], site->link.pushValue, address)
-                                            : getUrlWithAddress(list->records[site->link.action], address);
+                    Result<Bytes> rec =
+                        site->link.viaPush
+                            ? pushWithString(list->records[site->link.push], site->link.pushValue, address)
+                            : getUrlWithAddress(list->records[site->link.action], address);
                     if (!rec) {
                         note(rec.error().code, "link \"" + site->detected + "\" not replaced: " + rec.error().detail);
                         continue;
                     }
-                    reps.push_back(ActionReplacement{site->link.viaPush ? site->link.push : site->link.action,
-                                                     std::move(*rec)});
+                    reps.push_back(
+                        ActionReplacement{site->link.viaPush ? site->link.push : site->link.action, std::move(*rec)});
                 }
                 if (reps.empty()) {
                     continue;
@@ -612,8 +638,8 @@ struct SwfGenerator::Impl {
 
     FontTarget& newTarget(std::map<std::string, FontTarget>& targets, const std::string& name, bool bold, bool italic,
                           std::uint16_t code, bool device, std::uint8_t version) {
-        std::string key = (device ? "device:" : "new:") + std::to_string(code) + (bold ? "b" : "") +
-                          (italic ? "i" : "") + ":" + name;
+        std::string key =
+            (device ? "device:" : "new:") + std::to_string(code) + (bold ? "b" : "") + (italic ? "i" : "") + ":" + name;
         auto [it, added] = targets.try_emplace(key);
         if (added) {
             FontTarget& t = it->second;
@@ -697,7 +723,6 @@ struct SwfGenerator::Impl {
 
     void applyTexts(Movie& m) {
         std::map<std::string, FontTarget> targets;
-        std::set<std::uint16_t> ids = usedIds(m);
         std::vector<TextPlan> textPlans;
         std::vector<EditPlan> editPlans;
 
@@ -706,8 +731,8 @@ struct SwfGenerator::Impl {
             if (!e.NeedSub) {
                 continue;
             }
-            std::uint16_t height = e.FontHeight > 0 ? static_cast<std::uint16_t>(std::min(e.FontHeight, 0xFFFF))
-                                                    : site.height;
+            std::uint16_t height =
+                e.FontHeight > 0 ? static_cast<std::uint16_t>(std::min(e.FontHeight, 0xFFFF)) : site.height;
             std::string fontName = e.FontName.empty() ? site.fontName : e.FontName;
             bool sameFont = sameName(fontName, site.fontName);
             if (e.Text == site.detected && sameFont && height == site.height) {
@@ -736,7 +761,8 @@ struct SwfGenerator::Impl {
                         it->second.kind = FontTarget::Kind::Converted;
                         it->second.font = *base;
                         it->second.font.code = tagcode::DefineFont2;
-                        it->second.font.flags = static_cast<std::uint8_t>((base->bold ? 1 : 0) | (base->italic ? 2 : 0));
+                        it->second.font.flags =
+                            static_cast<std::uint8_t>((base->bold ? 1 : 0) | (base->italic ? 2 : 0));
                         if (it->second.font.nameBytes.empty()) {
                             it->second.font.nameBytes = fontNameBytes(base->name, m.version);
                         }
@@ -746,10 +772,10 @@ struct SwfGenerator::Impl {
                 }
             } else {
                 const Font* style = own != fonts.end() ? &own->second : nullptr;
-                std::uint16_t code = style && style->code == tagcode::DefineFont3 ? tagcode::DefineFont3
-                                                                                  : tagcode::DefineFont2;
-                target = &newTarget(targets, fontName, style && style->bold, style && style->italic, code, false,
-                                    m.version);
+                std::uint16_t code =
+                    style && style->code == tagcode::DefineFont3 ? tagcode::DefineFont3 : tagcode::DefineFont2;
+                target =
+                    &newTarget(targets, fontName, style && style->bold, style && style->italic, code, false, m.version);
             }
             target->needed += plan.characters;
             if (target->kind != FontTarget::Kind::Existing) {
@@ -806,6 +832,7 @@ struct SwfGenerator::Impl {
         if (textPlans.empty() && editPlans.empty()) {
             return;
         }
+        std::set<std::uint16_t> ids = usedIds(m);
 
         // Glyphs for every target, then ids for the fonts that are added.
         for (auto& [key, t] : targets) {
@@ -819,6 +846,17 @@ struct SwfGenerator::Impl {
                     t.failure = makeError(ErrorCode::TooLarge, "the movie has no free character id for a font");
                 } else {
                     t.font.id = *id;
+                }
+            }
+            // Encoded now, so that no text is set in a font that then cannot be written.
+            bool written = t.kind != FontTarget::Kind::Existing || t.renumbering;
+            if (!t.failed && written) {
+                Result<Bytes> bytes = writeFont2(t.font, m.version);
+                if (bytes) {
+                    t.encoded = std::move(*bytes);
+                } else {
+                    t.failed = true;
+                    t.failure = bytes.error();
                 }
             }
         }
@@ -854,8 +892,8 @@ struct SwfGenerator::Impl {
                     note(t.failure.code, what + t.failure.detail);
                 } else {
                     StaticText laid = *text;
-                    Result<void> ok = layoutStaticText(laid, t.font, t.observed, plan->second->characters,
-                                                       plan->second->height);
+                    Result<void> ok =
+                        layoutStaticText(laid, t.font, t.observed, plan->second->characters, plan->second->height);
                     if (ok) {
                         tag.setPayload(writeStaticText(laid));
                         return;
@@ -914,7 +952,8 @@ struct SwfGenerator::Impl {
                 f.fontHeight = static_cast<std::uint16_t>(std::min(e.FontHeight, 0xFFFF));
             }
             if (plan.textChanged) {
-                f.initialText = encodeMovieText(withoutNul(e.Text), m.version);
+                bool carriageReturns = f.initialText.find('\r') != std::string::npos;
+                f.initialText = encodeMovieText(fieldLineBreaks(withoutNul(e.Text), carriageReturns), m.version);
                 if (!f.initialText.empty()) {
                     f.flags |= EditText::kHasText;
                 }
@@ -933,12 +972,7 @@ struct SwfGenerator::Impl {
                 if (!t.renumbering) {
                     continue;
                 }
-                Result<Bytes> bytes = writeFont2(t.font, m.version);
-                if (!bytes) {
-                    note(bytes.error().code, "font \"" + t.font.name + "\" not extended: " + bytes.error().detail);
-                    continue;
-                }
-                tagAt(m.tags, t.path).setPayload(std::move(*bytes));
+                tagAt(m.tags, t.path).setPayload(std::move(t.encoded));
                 if (t.font.code == tagcode::DefineFont3) {
                     for (std::size_t i = 0; i < m.tags.size(); ++i) {
                         Tag& zones = m.tags[i];
@@ -955,12 +989,7 @@ struct SwfGenerator::Impl {
                 }
                 continue;
             }
-            Result<Bytes> bytes = writeFont2(t.font, m.version);
-            if (!bytes) {
-                note(bytes.error().code, "font \"" + t.font.name + "\" not added: " + bytes.error().detail);
-                continue;
-            }
-            inserts.emplace_back(std::min(t.insertBefore, m.tags.size()), Tag::make(t.font.code, std::move(*bytes)));
+            inserts.emplace_back(std::min(t.insertBefore, m.tags.size()), Tag::make(t.font.code, std::move(t.encoded)));
         }
         // From the back, so that earlier positions stay valid.
         std::sort(removals.begin(), removals.end());
@@ -972,7 +1001,8 @@ struct SwfGenerator::Impl {
                 }
             }
         }
-        std::stable_sort(inserts.begin(), inserts.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        std::stable_sort(inserts.begin(), inserts.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
         for (auto& [at, tag] : inserts) {
             m.tags.insert(m.tags.begin() + static_cast<std::ptrdiff_t>(at), std::move(tag));
         }
@@ -980,15 +1010,27 @@ struct SwfGenerator::Impl {
 };
 
 SwfGenerator::SwfGenerator() : SwfGenerator(defaultMedia()) {}
-SwfGenerator::SwfGenerator(Media media) : m_impl(std::make_unique<Impl>()) { m_impl->media = media; }
+SwfGenerator::SwfGenerator(Media media) : m_impl(std::make_unique<Impl>()) {
+    m_impl->media = media;
+}
 SwfGenerator::~SwfGenerator() = default;
 
-void SwfGenerator::RaiseSubEvents(bool raise) { m_impl->raise = raise; }
-void SwfGenerator::SwfHeight(std::int32_t twips) { m_impl->height = twips; }
-void SwfGenerator::SwfWidth(std::int32_t twips) { m_impl->width = twips; }
+void SwfGenerator::RaiseSubEvents(bool raise) {
+    m_impl->raise = raise;
+}
+void SwfGenerator::SwfHeight(std::int32_t twips) {
+    m_impl->height = twips;
+}
+void SwfGenerator::SwfWidth(std::int32_t twips) {
+    m_impl->width = twips;
+}
 
-const std::vector<Error>& SwfGenerator::substitutionErrors() const { return m_impl->errors; }
-const Movie* SwfGenerator::loadedMovie() const { return m_impl->movie ? &*m_impl->movie : nullptr; }
+const std::vector<Error>& SwfGenerator::substitutionErrors() const {
+    return m_impl->errors;
+}
+const Movie* SwfGenerator::loadedMovie() const {
+    return m_impl->movie ? &*m_impl->movie : nullptr;
+}
 
 Result<void> SwfGenerator::LoadSwf(const std::string& hostPath) {
     Impl& d = *m_impl;

@@ -102,8 +102,8 @@ Bytes writeStaticText(const StaticText& t) {
     w.u8(static_cast<std::uint8_t>(glyphBits));
     w.u8(static_cast<std::uint8_t>(advanceBits));
     for (const TextRecord& rec : t.records) {
-        std::uint8_t flags = 0x80 | (rec.hasFont ? 0x08 : 0) | (rec.hasColor ? 0x04 : 0) | (rec.hasY ? 0x02 : 0) |
-                             (rec.hasX ? 0x01 : 0);
+        std::uint8_t flags =
+            0x80 | (rec.hasFont ? 0x08 : 0) | (rec.hasColor ? 0x04 : 0) | (rec.hasY ? 0x02 : 0) | (rec.hasX ? 0x01 : 0);
         w.u8(flags);
         if (rec.hasFont) {
             w.u16(rec.fontId);
@@ -213,9 +213,8 @@ std::int32_t scaled(double emValue, std::uint16_t height, int emSquare) {
 
 } // namespace
 
-Result<void> layoutStaticText(StaticText& text, const Font& font,
-                              const std::map<std::uint32_t, std::int32_t>& observed, std::u32string_view characters,
-                              std::uint16_t height) {
+Result<void> layoutStaticText(StaticText& text, const Font& font, const std::map<std::uint32_t, std::int32_t>& observed,
+                              std::u32string_view characters, std::uint16_t height) {
     const int em = font.emSquare();
     std::vector<std::u32string> lines = splitLines(characters);
     // Where the old text began, its colour, and its line spacing.

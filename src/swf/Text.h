@@ -47,7 +47,7 @@ struct StaticText {
 using FontMap = std::map<std::uint16_t, Font>;
 
 struct DecodedText {
-    std::string text;     // UTF-8, lines joined by "\n"
+    std::string text; // UTF-8, lines joined by "\n"
     std::uint16_t fontId = 0;
     std::uint16_t height = 0; // of the first record with a font, twips
 };
