@@ -1,6 +1,9 @@
-// The movie player control's view until movies play: its background colour, the movie's frame rectangle
-// fitted by the scale mode, and the movie's file name and size, so that every window shows where each movie
-// is. A movie that cannot be read leaves the control blank, as the player does.
+// The movie player control's view. With the Flash player installed, a control of its own (the preview, a
+// stub's movie) plays live, and the elements of control arrays (the twelve thumbnail cells, the panel
+// titles) show posters of their movie's first frame, drawn once by the shared poster cache. Without the
+// player, and while a poster is on its way, the view draws its background colour, the movie's frame
+// rectangle fitted by the scale mode, and the movie's file name and size. A movie that cannot be read
+// leaves the control blank, as the player does.
 #include "Colors.h"
 #include "FormWindow.h"
 #include "Layout.h"
@@ -11,8 +14,16 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Runtime.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QUrl>
+#include <cstdlib>
 #include <optional>
+#include <string_view>
+
+#ifdef GLW_HAVE_MOVIE_PLAYER
+#include "platform/qt/movie/MoviePlayer.h"
+#endif
 
 namespace glw::qt {
 
@@ -33,11 +44,27 @@ public:
         m_state = std::move(state);
         update();
     }
+    // The movie's first frame, drawn in place of the outline; a null image goes back to the outline.
+    void setPoster(const QImage& poster) {
+        m_poster = poster;
+        update();
+    }
+    // Called with the widget's new size, so that its poster can be drawn again at that size.
+    std::function<void()> resized;
 
 protected:
+    void resizeEvent(QResizeEvent*) override {
+        if (resized)
+            resized();
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), m_state.background);
+        if (!m_poster.isNull()) {
+            painter.drawImage(rect(), m_poster);
+            return;
+        }
         if (!m_state.movieSize)
             return;
         const auto& size = *m_state.movieSize;
@@ -76,7 +103,42 @@ protected:
 
 private:
     State m_state;
+    QImage m_poster;
 };
+
+#ifdef GLW_HAVE_MOVIE_PLAYER
+// Whether movies play: the player is installed, and GLW_MOVIES=outline does not ask for the outlines only.
+bool moviesPlay() {
+    static const bool play = [] {
+        const char* choice = std::getenv("GLW_MOVIES");
+        return movie::playerAvailable() && !(choice && std::string_view(choice) == "outline");
+    }();
+    return play;
+}
+
+// The one poster cache of the process, started ahead of the first page of cells.
+movie::PosterCache& posters() {
+    static movie::PosterCache* cache = [] {
+        auto* c = new movie::PosterCache(qApp);
+        c->prewarm();
+        return c;
+    }();
+    return *cache;
+}
+#endif
+
+// The movie's variables as the player takes them: those of the Movie text and FlashVars, then those the
+// program set in the running movie (a panel's "txtTitle"), URL-encoded.
+QString variablesOf(const forms::FlashPlayer& player, const QString& fromSource) {
+    QString variables = fromSource;
+    for (const auto& [name, value] : player.variables()) {
+        if (!variables.isEmpty())
+            variables += u'&';
+        variables += QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(name))) + u'=' +
+                     QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(value)));
+    }
+    return variables;
+}
 
 class MovieView : public ControlView {
 public:
@@ -86,14 +148,29 @@ public:
 
 protected:
     QWidget* createWidget(QWidget* parent) override {
+#ifdef GLW_HAVE_MOVIE_PLAYER
+        // A control of its own is where a user watches one movie; array elements come in pages of many.
+        if (moviesPlay() && !m_player.isArrayElement())
+            return createLive(parent);
+#endif
         auto* widget = new MovieWidget(parent);
         widget->setFocusPolicy(m_player.canFocus() ? Qt::ClickFocus : Qt::NoFocus);
+#ifdef GLW_HAVE_MOVIE_PLAYER
+        m_posters = moviesPlay();
+        widget->resized = [this] { requestPoster(); };
+#endif
         return widget;
     }
 
     void applyOwn(std::string_view property) override {
+#ifdef GLW_HAVE_MOVIE_PLAYER
+        if (m_live) {
+            applyLive(property);
+            return;
+        }
+#endif
         if (!wants(property, "Movie") && !wants(property, "BGColor") && !wants(property, "ScaleMode") &&
-            !wants(property, forms::FlashPlayer::kVariableSet))
+            !wants(property, "FlashVars") && !wants(property, forms::FlashPlayer::kVariableSet))
             return;
         if (wants(property, "Movie"))
             probe();
@@ -109,6 +186,9 @@ protected:
                 values << QString::fromStdString(value).trimmed();
         state.variables = values.join(u' ');
         static_cast<MovieWidget*>(m_widget.data())->setState(std::move(state));
+#ifdef GLW_HAVE_MOVIE_PLAYER
+        requestPoster();
+#endif
     }
 
 private:
@@ -122,6 +202,68 @@ private:
         if (!host.empty())
             m_size = movieProbe(host);
     }
+
+#ifdef GLW_HAVE_MOVIE_PLAYER
+    QWidget* createLive(QWidget* parent) {
+        auto* view = new movie::MovieView(parent);
+        m_live = view;
+        view->setFocusPolicy(m_player.canFocus() ? Qt::ClickFocus : Qt::NoFocus);
+        QObject::connect(view, &movie::MovieView::fsCommand, this, [this](const QString& command, const QString& args) {
+            user("fscommand " + m_player.fullName(), [this, command, args] {
+                m_player.userFSCommand(command.toStdString(), args.toStdString());
+            });
+        });
+        // A movie's link goes to the shell, as the player control opens it, and nowhere else.
+        QObject::connect(view, &movie::MovieView::urlRequested, this, [this](const QString& url, const QString&) {
+            user("getURL " + m_player.fullName(), [this, url] { m_player.runtime().ShellOpen(url.toStdString()); });
+        });
+        return view;
+    }
+
+    void applyLive(std::string_view property) {
+        if (wants(property, "ScaleMode"))
+            m_live->setScaleMode(m_player.ScaleMode);
+        if (wants(property, "BGColor"))
+            m_live->setBackground(QString::fromStdString(m_player.BGColor));
+        if (wants(property, "WMode"))
+            m_live->setTransparent(platform::equalsNoCase(m_player.WMode(), "Transparent"));
+        if (wants(property, "Movie") || wants(property, "FlashVars")) {
+            const auto source = movie::movieSource(m_player.Movie(), m_player.FlashVars());
+            m_live->setMovie(source.hostPath, source.variables);
+        }
+        if (property == forms::FlashPlayer::kVariableSet)
+            for (const auto& [name, value] : m_player.variables())
+                m_live->setVariable(QString::fromStdString(name), QString::fromStdString(value));
+        if (property == forms::FlashPlayer::kPlayCalled)
+            m_live->play();
+    }
+
+    void requestPoster() {
+        auto* widget = static_cast<MovieWidget*>(m_widget.data());
+        if (!m_posters || !widget || widget->width() <= 0 || widget->height() <= 0)
+            return;
+        const auto source = movie::movieSource(m_player.Movie(), m_player.FlashVars());
+        if (source.hostPath.isEmpty()) {
+            posters().cancel(widget);
+            widget->setPoster({});
+            return;
+        }
+        movie::PosterRequest request;
+        request.hostPath = source.hostPath;
+        request.variables = variablesOf(m_player, source.variables);
+        request.size = widget->size();
+        request.scaleMode = m_player.ScaleMode;
+        request.background = QString::fromStdString(m_player.BGColor);
+        QPointer<MovieWidget> target(widget);
+        posters().request(widget, request, [target](const QImage& image) {
+            if (target)
+                target->setPoster(image);
+        });
+    }
+
+    movie::MovieView* m_live = nullptr;
+    bool m_posters = false;
+#endif
 
     forms::FlashPlayer& m_player;
     std::optional<forms::MovieSize> m_size;
