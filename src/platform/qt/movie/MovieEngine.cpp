@@ -1,0 +1,133 @@
+// Finding the player's files, the engine's process-wide set-up and the shared movie profile.
+#include "MovieEngine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
+#include <cstdlib>
+#include <mutex>
+#include <unistd.h>
+
+namespace glw::qt::movie {
+
+namespace {
+
+bool holdsPlayer(const QString& folder) {
+    return !folder.isEmpty() && QFileInfo(folder + QStringLiteral("/ruffle.js")).isFile();
+}
+
+// Movies and the player come from local files only: a movie's loadVariables, loadMovie or XML.load of
+// a web address, and anything else that would reach the network, is refused.
+class LocalOnlyInterceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme != QLatin1String("file") && scheme != QLatin1String("data") && scheme != QLatin1String("blob"))
+            info.block(true);
+    }
+};
+
+// The engine reports its graphics set-up at info level on every start; programs that play a movie would
+// print it each time. Warnings still come through, and QT_LOGGING_RULES can bring the report back.
+QLoggingCategory::CategoryFilter g_previousFilter = nullptr;
+
+void quietEngineReport(QLoggingCategory* category) {
+    if (g_previousFilter)
+        g_previousFilter(category);
+    if (qstrcmp(category->categoryName(), "qt.webenginecontext") == 0 &&
+        qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        category->setEnabled(QtInfoMsg, false);
+}
+
+} // namespace
+
+Result<QString> playerFolder() {
+    static const Result<QString> found = []() -> Result<QString> {
+        QStringList candidates;
+        if (const char* env = std::getenv("GLW_RUFFLE_DIR"); env && *env)
+            candidates << QString::fromLocal8Bit(env);
+        const QString programDir = QCoreApplication::applicationDirPath();
+        if (!programDir.isEmpty()) {
+            candidates << programDir + QStringLiteral("/ruffle");
+            candidates << programDir + QStringLiteral("/../ruffle/node_modules/@ruffle-rs/ruffle");
+        }
+#ifdef GLW_RUFFLE_BUILD_DIR
+        candidates << QStringLiteral(GLW_RUFFLE_BUILD_DIR);
+#endif
+        for (const QString& candidate : candidates) {
+            if (holdsPlayer(candidate))
+                return QDir(candidate).canonicalPath();
+        }
+        return makeError(ErrorCode::NotFound, "the Flash player (ruffle.js) is not installed; looked in: " +
+                                                  candidates.join(QStringLiteral(", ")).toStdString() +
+                                                  " (run scripts/setup-ruffle)");
+    }();
+    return found;
+}
+
+void prepareEngine() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Chromium will not start its sandbox as root; CI runs as root. A normal user keeps the sandbox.
+        if (::geteuid() == 0)
+            ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+        // One renderer process for all movie pages (they are one site: local files), so the player's
+        // wasm is compiled and held once, not once per view.
+        g_previousFilter = QLoggingCategory::installFilter(quietEngineReport);
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        if (!flags.contains("--process-per-site")) {
+            if (!flags.isEmpty())
+                flags += ' ';
+            flags += "--process-per-site";
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+        }
+    });
+}
+
+QWebEngineProfile* movieProfile() {
+    static QWebEngineProfile* profile = nullptr;
+    if (profile)
+        return profile;
+    prepareEngine();
+    // No storage name: off the record. The profile must outlive every page, and pages may live as long as
+    // the application object (children of windows it deletes last), so it is kept until the process ends.
+    profile = new QWebEngineProfile();
+    profile->setUrlRequestInterceptor(new LocalOnlyInterceptor(profile));
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    QWebEngineSettings* settings = profile->settings();
+    settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    settings->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
+    settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+    settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    settings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    return profile;
+}
+
+QUrl playerPageUrl() {
+    const auto folder = playerFolder();
+    if (!folder)
+        return {};
+    return QUrl::fromLocalFile(*folder + QStringLiteral("/glw-movie.html"));
+}
+
+} // namespace glw::qt::movie

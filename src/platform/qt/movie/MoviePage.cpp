@@ -1,0 +1,220 @@
+// The movie page: the host page's messages turned into signals, and navigation refused.
+#include "MoviePage.h"
+
+#include "MovieEngine.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QWebEngineNewWindowRequest>
+#include <cstdio>
+#include <cstdlib>
+
+namespace glw::qt::movie {
+
+namespace {
+
+bool logging() {
+    static const bool on = std::getenv("GLW_MOVIE_LOG") != nullptr;
+    return on;
+}
+
+// Milliseconds since the first page, for the log.
+long long logTime() {
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
+QString randomHex() {
+    const quint64 a = QRandomGenerator::global()->generate64();
+    const quint64 b = QRandomGenerator::global()->generate64();
+    return QStringLiteral("%1%2").arg(a, 16, 16, QLatin1Char('0')).arg(b, 16, 16, QLatin1Char('0'));
+}
+
+QImage decodeDataUrl(const QString& dataUrl) {
+    const qsizetype comma = dataUrl.indexOf(QLatin1Char(','));
+    if (!dataUrl.startsWith(QLatin1String("data:image/png;base64")) || comma < 0)
+        return {};
+    const QByteArray png = QByteArray::fromBase64(dataUrl.mid(comma + 1).toLatin1());
+    QImage image;
+    if (!image.loadFromData(png, "PNG"))
+        return {};
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+QString backgroundOf(const QString& colour) {
+    static const QRegularExpression rgb(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+    return rgb.match(colour).hasMatch() ? colour.toUpper() : QString();
+}
+
+std::optional<PageLoad> readMovie(const QString& hostPath) {
+    if (hostPath.isEmpty())
+        return std::nullopt;
+    QFile file(hostPath);
+    if (!QFileInfo(hostPath).isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray magic = file.peek(3);
+    if (magic != "FWS" && magic != "CWS" && magic != "ZWS")
+        return std::nullopt;
+    PageLoad load;
+    load.url = QUrl::fromLocalFile(QFileInfo(hostPath).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    constexpr qint64 kLargestHandedOver = 32LL * 1024 * 1024;
+    if (file.size() <= kLargestHandedOver)
+        load.bytes = file.readAll();
+    return load;
+}
+
+MoviePage::MoviePage(QObject* parent, bool silent)
+    : QWebEnginePage(movieProfile(), parent), m_token(QStringLiteral("glw-") + randomHex() + QLatin1Char(':')),
+      m_silent(silent) {
+    if (logging())
+        std::fprintf(stderr, "movie: %lld ms: page made\n", logTime());
+    connect(this, &QWebEnginePage::loadFinished, this, [](bool ok) {
+        if (logging())
+            std::fprintf(stderr, "movie: %lld ms: host page loaded (%s)\n", logTime(), ok ? "ok" : "failed");
+    });
+    setBackgroundColor(Qt::transparent);
+    // A window a movie asks for is never made; its address is reported like any other link.
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest& request) { emit urlRequested(request.requestedUrl().toString(), {}); });
+    // A renderer that died (out of memory, killed) is started again with the movie it showed.
+    connect(this, &QWebEnginePage::renderProcessTerminated, this, [this](RenderProcessTerminationStatus status, int) {
+        if (status != NormalTerminationStatus)
+            loadHost();
+    });
+    loadHost();
+}
+
+void MoviePage::loadHost() {
+    m_ready = false;
+    const QUrl base = playerPageUrl();
+    if (base.isEmpty())
+        return; // no player installed: the page stays empty
+    m_hostLoadPending = true;
+    setHtml(hostPageHtml(m_token, randomHex(), m_silent), base);
+}
+
+int MoviePage::loadMovie(const PageLoad& load) {
+    m_current = load;
+    m_suspended = load.suspended;
+    ++m_generation;
+    if (m_ready)
+        send(m_generation);
+    return m_generation;
+}
+
+void MoviePage::send(int gen) {
+    if (!m_current)
+        return;
+    QJsonObject spec;
+    spec[QStringLiteral("gen")] = gen;
+    spec[QStringLiteral("url")] = m_current->url;
+    if (!m_current->bytes.isEmpty())
+        spec[QStringLiteral("data")] = QString::fromLatin1(m_current->bytes.toBase64());
+    spec[QStringLiteral("parameters")] = m_current->parameters;
+    spec[QStringLiteral("scale")] = m_current->scale;
+    spec[QStringLiteral("background")] = m_current->background;
+    spec[QStringLiteral("transparent")] = m_current->transparent;
+    spec[QStringLiteral("poster")] = m_current->poster;
+    spec[QStringLiteral("suspended")] = m_suspended;
+    if (m_current->width > 0 && m_current->height > 0) {
+        spec[QStringLiteral("width")] = m_current->width;
+        spec[QStringLiteral("height")] = m_current->height;
+    }
+    if (logging())
+        spec[QStringLiteral("debug")] = true;
+    if (m_current->frameRate > 0)
+        spec[QStringLiteral("frameRate")] = m_current->frameRate;
+    const QString json = QString::fromUtf8(QJsonDocument(spec).toJson(QJsonDocument::Compact));
+    if (logging())
+        std::fprintf(stderr, "movie: %lld ms: load %d: %s\n", logTime(), gen, qPrintable(m_current->url));
+    runJavaScript(QStringLiteral("window.glw && window.glw.load(%1);").arg(json));
+}
+
+void MoviePage::suspendPlayer() {
+    m_suspended = true;
+    if (m_ready)
+        runJavaScript(QStringLiteral("window.glw && window.glw.suspend();"));
+}
+
+void MoviePage::resumePlayer() {
+    m_suspended = false;
+    if (m_ready)
+        runJavaScript(QStringLiteral("window.glw && window.glw.resume();"));
+}
+
+void MoviePage::releasePlayer() {
+    m_current.reset();
+    ++m_generation;
+    if (m_ready)
+        runJavaScript(QStringLiteral("window.glw && window.glw.release();"));
+}
+
+bool MoviePage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
+    // Only the host page that we load ourselves; a movie's getURL to this window is reported instead.
+    if (isMainFrame && m_hostLoadPending) {
+        m_hostLoadPending = false;
+        return true;
+    }
+    if (logging())
+        std::fprintf(stderr, "movie: navigation refused: %s\n", qPrintable(url.toString()));
+    emit urlRequested(url.toString(), isMainFrame ? QStringLiteral("_self") : QString());
+    return false;
+}
+
+void MoviePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
+                                         const QString& source) {
+    if (message.startsWith(m_token)) {
+        handleMessage(message.mid(m_token.size()).toUtf8());
+        return;
+    }
+    if (logging())
+        std::fprintf(stderr, "movie: %lld ms: %s:%d: %s\n", logTime(), qPrintable(source), line, qPrintable(message));
+}
+
+void MoviePage::handleMessage(const QByteArray& json) {
+    const QJsonObject message = QJsonDocument::fromJson(json).object();
+    const QString kind = message.value(QStringLiteral("kind")).toString();
+    const int gen = message.value(QStringLiteral("gen")).toInt();
+    if (logging())
+        std::fprintf(stderr, "movie: %lld ms: message %s for load %d (current %d)\n", logTime(), qPrintable(kind), gen,
+                     m_generation);
+    if (kind == QLatin1String("ready")) {
+        m_ready = true;
+        if (m_current)
+            send(m_generation);
+        emit hostReady();
+        return;
+    }
+    if (kind == QLatin1String("url")) {
+        emit urlRequested(message.value(QStringLiteral("url")).toString(),
+                          message.value(QStringLiteral("target")).toString());
+        return;
+    }
+    if (gen != m_generation)
+        return; // a report about a movie that has been replaced since
+    if (kind == QLatin1String("frame")) {
+        if (logging())
+            std::fprintf(stderr, "movie: timing %s\n", qPrintable(message.value(QStringLiteral("timing")).toString()));
+        emit frameShown(gen, decodeDataUrl(message.value(QStringLiteral("image")).toString()));
+    } else if (kind == QLatin1String("empty")) {
+        emit movieEmpty(gen);
+    } else if (kind == QLatin1String("error")) {
+        emit movieFailed(gen, message.value(QStringLiteral("message")).toString());
+        emit movieEmpty(gen);
+    } else if (kind == QLatin1String("fscommand")) {
+        emit fsCommandRaised(gen, message.value(QStringLiteral("command")).toString(),
+                             message.value(QStringLiteral("args")).toString());
+    }
+}
+
+} // namespace glw::qt::movie

@@ -1,0 +1,171 @@
+// The live movie view: the control's settings gathered and handed to its page as one load.
+#include "MovieEngine.h"
+#include "MoviePage.h"
+#include "MoviePlayer.h"
+#include "platform/WinPath.h"
+
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace glw::qt::movie {
+
+bool playerAvailable() {
+    return playerFolder().ok();
+}
+
+MovieSource movieSource(std::string_view movie, std::string_view flashVars) {
+    const std::size_t question = movie.find('?');
+    const std::string_view path = movie.substr(0, question);
+    QString variables = question == std::string_view::npos
+                            ? QString()
+                            : QString::fromStdString(std::string(movie.substr(question + 1)));
+    if (!flashVars.empty()) {
+        if (!variables.isEmpty())
+            variables += QLatin1Char('&');
+        variables += QString::fromStdString(std::string(flashVars));
+    }
+    return {path.empty() ? QString() : QString::fromStdString(platform::toHostPath(path)), variables};
+}
+
+QString scaleName(int scaleMode) {
+    switch (scaleMode) {
+    case 1:
+        return QStringLiteral("noBorder");
+    case 2:
+        return QStringLiteral("exactFit");
+    case 3:
+        return QStringLiteral("noScale");
+    default:
+        return QStringLiteral("showAll");
+    }
+}
+
+namespace {
+
+// The movie's variables with the ones set since, each value URL-encoded as FlashVars carry them.
+QString joinVariables(const QString& variables, const std::vector<std::pair<QString, QString>>& extra) {
+    QString joined = variables;
+    for (const auto& [name, value] : extra) {
+        if (!joined.isEmpty())
+            joined += QLatin1Char('&');
+        joined += QString::fromLatin1(QUrl::toPercentEncoding(name)) + QLatin1Char('=') +
+                  QString::fromLatin1(QUrl::toPercentEncoding(value));
+    }
+    return joined;
+}
+
+} // namespace
+
+MovieView::MovieView(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_web = new QWebEngineView(this);
+    m_web->setContextMenuPolicy(Qt::NoContextMenu);
+    m_web->setAcceptDrops(false);
+    m_page = new MoviePage(m_web);
+    m_web->setPage(m_page);
+    layout->addWidget(m_web);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+
+    connect(m_page, &MoviePage::frameShown, this, [this](int gen, const QImage&) {
+        if (gen == m_generation)
+            emit firstFrameShown();
+    });
+    connect(m_page, &MoviePage::movieEmpty, this, [this](int gen) {
+        if (gen == m_generation)
+            emit movieEmpty();
+    });
+    connect(m_page, &MoviePage::fsCommandRaised, this, [this](int gen, const QString& command, const QString& args) {
+        if (gen == m_generation)
+            emit fsCommand(command, args);
+    });
+    connect(m_page, &MoviePage::urlRequested, this, &MovieView::urlRequested);
+}
+
+MovieView::~MovieView() = default;
+
+void MovieView::setMovie(const QString& hostPath, const QString& variables) {
+    m_path = hostPath;
+    m_variables = variables;
+    m_setVariables.clear();
+    scheduleLoad();
+}
+
+void MovieView::setScaleMode(int scaleMode) {
+    if (scaleMode == m_scaleMode)
+        return;
+    m_scaleMode = scaleMode;
+    if (!m_path.isEmpty())
+        scheduleLoad();
+}
+
+void MovieView::setBackground(const QString& colour) {
+    const QString background = backgroundOf(colour);
+    if (background == m_background)
+        return;
+    m_background = background;
+    scheduleLoad(); // the background shows even without a movie
+}
+
+void MovieView::setTransparent(bool transparent) {
+    if (transparent == m_transparent)
+        return;
+    m_transparent = transparent;
+    scheduleLoad();
+}
+
+void MovieView::play() {
+    resume();
+}
+
+void MovieView::setVariable(const QString& name, const QString& value) {
+    bool replaced = false;
+    for (auto& [n, v] : m_setVariables) {
+        if (n == name) {
+            v = value;
+            replaced = true;
+        }
+    }
+    if (!replaced)
+        m_setVariables.emplace_back(name, value);
+    if (!m_path.isEmpty())
+        scheduleLoad();
+}
+
+void MovieView::suspend() {
+    m_suspended = true;
+    m_page->suspendPlayer();
+}
+
+void MovieView::resume() {
+    m_suspended = false;
+    m_page->resumePlayer();
+}
+
+void MovieView::scheduleLoad() {
+    if (m_loadScheduled)
+        return;
+    m_loadScheduled = true;
+    QTimer::singleShot(0, this, [this] { load(); });
+}
+
+void MovieView::load() {
+    m_loadScheduled = false;
+    // A movie that cannot be read is not handed to the player at all: the view shows its background.
+    PageLoad spec = readMovie(m_path).value_or(PageLoad{});
+    spec.parameters = joinVariables(m_variables, m_setVariables);
+    spec.scale = scaleName(m_scaleMode);
+    spec.background = m_background;
+    spec.transparent = m_transparent;
+    spec.suspended = m_suspended;
+    m_generation = m_page->loadMovie(spec);
+    if (!playerAvailable())
+        QTimer::singleShot(0, this, [this, gen = m_generation] {
+            if (gen == m_generation)
+                emit movieEmpty();
+        });
+}
+
+} // namespace glw::qt::movie
