@@ -19,8 +19,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QEventLoop>
+#include <QLabel>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>

@@ -10,6 +10,7 @@
 #include "swfmaker/Clips.h"
 #endif
 
+#include <algorithm>
 #include <memory>
 
 namespace glw::qt::movie::test {
@@ -244,12 +245,12 @@ TEST_F(MovieViewTest, LinksAreReportedAndNeverFollowed) {
     ASSERT_TRUE(waitFor([&] { return commands.count() > 0 && links.count() >= 4; }));
     spin(500);
 
-    QStringList urls;
+    std::vector<std::string> urls;
     for (const auto& call : links)
-        urls << call.at(0).toString();
-    urls.sort();
-    EXPECT_EQ(urls,
-              (QStringList{"file:///etc/hostname", "http://example.invalid/self", "http://example.invalid/window"}));
+        urls.push_back(call.at(0).toString().toStdString());
+    std::sort(urls.begin(), urls.end());
+    EXPECT_EQ(urls, (std::vector<std::string>{"file:///etc/hostname", "http://example.invalid/form",
+                                              "http://example.invalid/self", "http://example.invalid/window"}));
     // The page is still the movie's: it still draws the movie's background and takes new movies.
     QImage image;
     const std::vector<Probe> probes{{150, 100, kBlue}};
@@ -281,6 +282,36 @@ TEST_F(MovieViewTest, MovieLoadsMoviesBesideItButNothingFromTheNetwork) {
     spin(1000);
     EXPECT_EQ(connections, 0) << "a movie reached the network";
     EXPECT_EQ(links.count(), 0) << "loading is not opening a link";
+}
+
+TEST_F(MovieViewTest, MovieReadsFilesBesideItButNotTheUsersOthers) {
+    // Frame 1 loads variables from a file beside the movie and from one in another folder; frame 2 reports
+    // what arrived as fscommand("got", a + "|" + b). The movie loops until both had their time.
+    TempDir other;
+    other.file("vars.txt", "a=outside");
+    dir.file("vars.txt", "b=inside");
+    Bytes load = actionPushStrings({"file://" + other.host("vars.txt"), "_root"});
+    append(load, actionGetUrl2(0xC0));
+    append(load, actionPushStrings({"vars.txt", "_root"}));
+    append(load, actionGetUrl2(0xC0));
+    Bytes report = actionPushStrings({"FSCommand:got", "a"});
+    append(report, actionGetVariable());
+    append(report, actionPushStrings({"|"}));
+    append(report, {0x21}); // string add
+    append(report, actionPushStrings({"b"}));
+    append(report, actionGetVariable());
+    append(report, {0x21});
+    append(report, actionGetUrl2());
+    const Bytes reading =
+        movie(200, 100, 4, {setBackgroundColor(kBlue), doAction(load), showFrame(), doAction(report), showFrame()}, 2);
+    QSignalSpy commands(view.get(), &MovieView::fsCommand);
+    view->setMovie(QString::fromStdString(writeMovie(dir, "reader.swf", reading)));
+    ASSERT_TRUE(waitFor([&] {
+        return !commands.isEmpty() && commands.last().at(1).toString().endsWith(QLatin1String("inside"));
+    })) << "the file beside the movie never arrived";
+    spin(600); // another turn of the loop
+    const std::string got = commands.last().at(1).toString().toStdString();
+    EXPECT_EQ(got.find("outside"), std::string::npos) << got;
 }
 
 // fscommand("got", a): reports the movie variable a.
@@ -358,14 +389,12 @@ void PrintTo(const StopCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, MovieStopTest,
-                         ::testing::Values(StopCase{"suspend", [](MovieView& v) { v.suspend(); },
-                                                    [](MovieView& v) { v.resume(); }},
-                                           StopCase{"play", [](MovieView& v) { v.suspend(); },
-                                                    [](MovieView& v) { v.play(); }},
-                                           StopCase{"hidden", [](MovieView& v) { v.hide(); },
-                                                    [](MovieView& v) { v.show(); }}),
-                         [](const ::testing::TestParamInfo<StopCase>& way) { return std::string(way.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Ways, MovieStopTest,
+    ::testing::Values(StopCase{"suspend", [](MovieView& v) { v.suspend(); }, [](MovieView& v) { v.resume(); }},
+                      StopCase{"play", [](MovieView& v) { v.suspend(); }, [](MovieView& v) { v.play(); }},
+                      StopCase{"hidden", [](MovieView& v) { v.hide(); }, [](MovieView& v) { v.show(); }}),
+    [](const ::testing::TestParamInfo<StopCase>& way) { return std::string(way.param.name); });
 
 TEST_F(MovieViewTest, SuspendedViewStaysStoppedWhenShownAgain) {
     QSignalSpy commands(view.get(), &MovieView::fsCommand);

@@ -129,35 +129,35 @@ if (@SILENT@) {
   }
 
   window.glw = {
-    // spec: gen, url ("" for none), data (the movie's bytes in base64, or none to read them from url),
+    // order: gen, url ("" for none), data (the movie's bytes in base64, or none to read them from url),
     // parameters ("a=1&b=2"), scale, background ("#RRGGBB" or ""),
     // transparent, poster (stop on the first frame and send it as a PNG data URL), suspended, width and
     // height (the player's size, else the page's), frameRate, debug.
-    load(spec) {
-      const gen = spec.gen;
+    load(order) {
+      const gen = order.gen;
       generation = gen;
-      held = !!spec.suspended;
+      held = !!order.suspended;
       afterCallback = null;
       onParsed = null;
-      const timing = spec.debug ? Object.assign([], { start: performance.now() }) : null;
+      const timing = order.debug ? Object.assign([], { start: performance.now() }) : null;
       // The movie shown so far stops at once: nothing of it (a script command) mixes with the next one.
       if (player)
         player.ruffle().suspend();
-      document.body.style.background = spec.transparent ? "transparent" : (spec.background || "transparent");
-      stage.style.width = spec.width ? spec.width + "px" : "";
-      stage.style.height = spec.height ? spec.height + "px" : "";
-      stage.style.right = spec.width ? "auto" : "";
-      stage.style.bottom = spec.height ? "auto" : "";
-      if (!spec.url) {
+      document.body.style.background = order.transparent ? "transparent" : (order.background || "transparent");
+      stage.style.width = order.width ? order.width + "px" : "";
+      stage.style.height = order.height ? order.height + "px" : "";
+      stage.style.right = order.width ? "auto" : "";
+      stage.style.bottom = order.height ? "auto" : "";
+      if (!order.url) {
         drop();
         post({ kind: "empty", gen });
         return;
       }
       const config = {
-        parameters: spec.parameters || "",
-        scale: spec.scale,
+        parameters: order.parameters || "",
+        scale: order.scale,
         forceScale: true,
-        wmode: spec.transparent ? "transparent" : "window",
+        wmode: order.transparent ? "transparent" : "window",
         autoplay: "on",
         splashScreen: false,
         unmuteOverlay: "hidden",
@@ -174,22 +174,22 @@ if (@SILENT@) {
         backgroundExecutionMode: "none",
         logLevel: "error",
         // Relative loads of the movie (loadMovie, loadVariables) start from its folder.
-        base: spec.url.substring(0, spec.url.lastIndexOf("/") + 1),
-        swfFileName: decodeURIComponent(spec.url.substring(spec.url.lastIndexOf("/") + 1)),
+        base: order.url.substring(0, order.url.lastIndexOf("/") + 1),
+        swfFileName: decodeURIComponent(order.url.substring(order.url.lastIndexOf("/") + 1)),
       };
-      if (spec.background && !spec.transparent)
-        config.backgroundColor = spec.background;
-      if (spec.frameRate)
-        config.frameRate = spec.frameRate;
+      if (order.background && !order.transparent)
+        config.backgroundColor = order.background;
+      if (order.frameRate)
+        config.frameRate = order.frameRate;
 
       const firstFrame = (api, element) => {
         afterCallback = null;
         if (gen !== generation || player !== element)
           return;
         const message = { kind: "frame", gen };
-        if (spec.poster || held)
+        if (order.poster || held)
           api.suspend();
-        if (spec.poster) {
+        if (order.poster) {
           const canvas = canvasOf(element);
           message.image = canvas ? canvas.toDataURL("image/png") : "";
         }
@@ -213,7 +213,7 @@ if (@SILENT@) {
           // that callback; when nothing is drawn for two frames' time it was drawn before this event.
           drawn = false;
           const started = performance.now();
-          const rate = spec.frameRate || (api.metadata && api.metadata.frameRate) || 12;
+          const rate = order.frameRate || (api.metadata && api.metadata.frameRate) || 12;
           const quiet = 2000 / Math.max(1, rate) + 20;
           let callbacks = 0;
           afterCallback = () => {
@@ -228,11 +228,11 @@ if (@SILENT@) {
       };
       // The host hands over the movie's bytes (base64); the player's own streaming of a local file takes
       // over a second where this takes milliseconds. A movie too large to hand over is read here.
-      const bytes = spec.data
-        ? Promise.resolve(Uint8Array.from(atob(spec.data), (c) => c.charCodeAt(0)).buffer)
-        : fetch(spec.url).then((response) => {
+      const bytes = order.data
+        ? Promise.resolve(Uint8Array.from(atob(order.data), (c) => c.charCodeAt(0)).buffer)
+        : fetch(order.url).then((response) => {
             if (!response.ok)
-              throw new Error("cannot read " + spec.url);
+              throw new Error("cannot read " + order.url);
             return response.arrayBuffer();
           });
       bytes

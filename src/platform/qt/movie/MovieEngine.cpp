@@ -21,15 +21,34 @@ bool holdsPlayer(const QString& folder) {
     return !folder.isEmpty() && QFileInfo(folder + QStringLiteral("/ruffle.js")).isFile();
 }
 
+// The folders whose files pages may read: the player's and those of the movies shown.
+std::mutex g_foldersMutex;
+QStringList g_folders;
+
+bool readable(const QString& localPath) {
+    const QString path = QDir::cleanPath(localPath);
+    const std::lock_guard lock(g_foldersMutex);
+    for (const QString& folder : g_folders) {
+        if (path.startsWith(folder + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 // Movies and the player come from local files only: a movie's loadVariables, loadMovie or XML.load of
-// a web address, and anything else that would reach the network, is refused.
+// a web address, and anything else that would reach the network, is refused. Of the local files, only
+// the player's and those beside the movies shown can be read: a movie cannot read the user's files.
 class LocalOnlyInterceptor : public QWebEngineUrlRequestInterceptor {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme != QLatin1String("file") && scheme != QLatin1String("data") && scheme != QLatin1String("blob"))
-            info.block(true);
+        const QUrl url = info.requestUrl();
+        const QString scheme = url.scheme();
+        if (scheme == QLatin1String("data") || scheme == QLatin1String("blob"))
+            return;
+        if (scheme == QLatin1String("file") && readable(url.toLocalFile()))
+            return;
+        info.block(true);
     }
 };
 
@@ -98,6 +117,10 @@ QWebEngineProfile* movieProfile() {
     // No storage name: off the record. The profile must outlive every page, and pages may live as long as
     // the application object (children of windows it deletes last), so it is kept until the process ends.
     profile = new QWebEngineProfile();
+    if (const auto folder = playerFolder()) {
+        const std::lock_guard lock(g_foldersMutex);
+        g_folders << QDir::cleanPath(*folder);
+    }
     profile->setUrlRequestInterceptor(new LocalOnlyInterceptor(profile));
     profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
@@ -121,6 +144,13 @@ QWebEngineProfile* movieProfile() {
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     return profile;
+}
+
+void allowFolderOf(const QString& hostPath) {
+    const QString folder = QDir::cleanPath(QFileInfo(hostPath).absolutePath());
+    const std::lock_guard lock(g_foldersMutex);
+    if (!g_folders.contains(folder))
+        g_folders << folder;
 }
 
 QUrl playerPageUrl() {

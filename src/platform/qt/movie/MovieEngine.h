@@ -22,9 +22,14 @@ Result<QString> playerFolder();
 void prepareEngine();
 
 // The profile every movie page uses: off the record (nothing written to disk), no network (every request
-// other than local files is refused), autoplay without a gesture. Created on first use as a child of the
-// application object, so it outlives every page. Needs a QApplication.
+// other than files of the player's folder and of the movies' folders is refused), autoplay without a
+// gesture. Created on first use and kept until the process ends, so that it outlives every page. Needs a
+// QApplication.
 QWebEngineProfile* movieProfile();
+
+// Lets pages read the files in the folder of the movie at hostPath (movies and variables it loads by a
+// relative name); the player's folder is readable from the start.
+void allowFolderOf(const QString& hostPath);
 
 // The host page: our HTML and script around the player, which report to the host through console
 // messages that start with token; only scripts carrying nonce (and the player's files) run in it; a

@@ -67,6 +67,7 @@ std::optional<PageLoad> readMovie(const QString& hostPath) {
         return std::nullopt;
     PageLoad load;
     load.url = QUrl::fromLocalFile(QFileInfo(hostPath).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    allowFolderOf(hostPath);
     constexpr qint64 kLargestHandedOver = 32LL * 1024 * 1024;
     if (file.size() <= kLargestHandedOver)
         load.bytes = file.readAll();
@@ -115,26 +116,26 @@ int MoviePage::loadMovie(const PageLoad& load) {
 void MoviePage::send(int gen) {
     if (!m_current)
         return;
-    QJsonObject spec;
-    spec[QStringLiteral("gen")] = gen;
-    spec[QStringLiteral("url")] = m_current->url;
+    QJsonObject order;
+    order[QStringLiteral("gen")] = gen;
+    order[QStringLiteral("url")] = m_current->url;
     if (!m_current->bytes.isEmpty())
-        spec[QStringLiteral("data")] = QString::fromLatin1(m_current->bytes.toBase64());
-    spec[QStringLiteral("parameters")] = m_current->parameters;
-    spec[QStringLiteral("scale")] = m_current->scale;
-    spec[QStringLiteral("background")] = m_current->background;
-    spec[QStringLiteral("transparent")] = m_current->transparent;
-    spec[QStringLiteral("poster")] = m_current->poster;
-    spec[QStringLiteral("suspended")] = m_suspended;
+        order[QStringLiteral("data")] = QString::fromLatin1(m_current->bytes.toBase64());
+    order[QStringLiteral("parameters")] = m_current->parameters;
+    order[QStringLiteral("scale")] = m_current->scale;
+    order[QStringLiteral("background")] = m_current->background;
+    order[QStringLiteral("transparent")] = m_current->transparent;
+    order[QStringLiteral("poster")] = m_current->poster;
+    order[QStringLiteral("suspended")] = m_suspended;
     if (m_current->width > 0 && m_current->height > 0) {
-        spec[QStringLiteral("width")] = m_current->width;
-        spec[QStringLiteral("height")] = m_current->height;
+        order[QStringLiteral("width")] = m_current->width;
+        order[QStringLiteral("height")] = m_current->height;
     }
     if (logging())
-        spec[QStringLiteral("debug")] = true;
+        order[QStringLiteral("debug")] = true;
     if (m_current->frameRate > 0)
-        spec[QStringLiteral("frameRate")] = m_current->frameRate;
-    const QString json = QString::fromUtf8(QJsonDocument(spec).toJson(QJsonDocument::Compact));
+        order[QStringLiteral("frameRate")] = m_current->frameRate;
+    const QString json = QString::fromUtf8(QJsonDocument(order).toJson(QJsonDocument::Compact));
     if (logging())
         std::fprintf(stderr, "movie: %lld ms: load %d: %s\n", logTime(), gen, qPrintable(m_current->url));
     runJavaScript(QStringLiteral("window.glw && window.glw.load(%1);").arg(json));

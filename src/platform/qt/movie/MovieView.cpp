@@ -154,13 +154,13 @@ void MovieView::scheduleLoad() {
 void MovieView::load() {
     m_loadScheduled = false;
     // A movie that cannot be read is not handed to the player at all: the view shows its background.
-    PageLoad spec = readMovie(m_path).value_or(PageLoad{});
-    spec.parameters = joinVariables(m_variables, m_setVariables);
-    spec.scale = scaleName(m_scaleMode);
-    spec.background = m_background;
-    spec.transparent = m_transparent;
-    spec.suspended = m_suspended;
-    m_generation = m_page->loadMovie(spec);
+    PageLoad order = readMovie(m_path).value_or(PageLoad{});
+    order.parameters = joinVariables(m_variables, m_setVariables);
+    order.scale = scaleName(m_scaleMode);
+    order.background = m_background;
+    order.transparent = m_transparent;
+    order.suspended = m_suspended;
+    m_generation = m_page->loadMovie(order);
     if (!playerAvailable())
         QTimer::singleShot(0, this, [this, gen = m_generation] {
             if (gen == m_generation)

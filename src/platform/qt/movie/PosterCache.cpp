@@ -174,17 +174,17 @@ void PosterCache::draw(const PosterRequest& request) {
     ensureRenderer();
     const QSize size = request.size.isValid() && !request.size.isEmpty() ? request.size : QSize(200, 150);
     m_drawSize = size;
-    PageLoad spec = readMovie(request.hostPath).value_or(PageLoad{});
-    spec.parameters = request.variables;
-    spec.scale = scaleName(request.scaleMode);
-    spec.background = backgroundOf(request.background);
-    spec.poster = true;
+    PageLoad order = readMovie(request.hostPath).value_or(PageLoad{});
+    order.parameters = request.variables;
+    order.scale = scaleName(request.scaleMode);
+    order.background = backgroundOf(request.background);
+    order.poster = true;
     // The first frame runs once a frame's time has passed: at a high rate it comes at once. The page stops
     // the player as soon as it is drawn, so no later frame runs.
-    spec.frameRate = 60;
-    spec.width = size.width();
-    spec.height = size.height();
-    m_busyGeneration = m_page->loadMovie(spec);
+    order.frameRate = 60;
+    order.width = size.width();
+    order.height = size.height();
+    m_busyGeneration = m_page->loadMovie(order);
     // A page that is still starting (the engine, the player's code) gets its start-up time on top; one
     // that never starts cannot hold the queue for ever.
     constexpr int kStartUpMs = 30000;
