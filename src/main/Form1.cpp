@@ -16,9 +16,9 @@ constexpr const char* kHomePage = "http://www.example.com/";
 constexpr const char* kSupportForm = "http://support.example.net/contact.asp";
 constexpr const char* kSupportMail = "mailto:support@example.com?Subject=Glintwave SE";
 
-constexpr int kPixel = 15; // twips per pixel on the design grid
+constexpr int kPixel = forms::kTwipsPerDesignPixel;
 
-void place(forms::Control& c, int x, int y, int w, int h) { c.Move(x * kPixel, y * kPixel, w * kPixel, h * kPixel); }
+using forms::place;
 
 } // namespace
 

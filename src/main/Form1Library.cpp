@@ -20,11 +20,9 @@ namespace glw::main {
 namespace {
 
 constexpr int kCellsPerPage = 12;
-constexpr int kPixel = 15; // twips per pixel on the design grid
+constexpr int kPixel = forms::kTwipsPerDesignPixel;
 
-void place(forms::Control& c, int x, int y, int w, int h) {
-    c.Move(x * kPixel, y * kPixel, w * kPixel, h * kPixel);
-}
+using forms::place;
 
 void inside(forms::Control& c, forms::Control& container, int x, int y, int w, int h) {
     c.setContainer(&container);

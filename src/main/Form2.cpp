@@ -17,11 +17,9 @@ namespace glw::main {
 
 namespace {
 
-constexpr int kPixel = 15;
+constexpr int kPixel = forms::kTwipsPerDesignPixel;
 
-void place(forms::Control& c, int x, int y, int w, int h) {
-    c.Move(x * kPixel, y * kPixel, w * kPixel, h * kPixel);
-}
+using forms::place;
 
 void pictureButton(forms::CommandButton& button, const char* caption, const char* tip) {
     button.Caption = caption;

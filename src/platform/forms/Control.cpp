@@ -86,6 +86,11 @@ bool Control::hasFocus() const { return m_form.ActiveControl() == this; }
 
 void Control::propertyChanged(std::string_view name) { m_form.controlPropertyChanged(*this, name); }
 
+void place(Control& control, int x, int y, int width, int height) {
+    const int k = kTwipsPerDesignPixel;
+    control.Move(x * k, y * k, width * k, height * k);
+}
+
 void notifyLoaded(Form& form, Control& control) { form.controlLoaded(control); }
 
 void raiseNoSuchElement(const std::string& name, int index) {

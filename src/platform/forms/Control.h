@@ -167,6 +167,11 @@ private:
     std::vector<std::function<void(T&)>> m_binders;
 };
 
+// Forms are laid out on a design grid of pixels of 15 twips each, as the original form designer's were.
+constexpr int kTwipsPerDesignPixel = 15;
+// Moves and sizes a control given in design pixels.
+void place(Control& control, int x, int y, int width, int height);
+
 [[noreturn]] void raiseNoSuchElement(const std::string& name, int index);
 void notifyLoaded(Form& form, Control& control);
 
