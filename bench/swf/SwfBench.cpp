@@ -50,18 +50,35 @@ std::size_t inflateOnly(const Bytes& file) {
 
 // A noisy image compresses the way photographs do: JPEG data that deflate cannot shrink much.
 Bytes noiseJpeg(int width, int height, std::uint32_t seed) {
-    glw::swf::media::Image image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<std::size_t>(width) * height * 3);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        // Gradients under heavy grain: about 1.5 MB of JPEG data per image.
-        image.pixels[i] = static_cast<std::uint8_t>(((i % rowBytes) / 3 + i / rowBytes) / 8 + (seed >> 26));
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = static_cast<JDIMENSION>(width);
+    c.image_height = static_cast<JDIMENSION>(height);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 85, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
+    while (c.next_scanline < c.image_height) {
+        for (std::size_t x = 0; x < row.size(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            // Gradients under heavy grain: about 1.5 MB of JPEG data per image.
+            row[x] = static_cast<std::uint8_t>((x / 3 + c.next_scanline) / 8 + (seed >> 26));
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
     }
-    auto jpeg = glw::swf::media::encodeJpeg(image, 85);
-    return jpeg ? *jpeg : Bytes{};
+    jpeg_finish_compress(&c);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&c);
+    free(buffer);
+    return out;
 }
 
 fx::MovieSpec largeMovie(int images) {

@@ -2,14 +2,13 @@
 // own writer) so that a fault in the engine cannot hide in its fixtures.
 #pragma once
 
-#include "swf/media/Jpeg.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <jpeglib.h>
 #include <lzma.h>
 #include <optional>
 #include <string>
@@ -542,14 +541,32 @@ inline Bytes defineSound(std::uint16_t id, const Bytes& frames, std::uint32_t sa
     return tag(14, p, true);
 }
 
-// A baseline JPEG of a flat colour at the given quality, made by the engine's own JPEG unit.
+// A baseline JPEG of a flat colour, encoded with libjpeg at the given quality.
 inline Bytes makeJpeg(int width, int height, int quality, std::uint8_t grey = 128) {
-    glw::swf::media::Image image;
-    image.width = width;
-    image.height = height;
-    image.pixels.assign(static_cast<std::size_t>(width) * height * 3, grey);
-    auto jpeg = glw::swf::media::encodeJpeg(image, quality);
-    return jpeg ? *jpeg : Bytes{};
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = static_cast<JDIMENSION>(width);
+    c.image_height = static_cast<JDIMENSION>(height);
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3, grey);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&c);
+    free(buffer);
+    return out;
 }
 
 inline Bytes defineBitsJpeg2(std::uint16_t id, const Bytes& jpeg) {
