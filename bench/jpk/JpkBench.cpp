@@ -37,16 +37,18 @@ struct Measure {
 // Runs `argv` as a child, stdout to `stdoutPath` when given, and measures it.
 Measure runChild(const std::vector<std::string>& argv, const std::string& stdoutPath = {}) {
     std::vector<char*> args;
-    for (const std::string& a : argv)
+    for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
+    }
     args.push_back(nullptr);
     auto start = std::chrono::steady_clock::now();
     pid_t pid = ::fork();
     if (pid == 0) {
         if (!stdoutPath.empty()) {
             int fd = ::open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd < 0 || ::dup2(fd, 1) < 0)
+            if (fd < 0 || ::dup2(fd, 1) < 0) {
                 ::_exit(126);
+            }
             ::close(fd);
         }
         ::execv(args[0], args.data());
@@ -55,8 +57,9 @@ Measure runChild(const std::vector<std::string>& argv, const std::string& stdout
     Measure m;
     int status = 0;
     struct rusage usage {};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) < 0)
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) < 0) {
         return m;
+    }
     m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.peakKiB = usage.ru_maxrss;
     m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -67,13 +70,16 @@ Measure best(int runs, const std::vector<std::string>& argv, const std::string& 
              const std::vector<std::string>& removeFirst = {}) {
     Measure fastest;
     for (int i = 0; i < runs; ++i) {
-        for (const std::string& path : removeFirst)
+        for (const std::string& path : removeFirst) {
             ::unlink(path.c_str());
+        }
         Measure m = runChild(argv, stdoutPath);
-        if (!m.ok)
+        if (!m.ok) {
             return m;
-        if (!fastest.ok || m.seconds < fastest.seconds)
+        }
+        if (!fastest.ok || m.seconds < fastest.seconds) {
             fastest = m;
+        }
         fastest.peakKiB = std::max(fastest.peakKiB, m.peakKiB);
     }
     return fastest;
@@ -102,16 +108,19 @@ void writePattern(const std::string& path, std::uint64_t size) {
 // The child side: one step of the package code.
 int runStep(int argc, char** argv) {
     std::string step = argv[2];
-    if (step == "add" && argc == 6)
+    if (step == "add" && argc == 6) {
         return JpkAdd(argv[3], argv[4], argv[5]).ok() ? 0 : 1;
+    }
     if (step == "join" && argc == 6) {
         auto data = LoadData(argv[4]);
         return data && joinSelfExtractingFile(argv[3], *data, argv[5]).ok() ? 0 : 1;
     }
-    if (step == "appended" && argc == 5)
+    if (step == "appended" && argc == 5) {
         return ExtractAppendedData(argv[3], argv[4]).ok() ? 0 : 1;
-    if (step == "extract" && argc == 6)
+    }
+    if (step == "extract" && argc == 6) {
         return JpkExtract(argv[3], argv[4], argv[5]).ok() ? 0 : 1;
+    }
     return 2;
 }
 
@@ -127,19 +136,21 @@ void row(const char* what, const Measure& m, const Measure& cp) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "--step") == 0)
+    if (argc >= 3 && std::strcmp(argv[1], "--step") == 0) {
         return runStep(argc, argv);
+    }
 
     std::uint64_t megabytes = 200;
     int runs = 3;
     std::string base = fs::temp_directory_path().string();
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--megabytes") == 0)
+        if (std::strcmp(argv[i], "--megabytes") == 0) {
             megabytes = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (std::strcmp(argv[i], "--dir") == 0)
+        } else if (std::strcmp(argv[i], "--dir") == 0) {
             base = argv[i + 1];
-        else if (std::strcmp(argv[i], "--runs") == 0)
+        } else if (std::strcmp(argv[i], "--runs") == 0) {
             runs = std::max(1, std::atoi(argv[i + 1]));
+        }
     }
     std::string pattern = base + "/glw-jpk-bench-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {

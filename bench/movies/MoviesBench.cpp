@@ -46,14 +46,16 @@ std::vector<int> processTree() {
     std::map<int, std::vector<int>> children;
     for (const auto& entry : fs::directory_iterator("/proc")) {
         const std::string name = entry.path().filename().string();
-        if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit))
+        if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) {
             continue;
+        }
         std::ifstream stat(entry.path() / "stat");
         std::string line;
         std::getline(stat, line);
         const auto close = line.rfind(')');
-        if (close == std::string::npos)
+        if (close == std::string::npos) {
             continue;
+        }
         std::istringstream rest(line.substr(close + 2));
         std::string state;
         int ppid = 0;
@@ -61,9 +63,11 @@ std::vector<int> processTree() {
         children[ppid].push_back(std::stoi(name));
     }
     std::vector<int> tree{static_cast<int>(::getpid())};
-    for (std::size_t i = 0; i < tree.size(); ++i)
-        for (int child : children[tree[i]])
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        for (int child : children[tree[i]]) {
             tree.push_back(child);
+        }
+    }
     return tree;
 }
 
@@ -86,17 +90,20 @@ double cpuSeconds(int pid) {
     std::string line;
     std::getline(stat, line);
     const auto close = line.rfind(')');
-    if (close == std::string::npos)
+    if (close == std::string::npos) {
         return 0;
+    }
     std::istringstream rest(line.substr(close + 2));
     std::string field;
     unsigned long long utime = 0, stime = 0;
     for (int i = 3; i <= 15; ++i) {
         rest >> field;
-        if (i == 14)
+        if (i == 14) {
             utime = std::stoull(field);
-        if (i == 15)
+        }
+        if (i == 15) {
             stime = std::stoull(field);
+        }
     }
     return double(utime + stime) / double(::sysconf(_SC_CLK_TCK));
 }
@@ -125,12 +132,14 @@ bool runUntil(const std::function<bool()>& condition, int timeoutMs) {
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (condition() || clock.elapsed() >= timeoutMs)
+        if (condition() || clock.elapsed() >= timeoutMs) {
             loop.quit();
+        }
     });
     poll.start(2);
-    if (!condition())
+    if (!condition()) {
         loop.exec();
+    }
     return condition();
 }
 
@@ -141,14 +150,16 @@ void spin(int milliseconds) {
 // CPU used by the whole tree over `seconds` of letting the event loop run, in cores.
 double idleCores(double seconds) {
     std::map<int, double> before;
-    for (int pid : processTree())
+    for (int pid : processTree()) {
         before[pid] = cpuSeconds(pid);
+    }
     QElapsedTimer timer;
     timer.start();
     spin(static_cast<int>(seconds * 1000));
     double used = 0;
-    for (int pid : processTree())
+    for (int pid : processTree()) {
         used += cpuSeconds(pid) - (before.count(pid) ? before[pid] : 0);
+    }
     return used / (double(timer.elapsed()) / 1000.0);
 }
 
@@ -156,9 +167,11 @@ std::vector<fs::path> clipsOf(const fs::path& library) {
     std::vector<fs::path> clips;
     const fs::path templates = library / "CLTemplates";
     if (fs::is_directory(templates)) {
-        for (const auto& entry : fs::recursive_directory_iterator(templates))
-            if (entry.is_regular_file() && entry.path().extension() == ".swf")
+        for (const auto& entry : fs::recursive_directory_iterator(templates)) {
+            if (entry.is_regular_file() && entry.path().extension() == ".swf") {
                 clips.push_back(entry.path());
+            }
+        }
     }
     std::sort(clips.begin(), clips.end());
     return clips;
@@ -181,19 +194,20 @@ int main(int argc, char** argv) {
     double idleSeconds = 5;
     int pages = 4;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--library") && i + 1 < argc)
+        if (!std::strcmp(argv[i], "--library") && i + 1 < argc) {
             libraryArg = argv[++i];
-        else if (!std::strcmp(argv[i], "--idle") && i + 1 < argc)
+        } else if (!std::strcmp(argv[i], "--idle") && i + 1 < argc) {
             idleSeconds = std::atof(argv[++i]);
-        else if (!std::strcmp(argv[i], "--pages") && i + 1 < argc)
+        } else if (!std::strcmp(argv[i], "--pages") && i + 1 < argc) {
             pages = std::max(1, std::atoi(argv[++i]));
-        else {
+        } else {
             std::fprintf(stderr, "usage: %s [--library FOLDER] [--idle SECONDS] [--pages N]\n", argv[0]);
             return 2;
         }
     }
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     QApplication app(argc, argv);
     if (!playerAvailable()) {
         std::fprintf(stderr, "the Flash player is not installed (run scripts/setup-ruffle <build folder>)\n");
@@ -293,8 +307,9 @@ int main(int argc, char** argv) {
     }
     const double startSeconds = double(clock.elapsed()) / 1000.0;
     int blank = 0;
-    for (QLabel* cell : cells)
+    for (QLabel* cell : cells) {
         blank += cell->pixmap().isNull() ? 1 : 0;
+    }
 
     // Page changes, each drawing twelve posters it has not drawn before.
     std::vector<double> changes;

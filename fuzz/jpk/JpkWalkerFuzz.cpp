@@ -10,8 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto walker = glw::common::walkJpkBytes(bytes);
     for (int guard = 0; guard < 100000; ++guard) {
         auto entry = walker.next();
-        if (!entry || !*entry)
+        if (!entry || !*entry) {
             break;
+        }
     }
     return 0;
 }

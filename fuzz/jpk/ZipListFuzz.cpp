@@ -9,12 +9,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     char path[] = "/tmp/glw-zipfuzz-XXXXXX";
     const int fd = ::mkstemp(path);
-    if (fd < 0)
+    if (fd < 0) {
         return 0;
+    }
     const bool written = ::write(fd, data, size) == static_cast<ssize_t>(size);
     ::close(fd);
-    if (written)
+    if (written) {
         (void)glw::platform::listZipEntries(path);
+    }
     ::unlink(path);
     return 0;
 }

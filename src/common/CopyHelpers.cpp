@@ -26,8 +26,9 @@ bool APICopy(const std::string& source, const std::string& dest, std::string& fa
     const std::string to = vb::Trim(dest);
     failure.clear();
     // A copy onto itself would at best rewrite the same bytes; it must never cost the file.
-    if (sameFile(from, to))
+    if (sameFile(from, to)) {
         return true;
+    }
     try {
         vb::FileCopy(from, to);
         return true;

@@ -14,20 +14,24 @@ namespace glw::common {
 
 std::string GetBetween(const std::string& text, const std::string& startTag, const std::string& endTag) {
     const long p1 = vb::InStr(1, text, startTag, vb::vbTextCompare);
-    if (p1 == 0)
+    if (p1 == 0) {
         return "";
+    }
     const long s = p1 + long(startTag.size());
-    if (endTag.empty())
+    if (endTag.empty()) {
         return "";
+    }
     const long p2 = vb::InStr(s, text, endTag, vb::vbTextCompare);
-    if (p2 == 0)
+    if (p2 == 0) {
         return "";
+    }
     return text.substr(size_t(s - 1), size_t(p2 - s));
 }
 
 std::string ReplaceText(const std::string& source, const std::string& find, const std::string& replaceWith) {
-    if (find.empty())
+    if (find.empty()) {
         return source;
+    }
     std::string result;
     long p = 1;
     for (;;) {
@@ -43,11 +47,14 @@ std::string ReplaceText(const std::string& source, const std::string& find, cons
 }
 
 bool IsAlphaNumeric(const std::string& text) {
-    if (text.empty())
+    if (text.empty()) {
         return false;
-    for (unsigned char c : text)
-        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+    }
+    for (unsigned char c : text) {
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
             return false;
+        }
+    }
     return true;
 }
 
@@ -57,36 +64,45 @@ namespace {
 // run-time error number the opening raises (53 missing, 76 folder missing, 75 a folder or refused).
 int tryOpenForInput(const std::string& fileName) {
     const std::string host = platform::toHostPath(fileName);
-    if (host.empty() || fileName.empty())
+    if (host.empty() || fileName.empty()) {
         return vb::ErrFileNotFound;
+    }
     struct stat st {};
-    if (::stat(host.c_str(), &st) != 0)
+    if (::stat(host.c_str(), &st) != 0) {
         return errno == ENOENT ? vb::ErrFileNotFound : vb::ErrPathFileAccess;
-    if (S_ISDIR(st.st_mode))
+    }
+    if (S_ISDIR(st.st_mode)) {
         return vb::ErrPathFileAccess;
+    }
     const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return errno == EACCES ? vb::ErrPermissionDenied : vb::ErrPathFileAccess;
+    }
     ::close(fd);
     return 0;
 }
 
 } // namespace
 
-bool FileExists(const std::string& fileName) { return tryOpenForInput(fileName) == 0; }
+bool FileExists(const std::string& fileName) {
+    return tryOpenForInput(fileName) == 0;
+}
 
 bool FileExistsStrict(const std::string& fileName) {
     const int error = tryOpenForInput(fileName);
-    if (error == 0)
+    if (error == 0) {
         return true;
-    if (error == vb::ErrFileNotFound)
+    }
+    if (error == vb::ErrFileNotFound) {
         return false;
+    }
     vb::raise(error, vb::errorDescription(error));
 }
 
 std::string ReadFileText(const std::string& fileName) {
-    if (!FileExists(fileName))
+    if (!FileExists(fileName)) {
         return "";
+    }
     try {
         return vb::readAllBytes(fileName);
     } catch (const vb::RuntimeError&) {
@@ -94,7 +110,9 @@ std::string ReadFileText(const std::string& fileName) {
     }
 }
 
-long ShellOpen(forms::Runtime& runtime, const std::string& target) { return runtime.ShellOpen(target); }
+long ShellOpen(forms::Runtime& runtime, const std::string& target) {
+    return runtime.ShellOpen(target);
+}
 
 void CenterForm(forms::Form& frm) {
     const auto& screen = frm.runtime().Screen;
@@ -102,24 +120,30 @@ void CenterForm(forms::Form& frm) {
     frm.Top = (screen.Height - frm.Height) / 2;
 }
 
-void ModText::LoadScreenFonts() { FontNames = m_runtime.ScreenFonts(); }
+void ModText::LoadScreenFonts() {
+    FontNames = m_runtime.ScreenFonts();
+}
 
 bool ModText::IsBadFont(const std::string& fontName) {
     bool bad = false;
     vb::ResumeNext step;
     step([&] {
         const std::string list = ReadFileText(m_runtime.App.Path + "\\resource\\badfont.txt");
-        if (list.empty())
+        if (list.empty()) {
             return;
+        }
         const std::string name = vb::UCase(fontName);
         size_t start = 0;
         for (;;) {
             const size_t comma = list.find(',', start);
-            const std::string fragment = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-            if (vb::InStr(1, name, vb::UCase(fragment), vb::vbTextCompare) > 0)
+            const std::string fragment =
+                list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            if (vb::InStr(1, name, vb::UCase(fragment), vb::vbTextCompare) > 0) {
                 bad = true;
-            if (comma == std::string::npos)
+            }
+            if (comma == std::string::npos) {
                 break;
+            }
             start = comma + 1;
         }
     });
@@ -127,9 +151,11 @@ bool ModText::IsBadFont(const std::string& fontName) {
 }
 
 void ModText::FillFontList(forms::ListControl& targetList) {
-    for (const auto& name : FontNames)
-        if (!IsBadFont(name))
+    for (const auto& name : FontNames) {
+        if (!IsBadFont(name)) {
             targetList.AddItem(name);
+        }
+    }
 }
 
 } // namespace glw::common

@@ -39,8 +39,9 @@ MsgForm::MsgForm(forms::Runtime& runtime, Module1& module, bool loadPictures)
 }
 
 void MsgForm::Form_Load() {
-    if (!m_loadPictures)
+    if (!m_loadPictures) {
         return;
+    }
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "MsgForm.Form_Load");
     step([&] { Command6.Picture = rt.LoadPicture(rt.App.Path + "\\resource\\okay.jpg"); });
@@ -55,16 +56,29 @@ void MsgForm::answer(int result) {
     Unload();
 }
 
-void MsgForm::Command1_Click() { answer(answerYes); }
-void MsgForm::Command2_Click() { answer(answerNo); }
-void MsgForm::Command3_Click() { answer(answerCancel); }
-void MsgForm::Command4_Click() { answer(answerYes); }
-void MsgForm::Command5_Click() { answer(answerNo); }
-void MsgForm::Command6_Click() { answer(answerOk); }
+void MsgForm::Command1_Click() {
+    answer(answerYes);
+}
+void MsgForm::Command2_Click() {
+    answer(answerNo);
+}
+void MsgForm::Command3_Click() {
+    answer(answerCancel);
+}
+void MsgForm::Command4_Click() {
+    answer(answerYes);
+}
+void MsgForm::Command5_Click() {
+    answer(answerNo);
+}
+void MsgForm::Command6_Click() {
+    answer(answerOk);
+}
 
 void MsgForm::Form_QueryUnload(int&, int) {
-    if (m_answered)
+    if (m_answered) {
         return;
+    }
     // Closed without a button: the safe answer of the style, never the previous box's answer.
     m_module.MsgBoxResult = Style == msgOk ? answerOk : Style == msgYesNo ? answerNo : answerCancel;
     m_answered = true;
@@ -130,10 +144,14 @@ int Module1::MsgBoxEx(const std::string& message, int style, const std::string& 
     form.Label1.Caption = message;
     form.Caption = title;
     form.Style = style;
-    for (auto* button : {&form.Command1, &form.Command2, &form.Command3, &form.Command4, &form.Command5, &form.Command6})
+    for (auto* button :
+         {&form.Command1, &form.Command2, &form.Command3, &form.Command4, &form.Command5, &form.Command6}) {
         button->Visible = false;
+    }
     switch (style) {
-    case msgOk: form.Command6.Visible = true; break;
+    case msgOk:
+        form.Command6.Visible = true;
+        break;
     case msgYesNoCancel:
         form.Command1.Visible = true;
         form.Command2.Visible = true;
@@ -143,15 +161,18 @@ int Module1::MsgBoxEx(const std::string& message, int style, const std::string& 
         form.Command4.Visible = true;
         form.Command5.Visible = true;
         break;
-    default: break;
+    default:
+        break;
     }
     auto& trace = m_runtime.trace();
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("msgbox " + forms::Trace::quote(title) + " " + forms::Trace::quote(message) + " " +
                     std::to_string(style));
+    }
     form.Show(forms::vbModal);
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("msgbox-answer " + std::to_string(MsgBoxResult));
+    }
     return MsgBoxResult;
 }
 
@@ -162,11 +183,13 @@ std::string Module1::InputBoxEx(const std::string& prompt, const std::string& ti
     form.Label1.Caption = prompt;
     form.Text1.Text = defaultText;
     auto& trace = m_runtime.trace();
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("inputbox " + forms::Trace::quote(title) + " " + forms::Trace::quote(prompt));
+    }
     form.Show(forms::vbModal);
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("inputbox-answer " + forms::Trace::quote(InputBoxResult));
+    }
     return InputBoxResult;
 }
 

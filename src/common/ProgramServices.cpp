@@ -12,8 +12,9 @@ namespace glw::common {
 
 std::optional<forms::MovieSize> readMovieSize(const std::string& hostPath) {
     auto header = swf::readSwfHeader(hostPath);
-    if (!header)
+    if (!header) {
         return std::nullopt;
+    }
     return forms::MovieSize{int(std::lround(header->widthPixels)), int(std::lround(header->heightPixels))};
 }
 

@@ -17,8 +17,9 @@ namespace {
 
 void requireWindow(const forms::Control& ctl) {
     // Labels and images are drawn by their container and have no window whose rectangle could be asked.
-    if (ctl.kind() == forms::ControlKind::Label || ctl.kind() == forms::ControlKind::Image)
+    if (ctl.kind() == forms::ControlKind::Label || ctl.kind() == forms::ControlKind::Image) {
         vb::raise(438, "Object doesn't support this property or method");
+    }
 }
 
 void placeAbove(forms::Form& frm, const forms::Control& ctl, bool leftOf) {
@@ -27,8 +28,9 @@ void placeAbove(forms::Form& frm, const forms::Control& ctl, bool leftOf) {
     const forms::PixelRect rect = rt.ui().screenRect(ctl);
     const double top = double(rect.top + 1) * rt.Screen.TwipsPerPixelY - frm.Height;
     double left = double(rect.left) * rt.Screen.TwipsPerPixelX;
-    if (leftOf)
+    if (leftOf) {
         left -= frm.Width;
+    }
     frm.Move(int(std::lround(left)), int(std::lround(top)));
 }
 
@@ -49,8 +51,9 @@ bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, con
     vb::ResumeNext step(rt.errorLog(), "AModule.CopyFileIntoFolder");
     step([&] { vb::MkDir(folder); }); // an existing folder is fine
     std::string failure;
-    if (APICopy(sourceFile, folder + "\\" + FileNameFromPath(sourceFile), failure))
+    if (APICopy(sourceFile, folder + "\\" + FileNameFromPath(sourceFile), failure)) {
         return true;
+    }
     // A refused copy is reported as well, so that no caller goes on as if the file were there.
     program.MsgBoxEx("An error occured copying the file " + sourceFile + ".  " + failure, common::msgOk,
                      "Glintwave SE");
@@ -68,12 +71,15 @@ std::string MakeRandomName(forms::Runtime& runtime) {
     const std::string s = std::to_string(runtime.Second());
     const std::string a = std::to_string(r1);
     const std::string b = std::to_string(r2);
-    if (n <= 25)
+    if (n <= 25) {
         return h + a + s + b;
-    if (n <= 50)
+    }
+    if (n <= 50) {
         return h + s + a + b;
-    if (n <= 75)
+    }
+    if (n <= 75) {
         return a + h + s + b;
+    }
     return h + a + b + s;
 }
 

@@ -19,12 +19,12 @@ struct AModule {
     std::int16_t ExportHeight = 0; // pixels
     std::int16_t ExportWidth = 0;
     std::string ExportDataFolder;
-    std::string ClipFlashVars;     // the current clip's movie variables
+    std::string ClipFlashVars;             // the current clip's movie variables
     forms::Control* ColorTarget = nullptr; // receives the colour the colour dialog chose
     forms::Form* CallingForm = nullptr;    // the main window while the export dialog is open
     std::string HostPageFiles;
     std::string HostPageFolder;
-    std::string LinkURL;           // passed between the editor and the link chooser
+    std::string LinkURL; // passed between the editor and the link chooser
 };
 
 } // namespace glw::main

@@ -22,8 +22,8 @@ using forms::place;
 
 } // namespace
 
-const char* const Form1::kPanelTitles[6] = {"Clipart", "Files", "Cache", "Browse What ", "Detected Resources ",
-                                            "Selected Properties"};
+const char* const Form1::kPanelTitles[6] = {
+    "Clipart", "Files", "Cache", "Browse What ", "Detected Resources ", "Selected Properties"};
 
 Form1::Form1(MainProgram& owner) : Form(owner.runtime, "Form1"), program(owner) {
     layOut();
@@ -189,8 +189,9 @@ void Form1::listCategories(vb::ResumeNext& step) {
     std::vector<std::string> names;
     step([&] { names = vb::DirList(templates, vb::vbDirectory); });
     for (const auto& name : names) {
-        if (name == "." || name == "..")
+        if (name == "." || name == "..") {
             continue;
+        }
         step([&] {
             if (vb::GetAttr(templates + name) == vb::vbDirectory) {
                 Cats.AddItem(name);
@@ -202,33 +203,40 @@ void Form1::listCategories(vb::ResumeNext& step) {
     step([&] { CatsSave.ListIndex = 0; });
 }
 
-void Form1::Form_Unload(int&) { runtime().End(); }
+void Form1::Form_Unload(int&) {
+    runtime().End();
+}
 
 void Form1::Form_KeyDown(int& KeyCode, int Shift) {
-    if (Shift != forms::vbCtrlMask)
+    if (Shift != forms::vbCtrlMask) {
         return;
-    if (KeyCode == 'P')
+    }
+    if (KeyCode == 'P') {
         Command1_Click();
-    else if (KeyCode == 'E')
+    } else if (KeyCode == 'E') {
         Command8_Click();
+    }
     // The view is tested after Ctrl+P has run, so one press never triggers two actions.
     if (!inEditView()) {
-        if (KeyCode == '1')
+        if (KeyCode == '1') {
             chkBrowseWhat[0].Value = true;
-        else if (KeyCode == '2')
+        } else if (KeyCode == '2') {
             chkBrowseWhat[1].Value = true;
+        }
         return;
     }
     const int letters[] = {'T', 'I', 'S', 'L'};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         if (KeyCode == letters[i]) {
             Option1[i].Value = true;
             Option1_Click(i);
         }
-    if (KeyCode == 'R')
+    }
+    if (KeyCode == 'R') {
         Command11_Click();
-    else if (KeyCode == 'A')
+    } else if (KeyCode == 'A') {
         Command12_Click();
+    }
 }
 
 void Form1::fBut_Click(int Index) {
@@ -238,13 +246,13 @@ void Form1::fBut_Click(int Index) {
             "This program will now be shutdown and the auto updater launched.  (If you are using FrontPage we "
             "recommend it also be closed before updating)"
             "\r\rAre you sure you wish to check/run updates?";
-        if (program.MsgBoxEx(question, common::msgYesNoCancel, "Closing") != common::answerYes)
+        if (program.MsgBoxEx(question, common::msgYesNoCancel, "Closing") != common::answerYes) {
             return;
+        }
         const std::string updater = rt.App.Path + "\\glwupdate.exe";
         if (common::ShellOpen(rt, updater) <= 32) {
             // Ending now would leave the user with neither program: say so and keep running.
-            program.MsgBoxEx("The auto updater could not be started (" + updater + ").", common::msgOk,
-                             "Glintwave SE");
+            program.MsgBoxEx("The auto updater could not be started (" + updater + ").", common::msgOk, "Glintwave SE");
             return;
         }
         Unload();
@@ -258,12 +266,22 @@ void Form1::Command3_Click() {
     Unload();
 }
 
-void Form1::Command6_Click() { CallHelp(); }
+void Form1::Command6_Click() {
+    CallHelp();
+}
 
-void Form1::CallHelp() { common::ShellOpen(runtime(), runtime().App.Path + "\\Help\\glwtrans.chm"); }
+void Form1::CallHelp() {
+    common::ShellOpen(runtime(), runtime().App.Path + "\\Help\\glwtrans.chm");
+}
 
-void Form1::mnuWeb_Click() { common::ShellOpen(runtime(), kHomePage); }
-void Form1::mnuWebSupport_Click() { common::ShellOpen(runtime(), kSupportForm); }
-void Form1::mnuEmail_Click() { common::ShellOpen(runtime(), kSupportMail); }
+void Form1::mnuWeb_Click() {
+    common::ShellOpen(runtime(), kHomePage);
+}
+void Form1::mnuWebSupport_Click() {
+    common::ShellOpen(runtime(), kSupportForm);
+}
+void Form1::mnuEmail_Click() {
+    common::ShellOpen(runtime(), kSupportMail);
+}
 
 } // namespace glw::main

@@ -126,10 +126,10 @@ public:
     // The editor's pass state; a newly selected clip is scanned afresh.
     bool ElementsScanned = false;
     int ElementIndex = 0;
-    void Command1_Click();             // preview / edit toggle
-    void Option1_Click(int Index);     // resource kinds of the edit view
-    void Command11_Click();            // re-scan the current clip
-    void Command12_Click();            // apply size
+    void Command1_Click();         // preview / edit toggle
+    void Option1_Click(int Index); // resource kinds of the edit view
+    void Command11_Click();        // re-scan the current clip
+    void Command12_Click();        // apply size
 
     // ---- export ----
     void Command8_Click();

@@ -47,25 +47,30 @@ void listFolderFiles(Form1& form, const std::string& folder, const std::string& 
         form.runtime().logError("Form1.File1", e.Number(), e.Description());
     }
     form.lstFlashFiles.Clear();
-    if (!listed)
+    if (!listed) {
         return;
-    for (int i = 0; i < form.File1.ListCount(); ++i)
+    }
+    for (int i = 0; i < form.File1.ListCount(); ++i) {
         form.lstFlashFiles.AddItem(prefix + "\\" + form.File1.List(i));
+    }
 }
 
 // Whether a system path lies inside the folder (both compared without regard to case, as the paths name
 // the same files either way).
 bool isInside(const std::string& path, const std::string& folder) {
     const std::string prefix = folder + "\\";
-    if (path.size() <= prefix.size() || !platform::equalsNoCase(path.substr(0, prefix.size()), prefix))
+    if (path.size() <= prefix.size() || !platform::equalsNoCase(path.substr(0, prefix.size()), prefix)) {
         return false;
+    }
     std::size_t start = prefix.size();
     while (start <= path.size()) {
         std::size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = path.size();
-        if (path.compare(start, end - start, "..") == 0)
+        }
+        if (path.compare(start, end - start, "..") == 0) {
             return false;
+        }
         start = end + 1;
     }
     return true;
@@ -111,8 +116,9 @@ void Form1::layOutLibrary() {
     // The page of cells: three rows of four, the marker under the selected one, the page bar below.
     frmSelect.Caption = "  Available Files";
     place(frmSelect, 236, 46, 480, 400);
-    for (int i = 0; i < kCellsPerPage; ++i)
+    for (int i = 0; i < kCellsPerPage; ++i) {
         inside(FSel.add(i), frmSelect, 4 + (i % 4) * 119, 20 + (i / 4) * 126, 116, 116);
+    }
     inside(Picture2, frmSelect, 4, 132, 116, 4);
     Picture2.BackColor = forms::rgb(0, 0, 160);
     place(scrTemplates, 236, 450, 480, 18);
@@ -283,8 +289,9 @@ void Form1::FSel_GotFocus(int Index) {
         step([&] { EHeight.Text = std::to_string(long(std::floor(vb::Val(FSel[Index].TGetProperty("/", 9))))); });
     };
     showSize();
-    if (!cellHoldsClip(Index))
+    if (!cellHoldsClip(Index)) {
         return;
+    }
     ElementsScanned = false;
     ElementIndex = 0;
     CurrentClip = FSel[Index].Movie;
@@ -304,13 +311,16 @@ void Form1::FillCacheList() {
     if (auto cache = runtime().services().urlCache) {
         // The first entry counts on its name alone; later ones must also be ordinary cached files.
         if (cache->firstEntry()) {
-            if (isMovie(cache->current().localFileName))
+            if (isMovie(cache->current().localFileName)) {
                 lstcache.AddItem(cache->current().localFileName);
+            }
             while (cache->nextEntry()) {
-                if (!(cache->current().entryType & platform::kNormalCacheEntry))
+                if (!(cache->current().entryType & platform::kNormalCacheEntry)) {
                     continue;
-                if (isMovie(cache->current().localFileName))
+                }
+                if (isMovie(cache->current().localFileName)) {
                     lstcache.AddItem(cache->current().localFileName);
+                }
             }
         }
         cache->close();
@@ -319,11 +329,13 @@ void Form1::FillCacheList() {
 }
 
 void Form1::btFavourite_Click() {
-    if (!cellHoldsClip(SelectedCell))
+    if (!cellHoldsClip(SelectedCell)) {
         return;
+    }
     std::string name = FileNameFromPath(FSel[SelectedCell].Movie);
-    while (name.size() > 12)
+    while (name.size() > 12) {
         name.erase(0, 1);
+    }
     txtSaveAs.Text = name;
     Picture3.Visible = true;
 }
@@ -371,8 +383,9 @@ void Form1::Command5_Click() {
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "Form1.Command5_Click");
     const std::string name = program.InputBoxEx("Name of new category :", "Glintwave SE", "");
-    if (name.empty() || name == common::kHaveCancelled)
+    if (name.empty() || name == common::kHaveCancelled) {
         return;
+    }
     // The name becomes a folder of the library: it may name one folder there and nothing else.
     if (!isSafeLibraryName(name)) {
         program.MsgBoxEx(unsafeNameMessage("category name"), common::msgOk, "Glintwave SE");
@@ -392,21 +405,25 @@ void Form1::Command5_Click() {
 void Form1::Command7_Click() {
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "Form1.Command7_Click");
-    if (BrowseSource != 0 || !cellHoldsClip(SelectedCell))
+    if (BrowseSource != 0 || !cellHoldsClip(SelectedCell)) {
         return;
+    }
     const std::string clip = FSel[SelectedCell].Movie;
     // Only a clip of the library is ever deleted, and only that one file (its name is no pattern).
-    if (!isInside(clip, rt.App.Path + "\\CLTemplates"))
+    if (!isInside(clip, rt.App.Path + "\\CLTemplates")) {
         return;
+    }
     if (program.MsgBoxEx("Are you sure you wish to delete the selected clipart?", common::msgYesNoCancel,
-                         "Glintwave SE") != common::answerYes)
+                         "Glintwave SE") != common::answerYes) {
         return;
+    }
     step([&] {
         const std::string host = platform::toHostPath(clip);
         std::error_code ec;
         if (host.empty() || !std::filesystem::is_regular_file(std::filesystem::symlink_status(host, ec)) ||
-            !std::filesystem::remove(host, ec) || ec)
+            !std::filesystem::remove(host, ec) || ec) {
             vb::raise(vb::ErrPathFileAccess, "Path/File access error: " + clip);
+        }
     });
     Cats_Click();
 }

@@ -75,14 +75,16 @@ void Form2::Form_Load() {
 void Form2::Command10_Click() {
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "Form2.Command10_Click");
-    if (LastFolder.empty())
+    if (LastFolder.empty()) {
         LastFolder = rt.App.Path;
+    }
     CDL1.DialogTitle = "Please select an SWF file to add to import :";
     CDL1.Filter = "SWF Files|*.swf";
     CDL1.InitDir = LastFolder;
     step([&] { CDL1.ShowOpen(); });
-    if (!CDL1.lastOk() || CDL1.FileName().empty())
+    if (!CDL1.lastOk() || CDL1.FileName().empty()) {
         return;
+    }
     MousePointer = forms::vbHourglass;
     const std::string chosen = CDL1.FileName();
     LastFolder = platform::splitSystemPath(chosen).first;
@@ -92,14 +94,16 @@ void Form2::Command10_Click() {
 }
 
 void Form2::Command12_Click() {
-    if (List1.ListIndex >= 0)
+    if (List1.ListIndex >= 0) {
         List1.RemoveItem(List1.ListIndex);
+    }
 }
 
 void Form2::List1_Click() {
     vb::ResumeNext step(runtime().errorLog(), "Form2.List1_Click");
-    if (List1.ListIndex < 0)
+    if (List1.ListIndex < 0) {
         return;
+    }
     step([&] { FlashDemo.Movie = List1.List(List1.ListIndex) + "?DEV=10"; });
     step([&] { FlashDemo.FlashVars = "DEV=10"; });
 }
@@ -107,8 +111,9 @@ void Form2::List1_Click() {
 void Form2::clearStaging() {
     const std::string staging = platform::toHostPath(runtime().App.Path + "\\Working\\NewImport");
     std::error_code ec;
-    if (staging.empty() || !std::filesystem::is_directory(staging, ec))
+    if (staging.empty() || !std::filesystem::is_directory(staging, ec)) {
         return;
+    }
     // remove_all takes links away without following them, so nothing outside the folder is touched.
     for (std::filesystem::directory_iterator it(staging, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ignored;
@@ -141,8 +146,9 @@ void Form2::Command20_Click() {
     CDL1.FileName = "";
     CDL1.InitDir = LastFolder.empty() ? rt.App.Path : LastFolder;
     step([&] { CDL1.ShowSave(); });
-    if (!CDL1.lastOk() || CDL1.FileName().empty())
+    if (!CDL1.lastOk() || CDL1.FileName().empty()) {
         return;
+    }
     const std::string packagePath = CDL1.FileName();
 
     // An existing package is not deleted here: the new one replaces it only once it is complete.

@@ -56,8 +56,9 @@ void ImportNew::Command1_Click() {
     CommonDialog1.InitDir = runtime().App.Path + "\\Imports\\";
     CommonDialog1.Filter = "Glintwave Imports (GWI)|*.gwi";
     CommonDialog1.ShowOpen();
-    if (!CommonDialog1.lastOk() || CommonDialog1.FileName().empty())
+    if (!CommonDialog1.lastOk() || CommonDialog1.FileName().empty()) {
         return;
+    }
     aFileName.Caption = CommonDialog1.FileName();
     DoUnzip.ZipFile = platform::toHostPath(CommonDialog1.FileName());
 }
@@ -67,8 +68,9 @@ void ImportNew::Command6_Click() {
     vb::ResumeNext step(rt.errorLog(), "ImportNew.Command6_Click");
     List1.Clear();
     const std::string package = aFileName.Caption;
-    if (package == kNoFileSelected)
+    if (package == kNoFileSelected) {
         return;
+    }
     MousePointer = forms::vbHourglass;
 
     const std::string appPath = rt.App.Path;
@@ -87,8 +89,9 @@ void ImportNew::Command6_Click() {
     auto prepared = DoUnzip.ZipPrepare();
     step([&] { vb::Kill(info); });
     if (prepared) {
-        if (auto first = DoUnzip.ZipExtract(); !first)
+        if (auto first = DoUnzip.ZipExtract(); !first) {
             report("first pass", first.error());
+        }
     } else {
         report("first pass", prepared.error());
     }
@@ -105,8 +108,9 @@ void ImportNew::Command6_Click() {
     bool done = false;
     bool failed = false;
     for (const auto& row : ImportCategoryTable) {
-        if (!vb::EqualsText(row.category, category))
+        if (!vb::EqualsText(row.category, category)) {
             continue;
+        }
         DoUnzip.ZipFile = platform::toHostPath(package);
         DoUnzip.ExtractFolder = platform::toHostPath(appPath + "\\" + row.folder);
         DoUnzip.ZipOption1004 = true;
@@ -124,11 +128,12 @@ void ImportNew::Command6_Click() {
     }
 
     MousePointer = forms::vbDefault;
-    if (done && !failed)
+    if (done && !failed) {
         program.MsgBoxEx("Files Imported Successfully! \n\n" + description, common::msgOk, "Glintwave SE");
-    else
+    } else {
         program.MsgBoxEx("Import Error. Selected file may be missing critical GLW data. ", common::msgOk,
                          "Glintwave SE");
+    }
 }
 
 void ImportNew::Command3_Click() {
@@ -140,8 +145,9 @@ void ImportNew::Command10_Click() {
 }
 
 void ImportNew::DoUnzip_ZipEntryEvent(const std::string& name) {
-    if (vb::LCase(name).find(".swf") != std::string::npos)
+    if (vb::LCase(name).find(".swf") != std::string::npos) {
         List1.AddItem(name);
+    }
 }
 
 } // namespace glw::main

@@ -8,11 +8,14 @@
 namespace glw::main {
 
 bool isSafeLibraryName(std::string_view name) {
-    if (name.empty() || name.find("..") != std::string_view::npos)
+    if (name.empty() || name.find("..") != std::string_view::npos) {
         return false;
-    for (unsigned char c : name)
-        if (c < 32 || c == 127 || std::string_view("\\/:*?\"<>|").find(char(c)) != std::string_view::npos)
+    }
+    for (unsigned char c : name) {
+        if (c < 32 || c == 127 || std::string_view("\\/:*?\"<>|").find(char(c)) != std::string_view::npos) {
             return false;
+        }
+    }
     return !std::all_of(name.begin(), name.end(), [](char c) { return c == '.' || c == ' '; });
 }
 
@@ -27,14 +30,16 @@ SaveName applySaveNameRules(const std::string& typed) {
     const bool hasExtension = vb::UCase(vb::Right(typed, 4)) == ".SWF";
     const std::string stem = hasExtension ? typed.substr(0, typed.size() - 4) : typed;
     std::string name = hasExtension ? typed : typed + ".SWF";
-    for (char from : {' ', '"', '\'', '&'})
+    for (char from : {' ', '"', '\'', '&'}) {
         std::replace(name.begin(), name.end(), from, '_');
+    }
     result.name = vb::LCase(name);
     const bool onlyDotsOrBlanks = std::all_of(stem.begin(), stem.end(), [](char c) { return c == '.' || c == ' '; });
-    if (onlyDotsOrBlanks || !isSafeLibraryName(result.name))
+    if (onlyDotsOrBlanks || !isSafeLibraryName(result.name)) {
         result.verdict = SaveName::Verdict::Refused;
-    else if (result.name.size() > 12)
+    } else if (result.name.size() > 12) {
         result.verdict = SaveName::Verdict::TooLong;
+    }
     return result;
 }
 

@@ -10,8 +10,9 @@ MainProgram::MainProgram(forms::Runtime& rt) : runtime(rt), module1(rt), modText
 MainProgram::~MainProgram() = default;
 
 Form1& MainProgram::form1() {
-    if (!m_form1)
+    if (!m_form1) {
         m_form1 = std::make_unique<Form1>(*this);
+    }
     return *m_form1;
 }
 

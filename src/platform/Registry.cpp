@@ -24,13 +24,15 @@ bool isControl(unsigned char c) {
 
 // The key's full path, or Invalid. Empty parts (doubled, leading or closing "\") are dropped.
 Result<std::string> keyPath(HKEY root, std::string_view subKey) {
-    if (root != HKEY_CURRENT_USER)
+    if (root != HKEY_CURRENT_USER) {
         return makeError(ErrorCode::Invalid, "unknown registry root " + std::to_string(root));
+    }
     std::string path(kCurrentUserName);
     std::string part;
     auto flush = [&] {
-        if (!part.empty())
+        if (!part.empty()) {
             path += "\\" + part;
+        }
         part.clear();
     };
     for (char c : subKey) {
@@ -38,8 +40,9 @@ Result<std::string> keyPath(HKEY root, std::string_view subKey) {
             flush();
             continue;
         }
-        if (isControl(static_cast<unsigned char>(c)))
+        if (isControl(static_cast<unsigned char>(c))) {
             return makeError(ErrorCode::Invalid, "a registry key name holds a control character");
+        }
         part += c;
     }
     flush();
@@ -47,9 +50,11 @@ Result<std::string> keyPath(HKEY root, std::string_view subKey) {
 }
 
 RegistryData::Value* findValue(RegistryData::Key& key, std::string_view name) {
-    for (auto& value : key.values)
-        if (equalsNoCase(value.name, name))
+    for (auto& value : key.values) {
+        if (equalsNoCase(value.name, name)) {
             return &value;
+        }
+    }
     return nullptr;
 }
 
@@ -71,12 +76,15 @@ std::string escape(std::string_view text, std::string_view special) {
 }
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
+    }
     return -1;
 }
 
@@ -106,17 +114,20 @@ Error systemError(const std::string& what, const std::string& path) {
 struct Fd {
     int fd = -1;
     ~Fd() {
-        if (fd >= 0)
+        if (fd >= 0) {
             ::close(fd);
+        }
     }
 };
 
 } // namespace
 
 RegistryData::Key* RegistryData::findKey(std::string_view path) {
-    for (auto& key : keys)
-        if (equalsNoCase(key.path, path))
+    for (auto& key : keys) {
+        if (equalsNoCase(key.path, path)) {
             return &key;
+        }
+    }
     return nullptr;
 }
 
@@ -128,15 +139,18 @@ const RegistryData::Key* RegistryData::findKey(std::string_view path) const {
 
 Result<HKEY> Registry::RegCreateKey(HKEY root, std::string_view subKey) {
     auto path = keyPath(root, subKey);
-    if (!path)
+    if (!path) {
         return path.error();
+    }
     auto created = update([&](RegistryData& data) -> Result<void> {
-        if (!data.findKey(*path))
+        if (!data.findKey(*path)) {
             data.keys.push_back(RegistryData::Key{*path, {}});
+        }
         return {};
     });
-    if (!created)
+    if (!created) {
         return created.error();
+    }
     const HKEY handle = m_next++;
     m_open[handle] = *path;
     return handle;
@@ -144,10 +158,12 @@ Result<HKEY> Registry::RegCreateKey(HKEY root, std::string_view subKey) {
 
 Result<void> Registry::RegSetValueEx(HKEY key, std::string_view valueName, int type, std::string_view data) {
     auto open = m_open.find(key);
-    if (open == m_open.end())
+    if (open == m_open.end()) {
         return makeError(ErrorCode::Invalid, "registry key handle " + std::to_string(key) + " is not open");
-    if (type != REG_SZ)
+    }
+    if (type != REG_SZ) {
         return makeError(ErrorCode::Unsupported, "only text values (REG_SZ) are kept");
+    }
     const std::string path = open->second;
     return update([&](RegistryData& store) -> Result<void> {
         RegistryData::Key* found = store.findKey(path);
@@ -155,32 +171,38 @@ Result<void> Registry::RegSetValueEx(HKEY key, std::string_view valueName, int t
             store.keys.push_back(RegistryData::Key{path, {}});
             found = &store.keys.back();
         }
-        if (RegistryData::Value* value = findValue(*found, valueName))
+        if (RegistryData::Value* value = findValue(*found, valueName)) {
             value->data = std::string(data);
-        else
+        } else {
             found->values.push_back(RegistryData::Value{std::string(valueName), std::string(data)});
+        }
         return {};
     });
 }
 
 Result<void> Registry::RegCloseKey(HKEY key) {
-    if (m_open.erase(key) == 0)
+    if (m_open.erase(key) == 0) {
         return makeError(ErrorCode::Invalid, "registry key handle " + std::to_string(key) + " is not open");
+    }
     return {};
 }
 
 std::optional<std::string> Registry::queryValue(HKEY root, std::string_view subKey, std::string_view valueName) {
     auto path = keyPath(root, subKey);
-    if (!path)
+    if (!path) {
         return std::nullopt;
+    }
     auto data = load();
-    if (!data)
+    if (!data) {
         return std::nullopt;
+    }
     RegistryData::Key* key = data->findKey(*path);
-    if (!key)
+    if (!key) {
         return std::nullopt;
-    if (const RegistryData::Value* value = findValue(*key, valueName))
+    }
+    if (const RegistryData::Value* value = findValue(*key, valueName)) {
         return value->data;
+    }
     return std::nullopt;
 }
 
@@ -188,8 +210,9 @@ std::optional<std::string> Registry::queryValue(HKEY root, std::string_view subK
 
 Result<void> MemoryRegistry::update(const Change& change) {
     RegistryData copy = m_data;
-    if (auto changed = change(copy); !changed)
+    if (auto changed = change(copy); !changed) {
         return changed;
+    }
     m_data = std::move(copy);
     return {};
 }
@@ -200,8 +223,9 @@ std::string formatRegistryFile(const RegistryData& data) {
     std::string text = "; Per-user registry of the Glintwave programs: text values only.\n";
     for (const auto& key : data.keys) {
         text += "[" + escape(key.path, "[]=") + "]\n";
-        for (const auto& value : key.values)
+        for (const auto& value : key.values) {
             text += escape(value.name, "[]=") + "=" + escape(value.data, "") + "\n";
+        }
     }
     return text;
 }
@@ -212,14 +236,17 @@ RegistryData parseRegistryFile(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             end = text.size();
+        }
         std::string_view line = text.substr(start, end - start);
         start = end + 1;
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
-        if (line.empty() || line[0] == ';' || line[0] == '#')
+        }
+        if (line.empty() || line[0] == ';' || line[0] == '#') {
             continue;
+        }
         if (line[0] == '[' && line.back() == ']') {
             const std::string path = unescape(line.substr(1, line.size() - 2));
             current = data.findKey(path);
@@ -230,14 +257,16 @@ RegistryData parseRegistryFile(std::string_view text) {
             continue;
         }
         const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos || !current)
+        if (eq == std::string_view::npos || !current) {
             continue;
+        }
         const std::string name = unescape(line.substr(0, eq));
         const std::string value = unescape(line.substr(eq + 1));
-        if (RegistryData::Value* existing = findValue(*current, name))
+        if (RegistryData::Value* existing = findValue(*current, name)) {
             existing->data = value;
-        else
+        } else {
             current->values.push_back(RegistryData::Value{name, value});
+        }
     }
     return data;
 }
@@ -251,8 +280,9 @@ std::string FileRegistry::defaultPath() {
 Result<RegistryData> FileRegistry::load() {
     Fd file{::open(m_path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) {
-        if (errno == ENOENT)
+        if (errno == ENOENT) {
             return RegistryData{};
+        }
         return systemError("cannot read", m_path);
     }
     std::string text;
@@ -260,12 +290,14 @@ Result<RegistryData> FileRegistry::load() {
     for (;;) {
         const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
         if (n < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return systemError("cannot read", m_path);
         }
-        if (n == 0)
+        if (n == 0) {
             break;
+        }
         text.append(buffer, static_cast<std::size_t>(n));
     }
     return parseRegistryFile(text);
@@ -277,29 +309,36 @@ Result<void> FileRegistry::update(const Change& change) {
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) {
         std::filesystem::create_directories(folder, ec);
-        if (ec)
+        if (ec) {
             return makeError(ErrorCode::Io, "cannot create " + folder + ": " + ec.message());
+        }
         ::chmod(folder.c_str(), 0700);
     }
     // The lock on the folder covers the read, the change and the rename.
     Fd lock{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (lock.fd < 0)
+    if (lock.fd < 0) {
         return systemError("cannot open", folder);
-    while (::flock(lock.fd, LOCK_EX) != 0)
-        if (errno != EINTR)
+    }
+    while (::flock(lock.fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
             return systemError("cannot lock", folder);
+        }
+    }
 
     auto data = load();
-    if (!data)
+    if (!data) {
         return data.error();
-    if (auto changed = change(*data); !changed)
+    }
+    if (auto changed = change(*data); !changed) {
         return changed;
+    }
     const std::string text = formatRegistryFile(*data);
 
     std::string temp = folder + "/.registry.ini.XXXXXX";
     Fd out{::mkstemp(temp.data())};
-    if (out.fd < 0)
+    if (out.fd < 0) {
         return systemError("cannot create a file in", folder);
+    }
     auto fail = [&](const char* what) {
         Error error = systemError(what, temp);
         ::unlink(temp.c_str());
@@ -310,21 +349,24 @@ Result<void> FileRegistry::update(const Change& change) {
     while (written < text.size()) {
         const ssize_t n = ::write(out.fd, text.data() + written, text.size() - written);
         if (n < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return fail("cannot write");
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::fsync(out.fd) != 0)
+    if (::fsync(out.fd) != 0) {
         return fail("cannot write");
+    }
     if (::close(out.fd) != 0) {
         out.fd = -1;
         return fail("cannot write");
     }
     out.fd = -1;
-    if (::rename(temp.c_str(), m_path.c_str()) != 0)
+    if (::rename(temp.c_str(), m_path.c_str()) != 0) {
         return fail("cannot replace the registry file with");
+    }
     return {};
 }
 

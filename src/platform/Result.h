@@ -19,7 +19,7 @@ enum class ErrorCode {
     WrongPassword, // an encrypted entry that the password does not open
     Unsafe,        // a name that would leave its folder
     Cancelled,
-    Invalid,       // an argument outside its contract
+    Invalid, // an argument outside its contract
 };
 
 struct Error {
@@ -29,8 +29,7 @@ struct Error {
 };
 
 // Result<T>: a value or an Error. Result<void> carries only the status.
-template <class T>
-class [[nodiscard]] Result {
+template <class T> class [[nodiscard]] Result {
 public:
     Result(T value) : m_value(std::move(value)) {}
     Result(Error error) : m_error(std::move(error)) {}
@@ -50,8 +49,7 @@ private:
     Error m_error;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
     Result(Error error) : m_error(std::move(error)), m_failed(true) {}

@@ -22,8 +22,9 @@ double Clock::timer() {
     // to_time_t drops the fraction of the second; take it from the time point itself.
     auto whole = std::chrono::system_clock::from_time_t(std::chrono::system_clock::to_time_t(t));
     double fraction = std::chrono::duration<double>(t - whole).count();
-    if (fraction < 0)
+    if (fraction < 0) {
         fraction += 1.0;
+    }
     return parts.tm_hour * 3600.0 + parts.tm_min * 60.0 + parts.tm_sec + fraction;
 }
 

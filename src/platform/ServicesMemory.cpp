@@ -35,16 +35,20 @@ void MemorySettingsStore::saveSetting(const std::string& appName, const std::str
 
 std::optional<std::string> MemorySettingsStore::find(const std::string& appName, const std::string& section,
                                                      const std::string& key) const {
-    for (const Entry& e : m_entries)
-        if (sameName(e, appName, section, key))
+    for (const Entry& e : m_entries) {
+        if (sameName(e, appName, section, key)) {
             return e.value;
+        }
+    }
     return std::nullopt;
 }
 
 Result<Picture> MemoryPictureLoader::load(const std::string& systemPath) {
-    for (const Picture& picture : m_pictures)
-        if (equalsNoCase(picture.path, systemPath))
+    for (const Picture& picture : m_pictures) {
+        if (equalsNoCase(picture.path, systemPath)) {
             return Picture{systemPath, picture.width, picture.height};
+        }
+    }
     return makeError(ErrorCode::NotFound, "no picture at " + systemPath);
 }
 
@@ -63,8 +67,9 @@ std::chrono::system_clock::time_point FixedClock::localTime(int year, int month,
 }
 
 float SequenceRandom::rnd() {
-    if (m_values.empty())
+    if (m_values.empty()) {
         return 0.0f;
+    }
     float value = m_values[m_next];
     m_next = (m_next + 1) % m_values.size();
     return value;

@@ -31,26 +31,30 @@ namespace {
 // ---- host files ----
 
 void logLine(const ServiceLog& log, const std::string& line) {
-    if (log)
+    if (log) {
         log(line);
-    else
+    } else {
         std::cerr << "glw: " << line << '\n';
+    }
 }
 
 std::optional<std::string> readHostFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return std::nullopt;
+    }
     std::string bytes;
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && errno == EINTR) {
             continue;
+        }
         if (got <= 0) {
             ::close(fd);
-            if (got < 0)
+            if (got < 0) {
                 return std::nullopt;
+            }
             return bytes;
         }
         bytes.append(buffer, std::size_t(got));
@@ -62,27 +66,34 @@ std::string replaceHostFile(const std::string& path, const std::string& bytes, m
     static std::atomic<unsigned> counter{0};
     std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0)
+    if (fd < 0) {
         return "cannot create " + temp + ": " + std::strerror(errno);
+    }
     std::string_view rest = bytes;
     std::string failure;
     while (!rest.empty() && failure.empty()) {
         ssize_t written = ::write(fd, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && errno == EINTR) {
             continue;
-        if (written < 0)
+        }
+        if (written < 0) {
             failure = "cannot write " + temp + ": " + std::strerror(errno);
-        else
+        } else {
             rest.remove_prefix(std::size_t(written));
+        }
     }
-    if (failure.empty() && ::fsync(fd) != 0)
+    if (failure.empty() && ::fsync(fd) != 0) {
         failure = "cannot write " + temp + ": " + std::strerror(errno);
-    if (::close(fd) != 0 && failure.empty())
+    }
+    if (::close(fd) != 0 && failure.empty()) {
         failure = "cannot write " + temp + ": " + std::strerror(errno);
-    if (failure.empty() && ::rename(temp.c_str(), path.c_str()) != 0)
+    }
+    if (failure.empty() && ::rename(temp.c_str(), path.c_str()) != 0) {
         failure = "cannot replace " + path + ": " + std::strerror(errno);
-    if (!failure.empty())
+    }
+    if (!failure.empty()) {
         ::unlink(temp.c_str());
+    }
     return failure;
 }
 
@@ -91,10 +102,12 @@ bool makeFolders(const std::string& path) {
     while (at != std::string::npos) {
         at = path.find('/', at + 1);
         std::string part = path.substr(0, at);
-        if (part.empty())
+        if (part.empty()) {
             continue;
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+        }
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
             return false;
+        }
     }
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -121,8 +134,9 @@ std::string escapeIni(std::string_view text, std::string_view specials, std::str
             break;
         default:
             if (specials.find(c) != std::string_view::npos ||
-                (i == 0 && leadingSpecials.find(c) != std::string_view::npos))
+                (i == 0 && leadingSpecials.find(c) != std::string_view::npos)) {
                 out += '\\';
+            }
             out += c;
         }
     }
@@ -145,10 +159,11 @@ std::string unescapeIni(std::string_view text) {
 // The position of the first `wanted` that is not escaped, or npos.
 std::size_t findUnescaped(std::string_view text, char wanted) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\')
+        if (text[i] == '\\') {
             ++i;
-        else if (text[i] == wanted)
+        } else if (text[i] == wanted) {
             return i;
+        }
     }
     return std::string_view::npos;
 }
@@ -165,34 +180,42 @@ std::vector<IniSection> parseIni(std::string_view text) {
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
-        if (line.empty() || line[0] == ';' || line[0] == '#')
+        }
+        if (line.empty() || line[0] == ';' || line[0] == '#') {
             continue;
+        }
         if (line[0] == '[') {
             std::size_t close = findUnescaped(line.substr(1), ']');
-            if (close == std::string_view::npos)
+            if (close == std::string_view::npos) {
                 continue;
+            }
             std::string name = unescapeIni(line.substr(1, close));
             current = nullptr;
-            for (IniSection& s : sections)
-                if (equalsNoCase(s.name, name))
+            for (IniSection& s : sections) {
+                if (equalsNoCase(s.name, name)) {
                     current = &s;
-            if (!current)
+                }
+            }
+            if (!current) {
                 current = &sections.emplace_back(IniSection{name, {}});
+            }
             continue;
         }
         std::size_t eq = findUnescaped(line, '=');
-        if (!current || eq == std::string_view::npos)
+        if (!current || eq == std::string_view::npos) {
             continue;
+        }
         std::string key = unescapeIni(line.substr(0, eq));
         std::string value = unescapeIni(line.substr(eq + 1));
         auto found = std::find_if(current->values.begin(), current->values.end(),
                                   [&](const auto& kv) { return equalsNoCase(kv.first, key); });
-        if (found != current->values.end())
+        if (found != current->values.end()) {
             found->second = std::move(value);
-        else
+        } else {
             current->values.emplace_back(std::move(key), std::move(value));
+        }
     }
     return sections;
 }
@@ -200,11 +223,13 @@ std::vector<IniSection> parseIni(std::string_view text) {
 std::string formatIni(const std::vector<IniSection>& sections) {
     std::string out;
     for (const IniSection& s : sections) {
-        if (!out.empty())
+        if (!out.empty()) {
             out += '\n';
+        }
         out += '[' + escapeIni(s.name, "]", "") + "]\n";
-        for (const auto& [key, value] : s.values)
+        for (const auto& [key, value] : s.values) {
             out += escapeIni(key, "=", "[;#") + '=' + escapeIni(value, "", "") + '\n';
+        }
     }
     return out;
 }
@@ -232,29 +257,34 @@ bool isExecutableFile(const std::string& path) {
 }
 
 std::optional<std::string> findProgram(const std::string& name) {
-    if (name.find('/') != std::string::npos)
+    if (name.find('/') != std::string::npos) {
         return isExecutableFile(name) ? std::optional<std::string>(name) : std::nullopt;
+    }
     const char* path = std::getenv("PATH");
     std::string_view dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
     while (true) {
         std::size_t colon = dirs.find(':');
         std::string dir(dirs.substr(0, colon));
         std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
-        if (isExecutableFile(candidate))
+        if (isExecutableFile(candidate)) {
             return candidate;
-        if (colon == std::string_view::npos)
+        }
+        if (colon == std::string_view::npos) {
             return std::nullopt;
+        }
         dirs.remove_prefix(colon + 1);
     }
 }
 
 // A file that the system can run as a program of ours: executable, and an ELF image or a script.
 bool isProgramFile(const std::string& path) {
-    if (!isExecutableFile(path))
+    if (!isExecutableFile(path)) {
         return false;
+    }
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return false;
+    }
     char head[4] = {};
     ssize_t got = ::read(fd, head, sizeof head);
     ::close(fd);
@@ -267,15 +297,18 @@ bool isProgramFile(const std::string& path) {
 
 bool isAddress(const std::string& target) {
     std::size_t colon = target.find(':');
-    if (colon == std::string::npos || colon < 2)
+    if (colon == std::string::npos || colon < 2) {
         return false; // "C:\..." is a path, not a scheme
+    }
     auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (!isAlpha(target[0]))
+    if (!isAlpha(target[0])) {
         return false;
+    }
     for (std::size_t i = 1; i < colon; ++i) {
         char c = target[i];
-        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') {
             return false;
+        }
     }
     return true;
 }
@@ -284,13 +317,15 @@ bool isAddress(const std::string& target) {
 // errno of the failed start.
 int spawnDetached(const std::string& program, const std::vector<std::string>& args) {
     std::vector<char*> argv;
-    for (const std::string& a : args)
+    for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
+    }
     argv.push_back(nullptr);
 
     int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
+    if (::pipe2(report, O_CLOEXEC) != 0) {
         return errno;
+    }
     pid_t middle = ::fork();
     if (middle < 0) {
         int error = errno;
@@ -303,13 +338,15 @@ int spawnDetached(const std::string& program, const std::vector<std::string>& ar
         ::close(report[0]);
         ::setsid();
         pid_t child = ::fork();
-        if (child != 0)
+        if (child != 0) {
             ::_exit(child < 0 ? 1 : 0);
+        }
         sigset_t none;
         ::sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int sig = 1; sig < NSIG; ++sig)
+        for (int sig = 1; sig < NSIG; ++sig) {
             ::signal(sig, SIG_DFL);
+        }
         int devNull = ::open("/dev/null", O_RDONLY);
         if (devNull >= 0 && devNull != 0) {
             ::dup2(devNull, 0);
@@ -331,10 +368,12 @@ int spawnDetached(const std::string& program, const std::vector<std::string>& ar
     while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
     }
     ::close(report[0]);
-    if (got == sizeof error)
+    if (got == sizeof error) {
         return error;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return EAGAIN; // the middle process could not fork
+    }
     return 0;
 }
 
@@ -355,8 +394,9 @@ void onJpegError(j_common_ptr info) {
 void onJpegMessage(j_common_ptr info, int level) {
     // Warnings (level -1) mean damaged data: a cut-off file decodes "successfully" with grey rows.
     // Stray bytes between markers are common in real files and harmless.
-    if (level == -1 && info->err->msg_code != JWRN_EXTRANEOUS_DATA)
+    if (level == -1 && info->err->msg_code != JWRN_EXTRANEOUS_DATA) {
         onJpegError(info);
+    }
 }
 
 // Decodes the whole image; 0 and the size, or 1 and a message. No C++ object lives in this frame, so the
@@ -379,8 +419,9 @@ int decodeJpeg(const unsigned char* data, unsigned long size, int* width, int* h
     jpeg_start_decompress(&info);
     JSAMPARRAY row = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
                                                info.output_width * JDIMENSION(info.output_components), 1);
-    while (info.output_scanline < info.output_height)
+    while (info.output_scanline < info.output_height) {
         jpeg_read_scanlines(&info, row, 1);
+    }
     jpeg_finish_decompress(&info);
     *width = int(info.image_width);
     *height = int(info.image_height);
@@ -394,21 +435,24 @@ int decodeJpeg(const unsigned char* data, unsigned long size, int* width, int* h
 
 IniSettingsStore::IniSettingsStore(std::string folder, ServiceLog log)
     : m_folder(std::move(folder)), m_log(std::move(log)) {
-    while (m_folder.size() > 1 && m_folder.back() == '/')
+    while (m_folder.size() > 1 && m_folder.back() == '/') {
         m_folder.pop_back();
+    }
 }
 
 std::string IniSettingsStore::defaultFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/')
+    if (config && config[0] == '/') {
         return std::string(config) + "/glw";
+    }
     std::string home;
-    if (const char* h = std::getenv("HOME"); h && h[0] == '/')
+    if (const char* h = std::getenv("HOME"); h && h[0] == '/') {
         home = h;
-    else if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir)
+    } else if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir) {
         home = pw->pw_dir;
-    else
+    } else {
         home = "/tmp";
+    }
     return home + "/.config/glw";
 }
 
@@ -418,12 +462,14 @@ std::string IniSettingsStore::filePath(const std::string& appName) const {
         std::string best;
         while (dirent* entry = ::readdir(dir)) {
             std::string_view candidate = entry->d_name;
-            if (equalsNoCase(candidate, name) && (best.empty() || candidate < std::string_view(best)))
+            if (equalsNoCase(candidate, name) && (best.empty() || candidate < std::string_view(best))) {
                 best = std::string(candidate);
+            }
         }
         ::closedir(dir);
-        if (!best.empty())
+        if (!best.empty()) {
             name = best;
+        }
     }
     return m_folder + "/" + name;
 }
@@ -431,14 +477,18 @@ std::string IniSettingsStore::filePath(const std::string& appName) const {
 std::string IniSettingsStore::getSetting(const std::string& appName, const std::string& section, const std::string& key,
                                          const std::string& defaultValue) {
     std::optional<std::string> text = readHostFile(filePath(appName));
-    if (!text)
+    if (!text) {
         return defaultValue;
+    }
     for (const IniSection& s : parseIni(*text)) {
-        if (!equalsNoCase(s.name, section))
+        if (!equalsNoCase(s.name, section)) {
             continue;
-        for (const auto& [k, v] : s.values)
-            if (equalsNoCase(k, key))
+        }
+        for (const auto& [k, v] : s.values) {
+            if (equalsNoCase(k, key)) {
                 return v;
+            }
+        }
     }
     return defaultValue;
 }
@@ -450,34 +500,40 @@ void IniSettingsStore::saveSetting(const std::string& appName, const std::string
         return;
     }
     int lock = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock >= 0)
+    if (lock >= 0) {
         while (::flock(lock, LOCK_EX) != 0 && errno == EINTR) {
         }
+    }
     std::string path = filePath(appName);
     std::optional<std::string> text = readHostFile(path);
     if (!text && errno != ENOENT) {
         // Rewriting a file that could not be read would lose every other value in it.
         logLine(m_log, "settings: cannot read " + path + ": " + std::strerror(errno));
-        if (lock >= 0)
+        if (lock >= 0) {
             ::close(lock);
+        }
         return;
     }
     std::vector<IniSection> sections = parseIni(text.value_or(""));
     auto s = std::find_if(sections.begin(), sections.end(),
                           [&](const IniSection& x) { return equalsNoCase(x.name, section); });
-    if (s == sections.end())
+    if (s == sections.end()) {
         s = sections.insert(sections.end(), IniSection{section, {}});
+    }
     auto kv =
         std::find_if(s->values.begin(), s->values.end(), [&](const auto& x) { return equalsNoCase(x.first, key); });
-    if (kv != s->values.end())
+    if (kv != s->values.end()) {
         kv->second = value;
-    else
+    } else {
         s->values.emplace_back(key, value);
+    }
     std::string failure = replaceHostFile(path, formatIni(sections), 0600);
-    if (lock >= 0)
+    if (lock >= 0) {
         ::close(lock);
-    if (!failure.empty())
+    }
+    if (!failure.empty()) {
         logLine(m_log, "settings: " + failure);
+    }
 }
 
 // ---- DesktopShell ----
@@ -500,18 +556,22 @@ long DesktopShell::open(const std::string& target) {
         return kStarted;
     };
 
-    if (target.empty())
+    if (target.empty()) {
         return kFileNotFound;
-    if (isAddress(target))
+    }
+    if (isAddress(target)) {
         return viaOpener(target);
+    }
     std::string host = toHostPath(target);
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0)
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) {
         return kFileNotFound;
+    }
     if (S_ISREG(st.st_mode) && isProgramFile(host)) {
         int error = spawnDetached(host, {host});
-        if (error == 0)
+        if (error == 0) {
             return kStarted;
+        }
         logLine(m_log, "shell: cannot start " + host + ": " + std::strerror(error));
         return (error == EACCES || error == EPERM) ? kAccessDenied : kFileNotFound;
     }
@@ -522,8 +582,9 @@ long DesktopShell::open(const std::string& target) {
 
 std::vector<std::string> FontconfigFontList::names() {
     std::vector<std::string> names;
-    if (!FcInit())
+    if (!FcInit()) {
         return names;
+    }
     FcPattern* pattern = FcPatternCreate();
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
     FcFontSet* fonts = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
@@ -531,15 +592,18 @@ std::vector<std::string> FontconfigFontList::names() {
         for (int i = 0; i < fonts->nfont; ++i) {
             FcChar8* family = nullptr;
             // A font may carry its family name in several languages; the first is the one it is known by.
-            if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family)
+            if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family) {
                 names.emplace_back(reinterpret_cast<const char*>(family));
+            }
         }
         FcFontSetDestroy(fonts);
     }
-    if (objects)
+    if (objects) {
         FcObjectSetDestroy(objects);
-    if (pattern)
+    }
+    if (pattern) {
         FcPatternDestroy(pattern);
+    }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         int order = compareNoCase(a, b);
         return order != 0 ? order < 0 : a < b;
@@ -553,18 +617,22 @@ std::vector<std::string> FontconfigFontList::names() {
 Result<Picture> JpegPictureLoader::load(const std::string& systemPath) {
     std::string host = toHostPath(systemPath);
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (host.empty() || ::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return makeError(ErrorCode::NotFound, "no picture file " + systemPath);
+    }
     std::optional<std::string> bytes = readHostFile(host);
-    if (!bytes)
+    if (!bytes) {
         return makeError(ErrorCode::Io, "cannot read " + systemPath + ": " + std::strerror(errno));
-    if (bytes->size() < 3 || std::memcmp(bytes->data(), "\xFF\xD8\xFF", 3) != 0)
+    }
+    if (bytes->size() < 3 || std::memcmp(bytes->data(), "\xFF\xD8\xFF", 3) != 0) {
         return makeError(ErrorCode::Unsupported, systemPath + " is not a JPEG picture");
+    }
     int width = 0, height = 0;
     char message[JMSG_LENGTH_MAX] = {};
     if (decodeJpeg(reinterpret_cast<const unsigned char*>(bytes->data()), static_cast<unsigned long>(bytes->size()),
-                   &width, &height, message) != 0)
+                   &width, &height, message) != 0) {
         return makeError(ErrorCode::Malformed, systemPath + ": " + message);
+    }
     return Picture{systemPath, width, height};
 }
 

@@ -29,8 +29,7 @@ enum ErrorNumber : int {
 // A run-time error: what a failing statement raises. Handlers in continue-on-error mode skip it.
 class RuntimeError : public std::runtime_error {
 public:
-    RuntimeError(int number, const std::string& description)
-        : std::runtime_error(description), m_number(number) {}
+    RuntimeError(int number, const std::string& description) : std::runtime_error(description), m_number(number) {}
     int Number() const { return m_number; }
     std::string Description() const { return what(); }
 
@@ -38,7 +37,9 @@ private:
     int m_number;
 };
 
-[[noreturn]] inline void raise(int number, const std::string& description) { throw RuntimeError(number, description); }
+[[noreturn]] inline void raise(int number, const std::string& description) {
+    throw RuntimeError(number, description);
+}
 
 // The End statement: unwinds everything to the program's top, where the process ends. It is not a
 // run-time error, so no continue-on-error block ever swallows it.
@@ -61,8 +62,7 @@ public:
     explicit ResumeNext(ErrorLog log = {}, std::string where = {}) : m_log(std::move(log)), m_where(std::move(where)) {}
 
     // Runs one statement. A RuntimeError or a standard exception is recorded and skipped; EndProgram passes.
-    template <class F>
-    bool operator()(F&& statement) {
+    template <class F> bool operator()(F&& statement) {
         try {
             statement();
             return true;
@@ -74,17 +74,21 @@ public:
         return false;
     }
 
-    int errNumber() const { return m_number; }         // Err.Number of the last failure, 0 after Err.Clear
+    int errNumber() const { return m_number; } // Err.Number of the last failure, 0 after Err.Clear
     const std::string& errDescription() const { return m_description; }
     bool failed() const { return m_number != 0; }
-    void clear() { m_number = 0; m_description.clear(); }
+    void clear() {
+        m_number = 0;
+        m_description.clear();
+    }
 
 private:
     void note(int number, const std::string& description) {
         m_number = number;
         m_description = description;
-        if (m_log)
+        if (m_log) {
             m_log(m_where, number, description);
+        }
     }
 
     ErrorLog m_log;

@@ -34,11 +34,13 @@ constexpr int ErrTooManyFiles = 67;
 
 std::string parentOf(const std::string& hostPath) {
     std::string trimmed = hostPath;
-    while (trimmed.size() > 1 && trimmed.back() == '/')
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
         trimmed.pop_back();
+    }
     std::size_t cut = trimmed.rfind('/');
-    if (cut == std::string::npos)
+    if (cut == std::string::npos) {
         return ".";
+    }
     return cut == 0 ? std::string("/") : trimmed.substr(0, cut);
 }
 
@@ -87,8 +89,9 @@ int numberFor(int error, const std::string& hostPath) {
 // The host path of a system path; a path that names no place here raises 76.
 std::string hostOf(std::string_view systemPath) {
     std::string host = platform::toHostPath(systemPath);
-    if (host.empty())
+    if (host.empty()) {
         raiseNumber(ErrPathNotFound, systemPath);
+    }
     return host;
 }
 
@@ -102,8 +105,9 @@ bool isHiddenName(std::string_view name) {
 
 std::string lastComponent(const std::string& hostPath) {
     std::string trimmed = hostPath;
-    while (trimmed.size() > 1 && trimmed.back() == '/')
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
         trimmed.pop_back();
+    }
     std::size_t cut = trimmed.rfind('/');
     return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
 }
@@ -112,19 +116,23 @@ std::string lastComponent(const std::string& hostPath) {
 // mounts); for root, who may write anything, the absence of every write bit, so that a folder marked
 // read-only stays read-only in every account.
 bool isReadOnly(int dirFd, const char* name, const struct stat& st) {
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    }
     return ::faccessat(dirFd, name, W_OK, AT_EACCESS) != 0;
 }
 
 int attributesOf(int dirFd, const char* name, const struct stat& st, std::string_view shownName) {
     int attributes = 0;
-    if (S_ISDIR(st.st_mode))
+    if (S_ISDIR(st.st_mode)) {
         attributes |= vbDirectory;
-    if (isHiddenName(shownName))
+    }
+    if (isHiddenName(shownName)) {
         attributes |= vbHidden;
-    if (isReadOnly(dirFd, name, st))
+    }
+    if (isReadOnly(dirFd, name, st)) {
         attributes |= vbReadOnly;
+    }
     return attributes;
 }
 
@@ -146,8 +154,9 @@ bool matchFrom(std::string_view name, std::string_view pattern) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*')
+    while (p < pattern.size() && pattern[p] == '*') {
         ++p;
+    }
     return p == pattern.size();
 }
 
@@ -160,37 +169,45 @@ struct Listed {
 std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view pattern, int attributes) {
     std::vector<Listed> found;
     DIR* dir = ::opendir(hostFolder.c_str());
-    if (!dir)
+    if (!dir) {
         return found;
+    }
     int dirFd = ::dirfd(dir);
     bool atRoot = hostFolder.find_first_not_of('/') == std::string::npos;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view name = entry->d_name;
-        if (!platform::isRepresentableName(name) || !matchesFilePattern(name, pattern))
+        if (!platform::isRepresentableName(name) || !matchesFilePattern(name, pattern)) {
             continue;
+        }
         if (name == "." || name == "..") {
-            if ((attributes & vbDirectory) && !atRoot)
+            if ((attributes & vbDirectory) && !atRoot) {
                 found.push_back({std::string(name), vbDirectory});
+            }
             continue;
         }
         struct stat st {};
-        if (::fstatat(dirFd, entry->d_name, &st, 0) != 0) // a link to nothing is no file
+        if (::fstatat(dirFd, entry->d_name, &st, 0) != 0) { // a link to nothing is no file
             continue;
-        if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
+        }
+        if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) {
             continue;
+        }
         int entryAttributes = attributesOf(dirFd, entry->d_name, st, name);
-        if ((entryAttributes & vbDirectory) && !(attributes & vbDirectory))
+        if ((entryAttributes & vbDirectory) && !(attributes & vbDirectory)) {
             continue;
-        if ((entryAttributes & vbHidden) && !(attributes & vbHidden))
+        }
+        if ((entryAttributes & vbHidden) && !(attributes & vbHidden)) {
             continue;
+        }
         found.push_back({std::string(name), entryAttributes});
     }
     ::closedir(dir);
     std::sort(found.begin(), found.end(), [](const Listed& a, const Listed& b) {
         bool aDots = a.name == "." || a.name == "..";
         bool bDots = b.name == "." || b.name == "..";
-        if (aDots != bDots)
+        if (aDots != bDots) {
             return aDots;
+        }
         int order = platform::compareNoCase(a.name, b.name);
         return order != 0 ? order < 0 : a.name < b.name;
     });
@@ -200,8 +217,9 @@ std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view p
 // The folder and the name pattern of a listing pattern, the folder mapped to the host.
 std::pair<std::string, std::string> splitPattern(std::string_view pattern) {
     auto [folder, name] = platform::splitSystemPath(pattern);
-    if (name.empty())
+    if (name.empty()) {
         name = "*";
+    }
     std::string hostFolder = platform::toHostPath(folder.empty() ? std::string_view(".") : std::string_view(folder));
     return {hostFolder, name};
 }
@@ -220,8 +238,9 @@ bool writeFully(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return false;
         }
         bytes.remove_prefix(std::size_t(written));
@@ -239,18 +258,23 @@ void replaceFile(const std::string& hostTarget, std::string_view systemTarget, m
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temp = temporaryName(folder);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST)
+        if (fd < 0 && errno != EEXIST) {
             raiseErrno(errno, hostTarget, systemTarget);
+        }
     }
-    if (fd < 0)
+    if (fd < 0) {
         raiseNumber(ErrPathFileAccess, systemTarget);
+    }
     int error = fill(fd);
-    if (error == 0 && ::fsync(fd) != 0)
+    if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
-    if (::close(fd) != 0 && error == 0)
+    }
+    if (::close(fd) != 0 && error == 0) {
         error = errno;
-    if (error == 0 && ::rename(temp.c_str(), hostTarget.c_str()) != 0)
+    }
+    if (error == 0 && ::rename(temp.c_str(), hostTarget.c_str()) != 0) {
         error = errno;
+    }
     if (error != 0) {
         ::unlink(temp.c_str());
         raiseErrno(error, hostTarget, systemTarget);
@@ -262,24 +286,28 @@ void replaceFile(const std::string& hostTarget, std::string_view systemTarget, m
 std::string checkReplaceable(const std::string& hostTarget, std::string_view systemTarget, mode_t& mode) {
     struct stat st {};
     if (::stat(hostTarget.c_str(), &st) != 0) {
-        if (!isFolder(parentOf(hostTarget)))
+        if (!isFolder(parentOf(hostTarget))) {
             raiseNumber(ErrPathNotFound, systemTarget);
+        }
         return hostTarget;
     }
-    if (S_ISDIR(st.st_mode) || isReadOnly(AT_FDCWD, hostTarget.c_str(), st))
+    if (S_ISDIR(st.st_mode) || isReadOnly(AT_FDCWD, hostTarget.c_str(), st)) {
         raiseNumber(ErrPathFileAccess, systemTarget);
+    }
     mode = st.st_mode & 07777;
     char resolved[PATH_MAX];
-    if (::realpath(hostTarget.c_str(), resolved))
+    if (::realpath(hostTarget.c_str(), resolved)) {
         return resolved;
+    }
     return hostTarget;
 }
 
 // Opens an existing file for reading; a folder raises 75.
 int openForReading(const std::string& host, std::string_view systemPath) {
     int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         raiseErrno(errno, host, systemPath);
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
@@ -294,28 +322,34 @@ int copyAll(int in, int out) {
     for (;;) {
         ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return errno;
         }
-        if (got == 0)
+        if (got == 0) {
             return 0;
-        if (!writeFully(out, std::string_view(buffer.data(), std::size_t(got))))
+        }
+        if (!writeFully(out, std::string_view(buffer.data(), std::size_t(got)))) {
             return errno;
+        }
     }
 }
 
 } // namespace
 
 bool matchesFilePattern(std::string_view name, std::string_view pattern) {
-    if (pattern == "*.*")
+    if (pattern == "*.*") {
         pattern = "*";
-    if (matchFrom(name, pattern))
+    }
+    if (matchFrom(name, pattern)) {
         return true;
+    }
     // "name." asks for "name" without extension, as the file system's own matching has it.
     if (pattern.size() > 1 && pattern.back() == '.' && pattern != ".." && name.find('.') == std::string_view::npos) {
-        while (!pattern.empty() && pattern.back() == '.')
+        while (!pattern.empty() && pattern.back() == '.') {
             pattern.remove_suffix(1);
+        }
         return matchFrom(name, pattern);
     }
     return false;
@@ -324,10 +358,12 @@ bool matchesFilePattern(std::string_view name, std::string_view pattern) {
 std::vector<std::string> DirList(std::string_view pattern, int attributes) {
     auto [hostFolder, namePattern] = splitPattern(pattern);
     std::vector<std::string> names;
-    if (hostFolder.empty())
+    if (hostFolder.empty()) {
         return names;
-    for (Listed& entry : listFolder(hostFolder, namePattern, attributes))
+    }
+    for (Listed& entry : listFolder(hostFolder, namePattern, attributes)) {
         names.push_back(std::move(entry.name));
+    }
     return names;
 }
 
@@ -336,44 +372,53 @@ void Kill(std::string_view pattern) {
     if (!hasWildcards(namePart)) {
         std::string host = hostOf(pattern);
         struct stat st {};
-        if (::lstat(host.c_str(), &st) != 0)
+        if (::lstat(host.c_str(), &st) != 0) {
             raiseErrno(errno, host, pattern);
-        if (S_ISDIR(st.st_mode))
+        }
+        if (S_ISDIR(st.st_mode)) {
             raiseNumber(ErrPathFileAccess, pattern);
-        if (!S_ISLNK(st.st_mode) && isReadOnly(AT_FDCWD, host.c_str(), st))
+        }
+        if (!S_ISLNK(st.st_mode) && isReadOnly(AT_FDCWD, host.c_str(), st)) {
             raiseNumber(ErrPathFileAccess, pattern);
-        if (::unlink(host.c_str()) != 0)
+        }
+        if (::unlink(host.c_str()) != 0) {
             raiseErrno(errno, host, pattern);
+        }
         return;
     }
     auto [hostFolder, namePattern] = splitPattern(pattern);
-    if (hostFolder.empty() || !isFolder(hostFolder))
+    if (hostFolder.empty() || !isFolder(hostFolder)) {
         raiseNumber(ErrPathNotFound, pattern);
+    }
     std::vector<Listed> files = listFolder(hostFolder, namePattern, vbNormal);
-    if (files.empty())
+    if (files.empty()) {
         raiseNumber(ErrFileNotFound, pattern);
+    }
     int firstFailure = 0;
     std::string failedName;
     for (const Listed& file : files) {
         std::string host = (hostFolder.back() == '/' ? hostFolder : hostFolder + "/") + file.name;
         int number = 0;
-        if (file.attributes & vbReadOnly)
+        if (file.attributes & vbReadOnly) {
             number = ErrPathFileAccess;
-        else if (::unlink(host.c_str()) != 0)
+        } else if (::unlink(host.c_str()) != 0) {
             number = numberFor(errno, host);
+        }
         if (number != 0 && firstFailure == 0) {
             firstFailure = number;
             failedName = folderPart + file.name;
         }
     }
-    if (firstFailure != 0)
+    if (firstFailure != 0) {
         raiseNumber(firstFailure, failedName);
+    }
 }
 
 void MkDir(std::string_view path) {
     std::string host = hostOf(path);
-    if (::mkdir(host.c_str(), 0777) != 0)
+    if (::mkdir(host.c_str(), 0777) != 0) {
         raiseErrno(errno, host, path);
+    }
 }
 
 void RmDir(std::string_view path) {
@@ -405,18 +450,22 @@ void FileCopy(std::string_view source, std::string_view destination) {
 void Name(std::string_view oldPath, std::string_view newPath) {
     std::string hostOld = hostOf(oldPath);
     struct stat oldStat {};
-    if (::lstat(hostOld.c_str(), &oldStat) != 0)
+    if (::lstat(hostOld.c_str(), &oldStat) != 0) {
         raiseErrno(errno, hostOld, oldPath);
+    }
 
     auto [newFolder, newName] = platform::splitSystemPath(newPath);
-    if (newName.empty() || newName == "." || newName == "..")
+    if (newName.empty() || newName == "." || newName == "..") {
         raiseNumber(ErrPathFileAccess, newPath);
+    }
     std::string hostFolder =
         platform::toHostPath(newFolder.empty() ? std::string_view(".") : std::string_view(newFolder));
-    if (hostFolder.empty() || !isFolder(hostFolder))
+    if (hostFolder.empty() || !isFolder(hostFolder)) {
         raiseNumber(ErrPathNotFound, newPath);
-    if (hostFolder.back() != '/')
+    }
+    if (hostFolder.back() != '/') {
         hostFolder += '/';
+    }
 
     // The new name must not exist in any case, unless it is the same entry (a change of case only).
     std::string hostExisting = platform::toHostPath(std::string(newFolder) + newName);
@@ -424,44 +473,56 @@ void Name(std::string_view oldPath, std::string_view newPath) {
     bool sameEntry = false;
     if (!hostExisting.empty() && ::lstat(hostExisting.c_str(), &newStat) == 0) {
         sameEntry = newStat.st_dev == oldStat.st_dev && newStat.st_ino == oldStat.st_ino;
-        if (!sameEntry)
+        if (!sameEntry) {
             raiseNumber(ErrFileExists, newPath);
+        }
     }
     std::string hostNew = hostFolder + newName;
-    if (hostNew == hostOld)
+    if (hostNew == hostOld) {
         return;
+    }
 
-    if (::renameat2(AT_FDCWD, hostOld.c_str(), AT_FDCWD, hostNew.c_str(), sameEntry ? 0 : RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, hostOld.c_str(), AT_FDCWD, hostNew.c_str(), sameEntry ? 0 : RENAME_NOREPLACE) == 0) {
         return;
+    }
     int error = errno;
-    if (error == EEXIST)
+    if (error == EEXIST) {
         raiseNumber(ErrFileExists, newPath);
-    if ((error == EINVAL || error == ENOSYS) && ::rename(hostOld.c_str(), hostNew.c_str()) == 0)
+    }
+    if ((error == EINVAL || error == ENOSYS) && ::rename(hostOld.c_str(), hostNew.c_str()) == 0) {
         return;
+    }
     if (error == EXDEV && S_ISREG(oldStat.st_mode)) {
         // Another file system: copy, then remove the original once the copy is in place.
         int in = openForReading(hostOld, oldPath);
         int copyError = 0;
         std::string temp = temporaryName(parentOf(hostNew));
         int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, oldStat.st_mode & 0777);
-        if (out < 0)
+        if (out < 0) {
             copyError = errno;
-        else {
+        } else {
             copyError = copyAll(in, out);
-            if (copyError == 0 && ::fsync(out) != 0)
+            if (copyError == 0 && ::fsync(out) != 0) {
                 copyError = errno;
-            if (::close(out) != 0 && copyError == 0)
+            }
+            if (::close(out) != 0 && copyError == 0) {
                 copyError = errno;
-            if (copyError == 0 && ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, hostNew.c_str(), RENAME_NOREPLACE) != 0)
+            }
+            if (copyError == 0 &&
+                ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, hostNew.c_str(), RENAME_NOREPLACE) != 0) {
                 copyError = errno;
-            if (copyError != 0)
+            }
+            if (copyError != 0) {
                 ::unlink(temp.c_str());
+            }
         }
         ::close(in);
-        if (copyError == EEXIST)
+        if (copyError == EEXIST) {
             raiseNumber(ErrFileExists, newPath);
-        if (copyError != 0)
+        }
+        if (copyError != 0) {
             raiseErrno(copyError, hostNew, newPath);
+        }
         ::unlink(hostOld.c_str());
         return;
     }
@@ -471,30 +532,35 @@ void Name(std::string_view oldPath, std::string_view newPath) {
 std::int64_t FileLen(std::string_view path) {
     std::string host = hostOf(path);
     struct stat st {};
-    if (::stat(host.c_str(), &st) != 0)
+    if (::stat(host.c_str(), &st) != 0) {
         raiseErrno(errno, host, path);
-    if (S_ISDIR(st.st_mode))
+    }
+    if (S_ISDIR(st.st_mode)) {
         raiseNumber(ErrFileNotFound, path);
+    }
     return std::int64_t(st.st_size);
 }
 
 int GetAttr(std::string_view path) {
     std::string host = hostOf(path);
     struct stat st {};
-    if (::stat(host.c_str(), &st) != 0)
+    if (::stat(host.c_str(), &st) != 0) {
         raiseErrno(errno, host, path);
+    }
     return attributesOf(AT_FDCWD, host.c_str(), st, lastComponent(host));
 }
 
 void SetAttr(std::string_view path, int attributes) {
     std::string host = hostOf(path);
     struct stat st {};
-    if (::stat(host.c_str(), &st) != 0)
+    if (::stat(host.c_str(), &st) != 0) {
         raiseErrno(errno, host, path);
+    }
     mode_t mode = st.st_mode & 07777;
     mode = (attributes & vbReadOnly) ? (mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
-    if (::chmod(host.c_str(), mode) != 0)
+    if (::chmod(host.c_str(), mode) != 0) {
         raiseErrno(errno, host, path);
+    }
 }
 
 std::string readAllBytes(std::string_view path) {
@@ -505,14 +571,16 @@ std::string readAllBytes(std::string_view path) {
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             int error = errno;
             ::close(fd);
             raiseErrno(error, host, path);
         }
-        if (got == 0)
+        if (got == 0) {
             break;
+        }
         bytes.append(buffer, std::size_t(got));
     }
     ::close(fd);
@@ -529,24 +597,29 @@ void writeAllBytes(std::string_view path, std::string_view bytes) {
 Result<std::string> userTempFolder() {
     if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && isFolder(tmpdir)) {
         std::string host = tmpdir;
-        while (host.size() > 1 && host.back() == '/')
+        while (host.size() > 1 && host.back() == '/') {
             host.pop_back();
+        }
         std::string system = platform::toSystemPath(host);
         if (!system.empty()) {
-            if (system.size() > 3 && system.back() == '\\')
+            if (system.size() > 3 && system.back() == '\\') {
                 system.pop_back();
+            }
             return system;
         }
     }
     uid_t uid = ::geteuid();
     std::string host = "/tmp/glw-" + std::to_string(uid);
-    if (::mkdir(host.c_str(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(host.c_str(), 0700) != 0 && errno != EEXIST) {
         return makeError(ErrorCode::Io, "cannot create " + host + ": " + std::strerror(errno));
+    }
     struct stat st {};
-    if (::lstat(host.c_str(), &st) != 0)
+    if (::lstat(host.c_str(), &st) != 0) {
         return makeError(ErrorCode::Io, "cannot read " + host + ": " + std::strerror(errno));
-    if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         return makeError(ErrorCode::Unsafe, host + " is not a private folder of this user");
+    }
     return platform::toSystemPath(host);
 }
 
@@ -574,8 +647,9 @@ VbFileHandle::VbFileHandle(std::string_view path, OpenMode mode) : m_mode(mode),
         // A file that cannot be written (a running program reading its own file) still opens to read.
         m_fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
     }
-    if (m_fd < 0)
+    if (m_fd < 0) {
         raiseErrno(errno, host, path);
+    }
     struct stat st {};
     if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(m_fd);
@@ -583,8 +657,9 @@ VbFileHandle::VbFileHandle(std::string_view path, OpenMode mode) : m_mode(mode),
         raiseNumber(ErrPathFileAccess, path);
     }
     m_writable = (::fcntl(m_fd, F_GETFL) & O_ACCMODE) != O_RDONLY;
-    if (mode == OpenMode::Append)
+    if (mode == OpenMode::Append) {
         m_pos = std::int64_t(st.st_size);
+    }
 }
 
 VbFileHandle::~VbFileHandle() {
@@ -610,29 +685,34 @@ VbFileHandle& VbFileHandle::operator=(VbFileHandle&& other) noexcept {
 }
 
 void VbFileHandle::close() {
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
         ::close(m_fd);
+    }
     m_fd = -1;
     m_cache.clear();
 }
 
 void VbFileHandle::requireOpen() const {
-    if (m_fd < 0)
+    if (m_fd < 0) {
         raiseNumber(52, m_path); // bad file name or number
+    }
 }
 
 void VbFileHandle::requireReadable() const {
     requireOpen();
-    if (m_mode == OpenMode::Output || m_mode == OpenMode::Append)
+    if (m_mode == OpenMode::Output || m_mode == OpenMode::Append) {
         raiseNumber(ErrBadFileMode, m_path);
+    }
 }
 
 void VbFileHandle::requireWritable() const {
     requireOpen();
-    if (m_mode == OpenMode::Input)
+    if (m_mode == OpenMode::Input) {
         raiseNumber(ErrBadFileMode, m_path);
-    if (!m_writable)
+    }
+    if (!m_writable) {
         raiseNumber(ErrPathFileAccess, m_path);
+    }
 }
 
 void VbFileHandle::writeRaw(std::string_view bytes) {
@@ -644,8 +724,9 @@ void VbFileHandle::writeRaw(std::string_view bytes) {
                               ? ::pwrite(m_fd, bytes.data() + done, bytes.size() - done, off_t(m_pos))
                               : ::write(m_fd, bytes.data() + done, bytes.size() - done);
         if (written < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             raiseNumber(numberFor(errno, {}), m_path);
         }
         done += std::size_t(written);
@@ -667,10 +748,12 @@ bool VbFileHandle::fill() {
     m_cache.resize(65536);
     for (;;) {
         ssize_t got = ::pread(m_fd, m_cache.data(), m_cache.size(), off_t(m_pos));
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && errno == EINTR) {
             continue;
-        if (got < 0)
+        }
+        if (got < 0) {
             raiseNumber(ErrDeviceIo, m_path);
+        }
         m_cache.resize(std::size_t(got));
         m_cacheStart = m_pos;
         return got > 0;
@@ -685,8 +768,9 @@ std::string VbFileHandle::lineInput() {
         std::int64_t offset = m_pos - m_cacheStart;
         if (m_cache.empty() || offset < 0 || offset >= std::int64_t(m_cache.size())) {
             if (!fill()) {
-                if (!any)
+                if (!any) {
                     raiseNumber(ErrInputPastEnd, m_path);
+                }
                 return line;
             }
             offset = 0;
@@ -704,10 +788,12 @@ std::string VbFileHandle::lineInput() {
         if (rest[end] == '\r') {
             // CR LF counts as one line end, even when the LF starts the next block.
             std::int64_t next = m_pos - m_cacheStart;
-            if (next >= std::int64_t(m_cache.size()) && !fill())
+            if (next >= std::int64_t(m_cache.size()) && !fill()) {
                 return line;
-            if (m_cache[std::size_t(m_pos - m_cacheStart)] == '\n')
+            }
+            if (m_cache[std::size_t(m_pos - m_cacheStart)] == '\n') {
                 ++m_pos;
+            }
         }
         return line;
     }
@@ -721,15 +807,17 @@ bool VbFileHandle::eof() {
 std::int64_t VbFileHandle::lof() {
     requireOpen();
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0)
+    if (::fstat(m_fd, &st) != 0) {
         raiseNumber(ErrDeviceIo, m_path);
+    }
     return std::int64_t(st.st_size);
 }
 
 void VbFileHandle::seek(std::int64_t position) {
     requireOpen();
-    if (position < 1)
+    if (position < 1) {
         raiseNumber(63, m_path); // bad record number
+    }
     m_pos = position - 1;
 }
 
@@ -739,12 +827,15 @@ std::string VbFileHandle::get(std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         ssize_t got = ::pread(m_fd, bytes.data() + done, count - done, off_t(m_pos));
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && errno == EINTR) {
             continue;
-        if (got < 0)
+        }
+        if (got < 0) {
             raiseNumber(ErrDeviceIo, m_path);
-        if (got == 0)
+        }
+        if (got == 0) {
             break;
+        }
         done += std::size_t(got);
         m_pos += got;
     }

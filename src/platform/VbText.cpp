@@ -28,12 +28,13 @@ bool isDigit(char c) {
 
 int digitValue(char c, int base) {
     int v = -1;
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         v = c - '0';
-    else if (c >= 'a' && c <= 'f')
+    } else if (c >= 'a' && c <= 'f') {
         v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
+    } else if (c >= 'A' && c <= 'F') {
         v = c - 'A' + 10;
+    }
     return v < base ? v : -1;
 }
 
@@ -48,71 +49,82 @@ struct Scan {
 Scan scanNumber(std::string_view text, std::size_t i, bool innerBlanks) {
     Scan scan;
     auto skip = [&] {
-        while (innerBlanks && i < text.size() && isValBlank(text[i]))
+        while (innerBlanks && i < text.size() && isValBlank(text[i])) {
             ++i;
+        }
     };
     skip();
     if (i < text.size() && text[i] == '&') {
         std::size_t at = i + 1;
         int base = 8;
-        if (at < text.size() && (text[at] == 'H' || text[at] == 'h'))
+        if (at < text.size() && (text[at] == 'H' || text[at] == 'h')) {
             base = 16, ++at;
-        else if (at < text.size() && (text[at] == 'O' || text[at] == 'o'))
+        } else if (at < text.size() && (text[at] == 'O' || text[at] == 'o')) {
             ++at;
+        }
         i = at;
         std::uint64_t v = 0;
         bool tooLong = false;
         skip();
         while (i < text.size() && digitValue(text[i], base) >= 0) {
             v = v * std::uint64_t(base) + std::uint64_t(digitValue(text[i], base));
-            if (v > 0xFFFFFFFFull)
+            if (v > 0xFFFFFFFFull) {
                 tooLong = true, v = 0xFFFFFFFFull + 1;
+            }
             scan.digits = true;
             ++i;
             scan.end = i;
             skip();
         }
-        if (!scan.digits)
+        if (!scan.digits) {
             return scan;
-        if (tooLong)
+        }
+        if (tooLong) {
             raise(ErrOverflow, errorDescription(ErrOverflow));
+        }
         // Hexadecimal and octal numbers are 16-bit when they fit, else 32-bit, both signed.
-        if (v <= 0xFFFF)
+        if (v <= 0xFFFF) {
             scan.value = double(std::int16_t(std::uint16_t(v)));
-        else
+        } else {
             scan.value = double(std::int32_t(std::uint32_t(v)));
+        }
         return scan;
     }
 
     std::string clean;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-')
+        if (text[i] == '-') {
             clean += '-';
+        }
         ++i;
         skip();
     }
     bool point = false;
     while (i < text.size() && (isDigit(text[i]) || (text[i] == '.' && !point))) {
-        if (text[i] == '.')
+        if (text[i] == '.') {
             point = true, clean += '.';
-        else
+        } else {
             clean += text[i], scan.digits = true;
+        }
         ++i;
         scan.end = i;
         skip();
     }
-    if (!scan.digits)
+    if (!scan.digits) {
         return Scan{};
+    }
     if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
         std::size_t at = i + 1;
         std::string exponent = "e";
         auto skipAt = [&] {
-            while (innerBlanks && at < text.size() && isValBlank(text[at]))
+            while (innerBlanks && at < text.size() && isValBlank(text[at])) {
                 ++at;
+            }
         };
         skipAt();
-        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
             exponent += text[at++];
+        }
         skipAt();
         bool expDigits = false;
         while (at < text.size() && isDigit(text[at])) {
@@ -121,20 +133,23 @@ Scan scanNumber(std::string_view text, std::size_t i, bool innerBlanks) {
             scan.end = at;
             skipAt();
         }
-        if (expDigits)
+        if (expDigits) {
             clean += exponent;
+        }
     }
     const char* first = clean.data();
-    if (*first == '-')
+    if (*first == '-') {
         ++first;
+    }
     double magnitude = 0;
     auto [ptr, ec] = std::from_chars(first, clean.data() + clean.size(), magnitude);
     if (ec == std::errc::result_out_of_range) {
         // Underflow to a tiny number is 0; overflow is an error.
-        if (clean.find("e-") != std::string::npos)
+        if (clean.find("e-") != std::string::npos) {
             magnitude = 0;
-        else
+        } else {
             raise(ErrOverflow, errorDescription(ErrOverflow));
+        }
     }
     (void)ptr;
     scan.value = clean[0] == '-' ? -magnitude : magnitude;
@@ -144,47 +159,58 @@ Scan scanNumber(std::string_view text, std::size_t i, bool innerBlanks) {
 double roundHalfEven(double value) {
     double floorValue = std::floor(value);
     double diff = value - floorValue;
-    if (diff < 0.5)
+    if (diff < 0.5) {
         return floorValue;
-    if (diff > 0.5)
+    }
+    if (diff > 0.5) {
         return floorValue + 1;
+    }
     return std::fmod(floorValue, 2.0) == 0 ? floorValue : floorValue + 1;
 }
 
 template <class T> T toWhole(double value) {
-    if (std::isnan(value))
+    if (std::isnan(value)) {
         raise(ErrOverflow, errorDescription(ErrOverflow));
+    }
     double rounded = roundHalfEven(value);
-    if (rounded < double(std::numeric_limits<T>::min()) || rounded > double(std::numeric_limits<T>::max()))
+    if (rounded < double(std::numeric_limits<T>::min()) || rounded > double(std::numeric_limits<T>::max())) {
         raise(ErrOverflow, errorDescription(ErrOverflow));
+    }
     return T(rounded);
 }
 
 // The shortest form of a number with up to 15 significant digits. `leadingZero` writes "0.5" (CStr)
 // instead of ".5" (Str).
 std::string numberForm(double value, bool leadingZero) {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
         raise(ErrOverflow, errorDescription(ErrOverflow));
-    if (value == 0)
+    }
+    if (value == 0) {
         return "0";
+    }
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     std::string_view text(buffer, std::size_t(result.ptr - buffer)); // "-d.ddddddddddddddde+XX"
     bool negative = text[0] == '-';
-    if (negative)
+    if (negative) {
         text.remove_prefix(1);
+    }
     std::size_t e = text.find('e');
     std::string digits;
-    for (char c : text.substr(0, e))
-        if (c != '.')
+    for (char c : text.substr(0, e)) {
+        if (c != '.') {
             digits += c;
+        }
+    }
     int exponent = 0;
     std::string_view expText = text.substr(e + 1);
-    if (!expText.empty() && expText[0] == '+')
+    if (!expText.empty() && expText[0] == '+') {
         expText.remove_prefix(1);
+    }
     std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
-    while (digits.size() > 1 && digits.back() == '0')
+    while (digits.size() > 1 && digits.back() == '0') {
         digits.pop_back();
+    }
 
     std::string out = negative ? "-" : "";
     if (exponent >= 15 || exponent < -4) {
@@ -196,8 +222,9 @@ std::string numberForm(double value, bool leadingZero) {
         out += 'E';
         out += exponent < 0 ? '-' : '+';
         int magnitude = exponent < 0 ? -exponent : exponent;
-        if (magnitude < 10)
+        if (magnitude < 10) {
             out += '0';
+        }
         out += std::to_string(magnitude);
         return out;
     }
@@ -213,8 +240,9 @@ std::string numberForm(double value, bool leadingZero) {
         }
         return out;
     }
-    if (leadingZero)
+    if (leadingZero) {
         out += '0';
+    }
     out += '.';
     out.append(std::size_t(-exponent - 1), '0');
     out += digits;
@@ -290,11 +318,13 @@ double Val(std::string_view text) {
 
 double CDbl(std::string_view text) {
     std::size_t start = text.find_first_not_of(' ');
-    if (start == std::string_view::npos)
+    if (start == std::string_view::npos) {
         raise(ErrTypeMismatch, errorDescription(ErrTypeMismatch));
+    }
     Scan scan = scanNumber(text, start, false);
-    if (!scan.digits || text.find_first_not_of(' ', scan.end) != std::string_view::npos)
+    if (!scan.digits || text.find_first_not_of(' ', scan.end) != std::string_view::npos) {
         raise(ErrTypeMismatch, errorDescription(ErrTypeMismatch));
+    }
     return scan.value;
 }
 
@@ -321,15 +351,19 @@ std::string CStr(double value) {
 }
 
 long InStr(long start, std::string_view text, std::string_view find, CompareMethod compare) {
-    if (start < 1)
+    if (start < 1) {
         raise(ErrInvalidCall, errorDescription(ErrInvalidCall));
-    if (text.empty())
+    }
+    if (text.empty()) {
         return 0;
+    }
     auto from = std::size_t(start - 1);
-    if (find.empty())
+    if (find.empty()) {
         return from <= text.size() ? start : 0;
-    if (from >= text.size() || find.size() > text.size() - from)
+    }
+    if (from >= text.size() || find.size() > text.size() - from) {
         return 0;
+    }
     for (std::size_t at = from; at + find.size() <= text.size(); ++at) {
         bool same = true;
         for (std::size_t k = 0; k < find.size() && same; ++k) {
@@ -337,8 +371,9 @@ long InStr(long start, std::string_view text, std::string_view find, CompareMeth
             char b = find[k];
             same = compare == vbTextCompare ? lowerAscii(a) == lowerAscii(b) : a == b;
         }
-        if (same)
+        if (same) {
             return long(at + 1);
+        }
     }
     return 0;
 }
@@ -348,25 +383,29 @@ int StrComp(std::string_view a, std::string_view b, CompareMethod compare) {
     for (std::size_t i = 0; i < n; ++i) {
         char ca = compare == vbTextCompare ? lowerAscii(a[i]) : a[i];
         char cb = compare == vbTextCompare ? lowerAscii(b[i]) : b[i];
-        if (ca != cb)
+        if (ca != cb) {
             return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb) ? -1 : 1;
+        }
     }
-    if (a.size() == b.size())
+    if (a.size() == b.size()) {
         return 0;
+    }
     return a.size() < b.size() ? -1 : 1;
 }
 
 std::string UCase(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
+    for (char& c : out) {
         c = upperAscii(c);
+    }
     return out;
 }
 
 std::string LCase(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
+    for (char& c : out) {
         c = lowerAscii(c);
+    }
     return out;
 }
 
@@ -385,43 +424,51 @@ std::string Trim(std::string_view text) {
 }
 
 std::string Left(std::string_view text, long length) {
-    if (length < 0)
+    if (length < 0) {
         raise(ErrInvalidCall, errorDescription(ErrInvalidCall));
+    }
     return std::string(text.substr(0, std::size_t(length)));
 }
 
 std::string Right(std::string_view text, long length) {
-    if (length < 0)
+    if (length < 0) {
         raise(ErrInvalidCall, errorDescription(ErrInvalidCall));
+    }
     std::size_t n = std::min(text.size(), std::size_t(length));
     return std::string(text.substr(text.size() - n));
 }
 
 std::string Mid(std::string_view text, long start) {
-    if (start < 1)
+    if (start < 1) {
         raise(ErrInvalidCall, errorDescription(ErrInvalidCall));
-    if (std::size_t(start) > text.size())
+    }
+    if (std::size_t(start) > text.size()) {
         return {};
+    }
     return std::string(text.substr(std::size_t(start - 1)));
 }
 
 std::string Mid(std::string_view text, long start, long length) {
-    if (start < 1 || length < 0)
+    if (start < 1 || length < 0) {
         raise(ErrInvalidCall, errorDescription(ErrInvalidCall));
-    if (std::size_t(start) > text.size())
+    }
+    if (std::size_t(start) > text.size()) {
         return {};
+    }
     return std::string(text.substr(std::size_t(start - 1), std::size_t(length)));
 }
 
 std::string Chr(int code) {
-    if (code < 0 || code > 255)
+    if (code < 0 || code > 255) {
         raise(ErrInvalidCall, errorDescription(ErrInvalidCall));
+    }
     return std::string(1, char(static_cast<unsigned char>(code)));
 }
 
 int Asc(std::string_view text) {
-    if (text.empty())
+    if (text.empty()) {
         raise(ErrInvalidCall, errorDescription(ErrInvalidCall));
+    }
     return static_cast<unsigned char>(text[0]);
 }
 

@@ -25,8 +25,9 @@ bool isDriveLetter(char c) {
 std::string hostCurrentFolder() {
     std::vector<char> buffer(PATH_MAX);
     while (!::getcwd(buffer.data(), buffer.size())) {
-        if (errno != ERANGE)
+        if (errno != ERANGE) {
             return "/";
+        }
         buffer.resize(buffer.size() * 2);
     }
     return buffer.data();
@@ -38,19 +39,24 @@ template <class IsSep>
 void appendComponents(std::vector<std::string>& out, std::string_view text, IsSep isSep, std::size_t* keep = nullptr) {
     std::size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && isSep(text[i]))
+        while (i < text.size() && isSep(text[i])) {
             ++i;
+        }
         std::size_t start = i;
-        while (i < text.size() && !isSep(text[i]))
+        while (i < text.size() && !isSep(text[i])) {
             ++i;
+        }
         std::string_view part = text.substr(start, i - start);
-        if (part.empty() || part == ".")
+        if (part.empty() || part == ".") {
             continue;
+        }
         if (part == "..") {
-            if (!out.empty())
+            if (!out.empty()) {
                 out.pop_back();
-            if (keep && *keep > out.size())
+            }
+            if (keep && *keep > out.size()) {
                 *keep = out.size();
+            }
             continue;
         }
         out.emplace_back(part);
@@ -66,17 +72,21 @@ bool entryExists(const std::string& hostPath) {
 // differ only in case the first in listing order wins, so the answer does not depend on readdir's order.
 std::optional<std::string> findNoCase(const std::string& folder, const std::string& name) {
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
+    if (!dir) {
         return std::nullopt;
+    }
     std::optional<std::string> best;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view candidate = entry->d_name;
-        if (candidate == "." || candidate == ".." || !isRepresentableName(candidate))
+        if (candidate == "." || candidate == ".." || !isRepresentableName(candidate)) {
             continue;
-        if (!equalsNoCase(candidate, name))
+        }
+        if (!equalsNoCase(candidate, name)) {
             continue;
-        if (!best || candidate < std::string_view(*best))
+        }
+        if (!best || candidate < std::string_view(*best)) {
             best = std::string(candidate);
+        }
     }
     ::closedir(dir);
     return best;
@@ -85,11 +95,14 @@ std::optional<std::string> findNoCase(const std::string& folder, const std::stri
 } // namespace
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
+    if (a.size() != b.size()) {
         return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldAscii(a[i]) != foldAscii(b[i]))
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (foldAscii(a[i]) != foldAscii(b[i])) {
             return false;
+        }
+    }
     return true;
 }
 
@@ -98,11 +111,13 @@ int compareNoCase(std::string_view a, std::string_view b) {
     for (std::size_t i = 0; i < n; ++i) {
         auto ca = static_cast<unsigned char>(foldAscii(a[i]));
         auto cb = static_cast<unsigned char>(foldAscii(b[i]));
-        if (ca != cb)
+        if (ca != cb) {
             return ca < cb ? -1 : 1;
+        }
     }
-    if (a.size() == b.size())
+    if (a.size() == b.size()) {
         return 0;
+    }
     return a.size() < b.size() ? -1 : 1;
 }
 
@@ -112,27 +127,32 @@ bool isRepresentableName(std::string_view hostName) {
 
 std::pair<std::string, std::string> splitSystemPath(std::string_view systemPath) {
     std::size_t cut = systemPath.find_last_of("\\/");
-    if (cut != std::string_view::npos)
+    if (cut != std::string_view::npos) {
         return {std::string(systemPath.substr(0, cut + 1)), std::string(systemPath.substr(cut + 1))};
-    if (systemPath.size() >= 2 && isDriveLetter(systemPath[0]) && systemPath[1] == ':')
+    }
+    if (systemPath.size() >= 2 && isDriveLetter(systemPath[0]) && systemPath[1] == ':') {
         return {std::string(systemPath.substr(0, 2)), std::string(systemPath.substr(2))};
+    }
     return {std::string(), std::string(systemPath)};
 }
 
 std::string toHostPath(std::string_view systemPath) {
-    if (systemPath.empty())
+    if (systemPath.empty()) {
         return {};
+    }
     std::string_view rest = systemPath;
     bool rooted = false;
     if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
-        if (foldAscii(rest[0]) != foldAscii(kSystemDrive))
+        if (foldAscii(rest[0]) != foldAscii(kSystemDrive)) {
             return {};
+        }
         rest.remove_prefix(2);
         rooted = !rest.empty() && isSystemSeparator(rest[0]);
     } else if (isSystemSeparator(rest[0])) {
         // "\\server\share" names another machine's folder.
-        if (rest.size() >= 2 && isSystemSeparator(rest[1]))
+        if (rest.size() >= 2 && isSystemSeparator(rest[1])) {
             return {};
+        }
         rooted = true;
     }
 
@@ -150,36 +170,43 @@ std::string toHostPath(std::string_view systemPath) {
         std::string folder = host.empty() ? std::string("/") : host;
         std::string candidate = host + "/" + parts[i];
         if (exists && i >= knownExact && !entryExists(candidate)) {
-            if (auto match = findNoCase(folder, parts[i]))
+            if (auto match = findNoCase(folder, parts[i])) {
                 candidate = host + "/" + *match;
-            else
+            } else {
                 exists = false;
+            }
         }
         host = std::move(candidate);
     }
-    if (host.empty())
+    if (host.empty()) {
         return "/";
-    if (isSystemSeparator(systemPath.back()))
+    }
+    if (isSystemSeparator(systemPath.back())) {
         host += '/';
+    }
     return host;
 }
 
 std::string toSystemPath(std::string_view hostPath) {
-    if (hostPath.empty())
+    if (hostPath.empty()) {
         return {};
+    }
     std::vector<std::string> parts;
-    if (hostPath[0] != '/')
+    if (hostPath[0] != '/') {
         appendComponents(parts, hostCurrentFolder(), [](char c) { return c == '/'; });
+    }
     appendComponents(parts, hostPath, [](char c) { return c == '/'; });
     std::string system{kSystemDrive, ':'};
     for (const std::string& part : parts) {
-        if (!isRepresentableName(part))
+        if (!isRepresentableName(part)) {
             return {};
+        }
         system += '\\';
         system += part;
     }
-    if (parts.empty() || hostPath.back() == '/')
+    if (parts.empty() || hostPath.back() == '/') {
         system += '\\';
+    }
     return system;
 }
 

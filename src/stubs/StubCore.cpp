@@ -28,33 +28,38 @@ StubEnvironment StubEnvironment::fromProcess() {
 }
 
 std::string sTempDirectory(const StubEnvironment& environment) {
-    if (!environment.tempFolder.empty())
+    if (!environment.tempFolder.empty()) {
         return environment.tempFolder;
+    }
     auto folder = vb::userTempFolder();
     return folder ? *folder : std::string();
 }
 
 std::string sWindowsDirectory(const StubEnvironment& environment) {
-    if (!environment.windowsFolder.empty())
+    if (!environment.windowsFolder.empty()) {
         return environment.windowsFolder;
+    }
     std::string base;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/') {
         base = data;
-    else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
         base = std::string(home) + "/.local/share";
-    else
+    } else {
         return {};
+    }
     const std::string folder = base + "/glw/screensavers";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (ec || !std::filesystem::is_directory(folder, ec))
+    if (ec || !std::filesystem::is_directory(folder, ec)) {
         return {};
+    }
     return platform::toSystemPath(folder);
 }
 
 FrameSize frameOf(const forms::Form& form) {
-    if (form.BorderStyle == 0)
+    if (form.BorderStyle == 0) {
         return {};
+    }
     const auto& screen = form.runtime().Screen;
     constexpr int kBorderPixels = 4;
     constexpr int kCaptionPixels = 22;
@@ -78,22 +83,25 @@ void SetBar(forms::Runtime& runtime, forms::PictureBox& picProgbar, forms::Label
 
 bool APICopy(forms::Runtime& runtime, const std::string& Source, const std::string& Dest) {
     std::string failure;
-    if (common::APICopy(Source, Dest, failure))
+    if (common::APICopy(Source, Dest, failure)) {
         return true;
+    }
     runtime.logError("APICopy", vb::ErrPathFileAccess, failure);
     return false;
 }
 
 std::vector<std::string> splitBar(const std::string& text) {
     std::vector<std::string> names;
-    if (text.empty())
+    if (text.empty()) {
         return names;
+    }
     std::size_t start = 0;
     for (;;) {
         const std::size_t bar = text.find('|', start);
         names.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-        if (bar == std::string::npos)
+        if (bar == std::string::npos) {
             return names;
+        }
         start = bar + 1;
     }
 }
@@ -102,13 +110,15 @@ StubCore::StubCore(forms::Runtime& runtime, StubEnvironment environment)
     : m_runtime(runtime), m_environment(std::move(environment)) {}
 
 StubCore::~StubCore() {
-    if (m_runLock >= 0)
+    if (m_runLock >= 0) {
         ::close(m_runLock);
+    }
 }
 
 void StubCore::trace(const std::string& line) {
-    if (m_runtime.trace().enabled())
+    if (m_runtime.trace().enabled()) {
         m_runtime.trace().write(line);
+    }
 }
 
 bool StubCore::setUpWorkFolder() {
@@ -131,8 +141,9 @@ bool StubCore::setUpWorkFolder() {
     m_work = std::move(*work);
     TempFolder = system;
     m_runLock = ::open(m_work->TempFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_runLock >= 0)
+    if (m_runLock >= 0) {
         ::flock(m_runLock, LOCK_EX | LOCK_NB);
+    }
     removeAbandonedRunFolders();
     return true;
 }
@@ -145,17 +156,21 @@ void StubCore::removeAbandonedRunFolders() {
     for (auto it = std::filesystem::directory_iterator(m_work->tempSwfFolder(), ec);
          !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.rfind("run-", 0) != 0 || name == own)
+        if (name.rfind("run-", 0) != 0 || name == own) {
             continue;
+        }
         const std::string path = it->path().string();
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
             continue;
-        if (now - std::chrono::system_clock::from_time_t(st.st_mtime) < kQuietFor)
+        }
+        if (now - std::chrono::system_clock::from_time_t(st.st_mtime) < kQuietFor) {
             continue; // perhaps a run that has made its folder and not yet locked it
+        }
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
             continue;
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             std::error_code ignored;
             std::filesystem::remove_all(path, ignored);
@@ -174,8 +189,9 @@ std::string StubCore::hostTempSwfFolder() const {
 }
 
 bool StubCore::ExtractAppendedData() {
-    if (!m_work)
+    if (!m_work) {
         return false;
+    }
     auto copied = common::ExtractAppendedData(m_environment.ownFile, m_work->dataFile());
     if (!copied) {
         m_runtime.logError("ExtractAppendedData", 0, copied.error().detail);
@@ -185,11 +201,13 @@ bool StubCore::ExtractAppendedData() {
 }
 
 common::JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const common::SetBarCallback& setBar) {
-    if (!m_work)
+    if (!m_work) {
         return {};
+    }
     auto result = m_work->extractAll(DelFileList, setBar, [&](const std::string& name) { List1.AddItem(name); });
-    if (result.listingError.code != ErrorCode::None)
+    if (result.listingError.code != ErrorCode::None) {
         m_runtime.logError("JpkList", 0, result.listingError.detail);
+    }
     // extractAll keeps the package's order in both lists; the trace follows the listing.
     std::size_t nextExtracted = 0;
     for (const std::string& name : result.listed) {
@@ -207,13 +225,15 @@ void StubCore::deleteWorkFile(std::string_view name) {
     // The package copy is no entry name, so this takes any single name of the work folder itself.
     const bool single = !name.empty() && name != "." && name != ".." &&
                         name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-    if (m_work && single)
+    if (m_work && single) {
         ::unlink((m_work->TempFolder() + std::string(name)).c_str());
+    }
 }
 
 void StubCore::cleanUp() {
-    if (m_cleanedUp || !m_work)
+    if (m_cleanedUp || !m_work) {
         return;
+    }
     m_cleanedUp = true;
     m_work->cleanUp(DelFileList);
     // The run folder is this run's alone: whatever the movie wrote there goes too, because no later run

@@ -31,12 +31,14 @@ int MsgBox(forms::Runtime& runtime, const std::string& prompt, int buttons, cons
     box.Load();
     common::CenterForm(box);
     auto& trace = runtime.trace();
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("msgbox " + forms::Trace::quote(title) + " " + forms::Trace::quote(prompt) + " " +
                     std::to_string(buttons));
+    }
     box.Show(forms::vbModal);
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("msgbox-answer " + std::to_string(vbOK));
+    }
     return vbOK;
 }
 

@@ -3,9 +3,8 @@
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 
 using namespace glw;
 using glw::platform::test::TempDir;
@@ -21,12 +20,13 @@ struct BetweenCase {
 
 TEST(ModText, GetBetween) {
     const BetweenCase cases[] = {
-        {"x[a]y[b]", "[", "]", "a"},  {"x]y[a", "[", "]", ""},   {"ABC", "a", "c", "B"},
-        {"]x[", "[", "]", ""},        {"abc]", "", "]", "abc"},  {"a[b]", "[", "", ""},
-        {"(@a|b@)", "(@", "@)", "a|b"}, {"", "[", "]", ""},      {"[]", "[", "]", ""},
+        {"x[a]y[b]", "[", "]", "a"},    {"x]y[a", "[", "]", ""},  {"ABC", "a", "c", "B"},
+        {"]x[", "[", "]", ""},          {"abc]", "", "]", "abc"}, {"a[b]", "[", "", ""},
+        {"(@a|b@)", "(@", "@)", "a|b"}, {"", "[", "]", ""},       {"[]", "[", "]", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(common::GetBetween(c.text, c.start, c.end), c.expected) << c.text << " " << c.start << c.end;
+    }
 }
 
 struct ReplaceCase {
@@ -38,11 +38,16 @@ struct ReplaceCase {
 
 TEST(ModText, ReplaceText) {
     const ReplaceCase cases[] = {
-        {"Hello hello", "HELLO", "x", "x x"}, {"abc", "z", "q", "abc"},  {"a-b-c", "-", "", "abc"},
-        {"aa", "a", "aa", "aaaa"},            {"AbAb", "b", "B", "ABAB"}, {"abc", "", "x", "abc"},
+        {"Hello hello", "HELLO", "x", "x x"},
+        {"abc", "z", "q", "abc"},
+        {"a-b-c", "-", "", "abc"},
+        {"aa", "a", "aa", "aaaa"},
+        {"AbAb", "b", "B", "ABAB"},
+        {"abc", "", "x", "abc"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(common::ReplaceText(c.source, c.find, c.with), c.expected) << c.source;
+    }
 }
 
 TEST(ModText, IsAlphaNumeric) {
@@ -84,8 +89,9 @@ protected:
         rt->App.Path = app.system();
     }
     std::vector<std::string> fill(const char* list) {
-        if (list)
+        if (list) {
             app.file("Resource/badfont.txt", list);
+        }
         common::ModText modText(*rt);
         modText.LoadScreenFonts();
         forms::Form form(*rt, "F");
@@ -99,14 +105,18 @@ TEST_F(BadFonts, FragmentsHideMatchingFontsCaseInsensitively) {
     EXPECT_EQ(fill("Wingdings,Symbol"), (std::vector<std::string>{"Arial", "Tahoma"}));
 }
 
-TEST_F(BadFonts, AnEmptyFragmentHidesEveryFont) { EXPECT_TRUE(fill("Wingdings,Symbol,").empty()); }
+TEST_F(BadFonts, AnEmptyFragmentHidesEveryFont) {
+    EXPECT_TRUE(fill("Wingdings,Symbol,").empty());
+}
 
 TEST_F(BadFonts, FragmentsAreNotTrimmed) {
     EXPECT_EQ(fill("Wingdings, Symbol"), (std::vector<std::string>{"Arial", "symbol", "Tahoma"}))
         << "' Symbol' with its blank matches 'MT Symbol' but not 'symbol'";
 }
 
-TEST_F(BadFonts, MissingListExcludesNothing) { EXPECT_EQ(fill(nullptr).size(), 5u); }
+TEST_F(BadFonts, MissingListExcludesNothing) {
+    EXPECT_EQ(fill(nullptr).size(), 5u);
+}
 
 TEST(ModText, CenterFormAllowsNegativePositions) {
     forms::Runtime rt{forms::Services{}};

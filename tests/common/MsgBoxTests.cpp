@@ -17,13 +17,19 @@ struct MsgCase {
 
 TEST(MsgBoxEx, AnswersByStyleAndButton) {
     const MsgCase cases[] = {
-        {common::msgYesNoCancel, "answer Yes", 6}, {common::msgYesNoCancel, "answer No", 7},
-        {common::msgYesNoCancel, "answer Cancel", 2}, {common::msgYesNo, "answer Yes", 6},
-        {common::msgYesNo, "answer No", 7}, {common::msgOk, "answer OK", 6},
+        {common::msgYesNoCancel, "answer Yes", 6},
+        {common::msgYesNoCancel, "answer No", 7},
+        {common::msgYesNoCancel, "answer Cancel", 2},
+        {common::msgYesNo, "answer Yes", 6},
+        {common::msgYesNo, "answer No", 7},
+        {common::msgOk, "answer OK", 6},
         // Closed without a button: the safe answer of the style, never the previous box's answer.
-        {common::msgYesNoCancel, "close MsgForm", 2}, {common::msgYesNo, "close MsgForm", 7},
-        {common::msgOk, "close MsgForm", 6}, {common::msgYesNoCancel, "key MsgForm Esc", 2},
-        {common::msgYesNo, "", 7}, {9, "", 2},
+        {common::msgYesNoCancel, "close MsgForm", 2},
+        {common::msgYesNo, "close MsgForm", 7},
+        {common::msgOk, "close MsgForm", 6},
+        {common::msgYesNoCancel, "key MsgForm Esc", 2},
+        {common::msgYesNo, "", 7},
+        {9, "", 2},
     };
     for (const auto& c : cases) {
         forms::Runtime rt{forms::Services{}};
@@ -50,9 +56,11 @@ TEST(MsgBoxEx, ShowsOnlyTheStylesButtonsWithTitleAndMessage) {
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->Caption(), "Closing");
         EXPECT_EQ(box->Label1.Caption(), "Go?");
-        for (auto* c : box->controls())
-            if (c->kind() == forms::ControlKind::CommandButton && c->Visible)
+        for (auto* c : box->controls()) {
+            if (c->kind() == forms::ControlKind::CommandButton && c->Visible) {
                 visible.push_back(c->name());
+            }
+        }
         box->Command4.userClick();
     });
     EXPECT_EQ(module.MsgBoxEx("Go?", common::msgYesNo, "Closing"), 6);

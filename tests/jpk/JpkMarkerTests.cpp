@@ -59,8 +59,9 @@ TEST(MarkerSearch, FindsTheFirstMarkerInEveryChunking) {
             SCOPED_TRACE(std::string(c.what) + ", chunks of " + std::to_string(chunk));
             MarkerSearch search;
             const auto* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
-            for (std::size_t at = 0; at < c.bytes.size(); at += chunk)
+            for (std::size_t at = 0; at < c.bytes.size(); at += chunk) {
                 search.feed({data + at, std::min(chunk, c.bytes.size() - at)});
+            }
             ASSERT_EQ(search.found(), c.packageStart.has_value());
             if (c.packageStart) {
                 EXPECT_EQ(search.packageStart(), *c.packageStart);

@@ -58,11 +58,13 @@ std::vector<WalkCase> walkCases() {
 void expectWalk(const WalkCase& c, std::size_t chunk) {
     const std::string& bytes = c.package;
     JpkWalker walker(bytes.size(), [&](std::uint64_t offset, char* buffer, std::size_t length) -> Result<std::size_t> {
-        if (offset >= bytes.size())
+        if (offset >= bytes.size()) {
             return std::size_t{0};
+        }
         std::size_t n = std::min(length, bytes.size() - static_cast<std::size_t>(offset));
-        if (chunk > 0)
+        if (chunk > 0) {
             n = std::min(n, chunk);
+        }
         std::memcpy(buffer, bytes.data() + offset, n);
         return n;
     });
@@ -76,8 +78,9 @@ void expectWalk(const WalkCase& c, std::size_t chunk) {
             EXPECT_FALSE(walker.next().ok());
             break;
         }
-        if (!entry->has_value())
+        if (!entry->has_value()) {
             break;
+        }
         names.push_back((*entry)->name);
     }
     EXPECT_EQ(names, c.names);
@@ -110,8 +113,9 @@ TEST(JpkExtract, EntriesAroundThePieceSizeComeOutExact) {
     TempDir dir;
     std::string package;
     const std::size_t sizes[] = {0, 1'000'000, 1'000'001, 2'500'000};
-    for (std::size_t size : sizes)
+    for (std::size_t size : sizes) {
         package += entryBytes("e" + std::to_string(size), patternBytes(size, static_cast<unsigned>(size)));
+    }
     writeFile(dir.file("pkg"), package);
     for (std::size_t size : sizes) {
         SCOPED_TRACE(size);

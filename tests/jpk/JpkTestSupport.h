@@ -20,8 +20,9 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "glw-jpk-test-XXXXXX").string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
-        if (::mkdtemp(buffer.data()) == nullptr)
+        if (::mkdtemp(buffer.data()) == nullptr) {
             throw std::runtime_error("mkdtemp failed");
+        }
         m_path = buffer.data();
     }
     ~TempDir() {
@@ -42,14 +43,16 @@ private:
 inline void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
+    if (!out) {
         throw std::runtime_error("cannot write " + path);
+    }
 }
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
         throw std::runtime_error("cannot read " + path);
+    }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -18,8 +18,9 @@ using testing::writeFile;
 
 std::vector<std::string> filesUnder(const fs::path& root) {
     std::vector<std::string> found;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
         found.push_back(fs::relative(entry.path(), root).string());
+    }
     std::sort(found.begin(), found.end());
     return found;
 }
@@ -35,8 +36,9 @@ TEST(StubWorkFolder, EachRunHasAPrivateFolderInsideTempSwf) {
     EXPECT_EQ(first->TempFolder().rfind(first->tempSwfFolder(), 0), 0u);
     EXPECT_EQ(first->TempFolder().back(), '/');
     EXPECT_EQ(first->dataFile(), first->TempFolder() + "glwexe.dta");
-    for (const std::string& folder : {first->tempSwfFolder(), first->TempFolder()})
+    for (const std::string& folder : {first->tempSwfFolder(), first->TempFolder()}) {
         EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all) << folder;
+    }
 }
 
 TEST(StubWorkFolder, RefusesATempSwfThatIsNotPrivate) {
@@ -118,8 +120,9 @@ TEST(DelFileList, TakesOnlyBareNames) {
     writeFile(temp.file("victim.txt"), "keep me");
     DelFileList del;
     EXPECT_TRUE(del.add("extra.dat"));
-    for (const char* unsafe : {"../../victim.txt", "/etc/passwd", "..\\victim.txt", "", "glwexe.dta"})
+    for (const char* unsafe : {"../../victim.txt", "/etc/passwd", "..\\victim.txt", "", "glwexe.dta"}) {
         EXPECT_FALSE(del.add(unsafe)) << unsafe;
+    }
     EXPECT_EQ(del.text(), "extra.dat");
     writeFile(work->TempFolder() + "extra.dat", "x");
     work->cleanUp(del);

@@ -17,8 +17,9 @@ TEST(FileNameFromPath, OnlyTheBackslashSeparates) {
         {"imports/x.gwi", "imports/x.gwi"},
         {"C:\\a/b\\c/d.swf", "c/d.swf"},
     };
-    for (const auto& [path, name] : cases)
+    for (const auto& [path, name] : cases) {
         EXPECT_EQ(FileNameFromPath(path), name) << path;
+    }
 }
 
 class AModuleProcedures : public LibraryApp {};

@@ -5,9 +5,8 @@
 #include "platform/TempDir.h"
 #include "platform/forms/HeadlessDriver.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 
 using namespace glw;
 using glw::platform::test::TempDir;
@@ -28,9 +27,9 @@ protected:
         app.folder("CLTemplates/Locked");
         app.folder("CLTemplates/.hidden");
         app.file("CLTemplates/notes.txt");
-        std::filesystem::permissions(app.host("CLTemplates/Locked"), std::filesystem::perms::owner_write |
-                                                                         std::filesystem::perms::group_write |
-                                                                         std::filesystem::perms::others_write,
+        std::filesystem::permissions(app.host("CLTemplates/Locked"),
+                                     std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                         std::filesystem::perms::others_write,
                                      std::filesystem::perm_options::remove);
         app.file("Working/newclip.swf");
         app.file("Working/startup.ini");
@@ -93,9 +92,9 @@ TEST_F(Form1Startup, AddinRequestsOnTheClipboard) {
     const RequestCase cases[] = {
         {"(WBLFPCommand)[C:\\web](!1!){GLWDATA}(@a.htm|b.gif@)", -1, "FrontPage", "C:\\web", "GLWDATA", "a.htm|b.gif"},
         {"(WBLFPCommand)[RunningGLWPowerPoint](!!){}(@@)", -1, "PowerPoint", "RunningGLWPowerPoint", "", ""},
-        {"(wblfpcommand)[C:\\web](!1!){D}(@a@)", 0, "", "", "", ""},            // the marker is case-sensitive
+        {"(wblfpcommand)[C:\\web](!1!){D}(@a@)", 0, "", "", "", ""},                    // the marker is case-sensitive
         {"(WBLFPCommand)[C:\\we]b](!1!){D}(@a@)", -1, "FrontPage", "C:\\we", "D", "a"}, // cut at the first "]"
-        {"(other)(WBLFPCommand)[C:\\web]", 0, "", "", "", ""},                // only the first pair counts
+        {"(other)(WBLFPCommand)[C:\\web]", 0, "", "", "", ""},                          // only the first pair counts
         {"", 0, "", "", "", ""},
     };
     for (const auto& c : cases) {

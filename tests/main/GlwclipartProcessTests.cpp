@@ -1,11 +1,10 @@
 // glwclipart run as a process, headless, with a script and a trace.
-#include "support/Process.h"
 #include "platform/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "support/Process.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 using glw::platform::test::TempDir;
 

@@ -26,8 +26,9 @@ protected:
                         const std::string& password = kImportPassword) {
         const std::string stage = "stage-" + name;
         work.file(stage + "/impinfo.dat", infoLine + "\r\n");
-        for (const auto& [path, bytes] : content)
+        for (const auto& [path, bytes] : content) {
             work.file(stage + "/" + path, bytes);
+        }
         auto made = platform::createZip(work.host(name), work.host(stage), {"*.*", password, {}});
         EXPECT_TRUE(made.ok()) << made.error().detail;
         return platform::toSystemPath(work.host(name));
@@ -106,8 +107,9 @@ TEST_F(Import, PackagesLandInTheFolderOfTheirCategory) {
 }
 
 TEST_F(Import, InfoZipPackageWithTraditionalEncryption) {
-    if (::access("/usr/bin/zip", X_OK) != 0)
+    if (::access("/usr/bin/zip", X_OK) != 0) {
         GTEST_SKIP() << "Info-ZIP zip is not installed (the test command installs it)";
+    }
     category("Animals", 1);
     work.file("stage/impinfo.dat", "[clipart]{Round blue buttons}\r\n");
     work.file("stage/Buttons/a.swf", tinySwf(40, 40, "a"));
@@ -171,8 +173,9 @@ TEST_F(Import, PackagesWithEscapingEntriesAreRefusedWithNothingWritten) {
         runImport(form, platform::toSystemPath(pkg));
         EXPECT_EQ(boxes, (std::vector<std::string>{failure()}));
         EXPECT_EQ(files(), before) << "not even impinfo.dat is written";
-        for (const char* outside : {"/tmp/glw-evil.swf", "/glw-evil.swf"})
+        for (const char* outside : {"/tmp/glw-evil.swf", "/glw-evil.swf"}) {
             EXPECT_FALSE(fs::exists(outside)) << outside;
+        }
         EXPECT_FALSE(fs::exists(fs::path(app.host()).parent_path() / "glw-evil.swf"));
     }
     EXPECT_EQ(form.Cats.items(), (std::vector<std::string>{"Animals"}));

@@ -12,16 +12,18 @@ protected:
     // The movie paths of the twelve cells, "" for the empty movie.
     std::vector<std::string> cells(Form1& form) {
         std::vector<std::string> shown;
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < 12; ++i) {
             shown.push_back(form.cellHoldsClip(i) ? form.FSel[i].Movie() : "");
+        }
         return shown;
     }
     // A user's click on a cell, which gives it the focus.
     void clickCell(int index) { ASSERT_TRUE(ui().perform("click Form1.FSel(" + std::to_string(index) + ")").ok()); }
     int clipsShown(Form1& form) {
         int n = 0;
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < 12; ++i) {
             n += form.cellHoldsClip(i);
+        }
         return n;
     }
 };

@@ -70,8 +70,9 @@ TEST_F(LibraryManage, SavePanelAppliesTheRulesAndWritesOnlyIntoTheCategory) {
         ASSERT_TRUE(form.Picture3.Visible);
         form.CatsSave.userChoose(1);
         form.txtSaveAs.Text = c.typed;
-        if (c.verdict != Verdict::Ok)
+        if (c.verdict != Verdict::Ok) {
             answerBox();
+        }
         form.Command2.userClick();
         EXPECT_EQ(ui().pending(), 0u);
         EXPECT_EQ(form.txtSaveAs.Text(), c.name);
@@ -85,11 +86,12 @@ TEST_F(LibraryManage, SavePanelAppliesTheRulesAndWritesOnlyIntoTheCategory) {
         } else {
             EXPECT_TRUE(form.Picture3.Visible) << "the panel stays open";
             ASSERT_EQ(boxes.size(), 1u);
-            if (c.verdict == Verdict::TooLong)
+            if (c.verdict == Verdict::TooLong) {
                 EXPECT_EQ(boxes[0], "Glintwave SE|File name is to long.  Filenames should be kept to 8.3 format to "
                                     "ensure server compatibility.");
-            else
+            } else {
                 EXPECT_EQ(boxes[0], "Glintwave SE|" + unsafeNameMessage("file name"));
+            }
             form.Command4.userClick();
             EXPECT_FALSE(form.Picture3.Visible);
         }
@@ -162,8 +164,9 @@ TEST_F(LibraryManage, NewCategoriesAreCheckedAndCreatedInsideTheLibraryOnly) {
         boxes.clear();
         const auto catsBefore = form.Cats.items();
         ASSERT_TRUE(ui().queueScript("type InputForm.Text1 \"" + std::string(c.typed) + "\"\nanswer OK").ok());
-        if (*c.message)
+        if (*c.message) {
             answerBox();
+        }
         form.Command5.userClick();
         EXPECT_EQ(ui().pending(), 0u);
         if (c.created) {

@@ -25,9 +25,11 @@ namespace glw::main::test {
 inline std::string tinySwf(int widthPixels, int heightPixels, const std::string& tag = {}) {
     const std::uint32_t values[4] = {0, std::uint32_t(widthPixels * 20), 0, std::uint32_t(heightPixels * 20)};
     int bits = 1;
-    for (auto v : values)
-        while ((v >> (bits - 1)) != 0) // signed fields: one bit more than the magnitude needs
+    for (auto v : values) {
+        while ((v >> (bits - 1)) != 0) { // signed fields: one bit more than the magnitude needs
             ++bits;
+        }
+    }
     std::string rect;
     std::uint64_t acc = 0;
     int used = 0;
@@ -42,10 +44,12 @@ inline std::string tinySwf(int widthPixels, int heightPixels, const std::string&
         }
     };
     put(std::uint32_t(bits), 5);
-    for (auto v : values)
+    for (auto v : values) {
         put(v, bits);
-    if (used)
+    }
+    if (used) {
         rect.push_back(char(acc << (8 - used)));
+    }
     std::string body = rect + std::string("\x00\x0C\x01\x00", 4);
     if (!tag.empty()) {
         // An unknown tag (code 255, long form) holding the text.
@@ -53,16 +57,18 @@ inline std::string tinySwf(int widthPixels, int heightPixels, const std::string&
         body += char(code & 0xFF);
         body += char(code >> 8);
         const std::uint32_t n = std::uint32_t(tag.size());
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             body += char((n >> (8 * i)) & 0xFF);
+        }
         body += tag;
     }
     body += std::string("\x00\x00", 2);
     const std::uint32_t length = std::uint32_t(8 + body.size());
     std::string file = "FWS";
     file += char(6);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         file += char((length >> (8 * i)) & 0xFF);
+    }
     return file + body;
 }
 
@@ -125,9 +131,11 @@ protected:
     // Every file under the application folder, relative, "/"-separated and sorted.
     std::vector<std::string> files() const {
         std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(app.host()))
-            if (entry.is_regular_file())
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(app.host())) {
+            if (entry.is_regular_file()) {
                 found.push_back(std::filesystem::path(entry.path()).lexically_relative(app.host()).generic_string());
+            }
+        }
         std::sort(found.begin(), found.end());
         return found;
     }

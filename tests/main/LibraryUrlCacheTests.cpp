@@ -23,8 +23,9 @@ std::string le64(std::uint64_t v) {
 // key with its zero, one element) and the body's length.
 std::string firefoxEntry(const std::string& body, const std::string& key) {
     std::string meta = be32(0x12345678);
-    for (std::size_t chunks = (body.size() + 262143) / 262144; chunks > 0; --chunks)
+    for (std::size_t chunks = (body.size() + 262143) / 262144; chunks > 0; --chunks) {
         meta += "\x01\x02";
+    }
     meta += be32(3) + be32(1) + be32(1700000000) + be32(1700000000) + be32(5) + be32(0xFFFFFFFF) +
             be32(std::uint32_t(key.size())) + be32(0);
     meta += key + std::string(1, '\0');
@@ -54,8 +55,9 @@ protected:
         std::vector<platform::UrlCacheEntry> entries;
         if (cache.firstEntry()) {
             entries.push_back(cache.current());
-            while (cache.nextEntry())
+            while (cache.nextEntry()) {
                 entries.push_back(cache.current());
+            }
         }
         cache.close();
         return entries;
@@ -79,8 +81,9 @@ TEST_F(BrowserCache, MoviesOfFirefoxAndChromiumCachesAreCopiedOutUnderTheirAddre
     platform::BrowserUrlCache cache({home.host()}, copies.host("movies"));
     const auto entries = walk(cache);
     std::vector<std::string> locals;
-    for (const auto& e : entries)
+    for (const auto& e : entries) {
         locals.push_back(e.localFileName);
+    }
     const auto copied = [&](const char* name) { return platform::toSystemPath(copies.host("movies/") + name); };
     const auto raw = [&](const std::string& relative) { return platform::toSystemPath(home.host(relative)); };
     EXPECT_EQ(locals, (std::vector<std::string>{copied("intro.swf"), raw(ff + "0C2D"), copied("game.swf"),

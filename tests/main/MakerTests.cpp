@@ -166,8 +166,9 @@ TEST_F(Maker, LeftOversOfAnEarlierBuildDoNotTravel) {
     auto entries = platform::listZipEntries(work.host("out.gwi"));
     ASSERT_TRUE(entries.ok()) << entries.error().detail;
     std::vector<std::string> names;
-    for (const auto& e : *entries)
+    for (const auto& e : *entries) {
         names.push_back(e.path);
+    }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"Buttons/a.swf", "impinfo.dat"}));
     EXPECT_TRUE(stagingEmpty());

@@ -27,18 +27,21 @@ using ::testing::HasSubstr;
 class EnvVar {
 public:
     EnvVar(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name))
+        if (const char* old = std::getenv(name)) {
             m_old = old;
-        if (value)
+        }
+        if (value) {
             ::setenv(name, value, 1);
-        else
+        } else {
             ::unsetenv(name);
+        }
     }
     ~EnvVar() {
-        if (m_old)
+        if (m_old) {
             ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
+        } else {
             ::unsetenv(m_name.c_str());
+        }
     }
 
 private:
@@ -49,8 +52,9 @@ private:
 // Waits for a file that another process writes (renamed into place when complete).
 bool waitForFile(const std::string& path) {
     for (int i = 0; i < 2000; ++i) {
-        if (std::filesystem::exists(path))
+        if (std::filesystem::exists(path)) {
             return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
@@ -59,8 +63,9 @@ bool waitForFile(const std::string& path) {
 std::vector<std::string> linesOf(const std::string& path) {
     std::ifstream in(path);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
+    for (std::string line; std::getline(in, line);) {
         lines.push_back(line);
+    }
     return lines;
 }
 
@@ -89,11 +94,13 @@ TEST(IniSettingsStore, ValuesRoundTripWhateverTheyHold) {
         {"", "", "", "all names empty"},
     };
     IniSettingsStore writer(dir.host("config"));
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         writer.saveSetting(c.app, c.section, c.key, c.value);
+    }
     IniSettingsStore reader(dir.host("config"));
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(reader.getSetting(c.app, c.section, c.key, "<default>"), c.value) << c.section << "/" << c.key;
+    }
     std::string nul("x\0y", 3);
     writer.saveSetting("app", "s", "nul", nul);
     EXPECT_EQ(reader.getSetting("app", "s", "nul", ""), nul);
@@ -154,8 +161,9 @@ TEST(IniSettingsStore, EachSaveReplacesTheWholeFileAtOnce) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(oldReader), {}), "[S]\na=first\n");
     EXPECT_EQ(dir.read("config/App.ini"), "[S]\na=first\nb=second\n");
     std::vector<std::string> files;
-    for (auto& e : std::filesystem::directory_iterator(dir.host("config")))
+    for (auto& e : std::filesystem::directory_iterator(dir.host("config"))) {
         files.push_back(e.path().filename().string());
+    }
     EXPECT_THAT(files, ElementsAre("App.ini")); // no temporary file left
 }
 
@@ -312,14 +320,16 @@ TEST(RecordingShell, RecordsTargetsAndAnswersTheSetResult) {
 
 TEST(FontconfigFontList, FamiliesSortedWithoutCaseEachOnce) {
     std::vector<std::string> names = FontconfigFontList().names();
-    if (names.empty())
+    if (names.empty()) {
         GTEST_SKIP() << "no fonts are installed";
+    }
     auto before = [](const std::string& a, const std::string& b) {
         int order = compareNoCase(a, b);
         return order != 0 ? order < 0 : a < b;
     };
-    for (std::size_t i = 1; i < names.size(); ++i)
+    for (std::size_t i = 1; i < names.size(); ++i) {
         EXPECT_TRUE(before(names[i - 1], names[i])) << names[i - 1] << " / " << names[i];
+    }
     EXPECT_EQ(FontconfigFontList().names(), names);
 }
 
@@ -347,8 +357,9 @@ std::string makeJpeg(int width, int height) {
     jpeg_start_compress(&info, TRUE);
     std::vector<unsigned char> row(std::size_t(width) * 3);
     for (int y = 0; y < height; ++y) {
-        for (std::size_t x = 0; x < row.size(); ++x)
+        for (std::size_t x = 0; x < row.size(); ++x) {
             row[x] = static_cast<unsigned char>((x * 7 + std::size_t(y) * 13) & 0xFF);
+        }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -365,8 +376,9 @@ TEST(JpegPictureLoader, LoadsWholePicturesAndRefusesBrokenOnes) {
     dir.file("Resource/export.jpg", jpeg);
     dir.file("Resource/cut.jpg", jpeg.substr(0, jpeg.size() / 2));
     std::string damaged = jpeg;
-    for (std::size_t i = 200; i < damaged.size() - 2; i += 3)
+    for (std::size_t i = 200; i < damaged.size() - 2; i += 3) {
         damaged[i] = char(0xFF);
+    }
     dir.file("Resource/damaged.jpg", damaged);
     dir.file("Resource/header-only.jpg", jpeg.substr(0, 3));
     dir.file("Resource/empty.jpg", "");

@@ -15,17 +15,19 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "glw-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
+        if (!::mkdtemp(pattern.data())) {
             throw std::runtime_error("mkdtemp failed");
+        }
         m_path = pattern;
     }
     ~TempDir() {
         std::error_code ignored;
         // Read-only folders made by a test must be writable again before they can be emptied.
         for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ignored);
+        }
         std::filesystem::remove_all(m_path, ignored);
     }
     TempDir(const TempDir&) = delete;

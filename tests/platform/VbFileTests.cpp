@@ -31,8 +31,9 @@ int errorOf(const std::function<void()>& statement) {
 
 std::vector<std::string> namesIn(const TempDir& dir, const std::string& relative = "") {
     std::vector<std::string> names;
-    for (auto& entry : std::filesystem::recursive_directory_iterator(dir.host(relative)))
+    for (auto& entry : std::filesystem::recursive_directory_iterator(dir.host(relative))) {
         names.push_back(std::filesystem::relative(entry.path(), dir.host(relative)).string());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -52,13 +53,14 @@ TEST_P(KillTest, DeletesMatchingPlainFilesOnly) {
     TempDir dir;
     dir.folder("w");
     for (std::string f : c.files) {
-        if (f.back() == '/')
+        if (f.back() == '/') {
             dir.folder("w/" + f);
-        else if (f[0] == '!') {
+        } else if (f[0] == '!') {
             dir.file("w/" + f.substr(1));
             dir.readOnly("w/" + f.substr(1));
-        } else
+        } else {
             dir.file("w/" + f);
+        }
     }
     EXPECT_EQ(errorOf([&] { Kill(dir.system("W\\") + c.pattern); }), c.error);
     EXPECT_EQ(namesIn(dir, "w"), c.left);
@@ -114,8 +116,9 @@ TEST_F(ListingTest, ListsByPatternAndAttributesSortedWithoutCase) {
         {"clip.swf", vbNormal, {"CLIP.SWF"}},
         {"a*", vbDirectory, {"Animals"}},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(DirList(cats() + c.pattern, c.attributes), c.names) << c.pattern << " " << c.attributes;
+    }
 }
 
 TEST_F(ListingTest, FoldersThatCannotBeListedGiveNothing) {
@@ -136,8 +139,9 @@ TEST_F(ListingTest, AttributesOfFilesAndFolders) {
         {"ro.swf", vbReadOnly},
         {".profile", vbHidden},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(GetAttr(cats() + c.name), c.attributes) << c.name;
+    }
     EXPECT_TRUE(GetAttr("C:\\") & vbDirectory);
     EXPECT_EQ(errorOf([&] { GetAttr(cats() + "missing"); }), ErrFileNotFound);
     EXPECT_EQ(errorOf([&] { GetAttr(cats() + "missing\\x"); }), ErrPathNotFound);
@@ -146,9 +150,11 @@ TEST_F(ListingTest, AttributesOfFilesAndFolders) {
 TEST_F(ListingTest, TheCategoryLoopListsOnlyPlainFolders) {
     // A folder is a category when its attributes are the directory attribute alone.
     std::vector<std::string> categories;
-    for (const std::string& name : DirList(cats(), vbDirectory))
-        if (name != "." && name != ".." && GetAttr(cats() + name) == vbDirectory)
+    for (const std::string& name : DirList(cats(), vbDirectory)) {
+        if (name != "." && name != ".." && GetAttr(cats() + name) == vbDirectory) {
             categories.push_back(name);
+        }
+    }
     EXPECT_THAT(categories, ElementsAre("Animals"));
 }
 
@@ -171,8 +177,9 @@ TEST(FilePattern, MatchesAsTheFileSystemDoes) {
         {"README", "*.", true},      {"a.txt", "*.", false},        {"x", "", false},
         {"abcabd", "*abd", true},    {"aXbXc", "a*b*c", true},      {"aXbXd", "a*b*c", false},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(matchesFilePattern(c.name, c.pattern), c.match) << c.name << " ~ " << c.pattern;
+    }
 }
 
 TEST(FileStatements, ErrorNumbers) {
@@ -209,8 +216,9 @@ TEST(FileStatements, ErrorNumbers) {
         {"writeAllBytes missing folder", [&] { writeAllBytes(dir.system("none\\a"), "new"); }, ErrPathNotFound},
         {"other drive", [&] { MkDir("D:\\x"); }, ErrPathNotFound},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(errorOf(c.statement), c.error) << c.what;
+    }
     EXPECT_EQ(dir.read("a.txt"), "12345");
     EXPECT_EQ(dir.read("ro.txt"), "x");
 }
@@ -268,8 +276,9 @@ TEST(FileHandle, PrintsLinesWithCrLfAndReadsEveryLineEnd) {
     dir.file("mixed.txt", "crlf\r\nlf\ncr\r\r\nlast");
     VbFileHandle in(dir.system("mixed.txt"), OpenMode::Input);
     std::vector<std::string> lines;
-    while (!in.eof())
+    while (!in.eof()) {
         lines.push_back(in.lineInput());
+    }
     EXPECT_THAT(lines, ElementsAre("crlf", "lf", "cr", "", "last"));
     EXPECT_EQ(errorOf([&] { in.lineInput(); }), ErrInputPastEnd);
     EXPECT_EQ(errorOf([&] { in.printLine("x"); }), 54);
@@ -327,14 +336,16 @@ TEST(FileHandle, OpeningFailures) {
 class TempFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const char* old = std::getenv("TMPDIR"))
+        if (const char* old = std::getenv("TMPDIR")) {
             m_old = old;
+        }
     }
     void TearDown() override {
-        if (m_old)
+        if (m_old) {
             ::setenv("TMPDIR", m_old->c_str(), 1);
-        else
+        } else {
             ::unsetenv("TMPDIR");
+        }
     }
     std::optional<std::string> m_old;
 };

@@ -30,8 +30,9 @@ TEST(VbText, ValTakesTheLeadingNumber) {
         {"&H10", 16},  {"&hff", 255},      {"&HFFFF", -1},   {"&H8000", -32768}, {"&H10000", 65536}, {"&HFFFFFFFF", -1},
         {"&O17", 15},  {"&", 0},           {"&Hxyz", 0},     {"12\r\n", 12},     {"1e-400", 0},      {"0012", 12},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(Val(c.text), c.value) << '"' << c.text << '"';
+    }
     EXPECT_EQ(errorOf([] { Val("1E400"); }), ErrOverflow);
     EXPECT_EQ(errorOf([] { Val("&H123456789"); }), ErrOverflow);
 }
@@ -57,8 +58,9 @@ TEST(VbText, WholeNumbersRoundHalfToEven) {
         {[] { CInt(32767.5); }},       {[] { CInt(-32769.0); }},     {[] { CLng(2147483647.5); }},
         {[] { CLng(-2147483649.0); }}, {[] { CInt(std::nan("")); }}, {[] { CInt("40000"); }},
     };
-    for (const Overflow& o : overflows)
+    for (const Overflow& o : overflows) {
         EXPECT_EQ(errorOf(o.conversion), ErrOverflow);
+    }
 }
 
 TEST(VbText, TextsToNumbersMustBeNumbers) {
@@ -67,8 +69,9 @@ TEST(VbText, TextsToNumbersMustBeNumbers) {
     EXPECT_EQ(CLng("&H10"), 16);
     EXPECT_EQ(CLng("-3e2"), -300);
     EXPECT_DOUBLE_EQ(CDbl("0.25"), 0.25);
-    for (const char* bad : {"", "   ", "abc", "12px", "1 2", "&H", "-"})
+    for (const char* bad : {"", "   ", "abc", "12px", "1 2", "&H", "-"}) {
         EXPECT_EQ(errorOf([&] { CInt(bad); }), ErrTypeMismatch) << '"' << bad << '"';
+    }
 }
 
 TEST(VbText, NumberFormsOfStrAndCStr) {
@@ -110,8 +113,9 @@ TEST(VbText, NumberFormsOfStrAndCStr) {
 TEST(VbText, NumberFormsIgnoreTheLocale) {
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
         GTEST_SKIP() << "no locale with a decimal comma is installed";
+    }
     EXPECT_EQ(Str(12.5), " 12.5");
     EXPECT_EQ(CStr(0.25), "0.25");
     EXPECT_DOUBLE_EQ(Val("12.5"), 12.5);
@@ -141,8 +145,9 @@ TEST(VbText, InStrFindsFromAStartPosition) {
         {1, "ab", "abc", vbBinaryCompare, 0},
         {1, "\xC4rger", "\xE4", vbTextCompare, 0}, // only ASCII letters fold
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(InStr(c.start, c.text, c.find, c.compare), c.position) << c.start << " " << c.text << " " << c.find;
+    }
     EXPECT_EQ(InStr("abcabc", "c"), 3);
     EXPECT_EQ(errorOf([] { InStr(0, "abc", "a"); }), ErrInvalidCall);
 }
@@ -199,8 +204,9 @@ TEST(VbText, LeftRightMidClampAsTheOriginal) {
     EXPECT_EQ(Mid("abc", 9, 2), "");
     EXPECT_EQ(Mid("abc", 1, 0), "");
     for (auto bad : std::vector<std::function<void()>>{[] { Left("a", -1); }, [] { Right("a", -1); },
-                                                       [] { Mid("a", 0); }, [] { Mid("a", 1, -1); }})
+                                                       [] { Mid("a", 0); }, [] { Mid("a", 1, -1); }}) {
         EXPECT_EQ(errorOf(bad), ErrInvalidCall);
+    }
 }
 
 TEST(VbText, ChrAndAsc) {

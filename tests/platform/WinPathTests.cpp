@@ -36,8 +36,9 @@ TEST_F(WinPathTest, LooksUpExistingComponentsWithoutRegardToCase) {
         {"\\working\\NewFolder\\Deep.TXT", "/Working/NewFolder/Deep.TXT"},   // new folder and file
         {"\\cltemplates\\animals\\..\\Birds", "/CLTemplates/Birds"},
     };
-    for (const MappingCase& c : cases)
+    for (const MappingCase& c : cases) {
         EXPECT_EQ(toHostPath(m_dir.system() + c.system), m_dir.host() + c.host) << c.system;
+    }
 }
 
 TEST_F(WinPathTest, PrefersTheExactNameAndOrdersCaseTwins) {

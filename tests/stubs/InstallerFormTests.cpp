@@ -23,8 +23,9 @@ protected:
 
     std::optional<int> start(const std::vector<std::pair<std::string, std::string>>& entries = {
                                  {"my saver.scr", kSaverBytes}}) {
-        if (!entries.empty())
+        if (!entries.empty()) {
             joined("setup.exe", entries);
+        }
         form = std::make_unique<Form1>(*rt, env);
         return endsWith([&] { form->Show(); });
     }
@@ -72,14 +73,16 @@ TEST_P(InstallerFolder, TargetFolderTextWithOrWithoutItsClosingBackslash) {
     dir.folder("dest");
     ASSERT_EQ(start(), std::nullopt);
     form->Text1.Text = dir.system("dest") + (GetParam().closingBackslash ? "\\" : "");
-    if (GetParam().ticked)
+    if (GetParam().ticked) {
         form->Check1.Value = forms::vbChecked;
+    }
     ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
     EXPECT_EQ(dir.read("dest/my saver.scr"), kSaverBytes);
-    if (GetParam().ticked)
+    if (GetParam().ticked) {
         EXPECT_EQ(setting(), dir.system("dest") + "\\my saver.scr");
-    else
+    } else {
         EXPECT_EQ(setting(), std::nullopt) << "not ticked: no setting is written";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, InstallerFolder,

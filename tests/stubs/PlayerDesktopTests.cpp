@@ -6,9 +6,8 @@
 #include "support/Process.h"
 #include "swfmaker/Presets.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 
 using namespace glw;
 using namespace glw::stubs::test;
@@ -22,16 +21,20 @@ bool onPath(const std::string& program) {
 
 TEST(PlayerDesktop, ShowsItsMovieAndEndsOnTheMoviesExitCommand) {
     const std::string ruffle = std::string(GLW_BINARY_DIR) + "/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js";
-    if (!std::filesystem::exists(ruffle))
+    if (!std::filesystem::exists(ruffle)) {
         GTEST_SKIP() << "the Flash player is not installed (scripts/setup-ruffle)";
-    if (!onPath("xvfb-run"))
+    }
+    if (!onPath("xvfb-run")) {
         GTEST_SKIP() << "xvfb-run is not installed";
-    if (!std::filesystem::exists(std::string(GLW_APP_DIR) + "/glwclipholder"))
+    }
+    if (!std::filesystem::exists(std::string(GLW_APP_DIR) + "/glwclipholder")) {
         GTEST_SKIP() << "the desktop front end is not built";
+    }
 
     TempDir base;
-    for (const char* folder : {"app", "tmp", "config", "home"})
+    for (const char* folder : {"app", "tmp", "config", "home"}) {
         base.folder(folder);
+    }
     auto movie = tools::makePreset("exit", tools::Compression::Zlib);
     ASSERT_TRUE(movie.ok()) << movie.error().detail;
     const std::vector<std::string> startup = {"glwmovie.swf", " 300", " 400", "#336699", "showAll", "", ""};
@@ -43,15 +46,20 @@ TEST(PlayerDesktop, ShowsItsMovieAndEndsOnTheMoviesExitCommand) {
     // The clipboard holder lives beside the programs of the application folder.
     std::filesystem::copy_file(std::string(GLW_APP_DIR) + "/glwclipholder", base.host("app/glwclipholder"));
 
-    const auto result = test::runProcess(
-        "/usr/bin/xvfb-run", {"-a", "-s", "-screen 0 1024x768x24 -nolisten tcp", exe},
-        {{"GLW_UI", ""}, {"GLW_SCRIPT", ""}, {"QT_QPA_PLATFORM", "xcb"}, {"GLW_TRACE", base.host("trace.txt")},
-         {"TMPDIR", base.host("tmp")}, {"XDG_CONFIG_HOME", base.host("config")}, {"HOME", base.host("home")}},
-        90);
+    const auto result = test::runProcess("/usr/bin/xvfb-run", {"-a", "-s", "-screen 0 1024x768x24 -nolisten tcp", exe},
+                                         {{"GLW_UI", ""},
+                                          {"GLW_SCRIPT", ""},
+                                          {"QT_QPA_PLATFORM", "xcb"},
+                                          {"GLW_TRACE", base.host("trace.txt")},
+                                          {"TMPDIR", base.host("tmp")},
+                                          {"XDG_CONFIG_HOME", base.host("config")},
+                                          {"HOME", base.host("home")}},
+                                         90);
     const auto trace = test::readLines(base.host("trace.txt"));
     std::string text;
-    for (const auto& line : trace)
+    for (const auto& line : trace) {
         text += line + "\n";
+    }
     ASSERT_EQ(result.exitCode, 0) << result.output << text;
     EXPECT_TRUE(hasLineStarting(trace, "movie Form1.FBit \"Movie=")) << text;
     EXPECT_TRUE(hasLine(trace, "end 0")) << text;

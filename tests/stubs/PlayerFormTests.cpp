@@ -161,8 +161,9 @@ TEST_F(PlayerForm, UnsafeNamesAreSkippedAndAMalformedTailEndsTheListing) {
     const std::string outside = dir.host("abs-target");
     std::string package = entryBytes("../escape", "x") + entryBytes(outside, "x") + entryBytes("sub\\x.txt", "x") +
                           entryBytes("c:x.txt", "x") + entryBytes("GLWEXE.DTA", "x");
-    for (const auto& [name, bytes] : playerEntries(kStartup))
+    for (const auto& [name, bytes] : playerEntries(kStartup)) {
         package += entryBytes(name, bytes);
+    }
     package += std::string("late.txt\0"
                            "99999\0"
                            "short",
@@ -189,12 +190,13 @@ class PlayerWithoutPackage : public PlayerForm, public ::testing::WithParamInter
 
 TEST_P(PlayerWithoutPackage, SaysSoEndsAndLeavesNoRunFolder) {
     const std::string kind = GetParam();
-    if (kind == "no_marker")
+    if (kind == "no_marker") {
         env.ownFile = stubFile();
-    else if (kind == "marker_at_the_end")
+    } else if (kind == "marker_at_the_end") {
         joinedBytes("movie.exe", "");
-    else
+    } else {
         env.ownFile = dir.host("app/missing.exe");
+    }
     EXPECT_EQ(start(), 1);
     EXPECT_TRUE(hasLine(trace(), "msgbox \"Error\" \"No Flash data found to display.  Aborting.\" 16"));
     form.reset();

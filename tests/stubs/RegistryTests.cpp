@@ -105,10 +105,11 @@ TEST(FileRegistry, DefaultFileIsUnderTheUsersConfigurationFolder) {
     const std::string saved = old ? old : "";
     ::setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
     EXPECT_EQ(FileRegistry::defaultPath(), "/somewhere/config/glw/registry.ini");
-    if (old)
+    if (old) {
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
+    } else {
         ::unsetenv("XDG_CONFIG_HOME");
+    }
 }
 
 TEST(FileRegistry, UnreadableStoreGivesNothingAndAFolderThatCannotBeMadeFailsTheWrite) {

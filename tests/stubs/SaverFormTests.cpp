@@ -20,8 +20,9 @@ protected:
     std::unique_ptr<Module1> module;
 
     std::optional<int> run(const std::string& commandLine) {
-        if (env.ownFile.empty())
+        if (env.ownFile.empty()) {
             joined("saver.scr", {{"glwmovie.swf", fixtureMovie()}, {"startup.ini", startupList(kStartup)}});
+        }
         rt->Command = commandLine;
         module = std::make_unique<Module1>(*rt, env);
         return endsWith([&] { module->Main(); });
@@ -31,8 +32,9 @@ protected:
 TEST(SaverPreviewHandle, DigitsAtTheEndOfTheLine) {
     const std::pair<const char*, long> cases[] = {{"/P 1234", 1234}, {"/P:1234", 1234}, {" /p 77  ", 77},
                                                   {"/P", 0},         {"/P 12x", 0},     {"/P 99999999999", 0}};
-    for (const auto& [line, handle] : cases)
+    for (const auto& [line, handle] : cases) {
         EXPECT_EQ(Module1::ParsePreviewHwnd(line), handle) << line;
+    }
 }
 
 struct ModeCase {

@@ -20,8 +20,9 @@ class StartupValues : public ::testing::TestWithParam<ReadCase> {};
 TEST_P(StartupValues, ReadsEachValueUpToACommaOrALineEnd) {
     StartupListReader in(GetParam().bytes);
     std::vector<std::string> got;
-    while (auto v = in.next())
+    while (auto v = in.next()) {
         got.push_back(*v);
+    }
     EXPECT_EQ(got, GetParam().values);
     EXPECT_TRUE(in.atEnd());
     EXPECT_EQ(in.next(), std::nullopt) << "reading past the end keeps giving nothing";
@@ -41,8 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StartupNumber, TakesTheNumberAtTheStartAsAWholeNumber) {
     const std::pair<const char*, long> cases[] = {{" 400", 400},  {"12.5", 12}, {"13.5", 14}, {"-3", -3},
                                                   {"550px", 550}, {"abc", 0},   {"", 0},      {"1E+20", 0}};
-    for (const auto& [text, number] : cases)
+    for (const auto& [text, number] : cases) {
         EXPECT_EQ(startupNumber(text), number) << text;
+    }
 }
 
 TEST(PlayerStartupLayoutTest, SevenLinesAsTheExportWritesThem) {

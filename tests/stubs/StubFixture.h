@@ -43,10 +43,11 @@ protected:
     // A stand-in for a stub program: bytes that hold no marker.
     std::string stubFile() {
         const std::string path = dir.host("stub.bin");
-        if (!std::filesystem::exists(path))
+        if (!std::filesystem::exists(path)) {
             writeBytes(path, std::string("\x7F"
                                          "ELF stand-in stub, a partial %VESKOx marker ") +
                                  std::string(3000, 'S'));
+        }
         return path;
     }
 

@@ -26,8 +26,9 @@ protected:
     int runs = 0;
 
     void SetUp() override {
-        for (const char* folder : {"app", "tmp", "config", "data", "home"})
+        for (const char* folder : {"app", "tmp", "config", "data", "home"}) {
             base.folder(folder);
+        }
     }
 
     // Makes app/<name> from a stub of the application folder and a package of these entries.
@@ -87,8 +88,9 @@ bool hasMatch(const std::vector<std::string>& lines, const std::string& pattern)
 
 std::string joinedLines(const std::vector<std::string>& lines) {
     std::string text;
-    for (const auto& l : lines)
+    for (const auto& l : lines) {
         text += l + "\n";
+    }
     return text;
 }
 
@@ -167,8 +169,9 @@ TEST_F(StubProcess, UnsafeEntryNamesWriteNothingOutsideTheRunFolder) {
     const Run r = run(exe, {}, "fscommand Form1.FBit exit\n");
     ASSERT_EQ(r.process.exitCode, 0) << r.process.output << joinedLines(r.trace);
     for (const std::string& name :
-         {std::string("../escape"), outside, std::string("..\\win"), std::string("glwexe.dta")})
+         {std::string("../escape"), outside, std::string("..\\win"), std::string("glwexe.dta")}) {
         EXPECT_TRUE(hasLine(r.trace, "skip \"" + name + "\"")) << name;
+    }
     EXPECT_FALSE(std::filesystem::exists(outside));
     EXPECT_FALSE(std::filesystem::exists(base.host("tmp/TempSWF/escape")));
     EXPECT_FALSE(std::filesystem::exists(base.host("tmp/escape")));

@@ -25,8 +25,9 @@ namespace glw::stubs::test {
 inline std::string fixtureMovie(int widthPixels = 550, int heightPixels = 400) {
     std::vector<bool> bits;
     auto put = [&](std::uint32_t value, int count) {
-        for (int i = count - 1; i >= 0; --i)
+        for (int i = count - 1; i >= 0; --i) {
             bits.push_back(((value >> i) & 1u) != 0);
+        }
     };
     put(15, 5); // bits per field of the stage rectangle
     put(0, 15);
@@ -34,15 +35,18 @@ inline std::string fixtureMovie(int widthPixels = 550, int heightPixels = 400) {
     put(0, 15);
     put(std::uint32_t(heightPixels * 20), 15);
     std::string rect((bits.size() + 7) / 8, '\0');
-    for (std::size_t i = 0; i < bits.size(); ++i)
-        if (bits[i])
+    for (std::size_t i = 0; i < bits.size(); ++i) {
+        if (bits[i]) {
             rect[i / 8] = char(rect[i / 8] | (0x80 >> (i % 8)));
+        }
+    }
     std::string body = rect + std::string("\x00\x0C\x01\x00\x40\x00\x00\x00", 8);
     const std::uint32_t length = std::uint32_t(8 + body.size());
     std::string movie = "FWS";
     movie += char(6);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         movie += char((length >> (8 * i)) & 0xFF);
+    }
     return movie + body;
 }
 
@@ -54,8 +58,9 @@ inline void writeBytes(const std::string& hostPath, const std::string& bytes) {
 
 inline std::string readBytes(const std::string& hostPath) {
     std::ifstream in(hostPath, std::ios::binary | std::ios::ate);
-    if (!in)
+    if (!in) {
         return {};
+    }
     std::string bytes(std::size_t(in.tellg()), '\0');
     in.seekg(0);
     in.read(bytes.data(), std::streamsize(bytes.size()));
@@ -65,8 +70,9 @@ inline std::string readBytes(const std::string& hostPath) {
 // A startup list with the lines given, each ended by CR LF as the export writes it.
 inline std::string startupList(const std::vector<std::string>& lines) {
     std::string text;
-    for (const auto& line : lines)
+    for (const auto& line : lines) {
         text += line + "\r\n";
+    }
     return text;
 }
 
@@ -118,8 +124,9 @@ inline std::vector<std::string> folderEntries(const std::string& hostPath) {
     std::vector<std::string> names;
     std::error_code ec;
     for (auto it = std::filesystem::directory_iterator(hostPath, ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         names.push_back(it->path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -20,33 +20,39 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     std::map<std::string, std::string> merged;
     for (char** e = environ; *e; ++e) {
         const char* eq = std::strchr(*e, '=');
-        if (eq)
+        if (eq) {
             merged[std::string(*e, size_t(eq - *e))] = eq + 1;
+        }
     }
     for (const auto& [k, v] : env) {
-        if (v.empty())
+        if (v.empty()) {
             merged.erase(k);
-        else
+        } else {
             merged[k] = v;
+        }
     }
     std::vector<std::string> envStrings;
-    for (const auto& [k, v] : merged)
+    for (const auto& [k, v] : merged) {
         envStrings.push_back(k + "=" + v);
+    }
     std::vector<char*> envp;
-    for (auto& s : envStrings)
+    for (auto& s : envStrings) {
         envp.push_back(s.data());
+    }
     envp.push_back(nullptr);
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& s : argStrings)
+    for (auto& s : argStrings) {
         argv.push_back(s.data());
+    }
     argv.push_back(nullptr);
 
     int pipeFds[2];
     ProcessResult result;
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         return result;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
@@ -69,8 +75,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         const int ready = ::poll(&p, 1, 200);
         if (ready > 0) {
             const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
-            if (n <= 0)
+            if (n <= 0) {
                 break;
+            }
             result.output.append(buffer, size_t(n));
         }
         timespec now{};
@@ -83,10 +90,11 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     ::close(pipeFds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status))
+    if (WIFEXITED(status)) {
         result.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
+    } else if (WIFSIGNALED(status)) {
         result.signal = WTERMSIG(status);
+    }
     return result;
 }
 
@@ -94,8 +102,9 @@ std::vector<std::string> readLines(const std::string& hostPath) {
     std::vector<std::string> lines;
     std::ifstream in(hostPath);
     std::string line;
-    while (std::getline(in, line))
+    while (std::getline(in, line)) {
         lines.push_back(line);
+    }
     return lines;
 }
 

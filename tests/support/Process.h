@@ -8,9 +8,9 @@
 namespace glw::test {
 
 struct ProcessResult {
-    int exitCode = -1;      // -1 when the child did not exit normally
-    int signal = 0;         // the signal that ended it, if any
-    std::string output;     // standard output and standard error together
+    int exitCode = -1;  // -1 when the child did not exit normally
+    int signal = 0;     // the signal that ended it, if any
+    std::string output; // standard output and standard error together
 };
 
 // Runs `program` with `args`, the current environment plus `env` (a value of "" removes the variable), and

@@ -19,8 +19,9 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern = (fs::temp_directory_path() / "glw-zip-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
+        if (::mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("mkdtemp failed");
+        }
         m_path = pattern;
     }
     ~TempDir() {
@@ -48,10 +49,12 @@ std::string readFile(const std::string& path) {
 // Every path under `root`, relative and sorted.
 std::vector<std::string> tree(const fs::path& root) {
     std::vector<std::string> found;
-    if (!fs::exists(root))
+    if (!fs::exists(root)) {
         return found;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
         found.push_back(entry.path().lexically_relative(root).generic_string());
+    }
     std::sort(found.begin(), found.end());
     return found;
 }
@@ -116,8 +119,9 @@ TEST(SafeZipEntryPath, NamesInsideAndOutside) {
         {"a\\..\\x.txt", ""},
         {"a/..", ""},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(safeZipEntryPath(c.stored), c.path) << c.stored;
+    }
 }
 
 TEST(ZipArchive, OwnArchiveWithTraditionalEncryptionReadsBack) {
@@ -145,14 +149,16 @@ TEST(ZipArchive, OwnArchiveWithTraditionalEncryptionReadsBack) {
     EXPECT_EQ(*extracted, 3u);
     EXPECT_EQ(events, packed);
     EXPECT_EQ(tree(dir.file("out")), tree(dir.file("stage")));
-    for (const char* name : {"impinfo.dat", "Buttons/a.swf", "Buttons/b.swf"})
+    for (const char* name : {"impinfo.dat", "Buttons/a.swf", "Buttons/b.swf"}) {
         EXPECT_EQ(readFile(dir.file("out/") + name), readFile(dir.file("stage/") + name)) << name;
+    }
 }
 
 // A stock tool reads what we write: Info-ZIP's unzip tests every entry with the password.
 TEST(ZipArchive, InfoZipReadsOurTraditionalEncryption) {
-    if (::access("/usr/bin/unzip", X_OK) != 0)
+    if (::access("/usr/bin/unzip", X_OK) != 0) {
         GTEST_SKIP() << "Info-ZIP unzip is not installed";
+    }
     TempDir dir;
     stagePackage(dir.file("stage"));
     ASSERT_TRUE(createZip(dir.file("pkg.gwi"), dir.file("stage"), {"*.*", kPassword, {}}).ok());
@@ -161,8 +167,9 @@ TEST(ZipArchive, InfoZipReadsOurTraditionalEncryption) {
 }
 
 TEST(ZipArchive, ReadsInfoZipArchivesWithPassword) {
-    if (::access("/usr/bin/zip", X_OK) != 0)
+    if (::access("/usr/bin/zip", X_OK) != 0) {
         GTEST_SKIP() << "Info-ZIP zip is not installed";
+    }
     for (const char* level : {"-6", "-0"}) {
         SCOPED_TRACE(level);
         TempDir dir;
@@ -274,8 +281,9 @@ TEST(ZipArchive, DoesNotFollowLinksInTheTarget) {
 std::string passwordPastTheCheckByte(const std::string& zipPath) {
     int code = 0;
     zip_t* archive = zip_open(zipPath.c_str(), ZIP_RDONLY, &code);
-    if (archive == nullptr)
+    if (archive == nullptr) {
         return {};
+    }
     std::string found;
     for (int i = 0; i < 20000 && found.empty(); ++i) {
         std::string candidate = "wrong-" + std::to_string(i);
@@ -369,8 +377,9 @@ TEST(ZipArchive, ControlMembersAsTheImportUsesThem) {
     DoUnzip.ZipEntryEvent = [&](const std::string& name) {
         std::string lower = name;
         std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-        if (lower.find(".swf") != std::string::npos)
+        if (lower.find(".swf") != std::string::npos) {
             List1.push_back(name);
+        }
     };
     DoUnzip.ZipFile = dir.file("pkg.gwi");
     DoUnzip.ZipOption1000 = true;

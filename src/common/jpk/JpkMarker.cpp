@@ -20,22 +20,25 @@ volatile unsigned char g_markerMask = kMask;
 
 std::array<unsigned char, kJpkMarkerLength> JpkMarker() {
     std::array<unsigned char, kJpkMarkerLength> marker{};
-    for (std::size_t i = 0; i < kJpkMarkerLength; ++i)
+    for (std::size_t i = 0; i < kJpkMarkerLength; ++i) {
         marker[i] = static_cast<unsigned char>(kMaskedMarker[i] ^ g_markerMask);
+    }
     return marker;
 }
 
 MarkerSearch::MarkerSearch() : m_marker(JpkMarker()) {}
 
 void MarkerSearch::feed(std::span<const unsigned char> bytes) {
-    if (found())
+    if (found()) {
         return;
+    }
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (m_matched == 0) {
             // Outside a partial match only the first character matters: jump to its next occurrence.
             const void* next = std::memchr(bytes.data() + i, m_marker[0], bytes.size() - i);
-            if (next == nullptr)
+            if (next == nullptr) {
                 break;
+            }
             i = static_cast<std::size_t>(static_cast<const unsigned char*>(next) - bytes.data());
             m_matched = 1;
         } else if (bytes[i] == m_marker[m_matched]) {

@@ -19,29 +19,34 @@ JpkWalker walkFile(int fd, std::uint64_t length) {
 
 Result<SelfExtractingFile> locateIn(int fd, const std::string& ownFile) {
     auto length = jpkio::fileSize(fd);
-    if (!length)
+    if (!length) {
         return length.error();
+    }
     MarkerSearch search;
     std::vector<unsigned char> piece(kJpkPieceSize);
     std::uint64_t offset = 0;
     while (offset < *length && !search.found()) {
         auto got = jpkio::readAt(fd, offset, reinterpret_cast<char*>(piece.data()), piece.size());
-        if (!got)
+        if (!got) {
             return got.error();
-        if (*got == 0)
+        }
+        if (*got == 0) {
             break;
+        }
         search.feed(std::span<const unsigned char>(piece.data(), *got));
         offset += *got;
     }
-    if (!search.found())
+    if (!search.found()) {
         return makeError(ErrorCode::NotFound, "no package marker in " + ownFile);
+    }
     SelfExtractingFile layout;
     layout.stubLength = search.markerStart();
     layout.packageOffset = search.packageStart();
     layout.packageLength = *length - layout.packageOffset;
-    if (layout.packageLength == 0)
+    if (layout.packageLength == 0) {
         return makeError(ErrorCode::Truncated, "nothing follows the package marker in " + ownFile,
                          layout.packageOffset);
+    }
     return layout;
 }
 
@@ -49,72 +54,90 @@ Result<SelfExtractingFile> locateIn(int fd, const std::string& ownFile) {
 
 Result<SelfExtractingFile> locateJpkPackage(const std::string& ownFile) {
     auto file = jpkio::openForReading(ownFile);
-    if (!file)
+    if (!file) {
         return file.error();
+    }
     return locateIn(file->get(), ownFile);
 }
 
 Result<std::uint64_t> ExtractAppendedData(const std::string& ownFile, const std::string& dataFile) {
     auto file = jpkio::openForReading(ownFile);
-    if (!file)
+    if (!file) {
         return file.error();
+    }
     auto layout = locateIn(file->get(), ownFile);
-    if (!layout)
+    if (!layout) {
         return layout.error();
+    }
     auto out = jpkio::FreshFile::create(dataFile, 0600);
-    if (!out)
+    if (!out) {
         return out.error();
+    }
     if (auto copied =
             jpkio::copyRange(file->get(), layout->packageOffset, layout->packageLength, out->fd(), 0, kJpkPieceSize);
-        !copied)
+        !copied) {
         return copied.error();
-    if (auto committed = out->commit(); !committed)
+    }
+    if (auto committed = out->commit(); !committed) {
         return committed.error();
+    }
     return layout->packageLength;
 }
 
 Result<void> JpkList(const std::string& JpkFile, const std::function<void(const std::string& name)>& ListItem) {
     auto file = jpkio::openForReading(JpkFile);
-    if (!file)
+    if (!file) {
         return file.error();
+    }
     auto length = jpkio::fileSize(file->get());
-    if (!length)
+    if (!length) {
         return length.error();
+    }
     JpkWalker walker = walkFile(file->get(), *length);
     for (;;) {
         auto entry = walker.next();
-        if (!entry)
+        if (!entry) {
             return entry.error();
-        if (!entry->has_value())
+        }
+        if (!entry->has_value()) {
             return {};
-        if (ListItem)
+        }
+        if (ListItem) {
             ListItem((*entry)->name);
+        }
     }
 }
 
 Result<void> JpkExtract(const std::string& JpkFile, const std::string& FileName, const std::string& Destination) {
     auto file = jpkio::openForReading(JpkFile);
-    if (!file)
+    if (!file) {
         return file.error();
+    }
     auto length = jpkio::fileSize(file->get());
-    if (!length)
+    if (!length) {
         return length.error();
+    }
     JpkWalker walker = walkFile(file->get(), *length);
     for (;;) {
         auto entry = walker.next();
-        if (!entry)
+        if (!entry) {
             return entry.error();
-        if (!entry->has_value())
+        }
+        if (!entry->has_value()) {
             return makeError(ErrorCode::NotFound, "no entry named " + FileName + " in " + JpkFile);
+        }
         const JpkEntry& found = **entry;
-        if (!sameEntryName(found.name, FileName))
+        if (!sameEntryName(found.name, FileName)) {
             continue;
+        }
         auto out = jpkio::FreshFile::create(Destination, 0644);
-        if (!out)
+        if (!out) {
             return out.error();
+        }
         if (auto copied = jpkio::copyRange(file->get(), found.dataOffset, found.size, out->fd(), 0, kJpkPieceSize);
-            !copied)
+            !copied) {
             return copied;
+        }
         return out->commit();
     }
 }

@@ -19,8 +19,9 @@ namespace {
 
 std::string inFolder(const std::string& folder, std::string_view name) {
     std::string path = folder;
-    if (!path.empty() && path.back() != '/')
+    if (!path.empty() && path.back() != '/') {
         path.push_back('/');
+    }
     path += name;
     return path;
 }
@@ -28,102 +29,127 @@ std::string inFolder(const std::string& folder, std::string_view name) {
 } // namespace
 
 Result<void> JpkAdd(const std::string& JpkFile, const std::string& FileName, const std::string& AddName) {
-    if (auto checked = encodeJpkEntryHeader(AddName, 0); !checked)
+    if (auto checked = encodeJpkEntryHeader(AddName, 0); !checked) {
         return checked.error();
-    if (!isBareEntryName(AddName))
+    }
+    if (!isBareEntryName(AddName)) {
         return makeError(ErrorCode::Unsafe, "not a bare file name a stub may extract: " + AddName);
+    }
 
     auto source = jpkio::openForReading(FileName);
-    if (!source)
+    if (!source) {
         return source.error();
+    }
     auto size = jpkio::fileSize(source->get());
-    if (!size)
+    if (!size) {
         return size.error();
+    }
     auto header = encodeJpkEntryHeader(AddName, *size);
-    if (!header)
+    if (!header) {
         return header.error();
+    }
 
     bool existed = ::access(JpkFile.c_str(), F_OK) == 0;
     int fd = ::open(JpkFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
+    if (fd < 0) {
         return jpkio::systemError("open", JpkFile, errno);
+    }
     UniqueFd package(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(fd, &st) != 0) {
         return jpkio::systemError("stat", JpkFile, errno);
-    if (!S_ISREG(st.st_mode))
+    }
+    if (!S_ISREG(st.st_mode)) {
         return makeError(ErrorCode::Io, "not a regular file: " + JpkFile);
+    }
     const std::uint64_t oldLength = static_cast<std::uint64_t>(st.st_size);
 
     // Undo a partial append: the package keeps the entries it had and nothing of this one.
     auto undo = [&](Error error) -> Result<void> {
         if (existed) {
-            if (::ftruncate(package.get(), static_cast<off_t>(oldLength)) != 0)
+            if (::ftruncate(package.get(), static_cast<off_t>(oldLength)) != 0) {
                 error.detail += std::string(" (and the package could not be restored: ") + std::strerror(errno) + ")";
+            }
         } else {
             ::unlink(JpkFile.c_str());
         }
         return error;
     };
 
-    if (auto put = jpkio::writeAt(package.get(), oldLength, header->data(), header->size()); !put)
+    if (auto put = jpkio::writeAt(package.get(), oldLength, header->data(), header->size()); !put) {
         return undo(put.error());
+    }
     if (auto copied =
             jpkio::copyRange(source->get(), 0, *size, package.get(), oldLength + header->size(), kJpkPieceSize);
-        !copied)
+        !copied) {
         return undo(copied.error());
-    if (auto closed = package.close(); !closed)
+    }
+    if (auto closed = package.close(); !closed) {
         return closed;
+    }
     return {};
 }
 
 Result<JpkPackageData> LoadData(const std::string& FileName) {
     auto file = jpkio::openForReading(FileName);
-    if (!file)
+    if (!file) {
         return file.error();
+    }
     auto size = jpkio::fileSize(file->get());
-    if (!size)
+    if (!size) {
         return size.error();
-    if (*size == 0)
+    }
+    if (*size == 0) {
         return makeError(ErrorCode::Invalid, "the package is empty: " + FileName);
+    }
     return JpkPackageData{FileName, *size};
 }
 
 Result<void> joinSelfExtractingFile(const std::string& stubPath, const JpkPackageData& Data,
                                     const std::string& outputPath) {
-    if (Data.size == 0)
+    if (Data.size == 0) {
         return makeError(ErrorCode::Invalid, "no package to join");
+    }
     auto stub = jpkio::openForReading(stubPath);
-    if (!stub)
+    if (!stub) {
         return stub.error();
+    }
     struct stat stubStat {};
-    if (::fstat(stub->get(), &stubStat) != 0)
+    if (::fstat(stub->get(), &stubStat) != 0) {
         return jpkio::systemError("stat", stubPath, errno);
+    }
     const std::uint64_t stubLength = static_cast<std::uint64_t>(stubStat.st_size);
 
     auto package = jpkio::openForReading(Data.path);
-    if (!package)
+    if (!package) {
         return package.error();
+    }
     auto packageLength = jpkio::fileSize(package->get());
-    if (!packageLength)
+    if (!packageLength) {
         return packageLength.error();
-    if (*packageLength != Data.size)
+    }
+    if (*packageLength != Data.size) {
         return makeError(ErrorCode::Truncated, "the package changed since it was loaded: " + Data.path);
+    }
 
     auto output = jpkio::FreshFile::create(outputPath, stubStat.st_mode & 0777);
-    if (!output)
+    if (!output) {
         return output.error();
-    if (auto copied = jpkio::copyRange(stub->get(), 0, stubLength, output->fd(), 0, kJpkPieceSize); !copied)
+    }
+    if (auto copied = jpkio::copyRange(stub->get(), 0, stubLength, output->fd(), 0, kJpkPieceSize); !copied) {
         return copied;
+    }
     auto marker = JpkMarker();
     if (auto put =
             jpkio::writeAt(output->fd(), stubLength, reinterpret_cast<const char*>(marker.data()), marker.size());
-        !put)
+        !put) {
         return put;
+    }
     if (auto copied =
             jpkio::copyRange(package->get(), 0, Data.size, output->fd(), stubLength + kJpkMarkerLength, kJpkPieceSize);
-        !copied)
+        !copied) {
         return copied;
+    }
     return output->commit();
 }
 

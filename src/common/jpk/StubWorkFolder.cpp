@@ -13,8 +13,9 @@
 namespace glw::common {
 
 bool DelFileList::add(std::string_view name) {
-    if (!isBareEntryName(name))
+    if (!isBareEntryName(name)) {
         return false;
+    }
     m_names.emplace_back(name);
     return true;
 }
@@ -22,8 +23,9 @@ bool DelFileList::add(std::string_view name) {
 std::string DelFileList::text() const {
     std::string joined;
     for (const std::string& name : m_names) {
-        if (!joined.empty())
+        if (!joined.empty()) {
             joined.push_back('|');
+        }
         joined += name;
     }
     return joined;
@@ -32,44 +34,54 @@ std::string DelFileList::text() const {
 namespace {
 
 std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
+    if (folder.empty() || folder.back() != '/') {
         folder.push_back('/');
+    }
     return folder;
 }
 
 // A folder this user owns, that is no link and that nobody else may write into. Makes it (mode 0700) when
 // missing; takes group and other write away from a folder of our own.
 Result<void> ensurePrivateFolder(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return jpkio::systemError("create the folder", folder, errno);
+    }
     struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0)
+    if (::lstat(folder.c_str(), &st) != 0) {
         return jpkio::systemError("stat", folder, errno);
-    if (!S_ISDIR(st.st_mode))
+    }
+    if (!S_ISDIR(st.st_mode)) {
         return makeError(ErrorCode::Unsafe, "not a folder: " + folder);
-    if (st.st_uid != ::geteuid())
+    }
+    if (st.st_uid != ::geteuid()) {
         return makeError(ErrorCode::Unsafe, "a folder of another user: " + folder);
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && ::chmod(folder.c_str(), 0700) != 0)
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
         return makeError(ErrorCode::Unsafe, "a folder that others may write into: " + folder);
+    }
     return {};
 }
 
 } // namespace
 
 Result<StubWorkFolder> StubWorkFolder::setUp(const std::string& userTempFolder) {
-    if (userTempFolder.empty())
+    if (userTempFolder.empty()) {
         return makeError(ErrorCode::Invalid, "no temporary folder");
+    }
     std::string base = withSlash(userTempFolder);
-    if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST) {
         return jpkio::systemError("create the folder", base, errno);
+    }
     std::string tempSwf = base + "TempSWF";
-    if (auto ok = ensurePrivateFolder(tempSwf); !ok)
+    if (auto ok = ensurePrivateFolder(tempSwf); !ok) {
         return ok.error();
+    }
     std::string pattern = tempSwf + "/run-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr)
+    if (::mkdtemp(buffer.data()) == nullptr) {
         return jpkio::systemError("create a run folder in", tempSwf, errno);
+    }
     return StubWorkFolder(withSlash(tempSwf), withSlash(buffer.data()));
 }
 
@@ -80,17 +92,21 @@ std::string StubWorkFolder::dataFile() const {
 JpkExtraction StubWorkFolder::extractAll(DelFileList& delFileList, const SetBarCallback& setBar,
                                          const std::function<void(const std::string& name)>& ListItem) const {
     JpkExtraction result;
-    if (setBar)
+    if (setBar) {
         setBar(40);
+    }
     auto listed = JpkList(dataFile(), [&](const std::string& name) {
         result.listed.push_back(name);
-        if (ListItem)
+        if (ListItem) {
             ListItem(name);
+        }
     });
-    if (!listed)
+    if (!listed) {
         result.listingError = listed.error();
-    if (setBar)
+    }
+    if (setBar) {
         setBar(50);
+    }
     const std::size_t n = result.listed.size();
     for (std::size_t i = 0; i < n; ++i) {
         const std::string& name = result.listed[i];
@@ -100,16 +116,19 @@ JpkExtraction StubWorkFolder::extractAll(DelFileList& delFileList, const SetBarC
         } else {
             result.skipped.push_back(name);
         }
-        if (setBar)
+        if (setBar) {
             setBar(50.0 + 20.0 / static_cast<double>(n) * static_cast<double>(i + 1));
+        }
     }
     return result;
 }
 
 void StubWorkFolder::cleanUp(const DelFileList& delFileList) const {
-    for (const std::string& name : delFileList.names())
-        if (isBareEntryName(name))
+    for (const std::string& name : delFileList.names()) {
+        if (isBareEntryName(name)) {
             ::unlink((m_runFolder + name).c_str());
+        }
+    }
     ::unlink(dataFile().c_str());
     ::unlink((m_runFolder + std::string(kJpkStartupFileName)).c_str());
     ::rmdir(m_runFolder.c_str());

@@ -11,10 +11,10 @@ enum class DialogKind { Open, Save, Color };
 struct DialogRequest {
     DialogKind kind = DialogKind::Open;
     std::string title;
-    std::string filter;     // "Flash Movies (*.swf)|*.swf|All Files|*.*"
+    std::string filter; // "Flash Movies (*.swf)|*.swf|All Files|*.*"
     int filterIndex = 1;
-    std::string initDir;    // system path
-    std::string fileName;   // system path or name proposed
+    std::string initDir;  // system path
+    std::string fileName; // system path or name proposed
     std::string defaultExt;
     long color = 0;
     long flags = 0;

@@ -8,27 +8,48 @@ namespace glw::forms {
 
 const char* kindName(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Label: return "Label";
-    case ControlKind::TextBox: return "TextBox";
-    case ControlKind::CommandButton: return "CommandButton";
-    case ControlKind::CheckBox: return "CheckBox";
-    case ControlKind::OptionButton: return "OptionButton";
-    case ControlKind::Frame: return "Frame";
-    case ControlKind::ListBox: return "ListBox";
-    case ControlKind::ComboBox: return "ComboBox";
-    case ControlKind::PictureBox: return "PictureBox";
-    case ControlKind::Image: return "Image";
-    case ControlKind::HScrollBar: return "HScrollBar";
-    case ControlKind::Timer: return "Timer";
-    case ControlKind::ListView: return "ListView";
-    case ControlKind::Slider: return "Slider";
-    case ControlKind::ProgressBar: return "ProgressBar";
-    case ControlKind::DriveListBox: return "DriveListBox";
-    case ControlKind::DirListBox: return "DirListBox";
-    case ControlKind::FileListBox: return "FileListBox";
-    case ControlKind::Menu: return "Menu";
-    case ControlKind::CommonDialog: return "CommonDialog";
-    case ControlKind::FlashPlayer: return "FlashPlayer";
+    case ControlKind::Label:
+        return "Label";
+    case ControlKind::TextBox:
+        return "TextBox";
+    case ControlKind::CommandButton:
+        return "CommandButton";
+    case ControlKind::CheckBox:
+        return "CheckBox";
+    case ControlKind::OptionButton:
+        return "OptionButton";
+    case ControlKind::Frame:
+        return "Frame";
+    case ControlKind::ListBox:
+        return "ListBox";
+    case ControlKind::ComboBox:
+        return "ComboBox";
+    case ControlKind::PictureBox:
+        return "PictureBox";
+    case ControlKind::Image:
+        return "Image";
+    case ControlKind::HScrollBar:
+        return "HScrollBar";
+    case ControlKind::Timer:
+        return "Timer";
+    case ControlKind::ListView:
+        return "ListView";
+    case ControlKind::Slider:
+        return "Slider";
+    case ControlKind::ProgressBar:
+        return "ProgressBar";
+    case ControlKind::DriveListBox:
+        return "DriveListBox";
+    case ControlKind::DirListBox:
+        return "DirListBox";
+    case ControlKind::FileListBox:
+        return "FileListBox";
+    case ControlKind::Menu:
+        return "Menu";
+    case ControlKind::CommonDialog:
+        return "CommonDialog";
+    case ControlKind::FlashPlayer:
+        return "FlashPlayer";
     }
     return "Control";
 }
@@ -38,15 +59,21 @@ Control::Control(Form& form, ControlKind kind, std::string name, int index)
     m_form.registerControl(this);
 }
 
-Control::~Control() { m_form.unregisterControl(this); }
+Control::~Control() {
+    m_form.unregisterControl(this);
+}
 
-Runtime& Control::runtime() const { return m_form.runtime(); }
+Runtime& Control::runtime() const {
+    return m_form.runtime();
+}
 
 std::string Control::displayName() const {
     return m_index >= 0 ? m_name + "(" + std::to_string(m_index) + ")" : m_name;
 }
 
-std::string Control::fullName() const { return m_form.name() + "." + displayName(); }
+std::string Control::fullName() const {
+    return m_form.name() + "." + displayName();
+}
 
 void Control::setContainer(Control* container) {
     m_container = container;
@@ -54,44 +81,57 @@ void Control::setContainer(Control* container) {
 }
 
 bool Control::effectivelyVisible() const {
-    for (const Control* c = this; c; c = c->m_container)
-        if (!c->Visible)
+    for (const Control* c = this; c; c = c->m_container) {
+        if (!c->Visible) {
             return false;
+        }
+    }
     return true;
 }
 
 bool Control::effectivelyEnabled() const {
-    for (const Control* c = this; c; c = c->m_container)
-        if (!c->Enabled)
+    for (const Control* c = this; c; c = c->m_container) {
+        if (!c->Enabled) {
             return false;
+        }
+    }
     return true;
 }
 
 void Control::Move(int left, int top, int width, int height) {
     Left = left;
     Top = top;
-    if (width >= 0)
+    if (width >= 0) {
         Width = width;
-    if (height >= 0)
+    }
+    if (height >= 0) {
         Height = height;
+    }
 }
 
 void Control::SetFocus() {
-    if (!canFocus() || !effectivelyVisible() || !effectivelyEnabled() || !m_form.Visible)
+    if (!canFocus() || !effectivelyVisible() || !effectivelyEnabled() || !m_form.Visible) {
         vb::raise(vb::ErrInvalidCall, "Invalid procedure call or argument");
+    }
     m_form.setActive(this);
 }
 
-bool Control::hasFocus() const { return m_form.ActiveControl() == this; }
+bool Control::hasFocus() const {
+    return m_form.ActiveControl() == this;
+}
 
-void Control::propertyChanged(std::string_view name) { m_form.controlPropertyChanged(*this, name); }
+void Control::propertyChanged(std::string_view name) {
+    m_form.controlPropertyChanged(*this, name);
+}
 
 void place(Control& control, int x, int y, int width, int height) {
     const int k = kTwipsPerDesignPixel;
     control.Move(x * k, y * k, width * k, height * k);
 }
 
-void notifyLoaded(Form& form, Control& control) { form.controlLoaded(control); }
+void notifyLoaded(Form& form, Control& control) {
+    form.controlLoaded(control);
+}
 
 void raiseNoSuchElement(const std::string& name, int index) {
     vb::raise(340, "Control array element '" + std::to_string(index) + "' doesn't exist (" + name + ")");

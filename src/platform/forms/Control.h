@@ -42,7 +42,9 @@ enum class ControlKind {
 const char* kindName(ControlKind kind);
 
 // Colours are whole numbers in the platform's RGB order: red in the low byte.
-constexpr long rgb(int r, int g, int b) { return long(r & 0xFF) | (long(g & 0xFF) << 8) | (long(b & 0xFF) << 16); }
+constexpr long rgb(int r, int g, int b) {
+    return long(r & 0xFF) | (long(g & 0xFF) << 8) | (long(b & 0xFF) << 16);
+}
 constexpr long kWindowBackground = rgb(255, 255, 255);
 constexpr long kButtonFace = rgb(212, 208, 200);
 constexpr long kWindowText = rgb(0, 0, 0);
@@ -115,8 +117,7 @@ private:
 
 // A control array: elements share a name and each event carries the element's index. Handlers bound
 // with on() reach every element, including those loaded later.
-template <class T>
-class ControlArray {
+template <class T> class ControlArray {
 public:
     ControlArray(Form& form, std::string name) : m_form(form), m_name(std::move(name)) {}
 
@@ -124,8 +125,9 @@ public:
     T& add(int index) {
         auto& slot = m_elements[index];
         slot = std::make_unique<T>(m_form, m_name, index);
-        for (auto& bind : m_binders)
+        for (auto& bind : m_binders) {
             bind(*slot);
+        }
         notifyLoaded(m_form, *slot);
         return *slot;
     }
@@ -143,21 +145,21 @@ public:
 
     // Binds an event of every element to one handler that receives the element's index first:
     //   chkBrowseWhat.on(&OptionButton::Click, [this](int Index) { chkBrowseWhat_Click(Index); });
-    template <class... A, class F>
-    void on(Event<A...> T::*event, F handler) {
+    template <class... A, class F> void on(Event<A...> T::*event, F handler) {
         auto bind = [event, handler](T& element) {
             const int index = element.Index();
             (element.*event) = [handler, index](A... args) { handler(index, std::forward<A>(args)...); };
         };
-        for (auto& [index, element] : m_elements)
+        for (auto& [index, element] : m_elements) {
             bind(*element);
+        }
         m_binders.push_back(bind);
     }
 
-    template <class F>
-    void forEach(F f) {
-        for (auto& [index, element] : m_elements)
+    template <class F> void forEach(F f) {
+        for (auto& [index, element] : m_elements) {
             f(*element);
+        }
     }
 
 private:
@@ -175,11 +177,11 @@ void place(Control& control, int x, int y, int width, int height);
 [[noreturn]] void raiseNoSuchElement(const std::string& name, int index);
 void notifyLoaded(Form& form, Control& control);
 
-template <class T>
-T& ControlArray<T>::operator[](int index) {
+template <class T> T& ControlArray<T>::operator[](int index) {
     auto it = m_elements.find(index);
-    if (it == m_elements.end())
+    if (it == m_elements.end()) {
         raiseNoSuchElement(m_name, index);
+    }
     return *it->second;
 }
 

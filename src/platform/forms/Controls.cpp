@@ -13,23 +13,27 @@ namespace glw::forms {
 TextBox::TextBox(Form& form, std::string name, int index)
     : Control(form, ControlKind::TextBox, std::move(name), index),
       Text(*this, "Text", "", [this](Property<std::string>& p, std::string value) {
-          if (p.store(std::move(value)))
+          if (p.store(std::move(value))) {
               Change.raise();
+          }
       }) {
     BackColor.store(kWindowBackground);
 }
 
 void TextBox::userKeyPress(int keyAscii) {
     KeyPress.raise(keyAscii);
-    if (keyAscii == 0 || Locked)
+    if (keyAscii == 0 || Locked) {
         return;
+    }
     std::string text = Text;
     if (keyAscii == vbKeyBack) {
-        if (!text.empty())
+        if (!text.empty()) {
             text.pop_back();
+        }
     } else if (keyAscii >= 32 || keyAscii < 0) {
-        if (MaxLength > 0 && int(text.size()) >= MaxLength)
+        if (MaxLength > 0 && int(text.size()) >= MaxLength) {
             return;
+        }
         text.push_back(char(keyAscii));
     } else if (keyAscii == vbKeyReturn && MultiLine) {
         text += "\r\n";
@@ -40,24 +44,31 @@ void TextBox::userKeyPress(int keyAscii) {
 }
 
 void TextBox::userType(const std::string& text) {
-    for (unsigned char c : text)
+    for (unsigned char c : text) {
         userKeyPress(c);
+    }
 }
 
 // ---- CommandButton, CheckBox, OptionButton ----
 
-void CommandButton::userClick() { Click.raise(); }
+void CommandButton::userClick() {
+    Click.raise();
+}
 
 CheckBox::CheckBox(Form& form, std::string name, int index)
     : Control(form, ControlKind::CheckBox, std::move(name), index),
       Value(*this, "Value", vbUnchecked, [this](Property<int>& p, int value) {
-          if (value < 0 || value > 2)
+          if (value < 0 || value > 2) {
               vb::raise(vb::ErrInvalidProperty, "Invalid property value");
-          if (p.store(value))
+          }
+          if (p.store(value)) {
               Click.raise();
+          }
       }) {}
 
-void CheckBox::userClick() { Value = (Value == vbChecked) ? vbUnchecked : vbChecked; }
+void CheckBox::userClick() {
+    Value = (Value == vbChecked) ? vbUnchecked : vbChecked;
+}
 
 OptionButton::OptionButton(Form& form, std::string name, int index)
     : Control(form, ControlKind::OptionButton, std::move(name), index),
@@ -66,24 +77,30 @@ OptionButton::OptionButton(Form& form, std::string name, int index)
               p.store(false);
               return;
           }
-          if (p())
+          if (p()) {
               return;
-          for (Control* other : this->form().controls())
-              if (other != this && other->kind() == ControlKind::OptionButton && other->Container() == Container())
+          }
+          for (Control* other : this->form().controls()) {
+              if (other != this && other->kind() == ControlKind::OptionButton && other->Container() == Container()) {
                   static_cast<OptionButton*>(other)->Value.store(false);
+              }
+          }
           p.store(true);
           Click.raise();
       }) {}
 
-void OptionButton::userClick() { Value = true; }
+void OptionButton::userClick() {
+    Value = true;
+}
 
 // ---- ListControl, ListBox, ComboBox ----
 
 ListControl::ListControl(Form& form, ControlKind kind, std::string name, int index)
     : Control(form, kind, std::move(name), index),
       ListIndex(*this, "ListIndex", -1, [this](Property<int>& p, int value) {
-          if (value < -1 || value >= ListCount())
+          if (value < -1 || value >= ListCount()) {
               vb::raise(vb::ErrInvalidProperty, "Invalid property value");
+          }
           if (p.store(value)) {
               selectionChanged();
               Click.raise();
@@ -93,8 +110,9 @@ ListControl::ListControl(Form& form, ControlKind kind, std::string name, int ind
 }
 
 void ListControl::AddItem(const std::string& item, int index) {
-    if (index > ListCount())
+    if (index > ListCount()) {
         vb::raise(vb::ErrInvalidCall, "Invalid procedure call or argument");
+    }
     if (index < 0 && Sorted) {
         auto less = [](const std::string& a, const std::string& b) {
             return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -103,25 +121,29 @@ void ListControl::AddItem(const std::string& item, int index) {
         };
         index = int(std::upper_bound(m_items.begin(), m_items.end(), item, less) - m_items.begin());
     }
-    if (index < 0)
+    if (index < 0) {
         index = ListCount();
+    }
     m_items.insert(m_items.begin() + index, item);
     m_itemData.insert(m_itemData.begin() + index, 0);
     m_newIndex = index;
-    if (ListIndex >= index && ListIndex >= 0)
+    if (ListIndex >= index && ListIndex >= 0) {
         ListIndex.store(ListIndex + 1);
+    }
     propertyChanged("List");
 }
 
 void ListControl::RemoveItem(int index) {
-    if (index < 0 || index >= ListCount())
+    if (index < 0 || index >= ListCount()) {
         vb::raise(vb::ErrInvalidCall, "Invalid procedure call or argument");
+    }
     m_items.erase(m_items.begin() + index);
     m_itemData.erase(m_itemData.begin() + index);
-    if (ListIndex == index)
+    if (ListIndex == index) {
         ListIndex.store(-1);
-    else if (ListIndex > index)
+    } else if (ListIndex > index) {
         ListIndex.store(ListIndex - 1);
+    }
     propertyChanged("List");
 }
 
@@ -137,25 +159,30 @@ std::string ListControl::List(int index) const {
 }
 
 void ListControl::setList(int index, const std::string& text) {
-    if (index < 0 || index >= ListCount())
+    if (index < 0 || index >= ListCount()) {
         vb::raise(vb::ErrInvalidProperty, "Invalid property array index");
+    }
     m_items[size_t(index)] = text;
     propertyChanged("List");
 }
 
 long ListControl::ItemData(int index) const {
-    if (index < 0 || index >= ListCount())
+    if (index < 0 || index >= ListCount()) {
         vb::raise(vb::ErrInvalidProperty, "Invalid property array index");
+    }
     return m_itemData[size_t(index)];
 }
 
 void ListControl::setItemData(int index, long value) {
-    if (index < 0 || index >= ListCount())
+    if (index < 0 || index >= ListCount()) {
         vb::raise(vb::ErrInvalidProperty, "Invalid property array index");
+    }
     m_itemData[size_t(index)] = value;
 }
 
-void ListControl::userChoose(int index) { ListIndex = index; }
+void ListControl::userChoose(int index) {
+    ListIndex = index;
+}
 
 ComboBox::ComboBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::ComboBox, std::move(name), index),
@@ -163,37 +190,43 @@ ComboBox::ComboBox(Form& form, std::string name, int index)
           if (Style == vbComboDropdownList) {
               // A list-style combo takes only texts of its list, and selects that entry.
               auto it = std::find(items().begin(), items().end(), value);
-              if (it == items().end())
+              if (it == items().end()) {
                   vb::raise(383, "'Text' property is read-only");
+              }
               ListIndex = int(it - items().begin());
               return;
           }
-          if (p.store(std::move(value)))
+          if (p.store(std::move(value))) {
               Change.raise();
+          }
       }) {}
 
 void ComboBox::selectionChanged() {
-    if (ListIndex >= 0)
+    if (ListIndex >= 0) {
         Text.store(List(ListIndex));
-    else if (Style == vbComboDropdownList)
+    } else if (Style == vbComboDropdownList) {
         Text.store("");
+    }
 }
 
 // ---- RangeControl ----
 
 RangeControl::RangeControl(Form& form, ControlKind kind, std::string name, int index, int max)
     : Control(form, kind, std::move(name), index),
-      Min(*this, "Min", 0, [this](Property<int>& p, int value) {
-          p.store(value);
-          Value = Value; // pulls Value inside the new range (Change when it moved)
-      }),
-      Max(*this, "Max", max, [this](Property<int>& p, int value) {
-          p.store(value);
-          Value = Value;
-      }),
+      Min(*this, "Min", 0,
+          [this](Property<int>& p, int value) {
+              p.store(value);
+              Value = Value; // pulls Value inside the new range (Change when it moved)
+          }),
+      Max(*this, "Max", max,
+          [this](Property<int>& p, int value) {
+              p.store(value);
+              Value = Value;
+          }),
       Value(*this, "Value", 0, [this](Property<int>& p, int value) {
-          if (p.store(clamp(value)))
+          if (p.store(clamp(value))) {
               Change.raise();
+          }
       }) {}
 
 int RangeControl::clamp(int value) const {
@@ -212,8 +245,9 @@ void RangeControl::userScroll(int value) {
 Timer::Timer(Form& form, std::string name, int index) : Control(form, ControlKind::Timer, std::move(name), index) {}
 
 void Timer::fire() {
-    if (active())
+    if (active()) {
         TimerEvent.raise();
+    }
 }
 
 Menu::Menu(Form& form, std::string name, Menu* parent, int index)
@@ -242,14 +276,15 @@ void CommonDialog::show(DialogKind kind) {
     auto& trace = runtime().trace();
     if (trace.enabled()) {
         const char* what = kind == DialogKind::Open ? "open" : kind == DialogKind::Save ? "save" : "color";
-        std::string result = !answer.ok ? "cancel"
+        std::string result = !answer.ok                  ? "cancel"
                              : kind == DialogKind::Color ? std::to_string(answer.color)
                                                          : Trace::quote(answer.fileName);
         trace.write(std::string("dialog ") + what + " " + Trace::quote(request.title) + " -> " + result);
     }
     if (!answer.ok) {
-        if (CancelError)
+        if (CancelError) {
             vb::raise(kCancelErrorNumber, "Cancel was selected.");
+        }
         return;
     }
     if (kind == DialogKind::Color) {

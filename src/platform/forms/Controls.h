@@ -41,8 +41,8 @@ public:
     Property<int> MaxLength{*this, "MaxLength", 0};
     Property<std::string> PasswordChar{*this, "PasswordChar"};
     Event<> Change;
-    Event<int&> KeyPress;          // KeyAscii, which the handler may change (0 swallows the key)
-    Event<int&, int> KeyDown;      // KeyCode, Shift
+    Event<int&> KeyPress;     // KeyAscii, which the handler may change (0 swallows the key)
+    Event<int&, int> KeyDown; // KeyCode, Shift
     Event<> Click;
     bool canFocus() const override { return true; }
 

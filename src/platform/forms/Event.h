@@ -7,8 +7,7 @@
 
 namespace glw::forms {
 
-template <class... Args>
-class Event {
+template <class... Args> class Event {
 public:
     using Handler = std::function<void(Args...)>;
 
@@ -21,8 +20,9 @@ public:
     // Runs the handler, if one is set. Errors the handler raises reach the caller, as they did when code
     // raised an event by setting a property; the runtime catches them where a user's action started.
     void raise(Args... args) const {
-        if (m_handler)
+        if (m_handler) {
             m_handler(std::forward<Args>(args)...);
+        }
     }
 
 private:

@@ -12,10 +12,12 @@ namespace glw::forms {
 namespace {
 
 std::string normalizeFolder(std::string path) {
-    while (path.size() > 3 && platform::isSystemSeparator(path.back()))
+    while (path.size() > 3 && platform::isSystemSeparator(path.back())) {
         path.pop_back();
-    if (path.size() == 2 && path[1] == ':')
+    }
+    if (path.size() == 2 && path[1] == ':') {
         path += '\\';
+    }
     return path;
 }
 
@@ -34,10 +36,12 @@ bool isFolder(const std::string& systemPath) {
 DriveListBox::DriveListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::DriveListBox, std::move(name), index),
       Drive(*this, "Drive", "c:", [this](Property<std::string>& p, std::string value) {
-          if (value.empty() || std::tolower(static_cast<unsigned char>(value[0])) != 'c')
+          if (value.empty() || std::tolower(static_cast<unsigned char>(value[0])) != 'c') {
               vb::raise(68, "Device unavailable");
-          if (p.store("c:"))
+          }
+          if (p.store("c:")) {
               Change.raise();
+          }
       }) {
     AddItem("c:");
     ListIndex.store(0);
@@ -47,12 +51,14 @@ DirListBox::DirListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::DirListBox, std::move(name), index),
       Path(*this, "Path", platform::currentSystemFolder(), [this](Property<std::string>& p, std::string value) {
           value = normalizeFolder(value);
-          if (!isFolder(value))
+          if (!isFolder(value)) {
               vb::raise(vb::ErrPathNotFound, "Path not found");
+          }
           const bool changed = p.store(value);
           Refresh();
-          if (changed)
+          if (changed) {
               Change.raise();
+          }
       }) {
     Refresh();
 }
@@ -60,32 +66,40 @@ DirListBox::DirListBox(Form& form, std::string name, int index)
 void DirListBox::Refresh() {
     Clear();
     for (const auto& name : vb::DirList(joinFolder(Path, ""), vb::vbDirectory)) {
-        if (name == "." || name == "..")
+        if (name == "." || name == "..") {
             continue;
+        }
         const std::string full = joinFolder(Path, name);
-        if (isFolder(full))
+        if (isFolder(full)) {
             AddItem(full);
+        }
     }
 }
 
-void DirListBox::userOpen(int index) { Path = folder(index); }
+void DirListBox::userOpen(int index) {
+    Path = folder(index);
+}
 
 FileListBox::FileListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::FileListBox, std::move(name), index),
-      Path(*this, "Path", platform::currentSystemFolder(), [this](Property<std::string>& p, std::string value) {
-          value = normalizeFolder(value);
-          if (!isFolder(value))
-              vb::raise(vb::ErrPathNotFound, "Path not found");
-          const bool changed = p.store(value);
-          Refresh();
-          if (changed)
-              PathChange.raise();
-      }),
+      Path(*this, "Path", platform::currentSystemFolder(),
+           [this](Property<std::string>& p, std::string value) {
+               value = normalizeFolder(value);
+               if (!isFolder(value)) {
+                   vb::raise(vb::ErrPathNotFound, "Path not found");
+               }
+               const bool changed = p.store(value);
+               Refresh();
+               if (changed) {
+                   PathChange.raise();
+               }
+           }),
       Pattern(*this, "Pattern", "*.*", [this](Property<std::string>& p, std::string value) {
           const bool changed = p.store(value);
           Refresh();
-          if (changed)
+          if (changed) {
               PatternChange.raise();
+          }
       }) {}
 
 void FileListBox::Refresh() {
@@ -93,24 +107,28 @@ void FileListBox::Refresh() {
     std::vector<std::string> names;
     const int attributes = Hidden ? vb::vbHidden : vb::vbNormal;
     for (const auto& name : vb::DirList(joinFolder(Path, ""), attributes)) {
-        if (isFolder(joinFolder(Path, name)))
+        if (isFolder(joinFolder(Path, name))) {
             continue;
+        }
         const std::string& patterns = Pattern;
         size_t start = 0;
         for (;;) {
             const size_t semi = patterns.find(';', start);
-            const std::string one = patterns.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
+            const std::string one =
+                patterns.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
             if (!one.empty() && vb::matchesFilePattern(name, one)) {
                 names.push_back(name);
                 break;
             }
-            if (semi == std::string::npos)
+            if (semi == std::string::npos) {
                 break;
+            }
             start = semi + 1;
         }
     }
-    for (const auto& name : names)
+    for (const auto& name : names) {
         AddItem(name);
+    }
 }
 
 } // namespace glw::forms

@@ -11,8 +11,9 @@ FlashPlayer::FlashPlayer(Form& form, std::string name, int index)
     : Control(form, ControlKind::FlashPlayer, std::move(name), index),
       Movie(*this, "Movie", "", [this](Property<std::string>& p, std::string value) {
           // Setting the movie always (re)loads it, even when the text is the same.
-          if (!p.store(value))
+          if (!p.store(value)) {
               propertyChanged("Movie");
+          }
           record("Movie=" + value);
       }) {}
 
@@ -33,23 +34,27 @@ std::string FlashPlayer::moviePath() const {
 }
 
 std::string FlashPlayer::TGetProperty(const std::string& target, int property) {
-    if (target != "/" || (property != 8 && property != 9))
+    if (target != "/" || (property != 8 && property != 9)) {
         return "";
+    }
     const auto& probe = runtime().services().movieProbe;
     const std::string path = moviePath();
-    if (!probe || path.empty())
+    if (!probe || path.empty()) {
         return "0";
+    }
     const auto size = probe(platform::toHostPath(path));
-    if (!size)
+    if (!size) {
         return "0";
+    }
     return std::to_string(property == 8 ? size->width : size->height);
 }
 
 void FlashPlayer::record(const std::string& call) {
     m_calls.push_back(call);
     auto& trace = runtime().trace();
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("movie " + fullName() + " " + Trace::quote(call));
+    }
 }
 
 } // namespace glw::forms

@@ -18,31 +18,39 @@ Form::~Form() {
     }
 }
 
-void Form::registerControl(Control* control) { m_controls.push_back(control); }
+void Form::registerControl(Control* control) {
+    m_controls.push_back(control);
+}
 
 void Form::controlLoaded(Control& control) {
-    if (m_loaded)
+    if (m_loaded) {
         m_runtime.ui().controlAdded(*this, control);
+    }
 }
 
 void Form::unregisterControl(Control* control) {
-    if (m_active == control)
+    if (m_active == control) {
         m_active = nullptr;
+    }
     m_controls.erase(std::remove(m_controls.begin(), m_controls.end(), control), m_controls.end());
-    if (m_loaded)
+    if (m_loaded) {
         m_runtime.ui().controlRemoved(*this, *control);
+    }
 }
 
 Control* Form::findControl(std::string_view name, int index) const {
-    for (Control* c : m_controls)
-        if (c->name() == name && c->Index() == index)
+    for (Control* c : m_controls) {
+        if (c->name() == name && c->Index() == index) {
             return c;
+        }
+    }
     return nullptr;
 }
 
 void Form::Load() {
-    if (m_loaded)
+    if (m_loaded) {
         return;
+    }
     m_loaded = true;
     m_runtime.formLoaded(*this);
     Form_Load();
@@ -50,17 +58,19 @@ void Form::Load() {
 
 void Form::Show(int modal) {
     Load();
-    if (!m_loaded) // Form_Load unloaded it again
+    if (!m_loaded) { // Form_Load unloaded it again
         return;
+    }
     Visible = true;
     m_runtime.ui().formShown(*this);
     if (!m_active) {
         // The first control that can take the focus gets it, as when a window opens.
-        for (Control* c : m_controls)
+        for (Control* c : m_controls) {
             if (c->canFocus() && c->effectivelyVisible() && c->effectivelyEnabled()) {
                 setActive(c);
                 break;
             }
+        }
     }
     if (modal == vbModal) {
         m_modal = true;
@@ -76,20 +86,26 @@ void Form::Show(int modal) {
     }
 }
 
-void Form::Hide() { Visible = false; }
+void Form::Hide() {
+    Visible = false;
+}
 
 bool Form::Unload(int mode) {
-    if (!m_loaded)
+    if (!m_loaded) {
         return true;
+    }
     int cancel = 0;
     Form_QueryUnload(cancel, mode);
-    if (cancel)
+    if (cancel) {
         return false;
+    }
     Form_Unload(cancel);
-    if (cancel)
+    if (cancel) {
         return false;
-    if (!m_loaded) // unloaded again from inside its own handlers
+    }
+    if (!m_loaded) { // unloaded again from inside its own handlers
         return true;
+    }
     Visible.store(false);
     m_loaded = false;
     m_active = nullptr;
@@ -100,74 +116,99 @@ bool Form::Unload(int mode) {
 void Form::Move(int left, int top, int width, int height) {
     Left = left;
     Top = top;
-    if (width >= 0)
+    if (width >= 0) {
         Width = width;
-    if (height >= 0)
+    }
+    if (height >= 0) {
         Height = height;
+    }
 }
 
-void Form::PopupMenu(Menu& menu) { m_runtime.ui().popupMenu(*this, menu); }
+void Form::PopupMenu(Menu& menu) {
+    m_runtime.ui().popupMenu(*this, menu);
+}
 
 void Form::setActive(Control* control) {
-    if (m_active == control)
+    if (m_active == control) {
         return;
+    }
     Control* old = m_active;
     m_active = control;
     m_runtime.ui().focusChanged(*this, control);
-    if (old)
+    if (old) {
         old->LostFocus.raise();
-    if (control && m_active == control)
+    }
+    if (control && m_active == control) {
         control->GotFocus.raise();
+    }
 }
 
-void Form::userClose() { Unload(vbFormControlMenu); }
+void Form::userClose() {
+    Unload(vbFormControlMenu);
+}
 
 void Form::userKeyDown(int keyCode, int shift) {
     if (KeyPreview) {
         Form_KeyDown(keyCode, shift);
-        if (keyCode == 0)
+        if (keyCode == 0) {
             return;
+        }
     }
-    if (auto* text = dynamic_cast<TextBox*>(m_active))
+    if (auto* text = dynamic_cast<TextBox*>(m_active)) {
         text->KeyDown.raise(keyCode, shift);
+    }
 }
 
 void Form::userKeyPress(int keyAscii) {
     if (KeyPreview) {
         Form_KeyPress(keyAscii);
-        if (keyAscii == 0)
+        if (keyAscii == 0) {
             return;
+        }
     }
     if (auto* text = dynamic_cast<TextBox*>(m_active)) {
         text->userKeyPress(keyAscii);
         return;
     }
     // Enter and Esc press the form's default and cancel buttons when the focus is elsewhere.
-    for (Control* c : m_controls)
-        if (auto* button = dynamic_cast<CommandButton*>(c))
+    for (Control* c : m_controls) {
+        if (auto* button = dynamic_cast<CommandButton*>(c)) {
             if (((keyAscii == vbKeyReturn && button->Default) || (keyAscii == vbKeyEscape && button->Cancel)) &&
                 button->effectivelyVisible() && button->effectivelyEnabled()) {
                 button->userClick();
                 return;
             }
+        }
+    }
 }
 
-void Form::userActivate() { Form_Activate(); }
-void Form::userDeactivate() { Form_Deactivate(); }
-void Form::userMouseMove(int button, int shift, float x, float y) { Form_MouseMove(button, shift, x, y); }
-void Form::userClick() { Form_Click(); }
+void Form::userActivate() {
+    Form_Activate();
+}
+void Form::userDeactivate() {
+    Form_Deactivate();
+}
+void Form::userMouseMove(int button, int shift, float x, float y) {
+    Form_MouseMove(button, shift, x, y);
+}
+void Form::userClick() {
+    Form_Click();
+}
 
 void Form::propertyChanged(std::string_view name) {
-    if (!m_loaded)
+    if (!m_loaded) {
         return;
+    }
     m_runtime.ui().propertyChanged(*this, nullptr, name);
-    if (name == "Caption" && m_runtime.trace().enabled())
+    if (name == "Caption" && m_runtime.trace().enabled()) {
         m_runtime.trace().write("caption " + m_name + " " + Trace::quote(Caption));
+    }
 }
 
 void Form::controlPropertyChanged(Control& control, std::string_view name) {
-    if (m_loaded)
+    if (m_loaded) {
         m_runtime.ui().propertyChanged(*this, &control, name);
+    }
 }
 
 } // namespace glw::forms

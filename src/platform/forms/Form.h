@@ -32,7 +32,7 @@ public:
     Property<int> MousePointer{*this, "MousePointer", vbDefault};
     Property<long> BackColor{*this, "BackColor", kButtonFace};
     Property<int> WindowState{*this, "WindowState", 0}; // 0 normal, 1 minimised, 2 maximised
-    Property<int> BorderStyle{*this, "BorderStyle", 2};  // 0 none, 1 fixed, 2 sizable, 3 fixed dialog
+    Property<int> BorderStyle{*this, "BorderStyle", 2}; // 0 none, 1 fixed, 2 sizable, 3 fixed dialog
     Property<bool> ShowInTaskbar{*this, "ShowInTaskbar", true};
 
     // The Load statement: registers the form and runs Form_Load once. Loading a loaded form does nothing.
@@ -55,8 +55,8 @@ public:
     Control* findControl(std::string_view name, int index = -1) const;
 
     // --- what a user does, called by the renderer or the script driver ---
-    void userClose();                          // the close box
-    void userKeyDown(int keyCode, int shift);  // to the form first when KeyPreview, then the active control
+    void userClose();                         // the close box
+    void userKeyDown(int keyCode, int shift); // to the form first when KeyPreview, then the active control
     void userKeyPress(int keyAscii);
     void userActivate();
     void userDeactivate();

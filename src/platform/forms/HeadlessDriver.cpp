@@ -24,8 +24,9 @@ Result<std::vector<std::string>> tokenize(const std::string& line) {
             ++i;
             continue;
         }
-        if (line[i] == '#')
+        if (line[i] == '#') {
             break;
+        }
         std::string word;
         if (line[i] == '"') {
             ++i;
@@ -51,11 +52,13 @@ Result<std::vector<std::string>> tokenize(const std::string& line) {
                     word += line[i++];
                 }
             }
-            if (!closed)
+            if (!closed) {
                 return makeError(ErrorCode::Malformed, "a quoted text is not closed");
+            }
         } else {
-            while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i])))
+            while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) {
                 word += line[i++];
+            }
         }
         words.push_back(word);
     }
@@ -72,15 +75,18 @@ Result<Target> parseTarget(const std::string& text) {
     Target t;
     const auto dot = text.find('.');
     t.form = text.substr(0, dot);
-    if (t.form.empty())
+    if (t.form.empty()) {
         return makeError(ErrorCode::Malformed, "no form named in '" + text + "'");
-    if (dot == std::string::npos)
+    }
+    if (dot == std::string::npos) {
         return t;
+    }
     std::string rest = text.substr(dot + 1);
     const auto open = rest.find('(');
     if (open != std::string::npos) {
-        if (rest.back() != ')')
+        if (rest.back() != ')') {
             return makeError(ErrorCode::Malformed, "bad control index in '" + text + "'");
+        }
         try {
             t.index = std::stoi(rest.substr(open + 1, rest.size() - open - 2));
         } catch (...) {
@@ -89,33 +95,37 @@ Result<Target> parseTarget(const std::string& text) {
         rest = rest.substr(0, open);
     }
     t.control = rest;
-    if (t.control.empty())
+    if (t.control.empty()) {
         return makeError(ErrorCode::Malformed, "no control named in '" + text + "'");
+    }
     return t;
 }
 
 Form& resolveForm(Runtime& rt, const Target& t) {
     Form* form = rt.findForm(t.form);
-    if (!form)
+    if (!form) {
         vb::raise(vb::ErrObjectRequired, "script: no loaded form " + t.form);
+    }
     return *form;
 }
 
 Control& resolveControl(Runtime& rt, const Target& t) {
     Form& form = resolveForm(rt, t);
     Control* control = form.findControl(t.control, t.index);
-    if (!control)
+    if (!control) {
         vb::raise(vb::ErrObjectRequired, "script: no control " + t.control +
                                              (t.index >= 0 ? "(" + std::to_string(t.index) + ")" : "") + " on " +
                                              t.form);
+    }
     return *control;
 }
 
 // A user's click or typing moves the focus to the control first, as in a real window.
 void focusLikeAUser(Control& control) {
     if (control.canFocus() && !control.hasFocus() && control.effectivelyVisible() && control.effectivelyEnabled() &&
-        control.form().Visible)
+        control.form().Visible) {
         control.SetFocus();
+    }
 }
 
 struct KeySpec {
@@ -129,24 +139,28 @@ Result<KeySpec> parseKey(const std::string& text) {
     std::string rest = text;
     for (;;) {
         const auto plus = rest.find('+');
-        if (plus == std::string::npos || plus + 1 == rest.size())
+        if (plus == std::string::npos || plus + 1 == rest.size()) {
             break;
+        }
         std::string mod = rest.substr(0, plus);
-        for (auto& c : mod)
+        for (auto& c : mod) {
             c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (mod == "ctrl")
+        }
+        if (mod == "ctrl") {
             k.shift |= vbCtrlMask;
-        else if (mod == "shift")
+        } else if (mod == "shift") {
             k.shift |= vbShiftMask;
-        else if (mod == "alt")
+        } else if (mod == "alt") {
             k.shift |= vbAltMask;
-        else
+        } else {
             return makeError(ErrorCode::Malformed, "unknown key modifier '" + mod + "'");
+        }
         rest = rest.substr(plus + 1);
     }
     std::string lower = rest;
-    for (auto& c : lower)
+    for (auto& c : lower) {
         c = char(std::tolower(static_cast<unsigned char>(c)));
+    }
     const bool typing = (k.shift & (vbCtrlMask | vbAltMask)) == 0;
     if (rest.size() == 1) {
         const unsigned char c = static_cast<unsigned char>(rest[0]);
@@ -167,16 +181,17 @@ Result<KeySpec> parseKey(const std::string& text) {
         int code;
         int ascii;
     };
-    static const Named named[] = {{"enter", 13, 13}, {"return", 13, 13}, {"esc", 27, 27},   {"escape", 27, 27},
+    static const Named named[] = {{"enter", 13, 13}, {"return", 13, 13}, {"esc", 27, 27},     {"escape", 27, 27},
                                   {"space", 32, 32}, {"back", 8, 8},     {"backspace", 8, 8}, {"tab", 9, 0},
                                   {"delete", 46, 0}, {"left", 37, 0},    {"up", 38, 0},       {"right", 39, 0},
                                   {"down", 40, 0},   {"home", 36, 0},    {"end", 35, 0}};
-    for (const auto& n : named)
+    for (const auto& n : named) {
         if (lower == n.name) {
             k.keyCode = n.code;
             k.ascii = typing ? n.ascii : 0;
             return k;
         }
+    }
     if (lower.size() >= 2 && lower[0] == 'f' && std::isdigit(static_cast<unsigned char>(lower[1]))) {
         const int n = std::atoi(lower.c_str() + 1);
         if (n >= 1 && n <= 12) {
@@ -206,8 +221,9 @@ Action doAction(std::string text, std::function<void(Runtime&)> run) {
 HeadlessDriver::HeadlessDriver(Runtime& runtime) : m_runtime(runtime) {}
 
 HeadlessDriver& headless(Runtime& runtime) {
-    if (auto* driver = dynamic_cast<HeadlessDriver*>(&runtime.ui()))
+    if (auto* driver = dynamic_cast<HeadlessDriver*>(&runtime.ui())) {
         return *driver;
+    }
     auto driver = std::make_unique<HeadlessDriver>(runtime);
     auto& ref = *driver;
     runtime.setDriver(std::move(driver));
@@ -216,131 +232,158 @@ HeadlessDriver& headless(Runtime& runtime) {
 
 Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line) {
     auto words = tokenize(line);
-    if (!words)
+    if (!words) {
         return words.error();
+    }
     const auto& w = *words;
-    if (w.empty())
+    if (w.empty()) {
         return makeError(ErrorCode::NotFound, "empty line");
+    }
     const std::string& verb = w[0];
     auto need = [&](size_t n) -> Result<void> {
-        if (w.size() != n)
+        if (w.size() != n) {
             return makeError(ErrorCode::Malformed, "'" + verb + "' takes " + std::to_string(n - 1) + " argument(s)");
+        }
         return {};
     };
     auto target = [&]() -> Result<Target> {
-        if (w.size() < 2)
+        if (w.size() < 2) {
             return makeError(ErrorCode::Malformed, "'" + verb + "' needs a target");
+        }
         return parseTarget(w[1]);
     };
 
     if (verb == "click" || verb == "dblclick" || verb == "focus" || verb == "tick" || verb == "close" ||
         verb == "activate" || verb == "deactivate" || verb == "mousemove") {
-        if (auto r = need(2); !r)
+        if (auto r = need(2); !r) {
             return r.error();
+        }
         auto t = target();
-        if (!t)
+        if (!t) {
             return t.error();
+        }
         const bool dbl = verb == "dblclick";
         if (verb == "close" || verb == "activate" || verb == "deactivate" || verb == "mousemove" ||
             ((verb == "click" || dbl) && t->control.empty())) {
             return doAction(line, [t = *t, verb](Runtime& rt) {
                 Form& form = resolveForm(rt, t);
-                if (verb == "close")
+                if (verb == "close") {
                     form.userClose();
-                else if (verb == "activate")
+                } else if (verb == "activate") {
                     form.userActivate();
-                else if (verb == "deactivate")
+                } else if (verb == "deactivate") {
                     form.userDeactivate();
-                else if (verb == "mousemove")
+                } else if (verb == "mousemove") {
                     form.userMouseMove(0, 0, 0, 0);
-                else
+                } else {
                     form.userClick();
+                }
             });
         }
         return doAction(line, [t = *t, verb, dbl](Runtime& rt) {
             Control& c = resolveControl(rt, t);
             if (verb == "tick") {
-                if (auto* timer = dynamic_cast<Timer*>(&c))
+                if (auto* timer = dynamic_cast<Timer*>(&c)) {
                     timer->fire();
+                }
                 return;
             }
-            if (!c.effectivelyVisible() || !c.effectivelyEnabled())
+            if (!c.effectivelyVisible() || !c.effectivelyEnabled()) {
                 vb::raise(vb::ErrInvalidCall, "script: " + c.fullName() + " is hidden or disabled");
+            }
             focusLikeAUser(c);
-            if (verb == "focus")
+            if (verb == "focus") {
                 return;
-            if (dbl)
+            }
+            if (dbl) {
                 c.userDblClick();
-            else
+            } else {
                 c.userClick();
+            }
         });
     }
     if (verb == "type") {
-        if (auto r = need(3); !r)
+        if (auto r = need(3); !r) {
             return r.error();
+        }
         auto t = target();
-        if (!t)
+        if (!t) {
             return t.error();
+        }
         return doAction(line, [t = *t, text = w[2]](Runtime& rt) {
             Control& c = resolveControl(rt, t);
             focusLikeAUser(c);
-            if (auto* box = dynamic_cast<TextBox*>(&c))
+            if (auto* box = dynamic_cast<TextBox*>(&c)) {
                 box->userType(text);
-            else if (auto* combo = dynamic_cast<ComboBox*>(&c))
+            } else if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
                 combo->userSetText(combo->Text() + text);
-            else
+            } else {
                 vb::raise(vb::ErrInvalidCall, "script: cannot type into " + c.fullName());
+            }
         });
     }
     if (verb == "key") {
-        if (auto r = need(3); !r)
+        if (auto r = need(3); !r) {
             return r.error();
+        }
         auto t = target();
-        if (!t)
+        if (!t) {
             return t.error();
+        }
         auto key = parseKey(w[2]);
-        if (!key)
+        if (!key) {
             return key.error();
+        }
         return doAction(line, [t = *t, k = *key](Runtime& rt) {
             Form& form = resolveForm(rt, t);
-            if (!t.control.empty())
+            if (!t.control.empty()) {
                 focusLikeAUser(resolveControl(rt, t));
+            }
             form.userKeyDown(k.keyCode, k.shift);
-            if (k.ascii)
+            if (k.ascii) {
                 form.userKeyPress(k.ascii);
+            }
         });
     }
     if (verb == "choose" || verb == "check" || verb == "uncheck" || verb == "scroll" || verb == "open") {
-        if (auto r = need(3); !r)
+        if (auto r = need(3); !r) {
             return r.error();
+        }
         auto t = target();
-        if (!t)
+        if (!t) {
             return t.error();
+        }
         return doAction(line, [t = *t, verb, arg = w[2]](Runtime& rt) {
             Control& c = resolveControl(rt, t);
             focusLikeAUser(c);
             if (auto* dirs = dynamic_cast<DirListBox*>(&c); dirs && verb == "open") {
-                for (int i = 0; i < dirs->ListCount(); ++i)
+                for (int i = 0; i < dirs->ListCount(); ++i) {
                     if (dirs->folder(i) == arg || platform::splitSystemPath(dirs->folder(i)).second == arg) {
                         dirs->userOpen(i);
                         return;
                     }
+                }
                 vb::raise(vb::ErrInvalidCall, "script: " + c.fullName() + " has no folder " + arg);
             } else if (auto* list = dynamic_cast<ListControl*>(&c); list && verb == "choose") {
                 int index = -1;
-                for (int i = 0; i < list->ListCount(); ++i)
-                    if (list->List(i) == arg)
+                for (int i = 0; i < list->ListCount(); ++i) {
+                    if (list->List(i) == arg) {
                         index = i;
-                if (index < 0 && !arg.empty() && std::all_of(arg.begin(), arg.end(), ::isdigit))
+                    }
+                }
+                if (index < 0 && !arg.empty() && std::all_of(arg.begin(), arg.end(), ::isdigit)) {
                     index = std::stoi(arg);
-                if (index < 0 || index >= list->ListCount())
+                }
+                if (index < 0 || index >= list->ListCount()) {
                     vb::raise(vb::ErrInvalidCall, "script: " + c.fullName() + " has no entry " + arg);
+                }
                 list->userChoose(index);
             } else if (auto* view = dynamic_cast<ListView*>(&c)) {
-                if (verb == "choose")
+                if (verb == "choose") {
                     view->userClickItem(arg);
-                else
+                } else {
                     view->userCheckItem(arg, verb == "check");
+                }
             } else if (auto* range = dynamic_cast<RangeControl*>(&c); range && verb == "scroll") {
                 range->userScroll(std::stoi(arg));
             } else {
@@ -349,18 +392,22 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
         });
     }
     if (verb == "answer") {
-        if (auto r = need(2); !r)
+        if (auto r = need(2); !r) {
             return r.error();
+        }
         return doAction(line, [text = w[1]](Runtime& rt) {
             Form* form = rt.activeModal();
-            if (!form)
+            if (!form) {
                 vb::raise(vb::ErrInvalidCall, "script: no box is open to answer " + text);
+            }
             for (Control* c : form->controls()) {
                 std::string caption;
-                if (auto* b = dynamic_cast<CommandButton*>(c))
+                if (auto* b = dynamic_cast<CommandButton*>(c)) {
                     caption = b->Caption;
-                if (!c->effectivelyVisible() || !c->effectivelyEnabled() || c->kind() != ControlKind::CommandButton)
+                }
+                if (!c->effectivelyVisible() || !c->effectivelyEnabled() || c->kind() != ControlKind::CommandButton) {
                     continue;
+                }
                 if (platform::equalsNoCase(caption, text) || platform::equalsNoCase(c->ToolTipText(), text)) {
                     c->userClick();
                     return;
@@ -374,22 +421,26 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
         a.kind = Action::Kind::Dialog;
         a.text = line;
         if (verb == "cancel") {
-            if (auto r = need(1); !r)
+            if (auto r = need(1); !r) {
                 return r.error();
+            }
             a.answer = {false, {}, 0};
         } else {
-            if (auto r = need(2); !r)
+            if (auto r = need(2); !r) {
                 return r.error();
-            if (verb == "file")
+            }
+            if (verb == "file") {
                 a.answer = {true, toSystemIfHost(w[1]), 0};
-            else
+            } else {
                 a.answer = {true, {}, std::stol(w[1])};
+            }
         }
         return a;
     }
     if (verb == "menu") {
-        if (auto r = need(2); !r)
+        if (auto r = need(2); !r) {
             return r.error();
+        }
         Action a;
         a.kind = Action::Kind::Menu;
         a.text = line;
@@ -397,15 +448,18 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
         return a;
     }
     if (verb == "fscommand") {
-        if (w.size() != 3 && w.size() != 4)
+        if (w.size() != 3 && w.size() != 4) {
             return makeError(ErrorCode::Malformed, "'fscommand' takes a movie control, a command and arguments");
+        }
         auto t = target();
-        if (!t)
+        if (!t) {
             return t.error();
+        }
         return doAction(line, [t = *t, command = w[2], args = w.size() == 4 ? w[3] : std::string()](Runtime& rt) {
             auto* movie = dynamic_cast<FlashPlayer*>(&resolveControl(rt, t));
-            if (!movie)
+            if (!movie) {
                 vb::raise(vb::ErrInvalidCall, "script: not a movie control");
+            }
             movie->userFSCommand(command, args);
         });
     }
@@ -419,12 +473,14 @@ Result<void> HeadlessDriver::queueScript(const std::string& script) {
     std::uint64_t number = 0;
     while (std::getline(in, line)) {
         ++number;
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
         auto action = parseLine(line);
         if (!action) {
-            if (action.error().code == ErrorCode::NotFound) // blank or comment
+            if (action.error().code == ErrorCode::NotFound) { // blank or comment
                 continue;
+            }
             auto error = action.error();
             error.offset = number;
             error.detail = "line " + std::to_string(number) + ": " + error.detail;
@@ -432,8 +488,9 @@ Result<void> HeadlessDriver::queueScript(const std::string& script) {
         }
         parsed.push_back(std::move(*action));
     }
-    for (auto& a : parsed)
+    for (auto& a : parsed) {
         m_queue.push_back(std::move(a));
+    }
     return {};
 }
 
@@ -459,8 +516,9 @@ void HeadlessDriver::chooseMenu(const std::string& itemName) {
 
 Result<void> HeadlessDriver::perform(const std::string& line) {
     auto action = parseLine(line);
-    if (!action)
+    if (!action) {
         return action.error();
+    }
     m_queue.push_front(std::move(*action));
     runNext();
     return {};
@@ -470,8 +528,9 @@ void HeadlessDriver::runNext() {
     Action action = std::move(m_queue.front());
     m_queue.pop_front();
     auto& trace = m_runtime.trace();
-    if (trace.enabled())
+    if (trace.enabled()) {
         trace.write("action " + action.text);
+    }
     if (action.kind != Action::Kind::Do) {
         m_runtime.logError("script", vb::ErrInvalidCall, "no dialog or menu is open for: " + action.text);
         return;
@@ -483,8 +542,9 @@ void HeadlessDriver::runModal(Form& form) {
     while (form.loaded() && form.Visible && !m_runtime.ended()) {
         if (m_queue.empty()) {
             // Nobody is left to answer the box: it is closed with its close box.
-            if (m_runtime.trace().enabled())
+            if (m_runtime.trace().enabled()) {
                 m_runtime.trace().write("action close " + form.name() + " (script ended)");
+            }
             m_runtime.userAction("close " + form.name(), [&] { form.userClose(); });
             if (form.loaded() && form.Visible) {
                 // It refused to close; a headless run cannot wait for a user, so it ends here.
@@ -498,23 +558,28 @@ void HeadlessDriver::runModal(Form& form) {
 }
 
 void HeadlessDriver::runMainLoop() {
-    while (!m_queue.empty() && !m_runtime.forms().empty())
+    while (!m_queue.empty() && !m_runtime.forms().empty()) {
         runNext();
+    }
 }
 
 void HeadlessDriver::popupMenu(Form&, Menu& menu) {
-    if (m_queue.empty() || m_queue.front().kind != Action::Kind::Menu)
+    if (m_queue.empty() || m_queue.front().kind != Action::Kind::Menu) {
         return; // dismissed without a choice
+    }
     Action action = std::move(m_queue.front());
     m_queue.pop_front();
-    if (m_runtime.trace().enabled())
+    if (m_runtime.trace().enabled()) {
         m_runtime.trace().write("action " + action.text);
+    }
     std::function<Menu*(Menu&)> find = [&](Menu& m) -> Menu* {
         for (Menu* item : m.items()) {
-            if (item->name() == action.menuItem)
+            if (item->name() == action.menuItem) {
                 return item;
-            if (Menu* inner = find(*item))
+            }
+            if (Menu* inner = find(*item)) {
                 return inner;
+            }
         }
         return nullptr;
     };
@@ -527,8 +592,9 @@ void HeadlessDriver::popupMenu(Form&, Menu& menu) {
 }
 
 DialogAnswer HeadlessDriver::commonDialog(Form&, const DialogRequest&) {
-    if (m_queue.empty() || m_queue.front().kind != Action::Kind::Dialog)
+    if (m_queue.empty() || m_queue.front().kind != Action::Kind::Dialog) {
         return {}; // nobody answers: cancelled
+    }
     Action action = std::move(m_queue.front());
     m_queue.pop_front();
     return action.answer;

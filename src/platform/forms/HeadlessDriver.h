@@ -14,10 +14,10 @@ public:
     struct Action {
         enum class Kind { Do, Dialog, Menu };
         Kind kind = Kind::Do;
-        std::string text;                         // the script line, for the trace and messages
-        std::function<void(Runtime&)> run;        // Kind::Do
-        DialogAnswer answer;                      // Kind::Dialog
-        std::string menuItem;                     // Kind::Menu
+        std::string text;                  // the script line, for the trace and messages
+        std::function<void(Runtime&)> run; // Kind::Do
+        DialogAnswer answer;               // Kind::Dialog
+        std::string menuItem;              // Kind::Menu
     };
 
     explicit HeadlessDriver(Runtime& runtime);

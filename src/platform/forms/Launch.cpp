@@ -64,11 +64,13 @@ std::string ownExecutablePath() {
 int runProgram(int argc, char** argv, const LaunchOptions& options, const ProgramStart& start) {
     Services services = options.services ? options.services() : Services{};
     const std::string clipboardFile = env("GLW_CLIPBOARD");
-    if (!clipboardFile.empty())
+    if (!clipboardFile.empty()) {
         services.clipboard = std::make_shared<FileClipboard>(clipboardFile);
+    }
     const bool headlessWanted = env("GLW_UI") == "headless";
-    if (headlessWanted && clipboardFile.empty())
+    if (headlessWanted && clipboardFile.empty()) {
         services.clipboard = std::make_shared<ProcessClipboard>();
+    }
 
     Runtime runtime(std::move(services));
     const std::filesystem::path exe = ownExecutablePath();
@@ -76,20 +78,23 @@ int runProgram(int argc, char** argv, const LaunchOptions& options, const Progra
     runtime.App.EXEName = exe.stem().string();
     runtime.App.Title = runtime.App.EXEName;
     std::string command;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         command += (i > 1 ? " " : "") + std::string(argv[i]);
+    }
     runtime.Command = command;
 
     const std::string tracePath = env("GLW_TRACE");
-    if (!tracePath.empty() && !runtime.trace().openFile(tracePath))
+    if (!tracePath.empty() && !runtime.trace().openFile(tracePath)) {
         std::fprintf(stderr, "%s: cannot write the trace file %s\n", runtime.App.EXEName.c_str(), tracePath.c_str());
+    }
 
     if (!headlessWanted && options.desktop) {
-        if (auto desktop = options.desktop(runtime, argc, argv))
+        if (auto desktop = options.desktop(runtime, argc, argv)) {
             runtime.setDriver(std::move(desktop));
-        else
+        } else {
             std::fprintf(stderr, "%s: no display found (DISPLAY is not set): running without windows\n",
                          runtime.App.EXEName.c_str());
+        }
     }
     auto& ui = runtime.ui();
     if (auto* driver = dynamic_cast<HeadlessDriver*>(&ui)) {
@@ -97,7 +102,8 @@ int runProgram(int argc, char** argv, const LaunchOptions& options, const Progra
         if (!scriptPath.empty()) {
             std::ifstream in(scriptPath, std::ios::binary);
             if (!in) {
-                std::fprintf(stderr, "%s: cannot read the script %s\n", runtime.App.EXEName.c_str(), scriptPath.c_str());
+                std::fprintf(stderr, "%s: cannot read the script %s\n", runtime.App.EXEName.c_str(),
+                             scriptPath.c_str());
                 return 2;
             }
             std::ostringstream text;
@@ -110,9 +116,10 @@ int runProgram(int argc, char** argv, const LaunchOptions& options, const Progra
         }
     }
 
-    if (runtime.trace().enabled())
+    if (runtime.trace().enabled()) {
         runtime.trace().write("start " + runtime.App.EXEName + " " + Trace::quote(runtime.App.Path) +
                               (command.empty() ? "" : " " + Trace::quote(command)));
+    }
     std::shared_ptr<void> program;
     try {
         runtime.userAction("start-up", [&] { program = start(runtime); });

@@ -10,7 +10,8 @@ class ListView;
 
 class ListItem {
 public:
-    ListItem(ListView& owner, std::string key, std::string text) : m_owner(owner), m_key(std::move(key)), m_text(std::move(text)) {}
+    ListItem(ListView& owner, std::string key, std::string text)
+        : m_owner(owner), m_key(std::move(key)), m_text(std::move(text)) {}
 
     const std::string& Key() const { return m_key; }
     int Index() const { return m_index; } // 1-based position in the list
@@ -43,7 +44,8 @@ struct ColumnHeader {
 
 class ListView : public Control {
 public:
-    ListView(Form& form, std::string name, int index = -1) : Control(form, ControlKind::ListView, std::move(name), index) {}
+    ListView(Form& form, std::string name, int index = -1)
+        : Control(form, ControlKind::ListView, std::move(name), index) {}
 
     Property<bool> Checkboxes{*this, "Checkboxes", false};
     Property<bool> FullRowSelect{*this, "FullRowSelect", true};
@@ -56,9 +58,9 @@ public:
     // Adds an item at the end; run-time error 35602 when the key is already in use.
     ListItem& Add(const std::string& key, const std::string& text);
     int Count() const { return int(m_items.size()); }
-    ListItem& Item(int index);                // 1-based; run-time error 35600 outside the list
-    ListItem& Item(const std::string& key);   // run-time error 35601 when no item has the key
-    ListItem* find(const std::string& key);   // null when no item has the key
+    ListItem& Item(int index);              // 1-based; run-time error 35600 outside the list
+    ListItem& Item(const std::string& key); // run-time error 35601 when no item has the key
+    ListItem* find(const std::string& key); // null when no item has the key
     bool contains(const std::string& key) const;
     void Remove(const std::string& key);
     void Clear();

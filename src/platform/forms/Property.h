@@ -20,8 +20,7 @@ protected:
 // A property of type T. `Text1.Text = "x"` assigns through the setter (if any), `std::string s = Text1.Text`
 // and `Text1.Text()` read. The setter receives the property and the new value and decides what to store
 // (with store()) and which events to raise; without one, assignment stores and notifies.
-template <class T>
-class Property {
+template <class T> class Property {
 public:
     using Setter = std::function<void(Property&, T)>;
 
@@ -34,18 +33,20 @@ public:
     const T& get() const { return m_value; }
 
     Property& operator=(T value) {
-        if (m_setter)
+        if (m_setter) {
             m_setter(*this, std::move(value));
-        else
+        } else {
             store(std::move(value));
+        }
         return *this;
     }
     Property& operator=(const Property& other) { return *this = T(other.m_value); }
 
     // Stores without running the setter; notifies the owner when the value changed. Returns whether it did.
     bool store(T value) {
-        if (value == m_value)
+        if (value == m_value) {
             return false;
+        }
         m_value = std::move(value);
         m_owner.propertyChanged(m_name);
         return true;

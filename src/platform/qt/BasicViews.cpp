@@ -69,12 +69,15 @@ protected:
     }
     void applyOwn(std::string_view property) override {
         auto* label = static_cast<QLabel*>(m_widget.data());
-        if (wants(property, "Caption"))
+        if (wants(property, "Caption")) {
             label->setText(withoutMnemonics(m_label.Caption));
-        if (wants(property, "Alignment"))
+        }
+        if (wants(property, "Alignment")) {
             label->setAlignment(labelAlignment(m_label.Alignment));
-        if (wants(property, "WordWrap"))
+        }
+        if (wants(property, "WordWrap")) {
             label->setWordWrap(m_label.WordWrap);
+        }
     }
     bool fillsBackground() const override { return true; }
 
@@ -89,8 +92,9 @@ public:
     ButtonView(FormWindow& window, forms::CommandButton& button) : ControlView(window, button), m_button(button) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_widget && event->type() == QEvent::Resize)
+        if (watched == m_widget && event->type() == QEvent::Resize) {
             fitIcon();
+        }
         return false;
     }
 
@@ -120,12 +124,14 @@ protected:
                                    ? withoutMnemonics(m_button.Caption)
                                    : QString::fromStdString(tip));
         }
-        if (wants(property, "Default"))
+        if (wants(property, "Default")) {
             button->setDefault(m_button.Default);
+        }
     }
     QSize defaultSize() const override {
-        if (!m_pixmap.isNull())
+        if (!m_pixmap.isNull()) {
             return m_pixmap.size() + QSize(8, 8);
+        }
         return ControlView::defaultSize().expandedTo(QSize(75, 23));
     }
 
@@ -133,12 +139,14 @@ private:
     // A picture button shows its picture whole: as large as it is, or shrunk to fit inside the button.
     void fitIcon() {
         auto* button = static_cast<QPushButton*>(m_widget.data());
-        if (!button || m_pixmap.isNull())
+        if (!button || m_pixmap.isNull()) {
             return;
+        }
         const QSize room = (button->size() - QSize(8, 8)).expandedTo(QSize(1, 1));
         QSize size = m_pixmap.size();
-        if (size.width() > room.width() || size.height() > room.height())
+        if (size.width() > room.width() || size.height() > room.height()) {
             size.scale(room, Qt::KeepAspectRatio);
+        }
         button->setIconSize(size);
     }
 
@@ -168,15 +176,17 @@ protected:
     QWidget* createWidget(QWidget* parent) override {
         auto* box = new WholeRectButton<QCheckBox>(parent);
         connect(box, &QCheckBox::clicked, this, [this] {
-            if (user("click " + m_check.fullName(), [this] { m_check.userClick(); }))
+            if (user("click " + m_check.fullName(), [this] { m_check.userClick(); })) {
                 resync();
+            }
         });
         return box;
     }
     void applyOwn(std::string_view property) override {
         auto* box = static_cast<QCheckBox*>(m_widget.data());
-        if (wants(property, "Caption"))
+        if (wants(property, "Caption")) {
             box->setText(QString::fromStdString(m_check.Caption));
+        }
         if (wants(property, "Value")) {
             const int value = m_check.Value;
             box->setTristate(value == forms::vbGrayed);
@@ -204,17 +214,20 @@ protected:
         // them behind its back and a click on a checked option would not tell us.
         radio->setAutoExclusive(false);
         connect(radio, &QRadioButton::clicked, this, [this] {
-            if (user("click " + m_option.fullName(), [this] { m_option.userClick(); }))
+            if (user("click " + m_option.fullName(), [this] { m_option.userClick(); })) {
                 resync();
+            }
         });
         return radio;
     }
     void applyOwn(std::string_view property) override {
         auto* radio = static_cast<QRadioButton*>(m_widget.data());
-        if (wants(property, "Caption"))
+        if (wants(property, "Caption")) {
             radio->setText(QString::fromStdString(m_option.Caption));
-        if (wants(property, "Value"))
+        }
+        if (wants(property, "Value")) {
             radio->setChecked(m_option.Value);
+        }
     }
     bool fillsBackground() const override { return true; }
 
@@ -239,8 +252,9 @@ protected:
         return box;
     }
     void applyOwn(std::string_view property) override {
-        if (wants(property, "Caption"))
+        if (wants(property, "Caption")) {
             static_cast<QGroupBox*>(m_widget.data())->setTitle(QString::fromStdString(m_frame.Caption));
+        }
     }
     bool fillsBackground() const override { return true; }
 
@@ -261,8 +275,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (m_pixmap.isNull())
+        if (m_pixmap.isNull()) {
             return;
+        }
         QPainter painter(this);
         painter.drawPixmap(0, 0, m_pixmap);
     }
@@ -279,11 +294,13 @@ public:
     QSize defaultSize() const override { return m_pixmap.isNull() ? QSize(100, 100) : m_pixmap.size(); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != m_widget)
+        if (watched != m_widget) {
             return false;
+        }
         const auto type = event->type();
-        if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) {
             return false;
+        }
         auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint at = mouse->position().toPoint();
         const float x = float(toTwips(Pixels{at.x()}).value);
@@ -302,8 +319,9 @@ public:
             const int button = vbMouseButtons(mouse->button());
             const bool inside = m_widget->rect().contains(at);
             if (user("mouseup " + name, [&] { m_picture.MouseUp.raise(button, shift, x, y); }) && inside &&
-                button == forms::vbLeftButton)
+                button == forms::vbLeftButton) {
                 user("click " + name, [this] { m_picture.userClick(); });
+            }
         }
         return false;
     }
@@ -357,13 +375,15 @@ protected:
         if (wants(property, "Picture")) {
             m_pixmap = loadPixmap(m_image.Picture);
             label->setPixmap(m_pixmap);
-            if (!property.empty())
+            if (!property.empty()) {
                 window().applyControl(m_image, "Width"); // the size follows the picture
+            }
         }
         if (wants(property, "Stretch")) {
             label->setScaledContents(m_image.Stretch);
-            if (!property.empty())
+            if (!property.empty()) {
                 window().applyControl(m_image, "Width");
+            }
         }
     }
 
@@ -380,8 +400,9 @@ public:
 
     void resync() override { apply("Value"); }
     QSize defaultSize() const override {
-        if (m_range.kind() == forms::ControlKind::HScrollBar)
+        if (m_range.kind() == forms::ControlKind::HScrollBar) {
             return QSize(120, 17);
+        }
         return ControlView::defaultSize().expandedTo(QSize(120, 0));
     }
 
@@ -401,10 +422,12 @@ protected:
             slider = new QScrollBar(Qt::Horizontal, parent);
         }
         connect(slider, &QAbstractSlider::valueChanged, this, [this](int value) {
-            if (value == m_range.Value)
+            if (value == m_range.Value) {
                 return;
-            if (user("scroll " + m_range.fullName(), [this, value] { m_range.userScroll(value); }))
+            }
+            if (user("scroll " + m_range.fullName(), [this, value] { m_range.userScroll(value); })) {
                 resync();
+            }
         });
         return slider;
     }
@@ -418,8 +441,9 @@ protected:
                 bar->setRange(lo, hi);
                 bar->setInvertedAppearance(inverted);
             }
-            if (range || wants(property, "Value"))
+            if (range || wants(property, "Value")) {
                 bar->setValue(m_range.Value);
+            }
             return;
         }
         auto* slider = static_cast<QAbstractSlider*>(m_widget.data());
@@ -428,12 +452,15 @@ protected:
             slider->setInvertedAppearance(inverted);
             slider->setInvertedControls(inverted);
         }
-        if (range || wants(property, "Value"))
+        if (range || wants(property, "Value")) {
             slider->setValue(m_range.Value);
-        if (wants(property, "SmallChange"))
+        }
+        if (wants(property, "SmallChange")) {
             slider->setSingleStep(m_range.SmallChange);
-        if (wants(property, "LargeChange"))
+        }
+        if (wants(property, "LargeChange")) {
             slider->setPageStep(m_range.LargeChange);
+        }
     }
 
 private:
@@ -448,25 +475,29 @@ public:
         m_qtimer = new QTimer(this);
         connect(m_qtimer, &QTimer::timeout, this, [this] {
             // A handler that pumps messages (DoEvents) does not run into its own next tick.
-            if (m_firing)
+            if (m_firing) {
                 return;
+            }
             m_firing = true;
             QPointer<TimerView> self(this);
             user("tick " + m_timer.fullName(), [this] { m_timer.fire(); });
-            if (self)
+            if (self) {
                 m_firing = false;
+            }
         });
     }
 
 protected:
     QWidget* createWidget(QWidget*) override { return nullptr; }
     void applyOwn(std::string_view property) override {
-        if (!wants(property, "Interval") && !wants(property, "Enabled"))
+        if (!wants(property, "Interval") && !wants(property, "Enabled")) {
             return;
-        if (m_timer.active())
+        }
+        if (m_timer.active()) {
             m_qtimer->start(m_timer.Interval); // a new interval or a new start counts from now
-        else
+        } else {
             m_qtimer->stop();
+        }
     }
 
 private:

@@ -29,12 +29,15 @@ QColor systemColor(int index) {
 }
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return -1;
 }
 
@@ -42,8 +45,9 @@ int hexDigit(char c) {
 
 QColor fromVbColor(long color) {
     const auto bits = static_cast<unsigned long>(color) & 0xFFFFFFFFul;
-    if (bits & 0x80000000ul)
+    if (bits & 0x80000000ul) {
         return systemColor(int(bits & 0xFF));
+    }
     return QColor(int(bits & 0xFF), int((bits >> 8) & 0xFF), int((bits >> 16) & 0xFF));
 }
 
@@ -52,14 +56,18 @@ long toVbColor(const QColor& color) {
 }
 
 std::optional<QColor> fromHtmlColor(std::string_view text) {
-    if (!text.empty() && text.front() == '#')
+    if (!text.empty() && text.front() == '#') {
         text.remove_prefix(1);
-    if (text.size() != 6)
+    }
+    if (text.size() != 6) {
         return std::nullopt;
+    }
     int value[6];
-    for (size_t i = 0; i < 6; ++i)
-        if ((value[i] = hexDigit(text[i])) < 0)
+    for (size_t i = 0; i < 6; ++i) {
+        if ((value[i] = hexDigit(text[i])) < 0) {
             return std::nullopt;
+        }
+    }
     return QColor(value[0] * 16 + value[1], value[2] * 16 + value[3], value[4] * 16 + value[5]);
 }
 

@@ -31,13 +31,15 @@ QtDriver& ControlView::driver() const {
 
 void ControlView::build(QWidget* parent) {
     m_widget = createWidget(parent);
-    if (m_widget)
+    if (m_widget) {
         m_widget->setObjectName(QString::fromStdString(m_control->displayName()));
+    }
 }
 
 void ControlView::reparent(QWidget* parent) {
-    if (!m_widget || !parent || m_widget->parentWidget() == parent)
+    if (!m_widget || !parent || m_widget->parentWidget() == parent) {
         return;
+    }
     m_widget->setParent(parent);
     apply("Visible"); // setParent hides the widget
 }
@@ -55,8 +57,9 @@ void ControlView::rebuildWidget() {
 }
 
 void ControlView::apply(std::string_view property) {
-    if (!m_control)
+    if (!m_control) {
         return;
+    }
     if (!m_widget) {
         applyOwn(property); // timers and other controls without a widget
         return;
@@ -68,20 +71,25 @@ void ControlView::apply(std::string_view property) {
 
 void ControlView::applyCommon(std::string_view property) {
     forms::Control& c = *m_control;
-    if (wants(property, "Visible"))
+    if (wants(property, "Visible")) {
         m_widget->setVisible(c.Visible);
-    if (wants(property, "Enabled"))
+    }
+    if (wants(property, "Enabled")) {
         m_widget->setEnabled(c.Enabled);
-    if (wants(property, "ToolTipText"))
+    }
+    if (wants(property, "ToolTipText")) {
         m_widget->setToolTip(QString::fromStdString(c.ToolTipText));
-    if (wants(property, "BackColor") || wants(property, "ForeColor"))
+    }
+    if (wants(property, "BackColor") || wants(property, "ForeColor")) {
         applyColours();
+    }
     if (wants(property, "MousePointer")) {
         Qt::CursorShape shape;
-        if (cursorFor(c.MousePointer, shape))
+        if (cursorFor(c.MousePointer, shape)) {
             m_widget->setCursor(shape);
-        else
+        } else {
             m_widget->unsetCursor();
+        }
     }
 }
 
@@ -106,13 +114,15 @@ void ControlView::applyColours() {
         palette.setColor(QPalette::ButtonText, fore);
     }
     m_widget->setPalette(palette);
-    if (fillsBackground())
+    if (fillsBackground()) {
         m_widget->setAutoFillBackground(ownBack);
+    }
 }
 
 QSize ControlView::defaultSize() const {
-    if (!m_widget)
+    if (!m_widget) {
         return {};
+    }
     const QSize hint = m_widget->sizeHint();
     return hint.isValid() ? hint : QSize(100, 24);
 }
@@ -120,16 +130,18 @@ QSize ControlView::defaultSize() const {
 bool ControlView::typeKey(const VbKey& key) {
     forms::Form& form = m_control->form();
     const bool enterOrEscape = key.ascii == 13 || key.ascii == 27;
-    if (!user("key " + form.name(), [&form, &key] { form.userKeyPress(key.ascii); }))
+    if (!user("key " + form.name(), [&form, &key] { form.userKeyPress(key.ascii); })) {
         return true;
+    }
     // Enter and Escape belong to the form (its default and cancel buttons); other keys also work the widget
     // (a list's search, a combo box's edit field).
     return enterOrEscape;
 }
 
 bool ControlView::user(const std::string& what, const std::function<void()>& action) {
-    if (!m_control)
+    if (!m_control) {
         return false;
+    }
     QPointer<ControlView> self(this);
     driver().user(what, action);
     return self && m_control;
@@ -145,16 +157,18 @@ void ControlView::detach() {
 }
 
 QPixmap loadPixmap(const platform::Picture& picture) {
-    if (picture.empty())
+    if (picture.empty()) {
         return {};
+    }
     const QString path = QString::fromStdString(platform::toHostPath(picture.path));
     // A file written again under the same name (a preview in Working) is a new picture.
     const QFileInfo info(path);
     const QString key =
         path + u'|' + QString::number(info.lastModified().toMSecsSinceEpoch()) + u'|' + QString::number(info.size());
     QPixmap pixmap;
-    if (!QPixmapCache::find(key, &pixmap) && pixmap.load(path))
+    if (!QPixmapCache::find(key, &pixmap) && pixmap.load(path)) {
         QPixmapCache::insert(key, pixmap);
+    }
     return pixmap;
 }
 
@@ -167,8 +181,9 @@ bool ClickFilter::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if (event->type() == QEvent::MouseButtonDblClick) {
         m_afterDouble = true;
-        if (m_dblClick)
+        if (m_dblClick) {
             m_dblClick();
+        }
     } else if (event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (m_afterDouble) {

@@ -21,8 +21,9 @@ std::string env(const char* name) {
 // The QApplication lives until the process ends: windows, the clipboard and the font list need it, and the
 // program ends with std::exit from inside the event loop (see QtDriver::setEndHandler).
 QApplication* application(int argc, char** argv) {
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         return existing;
+    }
     static int s_argc = 0;
     s_argc = argc;
     const bool platformAsked = !env("QT_QPA_PLATFORM").empty();
@@ -51,18 +52,21 @@ bool displayAvailable() {
 }
 
 std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, int argc, char** argv) {
-    if (!displayAvailable())
+    if (!displayAvailable()) {
         return nullptr;
+    }
     static bool s_unusable = false; // the display failed once: QApplication cannot be made again
-    if (s_unusable)
+    if (s_unusable) {
         return nullptr;
+    }
     if (!application(argc, argv)) {
         s_unusable = true;
         return nullptr;
     }
     auto& services = runtime.services();
-    if (env("GLW_CLIPBOARD").empty())
+    if (env("GLW_CLIPBOARD").empty()) {
         services.clipboard = std::make_shared<QtClipboard>(QtClipboard::defaultHolderPath());
+    }
     services.fonts = std::make_shared<QtFontList>();
     return std::make_unique<QtDriver>(runtime);
 }

@@ -6,21 +6,24 @@ namespace glw::qt {
 namespace {
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
         s.remove_suffix(1);
+    }
     return s;
 }
 
 std::vector<std::string_view> split(std::string_view s, std::string_view separators) {
     std::vector<std::string_view> parts;
     size_t start = 0;
-    for (size_t i = 0; i <= s.size(); ++i)
+    for (size_t i = 0; i <= s.size(); ++i) {
         if (i == s.size() || separators.find(s[i]) != std::string_view::npos) {
             parts.push_back(s.substr(start, i - start));
             start = i + 1;
         }
+    }
     return parts;
 }
 
@@ -29,10 +32,12 @@ std::string qtPatterns(std::string_view patterns) {
     std::string out;
     for (auto part : split(patterns, "; ,")) {
         part = trim(part);
-        if (part.empty())
+        if (part.empty()) {
             continue;
-        if (!out.empty())
+        }
+        if (!out.empty()) {
             out += ' ';
+        }
         out += part == "*.*" ? std::string("*") : std::string(part);
     }
     return out.empty() ? std::string("*") : out;
@@ -42,8 +47,9 @@ std::string qtPatterns(std::string_view patterns) {
 
 std::vector<std::string> toQtNameFilters(std::string_view vbFilter) {
     std::vector<std::string> filters;
-    if (trim(vbFilter).empty())
+    if (trim(vbFilter).empty()) {
         return filters;
+    }
     const auto parts = split(vbFilter, "|");
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
         std::string description(trim(parts[i]));

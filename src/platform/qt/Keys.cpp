@@ -23,12 +23,15 @@ constexpr ShiftedKey kShifted[] = {
 } // namespace
 
 int vbKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
         return qtKey; // Qt numbers letters as their capitals, like the original
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+    }
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) {
         return (modifiers & Qt::KeypadModifier) ? 96 + (qtKey - Qt::Key_0) : qtKey;
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
         return 112 + (qtKey - Qt::Key_F1);
+    }
     switch (qtKey) {
     case Qt::Key_Backspace:
         return 8;
@@ -106,29 +109,37 @@ int vbKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
         break;
     }
     if (modifiers & Qt::KeypadModifier) {
-        if (qtKey == Qt::Key_Asterisk)
+        if (qtKey == Qt::Key_Asterisk) {
             return 106;
-        if (qtKey == Qt::Key_Plus)
+        }
+        if (qtKey == Qt::Key_Plus) {
             return 107;
+        }
     }
-    for (const auto& s : kShifted)
-        if (s.qtKey == qtKey)
+    for (const auto& s : kShifted) {
+        if (s.qtKey == qtKey) {
             return s.keyCode;
+        }
+    }
     return 0;
 }
 
 VbKey translateKey(const QKeyEvent& event) {
     VbKey key;
     const auto modifiers = event.modifiers();
-    if (modifiers & Qt::ShiftModifier)
+    if (modifiers & Qt::ShiftModifier) {
         key.shift |= 1;
-    if (modifiers & Qt::ControlModifier)
+    }
+    if (modifiers & Qt::ControlModifier) {
         key.shift |= 2;
-    if (modifiers & Qt::AltModifier)
+    }
+    if (modifiers & Qt::AltModifier) {
         key.shift |= 4;
+    }
     key.keyCode = vbKeyCode(event.key(), modifiers);
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier)) {
         return key;
+    }
     switch (event.key()) {
     case Qt::Key_Backspace:
         key.ascii = 8;
@@ -144,8 +155,9 @@ VbKey translateKey(const QKeyEvent& event) {
         break;
     }
     const QString text = event.text();
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return key;
+    }
     const auto characters = text.toUcs4();
     if (characters.size() != 1) {
         // Several characters at once (an input method's text): the widget types them.
@@ -154,8 +166,9 @@ VbKey translateKey(const QKeyEvent& event) {
         return key;
     }
     const char32_t c = characters[0];
-    if (c < 32 || c == 127)
+    if (c < 32 || c == 127) {
         return key; // tab, delete and other control characters type nothing
+    }
     if (c < 256) {
         key.ascii = int(c);
     } else {

@@ -15,8 +15,9 @@ std::vector<PixelBox> placeControls(const std::vector<PlacementInput>& inputs, P
     bool anyPlaced = false;
     for (size_t i = 0; i < inputs.size(); ++i) {
         const auto& in = inputs[i];
-        if (unplaced(in))
+        if (unplaced(in)) {
             continue;
+        }
         PixelBox& box = boxes[i];
         box.x = toPixels(in.left).value;
         box.y = toPixels(in.top).value;
@@ -28,8 +29,9 @@ std::vector<PixelBox> placeControls(const std::vector<PlacementInput>& inputs, P
     int y = placedBottom + (anyPlaced ? kFlowSpacing : kFlowMargin);
     for (size_t i = 0; i < inputs.size(); ++i) {
         const auto& in = inputs[i];
-        if (!unplaced(in))
+        if (!unplaced(in)) {
             continue;
+        }
         boxes[i] = {kFlowMargin, y, in.defaultWidth.value, in.defaultHeight.value};
         y += in.defaultHeight.value + kFlowSpacing;
     }
@@ -39,8 +41,9 @@ std::vector<PixelBox> placeControls(const std::vector<PlacementInput>& inputs, P
 PixelBox flowExtent(const std::vector<PlacementInput>& inputs, const std::vector<PixelBox>& boxes) {
     PixelBox extent;
     for (size_t i = 0; i < inputs.size() && i < boxes.size(); ++i) {
-        if (!unplaced(inputs[i]))
+        if (!unplaced(inputs[i])) {
             continue;
+        }
         extent.width = std::max(extent.width, boxes[i].right() + kFlowMargin);
         extent.height = std::max(extent.height, boxes[i].bottom() + kFlowMargin);
     }
@@ -52,8 +55,9 @@ PixelBox flowExtent(const std::vector<PlacementInput>& inputs, const std::vector
 namespace glw::qt {
 
 PixelBox fitMovie(int scaleMode, int areaWidth, int areaHeight, int movieWidth, int movieHeight) {
-    if (movieWidth <= 0 || movieHeight <= 0 || areaWidth <= 0 || areaHeight <= 0 || scaleMode == 2)
+    if (movieWidth <= 0 || movieHeight <= 0 || areaWidth <= 0 || areaHeight <= 0 || scaleMode == 2) {
         return {0, 0, std::max(areaWidth, 0), std::max(areaHeight, 0)};
+    }
     int width = movieWidth;
     int height = movieHeight;
     if (scaleMode != 3) {

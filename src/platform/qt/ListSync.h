@@ -19,11 +19,13 @@ struct ListEdit {
 template <class T> ListEdit diffLists(const std::vector<T>& shown, const std::vector<T>& wanted) {
     ListEdit edit;
     const size_t common = shown.size() < wanted.size() ? shown.size() : wanted.size();
-    while (edit.first < common && shown[edit.first] == wanted[edit.first])
+    while (edit.first < common && shown[edit.first] == wanted[edit.first]) {
         ++edit.first;
+    }
     size_t tail = 0;
-    while (tail < common - edit.first && shown[shown.size() - 1 - tail] == wanted[wanted.size() - 1 - tail])
+    while (tail < common - edit.first && shown[shown.size() - 1 - tail] == wanted[wanted.size() - 1 - tail]) {
         ++tail;
+    }
     edit.removeCount = shown.size() - edit.first - tail;
     edit.insertCount = wanted.size() - edit.first - tail;
     return edit;

@@ -35,10 +35,12 @@ template <class Remove, class Insert>
 void syncEntries(std::vector<std::string>& shown, const std::vector<std::string>& wanted, Remove remove, Insert insert,
                  QString (*text)(const std::string&) = entryText) {
     const ListEdit edit = diffLists(shown, wanted);
-    for (size_t i = 0; i < edit.removeCount; ++i)
+    for (size_t i = 0; i < edit.removeCount; ++i) {
         remove(int(edit.first));
-    for (size_t i = 0; i < edit.insertCount; ++i)
+    }
+    for (size_t i = 0; i < edit.insertCount; ++i) {
         insert(int(edit.first + i), text(wanted[edit.first + i]));
+    }
     shown = wanted;
 }
 
@@ -57,17 +59,20 @@ protected:
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setUniformItemSizes(true);
         connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
-            if (row < 0 || row == m_list.ListIndex)
+            if (row < 0 || row == m_list.ListIndex) {
                 return;
-            if (user("choose " + m_list.fullName(), [this, row] { m_list.userChoose(row); }))
+            }
+            if (user("choose " + m_list.fullName(), [this, row] { m_list.userChoose(row); })) {
                 resync();
+            }
         });
         connect(list, &QListWidget::itemDoubleClicked, this, [this, list](QListWidgetItem* item) {
             // A double click on a folder of a folder list opens it; elsewhere it is the list's DblClick.
             if (auto* folders = dynamic_cast<forms::DirListBox*>(&m_list)) {
                 const int row = list->row(item);
-                if (user("open " + m_list.fullName(), [folders, row] { folders->userOpen(row); }))
+                if (user("open " + m_list.fullName(), [folders, row] { folders->userOpen(row); })) {
                     apply("List");
+                }
                 return;
             }
             user("dblclick " + m_list.fullName(), [this] { m_list.userDblClick(); });
@@ -92,8 +97,9 @@ protected:
             } else if (list->currentRow() != index) {
                 list->setCurrentRow(index);
             }
-            if (index >= 0)
+            if (index >= 0) {
                 list->scrollToItem(list->item(index));
+            }
         }
     }
     long defaultBackColor() const override { return forms::kWindowBackground; }
@@ -122,16 +128,19 @@ protected:
         if (m_editable) {
             combo->setCompleter(nullptr); // typed text is the user's alone
             connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-                if (!m_combo)
+                if (!m_combo) {
                     return;
+                }
                 const std::string value = text.toStdString();
-                if (user("type " + m_list.fullName(), [this, &value] { m_combo->userSetText(value); }))
+                if (user("type " + m_list.fullName(), [this, &value] { m_combo->userSetText(value); })) {
                     resync();
+                }
             });
         }
         connect(combo, &QComboBox::activated, this, [this](int index) {
-            if (user("choose " + m_list.fullName(), [this, index] { m_list.userChoose(index); }))
+            if (user("choose " + m_list.fullName(), [this, index] { m_list.userChoose(index); })) {
                 resync();
+            }
         });
         m_shown.clear();
         return combo;
@@ -139,8 +148,9 @@ protected:
     void applyOwn(std::string_view property) override {
         auto* combo = static_cast<QComboBox*>(m_widget.data());
         if (property == "Style") {
-            if (m_combo && m_editable != (m_combo->Style != forms::vbComboDropdownList))
+            if (m_combo && m_editable != (m_combo->Style != forms::vbComboDropdownList)) {
                 rebuildWidget();
+            }
             return;
         }
         const bool entries = wants(property, "List");
@@ -150,14 +160,16 @@ protected:
                 [combo](int row, const QString& text) { combo->insertItem(row, text); });
         }
         if (entries || wants(property, "ListIndex")) {
-            if (combo->currentIndex() != m_list.ListIndex)
+            if (combo->currentIndex() != m_list.ListIndex) {
                 combo->setCurrentIndex(m_list.ListIndex);
+            }
         }
         // Choosing an entry (or none) rewrites the edit field in Qt: the runtime's text wins.
         if (m_editable && m_combo && (entries || wants(property, "ListIndex") || wants(property, "Text"))) {
             const QString text = QString::fromStdString(m_combo->Text);
-            if (combo->currentText() != text)
+            if (combo->currentText() != text) {
                 combo->setEditText(text);
+            }
         }
     }
     long defaultBackColor() const override { return forms::kWindowBackground; }
@@ -185,8 +197,9 @@ public:
     ListViewView(FormWindow& window, forms::ListView& view) : ControlView(window, view), m_view(view) {}
 
     void resync() override {
-        if (!m_widget)
+        if (!m_widget) {
             return;
+        }
         const QSignalBlocker blocker(m_widget.data());
         syncItems();
         showSelection();
@@ -203,25 +216,31 @@ protected:
         tree->setSelectionBehavior(QAbstractItemView::SelectRows);
         tree->header()->setStretchLastSection(false);
         connect(tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-            if (!item)
+            if (!item) {
                 return;
+            }
             const std::string key = item->data(0, kKeyRole).toString().toStdString();
             const forms::ListItem* selected = m_view.SelectedItem();
-            if (selected && selected->Key() == key)
+            if (selected && selected->Key() == key) {
                 return;
-            if (user("choose " + m_view.fullName(), [this, &key] { m_view.userClickItem(key); }))
+            }
+            if (user("choose " + m_view.fullName(), [this, &key] { m_view.userClickItem(key); })) {
                 resync();
+            }
         });
         connect(tree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
-            if (column != 0 || !m_view.Checkboxes)
+            if (column != 0 || !m_view.Checkboxes) {
                 return;
+            }
             const std::string key = item->data(0, kKeyRole).toString().toStdString();
             const bool checked = item->checkState(0) == Qt::Checked;
             const forms::ListItem* listItem = m_view.find(key);
-            if (!listItem || listItem->Checked() == checked)
+            if (!listItem || listItem->Checked() == checked) {
                 return;
-            if (user("check " + m_view.fullName(), [this, &key, checked] { m_view.userCheckItem(key, checked); }))
+            }
+            if (user("check " + m_view.fullName(), [this, &key, checked] { m_view.userCheckItem(key, checked); })) {
                 resync();
+            }
         });
         m_rows.clear();
         return tree;
@@ -233,20 +252,24 @@ protected:
             tree->setColumnCount(std::max<int>(1, int(headers.size())));
             tree->setHeaderHidden(headers.empty());
             QStringList labels;
-            for (const auto& header : headers)
+            for (const auto& header : headers) {
                 labels << QString::fromStdString(header.Text);
+            }
             tree->setHeaderLabels(labels);
-            for (size_t i = 0; i < headers.size(); ++i)
+            for (size_t i = 0; i < headers.size(); ++i) {
                 tree->setColumnWidth(int(i), toPixels(Twips{headers[i].Width}).value);
+            }
             m_rows.clear(); // the rows' column count changed
             tree->clear();
         }
         const bool items = wants(property, "ColumnHeaders") || wants(property, forms::ListView::kItemsChanged) ||
                            wants(property, "Checkboxes");
-        if (items)
+        if (items) {
             syncItems();
-        if (items || wants(property, "SelectedItem"))
+        }
+        if (items || wants(property, "SelectedItem")) {
             showSelection();
+        }
     }
     long defaultBackColor() const override { return forms::kButtonFace; }
 
@@ -257,15 +280,17 @@ private:
         Row row;
         row.key = item.Key();
         row.texts.push_back(item.Text());
-        for (int i = 1; i < columns(); ++i)
+        for (int i = 1; i < columns(); ++i) {
             row.texts.push_back(item.SubItems(i));
+        }
         row.checked = m_view.Checkboxes && item.Checked();
         return row;
     }
 
     void fill(QTreeWidgetItem& item, const Row& row) const {
-        for (size_t i = 0; i < row.texts.size(); ++i)
+        for (size_t i = 0; i < row.texts.size(); ++i) {
             item.setText(int(i), QString::fromStdString(row.texts[i]));
+        }
         item.setData(0, kKeyRole, QString::fromStdString(row.key));
         if (m_view.Checkboxes) {
             item.setFlags(item.flags() | Qt::ItemIsUserCheckable);
@@ -280,21 +305,25 @@ private:
         auto* tree = static_cast<QTreeWidget*>(m_widget.data());
         std::vector<Row> wanted;
         wanted.reserve(m_view.items().size());
-        for (const auto& item : m_view.items())
+        for (const auto& item : m_view.items()) {
             wanted.push_back(rowOf(*item));
+        }
         if (m_checkboxesShown != m_view.Checkboxes) {
             m_rows.clear(); // every row changes its check box
             tree->clear();
             m_checkboxesShown = m_view.Checkboxes;
         }
         std::vector<std::string> shownKeys, wantedKeys;
-        for (const auto& row : m_rows)
+        for (const auto& row : m_rows) {
             shownKeys.push_back(row.key);
-        for (const auto& row : wanted)
+        }
+        for (const auto& row : wanted) {
             wantedKeys.push_back(row.key);
+        }
         const ListEdit edit = diffLists(shownKeys, wantedKeys);
-        for (size_t i = 0; i < edit.removeCount; ++i)
+        for (size_t i = 0; i < edit.removeCount; ++i) {
             delete tree->takeTopLevelItem(int(edit.first));
+        }
         m_rows.erase(m_rows.begin() + long(edit.first), m_rows.begin() + long(edit.first + edit.removeCount));
         for (size_t i = 0; i < edit.insertCount; ++i) {
             const Row& row = wanted[edit.first + i];
@@ -304,11 +333,12 @@ private:
             m_rows.insert(m_rows.begin() + long(edit.first + i), row);
         }
         // Rows with the same key may still have new texts or check marks.
-        for (size_t i = 0; i < wanted.size(); ++i)
+        for (size_t i = 0; i < wanted.size(); ++i) {
             if (!(m_rows[i] == wanted[i])) {
                 fill(*tree->topLevelItem(int(i)), wanted[i]);
                 m_rows[i] = wanted[i];
             }
+        }
     }
 
     void showSelection() {
@@ -317,9 +347,9 @@ private:
         QTreeWidgetItem* item =
             selected && selected->Index() >= 1 ? tree->topLevelItem(selected->Index() - 1) : nullptr;
         if (tree->currentItem() != item) {
-            if (item)
+            if (item) {
                 tree->setCurrentItem(item);
-            else {
+            } else {
                 tree->setCurrentItem(nullptr);
                 tree->clearSelection();
             }

@@ -54,8 +54,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent*) override {
-        if (resized)
+        if (resized) {
             resized();
+        }
     }
 
     void paintEvent(QPaintEvent*) override {
@@ -65,8 +66,9 @@ protected:
             painter.drawImage(rect(), m_poster);
             return;
         }
-        if (!m_state.movieSize)
+        if (!m_state.movieSize) {
             return;
+        }
         const auto& size = *m_state.movieSize;
         const PixelBox frame = fitMovie(m_state.scaleMode, width(), height(), size.width, size.height);
         const QRect frameRect(frame.x, frame.y, frame.width, frame.height);
@@ -82,22 +84,26 @@ protected:
 
         // The text goes over the whole control: a banner's frame may be far flatter than a line of text.
         const QRect textRect = rect().adjusted(3, 2, -3, -2);
-        if (textRect.width() < 24 || textRect.height() < 8)
+        if (textRect.width() < 24 || textRect.height() < 8) {
             return;
+        }
         QFont font = painter.font();
         font.setPointSizeF(7.5);
         painter.setFont(font);
         painter.setPen(ink);
         const int lineHeight = painter.fontMetrics().height();
         QStringList lines;
-        if (!m_state.variables.isEmpty())
+        if (!m_state.variables.isEmpty()) {
             lines << m_state.variables; // a panel's title: the movie's name follows when there is room
+        }
         lines << m_state.name << QStringLiteral("%1 x %2 px").arg(size.width).arg(size.height);
-        while (lines.size() > 1 && lineHeight * int(lines.size()) > textRect.height())
+        while (lines.size() > 1 && lineHeight * int(lines.size()) > textRect.height()) {
             lines.removeLast();
+        }
         QStringList shown;
-        for (const QString& line : lines)
+        for (const QString& line : lines) {
             shown << painter.fontMetrics().elidedText(line, Qt::ElideRight, textRect.width());
+        }
         painter.drawText(textRect, Qt::AlignCenter, shown.join(u'\n'));
     }
 
@@ -132,8 +138,9 @@ movie::PosterCache& posters() {
 QString variablesOf(const forms::FlashPlayer& player, const QString& fromSource) {
     QString variables = fromSource;
     for (const auto& [name, value] : player.variables()) {
-        if (!variables.isEmpty())
+        if (!variables.isEmpty()) {
             variables += u'&';
+        }
         variables += QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(name))) + u'=' +
                      QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(value)));
     }
@@ -150,8 +157,9 @@ protected:
     QWidget* createWidget(QWidget* parent) override {
 #ifdef GLW_HAVE_MOVIE_PLAYER
         // A control of its own is where a user watches one movie; array elements come in pages of many.
-        if (moviesPlay() && !m_player.isArrayElement())
+        if (moviesPlay() && !m_player.isArrayElement()) {
             return createLive(parent);
+        }
 #endif
         auto* widget = new MovieWidget(parent);
         widget->setFocusPolicy(m_player.canFocus() ? Qt::ClickFocus : Qt::NoFocus);
@@ -170,20 +178,25 @@ protected:
         }
 #endif
         if (!wants(property, "Movie") && !wants(property, "BGColor") && !wants(property, "ScaleMode") &&
-            !wants(property, "FlashVars") && !wants(property, forms::FlashPlayer::kVariableSet))
+            !wants(property, "FlashVars") && !wants(property, forms::FlashPlayer::kVariableSet)) {
             return;
-        if (wants(property, "Movie"))
+        }
+        if (wants(property, "Movie")) {
             probe();
+        }
         MovieWidget::State state;
-        if (auto colour = fromHtmlColor(std::string(m_player.BGColor)))
+        if (auto colour = fromHtmlColor(std::string(m_player.BGColor))) {
             state.background = *colour;
+        }
         state.movieSize = m_size;
         state.scaleMode = m_player.ScaleMode;
         state.name = QString::fromStdString(platform::splitSystemPath(m_player.moviePath()).second);
         QStringList values;
-        for (const auto& [name, value] : m_player.variables())
-            if (!value.empty() && value != " ")
+        for (const auto& [name, value] : m_player.variables()) {
+            if (!value.empty() && value != " ") {
                 values << QString::fromStdString(value).trimmed();
+            }
+        }
         state.variables = values.join(u' ');
         static_cast<MovieWidget*>(m_widget.data())->setState(std::move(state));
 #ifdef GLW_HAVE_MOVIE_PLAYER
@@ -196,11 +209,13 @@ private:
         m_size.reset();
         const std::string path = m_player.moviePath();
         const auto& movieProbe = m_player.runtime().services().movieProbe;
-        if (path.empty() || !movieProbe)
+        if (path.empty() || !movieProbe) {
             return;
+        }
         const std::string host = platform::toHostPath(path);
-        if (!host.empty())
+        if (!host.empty()) {
             m_size = movieProbe(host);
+        }
     }
 
 #ifdef GLW_HAVE_MOVIE_PLAYER
@@ -209,9 +224,8 @@ private:
         m_live = view;
         view->setFocusPolicy(m_player.canFocus() ? Qt::ClickFocus : Qt::NoFocus);
         QObject::connect(view, &movie::MovieView::fsCommand, this, [this](const QString& command, const QString& args) {
-            user("fscommand " + m_player.fullName(), [this, command, args] {
-                m_player.userFSCommand(command.toStdString(), args.toStdString());
-            });
+            user("fscommand " + m_player.fullName(),
+                 [this, command, args] { m_player.userFSCommand(command.toStdString(), args.toStdString()); });
         });
         // A movie's link goes to the shell, as the player control opens it, and nowhere else.
         QObject::connect(view, &movie::MovieView::urlRequested, this, [this](const QString& url, const QString&) {
@@ -221,27 +235,34 @@ private:
     }
 
     void applyLive(std::string_view property) {
-        if (wants(property, "ScaleMode"))
+        if (wants(property, "ScaleMode")) {
             m_live->setScaleMode(m_player.ScaleMode);
-        if (wants(property, "BGColor"))
+        }
+        if (wants(property, "BGColor")) {
             m_live->setBackground(QString::fromStdString(m_player.BGColor));
-        if (wants(property, "WMode"))
+        }
+        if (wants(property, "WMode")) {
             m_live->setTransparent(platform::equalsNoCase(m_player.WMode(), "Transparent"));
+        }
         if (wants(property, "Movie") || wants(property, "FlashVars")) {
             const auto source = movie::movieSource(m_player.Movie(), m_player.FlashVars());
             m_live->setMovie(source.hostPath, source.variables);
         }
-        if (property == forms::FlashPlayer::kVariableSet)
-            for (const auto& [name, value] : m_player.variables())
+        if (property == forms::FlashPlayer::kVariableSet) {
+            for (const auto& [name, value] : m_player.variables()) {
                 m_live->setVariable(QString::fromStdString(name), QString::fromStdString(value));
-        if (property == forms::FlashPlayer::kPlayCalled)
+            }
+        }
+        if (property == forms::FlashPlayer::kPlayCalled) {
             m_live->play();
+        }
     }
 
     void requestPoster() {
         auto* widget = static_cast<MovieWidget*>(m_widget.data());
-        if (!m_posters || !widget || widget->width() <= 0 || widget->height() <= 0)
+        if (!m_posters || !widget || widget->width() <= 0 || widget->height() <= 0) {
             return;
+        }
         const auto source = movie::movieSource(m_player.Movie(), m_player.FlashVars());
         if (source.hostPath.isEmpty()) {
             posters().cancel(widget);
@@ -256,8 +277,9 @@ private:
         request.background = QString::fromStdString(m_player.BGColor);
         QPointer<MovieWidget> target(widget);
         posters().request(widget, request, [target](const QImage& image) {
-            if (target)
+            if (target) {
                 target->setPoster(image);
+            }
         });
     }
 

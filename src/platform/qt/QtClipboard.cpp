@@ -37,8 +37,9 @@ bool writeAll(int fd, const std::string& data) {
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
+        }
         if (n <= 0) {
             ok = false;
             brokenPipe = errno == EPIPE;
@@ -69,8 +70,9 @@ std::string QtClipboard::getText() {
 }
 
 void QtClipboard::setText(const std::string& text) {
-    if (handToHolder(text))
+    if (handToHolder(text)) {
         return;
+    }
     QGuiApplication::clipboard()->setText(QString::fromStdString(text), QClipboard::Clipboard);
 }
 
@@ -84,26 +86,31 @@ void QtClipboard::clear() {
 
 bool QtClipboard::handToHolder(const std::string& text) {
     if (m_holderPath.empty() || QGuiApplication::platformName() != QLatin1String("xcb") ||
-        ::access(m_holderPath.c_str(), X_OK) != 0)
+        ::access(m_holderPath.c_str(), X_OK) != 0) {
         return false;
+    }
 
     // Everything the children need is prepared before fork(): after it, in a process with threads, only
     // async-signal-safe calls are allowed until exec.
     std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
+    for (char** e = environ; *e; ++e) {
+        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) {
             envStrings.emplace_back(*e);
+        }
+    }
     envStrings.emplace_back("QT_QPA_PLATFORM=xcb");
     std::vector<char*> envp;
-    for (auto& s : envStrings)
+    for (auto& s : envStrings) {
         envp.push_back(s.data());
+    }
     envp.push_back(nullptr);
     std::string program = m_holderPath;
     char* argv[] = {program.data(), nullptr};
 
     int toHolder[2], fromHolder[2];
-    if (::pipe2(toHolder, O_CLOEXEC) != 0)
+    if (::pipe2(toHolder, O_CLOEXEC) != 0) {
         return false;
+    }
     if (::pipe2(fromHolder, O_CLOEXEC) != 0) {
         ::close(toHolder[0]);
         ::close(toHolder[1]);
@@ -116,12 +123,14 @@ bool QtClipboard::handToHolder(const std::string& text) {
         // outlives this program and is never left as a zombie of it.
         ::setsid();
         const pid_t holder = ::fork();
-        if (holder != 0)
+        if (holder != 0) {
             ::_exit(holder < 0 ? 1 : 0);
+        }
         ::dup2(toHolder[0], 0);
         ::dup2(fromHolder[1], 1);
-        if (devNull >= 0)
+        if (devNull >= 0) {
             ::dup2(devNull, 2); // nobody waits on our output pipes because of the holder
+        }
         ::syscall(SYS_close_range, 3u, ~0u, 0u);
         if (::chdir("/") != 0) {
             // The holder needs no folder; staying in the program's one is harmless.
@@ -131,8 +140,9 @@ bool QtClipboard::handToHolder(const std::string& text) {
     }
     ::close(toHolder[0]);
     ::close(fromHolder[1]);
-    if (devNull >= 0)
+    if (devNull >= 0) {
         ::close(devNull);
+    }
     if (child < 0) {
         ::close(toHolder[1]);
         ::close(fromHolder[0]);
@@ -159,9 +169,11 @@ bool QtClipboard::handToHolder(const std::string& text) {
 
 std::vector<std::string> QtFontList::names() {
     std::vector<std::string> names;
-    for (const QString& family : QFontDatabase::families())
-        if (!QFontDatabase::isPrivateFamily(family))
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isPrivateFamily(family)) {
             names.push_back(family.toStdString());
+        }
+    }
     return names;
 }
 

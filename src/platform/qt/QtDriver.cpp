@@ -44,8 +44,9 @@ QtDriver::QtDriver(forms::Runtime& runtime) : m_runtime(runtime) {
 
 QtDriver::~QtDriver() {
     qApp->removeEventFilter(this);
-    if (m_screenPointer)
+    if (m_screenPointer) {
         QGuiApplication::restoreOverrideCursor();
+    }
     for (auto& [form, window] : m_windows) {
         window->detach();
         delete window;
@@ -59,8 +60,9 @@ FormWindow* QtDriver::window(const forms::Form& form) const {
 
 QWidget* QtDriver::widget(const forms::Control& control) const {
     FormWindow* w = window(control.form());
-    if (!w)
+    if (!w) {
         return nullptr;
+    }
     w->flushPending();
     ControlView* v = w->view(control);
     return v ? v->widget() : nullptr;
@@ -69,8 +71,9 @@ QWidget* QtDriver::widget(const forms::Control& control) const {
 // ---- runtime to widgets ----
 
 void QtDriver::formLoaded(forms::Form& form) {
-    if (window(form))
+    if (window(form)) {
         return;
+    }
     auto* w = new FormWindow(*this, form);
     m_windows[&form] = w;
     const ApplyScope scope(*this);
@@ -79,8 +82,9 @@ void QtDriver::formLoaded(forms::Form& form) {
 
 void QtDriver::formUnloaded(forms::Form& form) {
     auto it = m_windows.find(&form);
-    if (it == m_windows.end())
+    if (it == m_windows.end()) {
         return;
+    }
     FormWindow* w = it->second;
     m_windows.erase(it);
     {
@@ -102,22 +106,26 @@ void QtDriver::formShown(forms::Form& form) {
 
 void QtDriver::propertyChanged(forms::Form& form, forms::Control* control, std::string_view property) {
     FormWindow* w = window(form);
-    if (!w)
+    if (!w) {
         return;
+    }
     {
         const ApplyScope scope(*this);
-        if (control)
+        if (control) {
             w->applyControl(*control, property);
-        else
+        } else {
             w->applyForm(property);
+        }
     }
-    if (!control && property == "Visible")
+    if (!control && property == "Visible") {
         checkLoops();
+    }
 }
 
 void QtDriver::controlAdded(forms::Form& form, forms::Control& control) {
-    if (FormWindow* w = window(form))
+    if (FormWindow* w = window(form)) {
         w->addControl(control);
+    }
 }
 
 void QtDriver::controlRemoved(forms::Form& form, forms::Control& control) {
@@ -138,8 +146,9 @@ void QtDriver::focusChanged(forms::Form& form, forms::Control* control) {
 // ---- widgets to runtime ----
 
 void QtDriver::user(const std::string& what, const std::function<void()>& action) {
-    if (m_ending || applying())
+    if (m_ending || applying()) {
         return;
+    }
     try {
         m_runtime.userAction(what, action);
     } catch (const vb::EndProgram& end) {
@@ -151,30 +160,36 @@ void QtDriver::user(const std::string& what, const std::function<void()>& action
 }
 
 void QtDriver::onFocusChanged(QWidget* now) {
-    if (applying() || m_ending || !now)
+    if (applying() || m_ending || !now) {
         return;
+    }
     auto* w = dynamic_cast<FormWindow*>(now->window());
-    if (!w || !w->form())
+    if (!w || !w->form()) {
         return;
+    }
     ControlView* v = w->viewOfWidget(now);
     forms::Control* control = v ? v->control() : nullptr;
     if (!control || control->hasFocus() || !control->canFocus() || !control->effectivelyVisible() ||
-        !control->effectivelyEnabled() || !control->form().Visible)
+        !control->effectivelyEnabled() || !control->form().Visible) {
         return;
+    }
     user("focus " + control->fullName(), [control] { control->SetFocus(); });
 }
 
 bool QtDriver::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
         return false;
+    }
     auto* target = static_cast<QWidget*>(watched);
     // The application sees a key again for each parent it propagates to: take it where it was delivered.
     QWidget* focus = QApplication::focusWidget();
-    if (focus ? target != focus : !target->isWindow())
+    if (focus ? target != focus : !target->isWindow()) {
         return false;
+    }
     auto* w = dynamic_cast<FormWindow*>(target->window());
-    if (!w || !w->form() || m_ending)
+    if (!w || !w->form() || m_ending) {
         return false;
+    }
     return w->handleKey(target, translateKey(*static_cast<QKeyEvent*>(event)));
 }
 
@@ -182,27 +197,31 @@ bool QtDriver::eventFilter(QObject* watched, QEvent* event) {
 
 void QtDriver::runModal(forms::Form& form) {
     FormWindow* w = window(form);
-    if (!w || m_ending || !form.loaded() || !form.Visible)
+    if (!w || m_ending || !form.loaded() || !form.Visible) {
         return;
+    }
     w->flushPending();
     w->setModal(true);
     w->showNow();
     QEventLoop loop;
     m_modalLoops.push_back({&form, &loop});
     loop.exec(QEventLoop::DialogExec);
-    for (auto it = m_modalLoops.begin(); it != m_modalLoops.end(); ++it)
+    for (auto it = m_modalLoops.begin(); it != m_modalLoops.end(); ++it) {
         if (it->loop == &loop) {
             m_modalLoops.erase(it);
             break;
         }
-    if (FormWindow* still = window(form); still && !still->isVisible())
+    }
+    if (FormWindow* still = window(form); still && !still->isVisible()) {
         still->setModal(false);
+    }
     throwIfEnded();
 }
 
 void QtDriver::runMainLoop() {
-    if (m_ending || m_runtime.forms().empty())
+    if (m_ending || m_runtime.forms().empty()) {
         return;
+    }
     QEventLoop loop;
     m_mainLoop = &loop;
     loop.exec();
@@ -218,16 +237,19 @@ void QtDriver::doEvents() {
 void QtDriver::checkLoops() {
     for (const ModalFrame& frame : m_modalLoops) {
         const bool loaded = m_windows.count(frame.form) != 0; // by address only: the form may be gone
-        if (m_ending || !loaded || !frame.form->Visible)
+        if (m_ending || !loaded || !frame.form->Visible) {
             frame.loop->quit();
+        }
     }
-    if (m_mainLoop && (m_ending || m_runtime.forms().empty()))
+    if (m_mainLoop && (m_ending || m_runtime.forms().empty())) {
         m_mainLoop->quit();
+    }
 }
 
 void QtDriver::finish(int exitCode) {
-    if (m_ending)
+    if (m_ending) {
         return;
+    }
     m_ending = true;
     m_exitCode = exitCode;
     if (!m_endHandler) {
@@ -241,41 +263,49 @@ void QtDriver::finish(int exitCode) {
 }
 
 void QtDriver::throwIfEnded() const {
-    if (m_ending)
+    if (m_ending) {
         throw vb::EndProgram{m_exitCode};
+    }
 }
 
 void QtDriver::applyScreenPointer() {
     const int pointer = m_runtime.Screen.MousePointer;
-    if (pointer == m_screenPointer)
+    if (pointer == m_screenPointer) {
         return;
-    if (m_screenPointer)
+    }
+    if (m_screenPointer) {
         QGuiApplication::restoreOverrideCursor();
+    }
     Qt::CursorShape shape;
     m_screenPointer = cursorFor(pointer, shape) ? pointer : 0;
-    if (m_screenPointer)
+    if (m_screenPointer) {
         QGuiApplication::setOverrideCursor(shape);
+    }
 }
 
 // ---- menus and dialogs ----
 
 void QtDriver::popupMenu(forms::Form& form, forms::Menu& menu) {
     FormWindow* w = window(form);
-    if (!w || m_ending)
+    if (!w || m_ending) {
         return;
+    }
     std::map<QAction*, forms::Menu*> chosen;
     QMenu popup(w);
     w->fillMenu(popup, menu, chosen, false);
-    if (popup.isEmpty())
+    if (popup.isEmpty()) {
         return;
+    }
     QAction* action = popup.exec(QCursor::pos());
     throwIfEnded();
     auto it = chosen.find(action);
-    if (it == chosen.end())
+    if (it == chosen.end()) {
         return;
+    }
     FormWindow* still = window(form);
-    if (!still || !still->hasMenu(it->second))
+    if (!still || !still->hasMenu(it->second)) {
         return;
+    }
     forms::Menu* item = it->second;
     m_runtime.userAction("menu " + item->fullName(), [item] { item->userClick(); });
 }
@@ -299,11 +329,13 @@ constexpr long kOverwritePrompt = 0x2; // the dialog flag that asks before repla
 } // namespace
 
 forms::DialogAnswer QtDriver::commonDialog(forms::Form& form, const forms::DialogRequest& request) {
-    if (m_ending)
+    if (m_ending) {
         return {};
+    }
     QWidget* parent = window(form);
-    if (!parent || !parent->isVisible())
+    if (!parent || !parent->isVisible()) {
         parent = QApplication::activeWindow();
+    }
     const QString title = QString::fromStdString(request.title.empty() ? defaultTitle(request.kind) : request.title);
     forms::DialogAnswer answer;
 
@@ -326,11 +358,13 @@ forms::DialogAnswer QtDriver::commonDialog(forms::Form& form, const forms::Dialo
     const bool save = request.kind == forms::DialogKind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (save && !(request.flags & kOverwritePrompt))
+    if (save && !(request.flags & kOverwritePrompt)) {
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
     QStringList filters;
-    for (const auto& filter : toQtNameFilters(request.filter))
+    for (const auto& filter : toQtNameFilters(request.filter)) {
         filters << QString::fromStdString(filter);
+    }
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
@@ -338,30 +372,36 @@ forms::DialogAnswer QtDriver::commonDialog(forms::Form& form, const forms::Dialo
     }
     if (!request.defaultExt.empty()) {
         std::string ext = request.defaultExt;
-        if (ext.front() == '.')
+        if (ext.front() == '.') {
             ext.erase(0, 1);
+        }
         dialog.setDefaultSuffix(QString::fromStdString(ext));
     }
     // The folder: the one asked for, else the proposed file's own, else the current one.
     QString folder;
-    if (!request.initDir.empty())
+    if (!request.initDir.empty()) {
         folder = QString::fromStdString(platform::toHostPath(request.initDir));
+    }
     QString proposed;
     if (!request.fileName.empty()) {
         const auto [dir, name] = platform::splitSystemPath(request.fileName);
         proposed = QString::fromStdString(name);
-        if (!dir.empty() && (folder.isEmpty() || !QFileInfo(folder).isDir()))
+        if (!dir.empty() && (folder.isEmpty() || !QFileInfo(folder).isDir())) {
             folder = QString::fromStdString(platform::toHostPath(dir));
+        }
     }
-    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
         dialog.setDirectory(folder);
-    if (!proposed.isEmpty())
+    }
+    if (!proposed.isEmpty()) {
         dialog.selectFile(proposed);
+    }
 
     const int result = dialog.exec();
     throwIfEnded();
-    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return answer;
+    }
     const std::string host = dialog.selectedFiles().constFirst().toStdString();
     const std::string system = platform::toSystemPath(host);
     if (system.empty()) {
@@ -376,8 +416,9 @@ forms::DialogAnswer QtDriver::commonDialog(forms::Form& form, const forms::Dialo
 
 forms::PixelRect QtDriver::screenRect(const forms::Control& control) {
     QWidget* w = widget(control);
-    if (!w)
+    if (!w) {
         return UiDriver::screenRect(control);
+    }
     const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
     return {topLeft.x(), topLeft.y(), topLeft.x() + w->width(), topLeft.y() + w->height()};
 }

@@ -24,8 +24,9 @@ QString toWidgetText(const std::string& text) {
 }
 
 std::string fromWidgetText(QString text, bool multiLine) {
-    if (multiLine)
+    if (multiLine) {
         text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    }
     return text.toStdString();
 }
 
@@ -34,8 +35,9 @@ public:
     TextView(FormWindow& window, forms::TextBox& box) : ControlView(window, box), m_box(box) {}
 
     void resync() override {
-        if (!m_widget)
+        if (!m_widget) {
             return;
+        }
         const QSignalBlocker blocker(m_widget.data());
         showText();
     }
@@ -43,8 +45,9 @@ public:
     QSize defaultSize() const override { return m_multi ? QSize(200, 80) : QSize(100, 21); }
 
     bool typeKey(const VbKey& key) override {
-        if (key.ascii == 0)
+        if (key.ascii == 0) {
             return false;
+        }
         forms::Form& form = m_box.form();
         resync();
         if (typesAtEnd(key)) {
@@ -59,12 +62,15 @@ public:
         // Typing inside the text: KeyPress may change or swallow the character; the widget then types it at
         // the caret and its edit signal reports the new text (one Change).
         int ascii = key.ascii;
-        if (!user("keypress " + m_box.fullName(), [this, &ascii] { m_box.KeyPress.raise(ascii); }))
+        if (!user("keypress " + m_box.fullName(), [this, &ascii] { m_box.KeyPress.raise(ascii); })) {
             return true;
-        if (ascii == 0 || m_box.Locked)
+        }
+        if (ascii == 0 || m_box.Locked) {
             return true;
-        if (ascii == key.ascii)
+        }
+        if (ascii == key.ascii) {
             return false;
+        }
         insertAtCaret(QString(QChar(ascii)));
         edited();
         return true;
@@ -91,22 +97,28 @@ protected:
 
     void applyOwn(std::string_view property) override {
         if (property == "MultiLine") {
-            if (m_multi != m_box.MultiLine)
+            if (m_multi != m_box.MultiLine) {
                 rebuildWidget();
+            }
             return;
         }
-        if (wants(property, "Text"))
+        if (wants(property, "Text")) {
             showText();
+        }
         if (auto* line = lineEdit()) {
-            if (wants(property, "Locked"))
+            if (wants(property, "Locked")) {
                 line->setReadOnly(m_box.Locked);
-            if (wants(property, "MaxLength"))
+            }
+            if (wants(property, "MaxLength")) {
                 line->setMaxLength(m_box.MaxLength > 0 ? int(m_box.MaxLength) : 32767);
-            if (wants(property, "PasswordChar"))
+            }
+            if (wants(property, "PasswordChar")) {
                 line->setEchoMode(std::string(m_box.PasswordChar).empty() ? QLineEdit::Normal : QLineEdit::Password);
+            }
         } else if (auto* multi = multiEdit()) {
-            if (wants(property, "Locked"))
+            if (wants(property, "Locked")) {
                 multi->setReadOnly(m_box.Locked);
+            }
         }
     }
 
@@ -117,26 +129,31 @@ private:
     QPlainTextEdit* multiEdit() const { return m_multi ? static_cast<QPlainTextEdit*>(m_widget.data()) : nullptr; }
 
     QString widgetText() const {
-        if (auto* line = lineEdit())
+        if (auto* line = lineEdit()) {
             return line->text();
-        if (auto* multi = multiEdit())
+        }
+        if (auto* multi = multiEdit()) {
             return multi->toPlainText();
+        }
         return {};
     }
 
     void showText() {
         const QString text = toWidgetText(m_box.Text);
-        if (text == widgetText())
+        if (text == widgetText()) {
             return; // an echo of the user's own edit: keep the caret where it is
-        if (auto* line = lineEdit())
+        }
+        if (auto* line = lineEdit()) {
             line->setText(text);
-        else if (auto* multi = multiEdit())
+        } else if (auto* multi = multiEdit()) {
             multi->setPlainText(text);
+        }
     }
 
     bool caretAtEnd() const {
-        if (auto* line = lineEdit())
+        if (auto* line = lineEdit()) {
             return !line->hasSelectedText() && line->cursorPosition() == line->text().size();
+        }
         if (auto* multi = multiEdit()) {
             const QTextCursor cursor = multi->textCursor();
             return !cursor.hasSelection() && cursor.atEnd();
@@ -145,21 +162,25 @@ private:
     }
 
     void moveCaretToEnd() {
-        if (auto* line = lineEdit())
+        if (auto* line = lineEdit()) {
             line->end(false);
-        else if (auto* multi = multiEdit())
+        } else if (auto* multi = multiEdit()) {
             multi->moveCursor(QTextCursor::End);
+        }
     }
 
     // Whether the runtime's typing (which always works at the end of the text, one byte per character)
     // gives what the widget would: Escape and a single-line Enter never change the text.
     bool typesAtEnd(const VbKey& key) const {
-        if (key.wide)
+        if (key.wide) {
             return false;
-        if (key.ascii == 27 || (key.ascii == 13 && !m_multi))
+        }
+        if (key.ascii == 27 || (key.ascii == 13 && !m_multi)) {
             return true;
-        if (!caretAtEnd() || key.ascii >= 128)
+        }
+        if (!caretAtEnd() || key.ascii >= 128) {
             return false;
+        }
         if (key.ascii == 8) {
             const std::string& text = m_box.Text;
             return text.empty() || static_cast<unsigned char>(text.back()) < 0x80;
@@ -169,20 +190,24 @@ private:
 
     void insertAtCaret(const QString& text) {
         const QSignalBlocker blocker(m_widget.data());
-        if (auto* line = lineEdit())
+        if (auto* line = lineEdit()) {
             line->insert(text);
-        else if (auto* multi = multiEdit())
+        } else if (auto* multi = multiEdit()) {
             multi->insertPlainText(text);
+        }
     }
 
     void edited() {
-        if (driver().applying())
+        if (driver().applying()) {
             return;
+        }
         const std::string text = fromWidgetText(widgetText(), m_multi);
-        if (text == std::string(m_box.Text))
+        if (text == std::string(m_box.Text)) {
             return;
-        if (user("type " + m_box.fullName(), [this, &text] { m_box.userSetText(text); }))
+        }
+        if (user("type " + m_box.fullName(), [this, &text] { m_box.userSetText(text); })) {
             resync();
+        }
     }
 
     void click() {

@@ -20,11 +20,13 @@ constexpr const char* kTitle = "GLW Screen Saver Installer 1.0";
 void makeRunnable(const std::string& systemPath) {
     const std::string host = platform::toHostPath(systemPath);
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0)
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) {
         vb::raise(vb::ErrFileNotFound, vb::errorDescription(vb::ErrFileNotFound));
+    }
     const mode_t read = st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
-    if (::chmod(host.c_str(), (st.st_mode & 07777) | (read >> 2)) != 0)
+    if (::chmod(host.c_str(), (st.st_mode & 07777) | (read >> 2)) != 0) {
         vb::raise(vb::ErrPathFileAccess, vb::errorDescription(vb::ErrPathFileAccess));
+    }
 }
 
 } // namespace
@@ -46,8 +48,9 @@ Form1::Form1(forms::Runtime& runtime, StubEnvironment environment)
 
     Picture1.Move(0, 0, 6000, 3360);
     for (forms::Control* c : std::initializer_list<forms::Control*>{&Label2, &Text1, &Check1, &Command15, &Command3,
-                                                                    &Label4, &Image1, &Image2})
+                                                                    &Label4, &Image1, &Image2}) {
         c->setContainer(&Picture1);
+    }
     Image1.Move(120, 120, 720, 720);
     Image2.Move(5160, 120, 720, 720);
     Label2.Move(120, 960, 5760, 255);
@@ -95,9 +98,11 @@ void Form1::Form_Load() {
     }
 
     const common::JpkExtraction extraction = core.extractEntries(List1, [this](double precent) { SetBar(precent); });
-    for (const std::string& name : extraction.extracted)
-        if (vb::LCase(vb::Right(name, 4)) == ".scr")
+    for (const std::string& name : extraction.extracted) {
+        if (vb::LCase(vb::Right(name, 4)) == ".scr") {
             ScrFileName = name;
+        }
+    }
 
     core.deleteWorkFile("glwexe.dta");
     step([&] { picProgbar.Visible = false; });
@@ -107,8 +112,9 @@ void Form1::Form_Load() {
 void Form1::Command15_Click() {
     auto& rt = runtime();
     std::string folder = Text1.Text;
-    if (vb::Right(folder, 1) != "\\")
+    if (vb::Right(folder, 1) != "\\") {
         folder += "\\";
+    }
 
     bool present = false;
     if (!ScrFileName.empty()) {
@@ -123,9 +129,10 @@ void Form1::Command15_Click() {
     if (present) {
         // A failed copy shows its own message, and then nothing is registered or announced.
         if (FileCopyTo(core.TempFolder + ScrFileName, folder + ScrFileName)) {
-            if (Check1.Value == forms::vbChecked)
+            if (Check1.Value == forms::vbChecked) {
                 RegSaveString(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop\\", "SCRNSAVE.EXE",
                               folder + ScrFileName);
+            }
             MsgBox(rt, "Screen Saver Installed!", vbInformation, kTitle);
         }
     } else {
@@ -142,8 +149,9 @@ bool Form1::FileCopyTo(const std::string& FullPathFile, const std::string& DestP
     vb::ResumeNext step(rt.errorLog(), "Form1.FileCopyTo");
     step([&] {
         vb::FileCopy(FullPathFile, DestPath);
-        if (vb::FileLen(DestPath) != vb::FileLen(FullPathFile))
+        if (vb::FileLen(DestPath) != vb::FileLen(FullPathFile)) {
             vb::raise(vb::ErrPathFileAccess, vb::errorDescription(vb::ErrPathFileAccess));
+        }
         makeRunnable(DestPath);
     });
     if (step.failed()) {
@@ -168,15 +176,17 @@ bool Form1::RegSaveString(platform::HKEY hKey, const std::string& strPath, const
         return false;
     }
     auto set = registry->RegSetValueEx(*key, strValue, platform::REG_SZ, strData);
-    if (auto closed = registry->RegCloseKey(*key); !closed)
+    if (auto closed = registry->RegCloseKey(*key); !closed) {
         rt.logError("Form1.RegSaveString", 0, closed.error().detail);
+    }
     if (!set) {
         rt.logError("Form1.RegSaveString", 0, set.error().detail);
         return false;
     }
-    if (rt.trace().enabled())
+    if (rt.trace().enabled()) {
         rt.trace().write("registry " + forms::Trace::quote(strPath) + " " + forms::Trace::quote(strValue) + " " +
                          forms::Trace::quote(strData));
+    }
     return true;
 }
 

@@ -13,8 +13,9 @@ namespace {
 
 // A size in twips for a control or window; negative sizes are refused as the original refused them.
 int twips(double value) {
-    if (value < 0)
+    if (value < 0) {
         vb::raise(vb::ErrInvalidProperty, "Invalid property value");
+    }
     return vb::CLng(value);
 }
 
@@ -90,8 +91,9 @@ void Form1::Form_Load() {
             rt.logError("Form1.Form_Load", vb::ErrInvalidCall, "extra file name refused: " + f);
             continue;
         }
-        if (APICopy(rt, programFolder() + f, core.TempFolder + f))
+        if (APICopy(rt, programFolder() + f, core.TempFolder + f)) {
             m_copiedIn.push_back(f);
+        }
     }
 
     core.deleteWorkFile("glwexe.dta");
@@ -119,14 +121,15 @@ void Form1::Form_Load() {
     step([&] { FBit.BGColor = MovieBgColor; });
 
     const std::string scale = vb::LCase(MovieScale);
-    if (scale == "showall")
+    if (scale == "showall") {
         FBit.ScaleMode = 0;
-    else if (scale == "noborder")
+    } else if (scale == "noborder") {
         FBit.ScaleMode = 1;
-    else if (scale == "exactfit")
+    } else if (scale == "exactfit") {
         FBit.ScaleMode = 2;
-    else if (scale == "noscale")
+    } else if (scale == "noscale") {
         FBit.ScaleMode = 3;
+    }
 
     step([&] { FBit.Visible = true; });
     IsLoading = false;
@@ -135,39 +138,44 @@ void Form1::Form_Load() {
 
 void Form1::FBit_FSCommand(const std::string& command, const std::string& args) {
     const std::string word = vb::LCase(command);
-    if (word == "exit")
+    if (word == "exit") {
         Unload();
-    else if (word == "pl")
+    } else if (word == "pl") {
         return;
-    else if (word == "run")
+    } else if (word == "run") {
         common::ShellOpen(runtime(), args);
-    else if (word == "maximize")
+    } else if (word == "maximize") {
         WindowState = 2;
-    else if (word == "minimise")
+    } else if (word == "minimise") {
         WindowState = 1;
-    else if (word == "xloaded")
+    } else if (word == "xloaded") {
         MReady = true;
+    }
 }
 
 void Form1::Form_Resize() {
-    if (IsLoading)
+    if (IsLoading) {
         return;
+    }
     vb::ResumeNext step(runtime().errorLog(), "Form1.Form_Resize");
     step([&] { FBit.Move(0, 0, ScaleWidth(*this), ScaleHeight(*this)); });
 }
 
 void Form1::propertyChanged(std::string_view name) {
     Form::propertyChanged(name);
-    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState"))
+    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState")) {
         Form_Resize();
+    }
 }
 
 void Form1::finishRun() {
-    if (m_finished)
+    if (m_finished) {
         return;
+    }
     m_finished = true;
-    for (const std::string& f : m_copiedIn)
+    for (const std::string& f : m_copiedIn) {
         APICopy(runtime(), core.TempFolder + f, programFolder() + f);
+    }
     core.cleanUp();
 }
 

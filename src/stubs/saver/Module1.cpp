@@ -34,20 +34,23 @@ Module1::~Module1() {
 }
 
 frmScreen& Module1::screen() {
-    if (!m_frmScreen)
+    if (!m_frmScreen) {
         m_frmScreen = std::make_unique<frmScreen>(*this);
+    }
     return *m_frmScreen;
 }
 
 frmConfig& Module1::config() {
-    if (!m_frmConfig)
+    if (!m_frmConfig) {
         m_frmConfig = std::make_unique<frmConfig>(*this);
+    }
     return *m_frmConfig;
 }
 
 Form1& Module1::form1() {
-    if (!m_form1)
+    if (!m_form1) {
         m_form1 = std::make_unique<Form1>(*this);
+    }
     return *m_form1;
 }
 
@@ -56,12 +59,13 @@ void Module1::Main() {
 
     const std::string line = vb::UCase(vb::Trim(runtime.Command));
     const std::string mode = vb::Left(line, 2);
-    if (mode == "/S")
+    if (mode == "/S") {
         RunMode = modeShow;
-    else if (mode == "/P")
+    } else if (mode == "/P") {
         RunMode = modePreview;
-    else
+    } else {
         RunMode = modeConfigure;
+    }
 
     if (RunMode == modeConfigure) {
         LoadPackageForm();
@@ -96,11 +100,13 @@ void Module1::Main() {
 long Module1::ParsePreviewHwnd(const std::string& line) {
     const std::string text = vb::Trim(line);
     std::size_t start = text.size();
-    while (start > 0 && text[start - 1] >= '0' && text[start - 1] <= '9')
+    while (start > 0 && text[start - 1] >= '0' && text[start - 1] <= '9') {
         --start;
+    }
     const std::string digits = text.substr(start);
-    if (digits.empty())
+    if (digits.empty()) {
         return 0;
+    }
     try {
         return vb::CLng(vb::Val(digits));
     } catch (const vb::RuntimeError&) {
@@ -112,17 +118,20 @@ void Module1::CheckPrevInstance() {
     // The desktop cannot be searched for the other saver's window here. A saver that shows holds a lock
     // on this user's TempSWF folder instead, and a second one that finds it taken ends at once.
     const std::string folder = core.hostTempSwfFolder();
-    if (folder.empty())
+    if (folder.empty()) {
         return;
+    }
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool taken = errno == EWOULDBLOCK;
         ::close(fd);
         if (taken) {
-            if (runtime.trace().enabled())
+            if (runtime.trace().enabled()) {
                 runtime.trace().write("another screen saver shows");
+            }
             runtime.End(0);
         }
         return;

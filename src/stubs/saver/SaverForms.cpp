@@ -49,8 +49,9 @@ void frmScreen::Form_Resize() {
 
 void frmScreen::propertyChanged(std::string_view name) {
     Form::propertyChanged(name);
-    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState" || name == "BorderStyle"))
+    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState" || name == "BorderStyle")) {
         Form_Resize();
+    }
 }
 
 // Any key ends the saver, also keys that type no character (arrows, function keys).
@@ -73,14 +74,15 @@ void frmScreen::Form_Click() {
 
 void frmScreen::FBit_FSCommand(const std::string& command, const std::string& args) {
     const std::string word = vb::LCase(command);
-    if (word == "exit")
+    if (word == "exit") {
         Unload();
-    else if (word == "run")
+    } else if (word == "run") {
         common::ShellOpen(runtime(), args);
-    else if (word == "maximize")
+    } else if (word == "maximize") {
         WindowState = 2;
-    else if (word == "minimise")
+    } else if (word == "minimise") {
         WindowState = 1;
+    }
 }
 
 void frmScreen::Form_Unload(int&) {

@@ -32,8 +32,9 @@ protected:
     std::vector<std::string> events;
     void SetUp() override {
         form.Load();
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 3; ++i) {
             form.optA.add(i).setContainer(&form.frameA);
+        }
         form.optA.on(&OptionButton::Click, [this](int i) { events.push_back("optA(" + std::to_string(i) + ")"); });
         form.optB.Click = [this] { events.push_back("optB"); };
         form.chk.Click = [this] { events.push_back("chk"); };
@@ -69,10 +70,11 @@ TEST_F(ControlTest, TextChangeOnCodeAndTypingAndKeyPressCanSwallowOrChangeKeys) 
     form.txt.Text = "ab";
     form.txt.Text = "ab";
     form.txt.KeyPress = [](int& k) {
-        if (k == 'x')
+        if (k == 'x') {
             k = 0;
-        else if (k == 'a')
+        } else if (k == 'a') {
             k = 'A';
+        }
     };
     form.txt.userType("xa");
     form.txt.userKeyPress(vbKeyBack);
@@ -81,8 +83,9 @@ TEST_F(ControlTest, TextChangeOnCodeAndTypingAndKeyPressCanSwallowOrChangeKeys) 
 }
 
 TEST_F(ControlTest, ListIndexRangeAndClickAndRemoval) {
-    for (const char* s : {"a", "b", "c"})
+    for (const char* s : {"a", "b", "c"}) {
         form.lst.AddItem(s);
+    }
     form.lst.ListIndex = 2;
     form.lst.ListIndex = 2;
     EXPECT_EQ(form.lst.Text(), "c");
@@ -106,8 +109,9 @@ TEST_F(ControlTest, EmptyListRefusesIndexZero) {
 
 TEST_F(ControlTest, SortedListInsertsInCaseInsensitiveOrder) {
     form.lst.Sorted = true;
-    for (const char* s : {"pear", "Apple", "banana"})
+    for (const char* s : {"pear", "Apple", "banana"}) {
         form.lst.AddItem(s);
+    }
     EXPECT_EQ(form.lst.items(), (std::vector<std::string>{"Apple", "banana", "pear"}));
 }
 
@@ -129,7 +133,8 @@ struct RangeCase {
 };
 
 TEST_F(ControlTest, ScrollValueStaysInsideRangeEvenWithMaxBelowMin) {
-    const RangeCase cases[] = {{0, 10, 5, 5}, {0, 10, 11, 10}, {0, 10, -1, 0}, {10, 0, 3, 3}, {10, 0, 20, 10}, {0, 0, 4, 0}};
+    const RangeCase cases[] = {{0, 10, 5, 5}, {0, 10, 11, 10}, {0, 10, -1, 0},
+                               {10, 0, 3, 3}, {10, 0, 20, 10}, {0, 0, 4, 0}};
     for (const auto& c : cases) {
         form.scr.Min = c.min;
         form.scr.Max = c.max;
@@ -182,8 +187,9 @@ TEST_F(ControlTest, MovieControlRecordsAndAnswersSizeFromTheProbe) {
     std::string probed;
     rt.services().movieProbe = [&](const std::string& host) -> std::optional<MovieSize> {
         probed = host;
-        if (host.find("missing") != std::string::npos)
+        if (host.find("missing") != std::string::npos) {
             return std::nullopt;
+        }
         return MovieSize{550, 400};
     };
     form.movie.Movie = "C:\\clips\\a.swf?CWR=1&CWG=2";

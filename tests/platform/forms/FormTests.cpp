@@ -37,8 +37,9 @@ protected:
     void Form_Unload(int&) override { m_log.push_back(name() + ".Unload"); }
     void Form_KeyDown(int& KeyCode, int Shift) override {
         m_log.push_back("KeyDown " + std::to_string(KeyCode) + " " + std::to_string(Shift));
-        if (KeyCode == 'Q')
+        if (KeyCode == 'Q') {
             KeyCode = 0;
+        }
     }
 };
 
@@ -110,8 +111,8 @@ TEST(FormTest, FocusMovesRaiseLostFocusThenGotFocus) {
     box.ok.Visible = false;
     EXPECT_THROW(box.ok.SetFocus(), glw::vb::RuntimeError) << "a hidden control cannot take the focus";
     box.text.SetFocus();
-    EXPECT_EQ(log, (std::vector<std::string>{"Box.Load", "text.GotFocus", "text.LostFocus", "ok.GotFocus",
-                                             "text.GotFocus"}));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"Box.Load", "text.GotFocus", "text.LostFocus", "ok.GotFocus", "text.GotFocus"}));
 }
 
 TEST(FormTest, EndUnwindsToTheTopAndIsNotSwallowedByResumeNext) {

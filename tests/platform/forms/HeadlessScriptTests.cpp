@@ -12,8 +12,14 @@ using namespace glw::forms;
 namespace {
 
 TEST(HeadlessScriptTest, RejectsMalformedLinesWithTheirLineNumber) {
-    const char* bad[] = {"click",          "click Form1.",         "frobnicate Form1.x", "type Form1.t",
-                         "key Form1 Hyper+P", "type Form1.t \"open", "click Form1.x(1",   "answer"};
+    const char* bad[] = {"click",
+                         "click Form1.",
+                         "frobnicate Form1.x",
+                         "type Form1.t",
+                         "key Form1 Hyper+P",
+                         "type Form1.t \"open",
+                         "click Form1.x(1",
+                         "answer"};
     for (const char* line : bad) {
         Runtime rt{Services{}};
         auto result = headless(rt).queueScript(std::string("# a comment\n\n") + line + "\n");
@@ -77,8 +83,14 @@ struct Question : Form {
     Question(Runtime& rt, int& answer) : Form(rt, "Question"), m_answer(answer) {
         yes.ToolTipText = "Yes";
         no.Caption = "No";
-        yes.Click = [this] { m_answer = 6; Unload(); };
-        no.Click = [this] { m_answer = 7; Unload(); };
+        yes.Click = [this] {
+            m_answer = 6;
+            Unload();
+        };
+        no.Click = [this] {
+            m_answer = 7;
+            Unload();
+        };
     }
     CommandButton yes{*this, "yes"};
     CommandButton no{*this, "no"};

@@ -44,11 +44,13 @@ class Xvfb {
 public:
     Xvfb() {
         const QString program = QStandardPaths::findExecutable("Xvfb");
-        if (program.isEmpty())
+        if (program.isEmpty()) {
             return;
+        }
         int fds[2];
-        if (::pipe(fds) != 0)
+        if (::pipe(fds) != 0) {
             return;
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
@@ -65,10 +67,12 @@ public:
             std::string number;
             pollfd fd{fds[0], POLLIN, 0};
             char c;
-            while (::poll(&fd, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+            while (::poll(&fd, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n') {
                 number += c;
-            if (!number.empty())
+            }
+            if (!number.empty()) {
                 m_display = ":" + number;
+            }
         }
         ::close(fds[0]);
     }
@@ -91,8 +95,9 @@ private:
 class CrossProcessClipboardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) {
             GTEST_SKIP() << "Xvfb is not installed (apt-get install xvfb): the X clipboard cannot be tested";
+        }
         m_xvfb = std::make_unique<Xvfb>();
         ASSERT_FALSE(m_xvfb->display().empty()) << "Xvfb did not start";
     }
@@ -107,8 +112,9 @@ protected:
         process.start(QString::fromStdString(selfPath()),
                       clipboardMode ? QStringList{"--clipboard"} + arguments : arguments);
         EXPECT_TRUE(process.waitForFinished(30000));
-        if (exitCode)
+        if (exitCode) {
             *exitCode = process.exitCode();
+        }
         return process.readAllStandardOutput().toStdString();
     }
 
@@ -161,12 +167,15 @@ TEST(DesktopDriverTest, IsMadeOnlyWhenADisplayCanBeReached) {
     for (const auto& c : cases) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
             environment.remove(name);
-        if (c.display)
+        }
+        if (c.display) {
             environment.insert("DISPLAY", c.display);
-        if (c.platform)
+        }
+        if (c.platform) {
             environment.insert("QT_QPA_PLATFORM", c.platform);
+        }
         process.setProcessEnvironment(environment);
         process.start(QString::fromStdString(selfPath()), {"--desktop"});
         ASSERT_TRUE(process.waitForFinished(30000));

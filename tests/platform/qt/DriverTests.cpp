@@ -122,9 +122,11 @@ TEST_F(DriverTest, KeyPreviewSeesKeysWhicheverControlHasTheFocus) {
 
     // The modifier keys raise their own KeyDown first (17 Ctrl, 16 Shift), as the original's keyboard does.
     std::vector<std::pair<int, int>> keys;
-    for (const auto& key : form.keyDowns)
-        if (key.first != 16 && key.first != 17)
+    for (const auto& key : form.keyDowns) {
+        if (key.first != 16 && key.first != 17) {
             keys.push_back(key);
+        }
+    }
     EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{{'P', 2}, {'1', 2}, {'E', 3}}));
     // A Ctrl key types nothing into the box.
     EXPECT_EQ(form.txtName.Text(), "");

@@ -24,8 +24,9 @@ void soon(std::function<void()> step) {
 
 // Waits until `ready` holds, letting events run; false after a few seconds.
 bool waitFor(const std::function<bool()>& ready) {
-    for (int i = 0; i < 300 && !ready(); ++i)
+    for (int i = 0; i < 300 && !ready(); ++i) {
         QTest::qWait(10);
+    }
     return ready();
 }
 
@@ -70,8 +71,9 @@ public:
         tmrPoll.Interval = 10;
         tmrPoll.Enabled = false;
         tmrPoll.TimerEvent = [this] {
-            if (++ticks == 3)
+            if (++ticks == 3) {
                 tmrPoll.Enabled = false;
+            }
         };
         mnuSupport.Visible = false;
         mnuWeb.Caption = "Visit Website Home";

@@ -28,8 +28,9 @@ TEST(DialogFilterTest, ConvertsDescriptionPatternPairs) {
         {"Palettes|", {"Palettes (*)"}},
         {"Text|*.txt|Dangling", {"Text (*.txt)"}},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(toQtNameFilters(c.vb), c.qt) << c.vb;
+    }
 }
 
 TEST(LayoutTest, PlacesControlsByTheirTwipsAndStacksTheUnplaced) {
@@ -69,9 +70,10 @@ TEST(LayoutTest, FitsTheMovieFrameByScaleMode) {
         {3, 50, 40, {75, 30, 50, 40}},                                            // no scale: own size, centred
         {3, 400, 300, {-100, -100, 400, 300}}, {0, 0, 0, {0, 0, 200, 100}},       // unknown size fills the area
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(fitMovie(c.scaleMode, 200, 100, c.movieWidth, c.movieHeight), c.frame)
             << "mode " << c.scaleMode << " movie " << c.movieWidth << "x" << c.movieHeight;
+    }
 }
 
 TEST(KeysTest, TranslatesQtKeysAsTheFormsSeeThem) {

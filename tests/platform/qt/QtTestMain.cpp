@@ -59,8 +59,9 @@ private:
 int endMode(int argc, char** argv) {
     glw::forms::Runtime runtime(glw::forms::Services{});
     auto driver = glw::qt::makeDesktopDriver(runtime, argc, argv);
-    if (!driver)
+    if (!driver) {
         return 98;
+    }
     // The holder the test names, instead of the one beside this program.
     runtime.services().clipboard = std::make_shared<glw::qt::QtClipboard>(argc > 3 ? argv[3] : "");
     auto* qt = static_cast<glw::qt::QtDriver*>(driver.get());
@@ -83,15 +84,19 @@ int desktopMode(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--clipboard") == 0)
+    if (argc > 1 && std::strcmp(argv[1], "--clipboard") == 0) {
         return clipboardMode(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--end") == 0)
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--end") == 0) {
         return endMode(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--desktop") == 0)
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--desktop") == 0) {
         return desktopMode(argc, argv);
+    }
     // gtest_discover_tests runs this program too, where no test environment reaches it.
-    if (!std::getenv("QT_QPA_PLATFORM"))
+    if (!std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     // The renderer's own tests look at the movie control's outline; the player has tests of its own.
     setenv("GLW_MOVIES", "outline", 1);
     QApplication app(argc, argv);

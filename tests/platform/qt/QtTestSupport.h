@@ -43,13 +43,15 @@ public:
         txtName.Change = [this] { ++changes; };
         txtName.KeyPress = [this](int& keyAscii) {
             ++keyPresses;
-            if (keyAscii == '#')
+            if (keyAscii == '#') {
                 keyAscii = 0; // this box takes no '#'
+            }
         };
         txtName.GotFocus = [this] { ++textGotFocus; };
         lstItems.Move(2700, 600, 3000, 1200);
-        for (const char* item : {"alpha", "beta", "gamma", "delta"})
+        for (const char* item : {"alpha", "beta", "gamma", "delta"}) {
             lstItems.AddItem(item);
+        }
         lstItems.Click = [this] { ++listClicks; };
         chkLoop.Caption = "Loop";
         chkLoop.Move(6000, 120, 1500, 300);
@@ -61,8 +63,9 @@ public:
         scrPage.Max = 10;
         scrPage.Change = [this] { ++scrollChanges; };
         cboStyle.Move(6000, 1100, 2000, 315);
-        for (const char* item : {"one", "two"})
+        for (const char* item : {"one", "two"}) {
             cboStyle.AddItem(item);
+        }
         cboStyle.Click = [this] { ++comboClicks; };
         cboStyle.Change = [this] { ++comboChanges; };
         lvwItems.Move(120, 2400, 5600, 1800);

@@ -48,15 +48,17 @@ inline std::string corpusMovie(const std::string& name) {
 // Runs the event loop until the condition holds or the time is up. QTest::qWaitFor sleeps between
 // passes, which starves the web engine (its work runs as posted events): its pages start seconds later.
 inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = kLoadTimeoutMs) {
-    if (condition())
+    if (condition()) {
         return true;
+    }
     QElapsedTimer clock;
     clock.start();
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (condition() || clock.elapsed() >= timeoutMs)
+        if (condition() || clock.elapsed() >= timeoutMs) {
             loop.quit();
+        }
     });
     poll.start(5);
     loop.exec();
@@ -83,8 +85,9 @@ struct Probe {
 
 inline bool shows(const QImage& image, const std::vector<Probe>& probes) {
     for (const Probe& p : probes) {
-        if (!image.valid(p.x, p.y) || !near(image.pixel(p.x, p.y), p.want))
+        if (!image.valid(p.x, p.y) || !near(image.pixel(p.x, p.y), p.want)) {
             return false;
+        }
     }
     return true;
 }

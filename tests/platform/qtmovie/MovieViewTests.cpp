@@ -57,8 +57,9 @@ TEST(MovieSourceTest, SplitsTheMovieTextAndJoinsItsVariables) {
 TEST(MovieSourceTest, ScaleModesHaveThePlayersNames) {
     const std::pair<int, const char*> cases[] = {{0, "showAll"}, {1, "noBorder"}, {2, "exactFit"},
                                                  {3, "noScale"}, {4, "showAll"},  {-1, "showAll"}};
-    for (const auto& [mode, name] : cases)
+    for (const auto& [mode, name] : cases) {
         EXPECT_EQ(scaleName(mode).toStdString(), name) << mode;
+    }
 }
 
 class MovieViewTest : public ::testing::Test {
@@ -83,8 +84,9 @@ protected:
 
 TEST_F(MovieViewTest, CorpusMovieShowsItsBackground) {
     const std::string path = corpusMovie("SimpleRedBackground.swf");
-    if (!std::ifstream(path))
+    if (!std::ifstream(path)) {
         GTEST_SKIP() << "the movie corpus is not at " << path;
+    }
     ASSERT_TRUE(loadAndWaitForFrame(QString::fromStdString(path)));
     QImage image;
     const std::vector<Probe> probes{{5, 5, kRed}, {150, 100, kRed}, {294, 194, kRed}};
@@ -94,15 +96,18 @@ TEST_F(MovieViewTest, CorpusMovieShowsItsBackground) {
 TEST_F(MovieViewTest, CorpusMovieShowsItsShapes) {
     // A button whose up state is a filled rectangle near the stage's top left corner.
     const std::string path = corpusMovie("DefineButton2-CS6.swf");
-    if (!std::ifstream(path))
+    if (!std::ifstream(path)) {
         GTEST_SKIP() << "the movie corpus is not at " << path;
+    }
     ASSERT_TRUE(loadAndWaitForFrame(QString::fromStdString(path)));
     const bool drawn = waitFor([&] {
         const QImage image = view->grab().toImage();
         int coloured = 0;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2)
+        for (int y = 0; y < image.height(); y += 2) {
+            for (int x = 0; x < image.width(); x += 2) {
                 coloured += qRed(image.pixel(x, y)) != qBlue(image.pixel(x, y)) ? 1 : 0;
+            }
+        }
         return coloured > 50;
     });
     EXPECT_TRUE(drawn) << "no shape of the movie shows on its white stage";
@@ -246,8 +251,9 @@ TEST_F(MovieViewTest, LinksAreReportedAndNeverFollowed) {
     spin(500);
 
     std::vector<std::string> urls;
-    for (const auto& call : links)
+    for (const auto& call : links) {
         urls.push_back(call.at(0).toString().toStdString());
+    }
     std::sort(urls.begin(), urls.end());
     EXPECT_EQ(urls, (std::vector<std::string>{"file:///etc/hostname", "http://example.invalid/form",
                                               "http://example.invalid/self", "http://example.invalid/window"}));
@@ -338,8 +344,9 @@ TEST_F(MovieViewTest, MovieReceivesItsVariables) {
     for (const Case& c : cases) {
         QSignalSpy commands(view.get(), &MovieView::fsCommand);
         view->setMovie(path, c.variables);
-        if (!c.setName.isEmpty())
+        if (!c.setName.isEmpty()) {
             view->setVariable(c.setName, c.setValue);
+        }
         ASSERT_TRUE(waitFor([&] { return commands.count() > 0; })) << c.variables.toStdString();
         spin(300);
         ASSERT_EQ(commands.count(), 1) << "variables and SetVariable together load the movie once";
@@ -434,9 +441,11 @@ TEST_F(MovieViewTest, ClipMakerMovieDrawsAndEndsWithExit) {
     EXPECT_TRUE(waitForPixels(*view, probes, image)) << describe(image, probes);
     const QImage shown = view->grab().toImage();
     int blue = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
             blue += near(shown.pixel(x, y), kBlue, 60) ? 1 : 0;
+        }
+    }
     EXPECT_GT(blue, 20) << "the clip's turning shape does not show";
 }
 #endif

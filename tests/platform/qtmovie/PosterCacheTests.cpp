@@ -31,8 +31,9 @@ protected:
     std::optional<QImage> poster(const PosterRequest& request, QObject* receiver = nullptr) {
         std::optional<QImage> got;
         cache->request(receiver, request, [&](const QImage& image) { got = image; });
-        if (!waitFor([&] { return got.has_value(); }))
+        if (!waitFor([&] { return got.has_value(); })) {
             return std::nullopt;
+        }
         return got;
     }
 
@@ -64,8 +65,9 @@ TEST_F(PosterCacheTest, PosterShowsTheFirstFrameAtTheAskedSize) {
 
 TEST_F(PosterCacheTest, CorpusMoviePosterIsNotBlank) {
     const std::string path = corpusMovie("SimpleRedBackground.swf");
-    if (!std::ifstream(path))
+    if (!std::ifstream(path)) {
         GTEST_SKIP() << "the movie corpus is not at " << path;
+    }
     const auto image = poster({QString::fromStdString(path), {}, QSize(120, 90), 0, {}});
     ASSERT_TRUE(image.has_value());
     const std::vector<Probe> probes{{2, 2, kRed}, {60, 45, kRed}, {117, 87, kRed}};
@@ -153,8 +155,9 @@ TEST_F(PosterCacheTest, KeptPostersStayWithinTheMemoryLimit) {
     const QString path = QString::fromStdString(writeMovie(dir, "band.swf", bandMovie(kRed)));
     // Each 100 x 100 poster holds 40,000 bytes; room for two.
     cache->setMemoryLimit(90000);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(poster({path, QStringLiteral("n=%1").arg(i), QSize(100, 100), 0, {}}).has_value());
+    }
     EXPECT_EQ(cache->cachedCount(), 2);
     // The oldest went first: asking for it again draws it again (not answered at once from the cache).
     QElapsedTimer timer;

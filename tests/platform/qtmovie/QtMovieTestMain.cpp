@@ -6,8 +6,9 @@
 
 int main(int argc, char** argv) {
     // gtest_discover_tests runs this program too, where no test environment reaches it.
-    if (!std::getenv("QT_QPA_PLATFORM"))
+    if (!std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -20,8 +20,9 @@ public:
     void bits(std::uint32_t value, int count) {
         for (int i = count - 1; i >= 0; --i) {
             m_current = static_cast<std::uint8_t>((m_current << 1) | ((value >> i) & 1));
-            if (++m_used == 8)
+            if (++m_used == 8) {
                 flush();
+            }
         }
     }
     void signedBits(std::int32_t value, int count) { bits(static_cast<std::uint32_t>(value), count); }
@@ -64,8 +65,9 @@ inline void appendString(Bytes& to, const std::string& s) {
 inline Bytes rect(int xMin, int xMax, int yMin, int yMax) {
     BitWriter w;
     w.bits(16, 5);
-    for (int v : {xMin, xMax, yMin, yMax})
+    for (int v : {xMin, xMax, yMin, yMax}) {
         w.signedBits(v, 16);
+    }
     return w.finish();
 }
 
@@ -182,8 +184,9 @@ inline Bytes movie(int width, int height, int frameRate, const std::vector<Bytes
     Bytes body = rect(0, width * 20, 0, height * 20);
     appendU16(body, static_cast<std::uint32_t>(frameRate << 8));
     appendU16(body, static_cast<std::uint32_t>(frameCount));
-    for (const auto& t : tags)
+    for (const auto& t : tags) {
         append(body, t);
+    }
     appendU16(body, 0); // End
     Bytes out{'F', 'W', 'S', version};
     appendU32(out, static_cast<std::uint32_t>(8 + body.size()));

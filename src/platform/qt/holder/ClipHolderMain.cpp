@@ -14,10 +14,12 @@ std::string readAll(int fd) {
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
-        if (n <= 0)
+        }
+        if (n <= 0) {
             break;
+        }
         data.append(buffer, size_t(n));
     }
     return data;
@@ -44,8 +46,9 @@ int main(int argc, char** argv) {
     }
     answer('1');
     QObject::connect(clipboard, &QClipboard::changed, &app, [clipboard](QClipboard::Mode mode) {
-        if (mode == QClipboard::Clipboard && !clipboard->ownsClipboard())
+        if (mode == QClipboard::Clipboard && !clipboard->ownsClipboard()) {
             QCoreApplication::quit();
+        }
     });
     return app.exec();
 }

@@ -29,8 +29,9 @@ bool readable(const QString& localPath) {
     const QString path = QDir::cleanPath(localPath);
     const std::lock_guard lock(g_foldersMutex);
     for (const QString& folder : g_folders) {
-        if (path.startsWith(folder + QLatin1Char('/')))
+        if (path.startsWith(folder + QLatin1Char('/'))) {
             return true;
+        }
     }
     return false;
 }
@@ -44,10 +45,12 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
         const QUrl url = info.requestUrl();
         const QString scheme = url.scheme();
-        if (scheme == QLatin1String("data") || scheme == QLatin1String("blob"))
+        if (scheme == QLatin1String("data") || scheme == QLatin1String("blob")) {
             return;
-        if (scheme == QLatin1String("file") && readable(url.toLocalFile()))
+        }
+        if (scheme == QLatin1String("file") && readable(url.toLocalFile())) {
             return;
+        }
         info.block(true);
     }
 };
@@ -57,11 +60,13 @@ public:
 QLoggingCategory::CategoryFilter g_previousFilter = nullptr;
 
 void quietEngineReport(QLoggingCategory* category) {
-    if (g_previousFilter)
+    if (g_previousFilter) {
         g_previousFilter(category);
+    }
     if (qstrcmp(category->categoryName(), "qt.webenginecontext") == 0 &&
-        qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) {
         category->setEnabled(QtInfoMsg, false);
+    }
 }
 
 } // namespace
@@ -69,8 +74,9 @@ void quietEngineReport(QLoggingCategory* category) {
 Result<QString> playerFolder() {
     static const Result<QString> found = []() -> Result<QString> {
         QStringList candidates;
-        if (const char* env = std::getenv("GLW_RUFFLE_DIR"); env && *env)
+        if (const char* env = std::getenv("GLW_RUFFLE_DIR"); env && *env) {
             candidates << QString::fromLocal8Bit(env);
+        }
         const QString programDir = QCoreApplication::applicationDirPath();
         if (!programDir.isEmpty()) {
             candidates << programDir + QStringLiteral("/ruffle");
@@ -94,15 +100,17 @@ void prepareEngine() {
     static std::once_flag once;
     std::call_once(once, [] {
         // Chromium will not start its sandbox as root; CI runs as root. A normal user keeps the sandbox.
-        if (::geteuid() == 0)
+        if (::geteuid() == 0) {
             ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+        }
         // One renderer process for all movie pages (they are one site: local files), so the player's
         // wasm is compiled and held once, not once per view.
         g_previousFilter = QLoggingCategory::installFilter(quietEngineReport);
         QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         if (!flags.contains("--process-per-site")) {
-            if (!flags.isEmpty())
+            if (!flags.isEmpty()) {
                 flags += ' ';
+            }
             flags += "--process-per-site";
             qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
         }
@@ -111,8 +119,9 @@ void prepareEngine() {
 
 QWebEngineProfile* movieProfile() {
     static QWebEngineProfile* profile = nullptr;
-    if (profile)
+    if (profile) {
         return profile;
+    }
     prepareEngine();
     // No storage name: off the record. The profile must outlive every page, and pages may live as long as
     // the application object (children of windows it deletes last), so it is kept until the process ends.
@@ -149,14 +158,16 @@ QWebEngineProfile* movieProfile() {
 void allowFolderOf(const QString& hostPath) {
     const QString folder = QDir::cleanPath(QFileInfo(hostPath).absolutePath());
     const std::lock_guard lock(g_foldersMutex);
-    if (!g_folders.contains(folder))
+    if (!g_folders.contains(folder)) {
         g_folders << folder;
+    }
 }
 
 QUrl playerPageUrl() {
     const auto folder = playerFolder();
-    if (!folder)
+    if (!folder) {
         return {};
+    }
     return QUrl::fromLocalFile(*folder + QStringLiteral("/glw-movie.html"));
 }
 

@@ -27,8 +27,9 @@ bool logging() {
 // Milliseconds since the first page, for the log.
 long long logTime() {
     static QElapsedTimer clock;
-    if (!clock.isValid())
+    if (!clock.isValid()) {
         clock.start();
+    }
     return clock.elapsed();
 }
 
@@ -40,12 +41,14 @@ QString randomHex() {
 
 QImage decodeDataUrl(const QString& dataUrl) {
     const qsizetype comma = dataUrl.indexOf(QLatin1Char(','));
-    if (!dataUrl.startsWith(QLatin1String("data:image/png;base64")) || comma < 0)
+    if (!dataUrl.startsWith(QLatin1String("data:image/png;base64")) || comma < 0) {
         return {};
+    }
     const QByteArray png = QByteArray::fromBase64(dataUrl.mid(comma + 1).toLatin1());
     QImage image;
-    if (!image.loadFromData(png, "PNG"))
+    if (!image.loadFromData(png, "PNG")) {
         return {};
+    }
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
@@ -57,31 +60,37 @@ QString backgroundOf(const QString& colour) {
 }
 
 std::optional<PageLoad> readMovie(const QString& hostPath) {
-    if (hostPath.isEmpty())
+    if (hostPath.isEmpty()) {
         return std::nullopt;
+    }
     QFile file(hostPath);
-    if (!QFileInfo(hostPath).isFile() || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(hostPath).isFile() || !file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
+    }
     const QByteArray magic = file.peek(3);
-    if (magic != "FWS" && magic != "CWS" && magic != "ZWS")
+    if (magic != "FWS" && magic != "CWS" && magic != "ZWS") {
         return std::nullopt;
+    }
     PageLoad load;
     load.url = QUrl::fromLocalFile(QFileInfo(hostPath).absoluteFilePath()).toString(QUrl::FullyEncoded);
     allowFolderOf(hostPath);
     constexpr qint64 kLargestHandedOver = 32LL * 1024 * 1024;
-    if (file.size() <= kLargestHandedOver)
+    if (file.size() <= kLargestHandedOver) {
         load.bytes = file.readAll();
+    }
     return load;
 }
 
 MoviePage::MoviePage(QObject* parent, bool silent)
     : QWebEnginePage(movieProfile(), parent), m_token(QStringLiteral("glw-") + randomHex() + QLatin1Char(':')),
       m_silent(silent) {
-    if (logging())
+    if (logging()) {
         std::fprintf(stderr, "movie: %lld ms: page made\n", logTime());
+    }
     connect(this, &QWebEnginePage::loadFinished, this, [](bool ok) {
-        if (logging())
+        if (logging()) {
             std::fprintf(stderr, "movie: %lld ms: host page loaded (%s)\n", logTime(), ok ? "ok" : "failed");
+        }
     });
     setBackgroundColor(Qt::transparent);
     // A window a movie asks for is never made; its address is reported like any other link.
@@ -89,8 +98,9 @@ MoviePage::MoviePage(QObject* parent, bool silent)
             [this](QWebEngineNewWindowRequest& request) { emit urlRequested(request.requestedUrl().toString(), {}); });
     // A renderer that died (out of memory, killed) is started again with the movie it showed.
     connect(this, &QWebEnginePage::renderProcessTerminated, this, [this](RenderProcessTerminationStatus status, int) {
-        if (status != NormalTerminationStatus)
+        if (status != NormalTerminationStatus) {
             loadHost();
+        }
     });
     loadHost();
 }
@@ -98,8 +108,9 @@ MoviePage::MoviePage(QObject* parent, bool silent)
 void MoviePage::loadHost() {
     m_ready = false;
     const QUrl base = playerPageUrl();
-    if (base.isEmpty())
+    if (base.isEmpty()) {
         return; // no player installed: the page stays empty
+    }
     m_hostLoadPending = true;
     setHtml(hostPageHtml(m_token, randomHex(), m_silent), base);
 }
@@ -108,19 +119,22 @@ int MoviePage::loadMovie(const PageLoad& load) {
     m_current = load;
     m_suspended = load.suspended;
     ++m_generation;
-    if (m_ready)
+    if (m_ready) {
         send(m_generation);
+    }
     return m_generation;
 }
 
 void MoviePage::send(int gen) {
-    if (!m_current)
+    if (!m_current) {
         return;
+    }
     QJsonObject order;
     order[QStringLiteral("gen")] = gen;
     order[QStringLiteral("url")] = m_current->url;
-    if (!m_current->bytes.isEmpty())
+    if (!m_current->bytes.isEmpty()) {
         order[QStringLiteral("data")] = QString::fromLatin1(m_current->bytes.toBase64());
+    }
     order[QStringLiteral("parameters")] = m_current->parameters;
     order[QStringLiteral("scale")] = m_current->scale;
     order[QStringLiteral("background")] = m_current->background;
@@ -131,33 +145,39 @@ void MoviePage::send(int gen) {
         order[QStringLiteral("width")] = m_current->width;
         order[QStringLiteral("height")] = m_current->height;
     }
-    if (logging())
+    if (logging()) {
         order[QStringLiteral("debug")] = true;
-    if (m_current->frameRate > 0)
+    }
+    if (m_current->frameRate > 0) {
         order[QStringLiteral("frameRate")] = m_current->frameRate;
+    }
     const QString json = QString::fromUtf8(QJsonDocument(order).toJson(QJsonDocument::Compact));
-    if (logging())
+    if (logging()) {
         std::fprintf(stderr, "movie: %lld ms: load %d: %s\n", logTime(), gen, qPrintable(m_current->url));
+    }
     runJavaScript(QStringLiteral("window.glw && window.glw.load(%1);").arg(json));
 }
 
 void MoviePage::suspendPlayer() {
     m_suspended = true;
-    if (m_ready)
+    if (m_ready) {
         runJavaScript(QStringLiteral("window.glw && window.glw.suspend();"));
+    }
 }
 
 void MoviePage::resumePlayer() {
     m_suspended = false;
-    if (m_ready)
+    if (m_ready) {
         runJavaScript(QStringLiteral("window.glw && window.glw.resume();"));
+    }
 }
 
 void MoviePage::releasePlayer() {
     m_current.reset();
     ++m_generation;
-    if (m_ready)
+    if (m_ready) {
         runJavaScript(QStringLiteral("window.glw && window.glw.release();"));
+    }
 }
 
 bool MoviePage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
@@ -166,8 +186,9 @@ bool MoviePage::acceptNavigationRequest(const QUrl& url, NavigationType, bool is
         m_hostLoadPending = false;
         return true;
     }
-    if (logging())
+    if (logging()) {
         std::fprintf(stderr, "movie: navigation refused: %s\n", qPrintable(url.toString()));
+    }
     emit urlRequested(url.toString(), isMainFrame ? QStringLiteral("_self") : QString());
     return false;
 }
@@ -178,21 +199,24 @@ void MoviePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QS
         handleMessage(message.mid(m_token.size()).toUtf8());
         return;
     }
-    if (logging())
+    if (logging()) {
         std::fprintf(stderr, "movie: %lld ms: %s:%d: %s\n", logTime(), qPrintable(source), line, qPrintable(message));
+    }
 }
 
 void MoviePage::handleMessage(const QByteArray& json) {
     const QJsonObject message = QJsonDocument::fromJson(json).object();
     const QString kind = message.value(QStringLiteral("kind")).toString();
     const int gen = message.value(QStringLiteral("gen")).toInt();
-    if (logging())
+    if (logging()) {
         std::fprintf(stderr, "movie: %lld ms: message %s for load %d (current %d)\n", logTime(), qPrintable(kind), gen,
                      m_generation);
+    }
     if (kind == QLatin1String("ready")) {
         m_ready = true;
-        if (m_current)
+        if (m_current) {
             send(m_generation);
+        }
         emit hostReady();
         return;
     }
@@ -201,11 +225,13 @@ void MoviePage::handleMessage(const QByteArray& json) {
                           message.value(QStringLiteral("target")).toString());
         return;
     }
-    if (gen != m_generation)
+    if (gen != m_generation) {
         return; // a report about a movie that has been replaced since
+    }
     if (kind == QLatin1String("frame")) {
-        if (logging())
+        if (logging()) {
             std::fprintf(stderr, "movie: timing %s\n", qPrintable(message.value(QStringLiteral("timing")).toString()));
+        }
         emit frameShown(gen, decodeDataUrl(message.value(QStringLiteral("image")).toString()));
     } else if (kind == QLatin1String("empty")) {
         emit movieEmpty(gen);

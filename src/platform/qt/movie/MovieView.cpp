@@ -22,8 +22,9 @@ MovieSource movieSource(std::string_view movie, std::string_view flashVars) {
                             ? QString()
                             : QString::fromStdString(std::string(movie.substr(question + 1)));
     if (!flashVars.empty()) {
-        if (!variables.isEmpty())
+        if (!variables.isEmpty()) {
             variables += QLatin1Char('&');
+        }
         variables += QString::fromStdString(std::string(flashVars));
     }
     return {path.empty() ? QString() : QString::fromStdString(platform::toHostPath(path)), variables};
@@ -48,8 +49,9 @@ namespace {
 QString joinVariables(const QString& variables, const std::vector<std::pair<QString, QString>>& extra) {
     QString joined = variables;
     for (const auto& [name, value] : extra) {
-        if (!joined.isEmpty())
+        if (!joined.isEmpty()) {
             joined += QLatin1Char('&');
+        }
         joined += QString::fromLatin1(QUrl::toPercentEncoding(name)) + QLatin1Char('=') +
                   QString::fromLatin1(QUrl::toPercentEncoding(value));
     }
@@ -70,16 +72,19 @@ MovieView::MovieView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 
     connect(m_page, &MoviePage::frameShown, this, [this](int gen, const QImage&) {
-        if (gen == m_generation)
+        if (gen == m_generation) {
             emit firstFrameShown();
+        }
     });
     connect(m_page, &MoviePage::movieEmpty, this, [this](int gen) {
-        if (gen == m_generation)
+        if (gen == m_generation) {
             emit movieEmpty();
+        }
     });
     connect(m_page, &MoviePage::fsCommandRaised, this, [this](int gen, const QString& command, const QString& args) {
-        if (gen == m_generation)
+        if (gen == m_generation) {
             emit fsCommand(command, args);
+        }
     });
     connect(m_page, &MoviePage::urlRequested, this, &MovieView::urlRequested);
 }
@@ -94,24 +99,28 @@ void MovieView::setMovie(const QString& hostPath, const QString& variables) {
 }
 
 void MovieView::setScaleMode(int scaleMode) {
-    if (scaleMode == m_scaleMode)
+    if (scaleMode == m_scaleMode) {
         return;
+    }
     m_scaleMode = scaleMode;
-    if (!m_path.isEmpty())
+    if (!m_path.isEmpty()) {
         scheduleLoad();
+    }
 }
 
 void MovieView::setBackground(const QString& colour) {
     const QString background = backgroundOf(colour);
-    if (background == m_background)
+    if (background == m_background) {
         return;
+    }
     m_background = background;
     scheduleLoad(); // the background shows even without a movie
 }
 
 void MovieView::setTransparent(bool transparent) {
-    if (transparent == m_transparent)
+    if (transparent == m_transparent) {
         return;
+    }
     m_transparent = transparent;
     scheduleLoad();
 }
@@ -128,10 +137,12 @@ void MovieView::setVariable(const QString& name, const QString& value) {
             replaced = true;
         }
     }
-    if (!replaced)
+    if (!replaced) {
         m_setVariables.emplace_back(name, value);
-    if (!m_path.isEmpty())
+    }
+    if (!m_path.isEmpty()) {
         scheduleLoad();
+    }
 }
 
 void MovieView::suspend() {
@@ -145,8 +156,9 @@ void MovieView::resume() {
 }
 
 void MovieView::scheduleLoad() {
-    if (m_loadScheduled)
+    if (m_loadScheduled) {
         return;
+    }
     m_loadScheduled = true;
     QTimer::singleShot(0, this, [this] { load(); });
 }
@@ -161,11 +173,13 @@ void MovieView::load() {
     order.transparent = m_transparent;
     order.suspended = m_suspended;
     m_generation = m_page->loadMovie(order);
-    if (!playerAvailable())
+    if (!playerAvailable()) {
         QTimer::singleShot(0, this, [this, gen = m_generation] {
-            if (gen == m_generation)
+            if (gen == m_generation) {
                 emit movieEmpty();
+            }
         });
+    }
 }
 
 } // namespace glw::qt::movie

@@ -24,8 +24,9 @@ PosterCache::~PosterCache() {
 void PosterCache::releaseRenderer() {
     // Widgets cannot be deleted once the application object is going: a cache that is its child lets its
     // window go with the process instead.
-    if (m_window && !QCoreApplication::closingDown())
+    if (m_window && !QCoreApplication::closingDown()) {
         delete m_window; // the page goes with its view
+    }
     m_window = nullptr;
     m_web = nullptr;
     m_page = nullptr;
@@ -51,8 +52,9 @@ void PosterCache::prewarm() {
 }
 
 void PosterCache::ensureRenderer() {
-    if (m_page)
+    if (m_page) {
         return;
+    }
     // The page must count as visible, or the engine never draws its frames; a window that is "shown" but
     // never put on the screen gives that without anything appearing to the user.
     m_window = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
@@ -69,16 +71,19 @@ void PosterCache::ensureRenderer() {
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &PosterCache::releaseRenderer,
             Qt::UniqueConnection);
     connect(m_page, &MoviePage::hostReady, this, [this] {
-        if (m_busy)
+        if (m_busy) {
             m_timeout->start(m_frameTimeoutMs);
+        }
     });
     connect(m_page, &MoviePage::frameShown, this, [this](int gen, const QImage& image) {
-        if (m_busy && gen == m_busyGeneration)
+        if (m_busy && gen == m_busyGeneration) {
             finish(image, true);
+        }
     });
     connect(m_page, &MoviePage::movieEmpty, this, [this](int gen) {
-        if (m_busy && gen == m_busyGeneration)
+        if (m_busy && gen == m_busyGeneration) {
             finish({}, true);
+        }
     });
 }
 
@@ -90,8 +95,9 @@ void PosterCache::request(QObject* receiver, const PosterRequest& request, Callb
     waiting.key = keyOf(request);
     waiting.done = std::move(done);
     waiting.serial = ++m_serial;
-    if (receiver)
+    if (receiver) {
         m_latest[receiver] = waiting.serial;
+    }
 
     if (const auto kept = m_images.find(waiting.key); kept != m_images.end()) {
         m_uses.splice(m_uses.begin(), m_uses, kept->use);
@@ -111,21 +117,26 @@ void PosterCache::cancel(QObject* receiver) {
 }
 
 bool PosterCache::wanted(const Waiting& waiting) const {
-    if (!waiting.hasReceiver)
+    if (!waiting.hasReceiver) {
         return true;
-    if (!waiting.receiver)
+    }
+    if (!waiting.receiver) {
         return false;
+    }
     const auto latest = m_latest.find(waiting.receiver.data());
     return latest != m_latest.end() && *latest == waiting.serial;
 }
 
 void PosterCache::deliver(Waiting& waiting, const QImage& image) {
-    if (!wanted(waiting))
+    if (!wanted(waiting)) {
         return;
-    if (waiting.hasReceiver)
+    }
+    if (waiting.hasReceiver) {
         m_latest.remove(waiting.receiver.data());
-    if (waiting.done)
+    }
+    if (waiting.done) {
         waiting.done(image);
+    }
 }
 
 void PosterCache::deliverLater(Waiting waiting, const QImage& image) {
@@ -133,13 +144,15 @@ void PosterCache::deliverLater(Waiting waiting, const QImage& image) {
 }
 
 void PosterCache::next() {
-    if (m_busy)
+    if (m_busy) {
         return;
+    }
     while (!m_queue.empty()) {
         Waiting first = std::move(m_queue.front());
         m_queue.pop_front();
-        if (!wanted(first))
+        if (!wanted(first)) {
             continue;
+        }
         if (const auto kept = m_images.find(first.key); kept != m_images.end()) {
             deliver(first, kept->image);
             continue;
@@ -165,8 +178,9 @@ void PosterCache::next() {
         return;
     }
     // Nothing left to draw: the hidden page lets its player go, so that it does not wake every frame.
-    if (m_page)
+    if (m_page) {
         m_page->releasePlayer();
+    }
     emit idle();
 }
 
@@ -192,28 +206,33 @@ void PosterCache::draw(const PosterRequest& request) {
 }
 
 void PosterCache::finish(const QImage& drawn, bool keepIt) {
-    if (!m_busy)
+    if (!m_busy) {
         return;
+    }
     m_timeout->stop();
     QImage image = drawn;
-    if (!image.isNull() && image.size() != m_drawSize)
+    if (!image.isNull() && image.size() != m_drawSize) {
         image = image.scaled(m_drawSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     // A movie that timed out is not kept: it may draw next time, when the machine is less busy.
-    if (keepIt)
+    if (keepIt) {
         keep(m_busyKey, image);
+    }
     std::vector<Waiting> waiters = std::move(m_busyWaiters);
     m_busyWaiters.clear();
     m_busy = false;
     m_busyKey.clear();
-    for (Waiting& waiting : waiters)
+    for (Waiting& waiting : waiters) {
         deliver(waiting, image);
+    }
     QTimer::singleShot(0, this, [this] { next(); });
 }
 
 void PosterCache::keep(const QString& key, const QImage& image) {
     const qint64 bytes = image.sizeInBytes() + 256;
-    if (bytes > m_limit)
+    if (bytes > m_limit) {
         return;
+    }
     if (const auto old = m_images.find(key); old != m_images.end()) {
         m_bytes -= old->image.sizeInBytes() + 256;
         m_uses.erase(old->use);
