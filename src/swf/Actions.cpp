@@ -104,7 +104,7 @@ namespace {
 
 // Reads past a PlaceObject2/3's fields up to its clip actions; false when it has none.
 bool seekClipActions(ByteReader& r, const Tag& tag) {
-    bool po3 = tag.code() == tagcode::PlaceObject3;
+    bool po3 = tag.code() == TagCode::PlaceObject3;
     std::uint8_t flags = r.u8();
     std::uint8_t flags2 = po3 ? r.u8() : 0;
     if (!(flags & 0x80)) {
@@ -259,19 +259,19 @@ Result<std::vector<ActionBlock>> button2Blocks(const Tag& tag) {
 Result<std::vector<ActionBlock>> findActionBlocks(const Tag& tag, std::uint8_t version) {
     std::size_t size = tag.payload().size();
     switch (tag.code()) {
-    case tagcode::DoAction:
+    case TagCode::DoAction:
         return std::vector<ActionBlock>{ActionBlock{0, size}};
-    case tagcode::DoInitAction:
+    case TagCode::DoInitAction:
         if (size < 2) {
             return makeError(ErrorCode::Truncated, "DoInitAction is cut short");
         }
         return std::vector<ActionBlock>{ActionBlock{2, size}};
-    case tagcode::DefineButton:
+    case TagCode::DefineButton:
         return buttonBlocks(tag);
-    case tagcode::DefineButton2:
+    case TagCode::DefineButton2:
         return button2Blocks(tag);
-    case tagcode::PlaceObject2:
-    case tagcode::PlaceObject3:
+    case TagCode::PlaceObject2:
+    case TagCode::PlaceObject3:
         if (version < 5) {
             return std::vector<ActionBlock>{};
         }

@@ -12,7 +12,7 @@ constexpr std::uint16_t kHasLayout = 0x0020;
 
 } // namespace
 
-Result<EditText> readEditText(const Tag& tag) {
+Result<EditText> readDefineEditText(const Tag& tag) {
     ByteView p = tag.payload();
     ByteReader r(p);
     EditText f;
@@ -63,7 +63,7 @@ Result<EditText> readEditText(const Tag& tag) {
     return f;
 }
 
-Bytes writeEditText(const EditText& f) {
+Bytes writeDefineEditText(const EditText& f) {
     ByteWriter w(32 + f.middle.size() + f.variableName.size() + f.initialText.size());
     w.u16(f.id);
     w.bytes(f.boundsBytes);

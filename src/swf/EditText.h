@@ -35,7 +35,7 @@ struct EditText {
     bool hasFontClass() const { return flags & kHasFontClass; }
 };
 
-[[nodiscard]] Result<EditText> readEditText(const Tag& tag);
-[[nodiscard]] Bytes writeEditText(const EditText& field);
+[[nodiscard]] Result<EditText> readDefineEditText(const Tag& tag);
+[[nodiscard]] Bytes writeDefineEditText(const EditText& field);
 
 } // namespace glw::swf

@@ -181,25 +181,25 @@ Result<Font> readFont2(const Tag& tag, std::uint8_t version) {
 
 } // namespace
 
-Result<Font> readFont(const Tag& tag, std::uint8_t version) {
+Result<Font> readDefineFont(const Tag& tag, std::uint8_t version) {
     switch (tag.code()) {
-    case tagcode::DefineFont:
+    case TagCode::DefineFont:
         return readFont1(tag);
-    case tagcode::DefineFont2:
-    case tagcode::DefineFont3:
+    case TagCode::DefineFont2:
+    case TagCode::DefineFont3:
         return readFont2(tag, version);
     default:
         return makeError(ErrorCode::Invalid, "not a font tag");
     }
 }
 
-Result<void> readFontInfo(Font& font, const Tag& infoTag, std::uint8_t version) {
+Result<void> readDefineFontInfo(Font& font, const Tag& infoTag, std::uint8_t version) {
     ByteReader r(infoTag.payload());
     r.skip(2);
     std::size_t nameLength = r.u8();
     ByteView name = r.bytes(nameLength);
     std::uint8_t flags = r.u8();
-    if (infoTag.code() == tagcode::DefineFontInfo2) {
+    if (infoTag.code() == TagCode::DefineFontInfo2) {
         font.language = r.u8();
     }
     if (r.failed()) {
@@ -222,7 +222,7 @@ Result<void> readFontInfo(Font& font, const Tag& infoTag, std::uint8_t version) 
     return {};
 }
 
-Result<Bytes> writeFont2(const Font& font, std::uint8_t version) {
+Result<Bytes> writeDefineFont(const Font& font, std::uint8_t version) {
     std::size_t count = font.glyphCount();
     if (count > 0xFFFF) {
         return makeError(ErrorCode::TooLarge, "a font cannot hold more than 65535 glyphs");
@@ -230,7 +230,7 @@ Result<Bytes> writeFont2(const Font& font, std::uint8_t version) {
     if (count > 0 && !font.hasCodes()) {
         return makeError(ErrorCode::Invalid, "a font with glyphs needs a code table");
     }
-    bool needWide = font.code == tagcode::DefineFont3 || version >= 6 || (font.flags & kWideCodes) ||
+    bool needWide = font.code == TagCode::DefineFont3 || version >= 6 || (font.flags & kWideCodes) ||
                     std::any_of(font.codes.begin(), font.codes.end(), [](char32_t c) { return c > 0xFF; });
     std::size_t shapeBytes = 0;
     for (const Bytes& s : font.shapes) {

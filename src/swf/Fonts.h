@@ -22,8 +22,8 @@ struct KerningPair {
 
 struct Font {
     std::uint16_t id = 0;
-    std::uint16_t code = 0; // DefineFont, DefineFont2 or DefineFont3
-    std::string name;       // UTF-8
+    TagCode code = TagCode::DefineFont; // DefineFont, DefineFont2 or DefineFont3
+    std::string name;                   // UTF-8
     bool bold = false;
     bool italic = false;
     std::uint8_t flags = 0; // DefineFont2/3 flag byte as stored
@@ -40,7 +40,7 @@ struct Font {
     std::vector<KerningPair> kerning;
 
     // Glyph coordinates are in a square of this many units per em.
-    int emSquare() const { return code == tagcode::DefineFont3 ? 20480 : 1024; }
+    int emSquare() const { return code == TagCode::DefineFont3 ? 20480 : 1024; }
     std::size_t glyphCount() const { return shapes.size(); }
     bool hasCodes() const { return !codes.empty() && codes.size() == shapes.size(); }
     // The glyph index of a character, or -1.
@@ -52,14 +52,14 @@ struct Font {
 Rect shapeBounds(ByteView shape);
 
 // Reads DefineFont, DefineFont2 or DefineFont3; Malformed when its tables do not fit together.
-[[nodiscard]] Result<Font> readFont(const Tag& tag, std::uint8_t version);
+[[nodiscard]] Result<Font> readDefineFont(const Tag& tag, std::uint8_t version);
 // Takes name, style and code table from a DefineFontInfo or DefineFontInfo2 for a DefineFont.
-[[nodiscard]] Result<void> readFontInfo(Font& font, const Tag& infoTag, std::uint8_t version);
+[[nodiscard]] Result<void> readDefineFontInfo(Font& font, const Tag& infoTag, std::uint8_t version);
 // The font id a DefineFontInfo/2 tag describes (0 when too short).
 std::uint16_t fontInfoTarget(const Tag& infoTag);
 
 // Encodes a DefineFont2 or DefineFont3 (per font.code) with its offset and code widths chosen to fit.
-[[nodiscard]] Result<Bytes> writeFont2(const Font& font, std::uint8_t version);
+[[nodiscard]] Result<Bytes> writeDefineFont(const Font& font, std::uint8_t version);
 
 // The result of adding glyphs: where each old glyph went.
 struct GlyphRenumbering {

@@ -29,16 +29,16 @@ ImageFormat sniff(ByteView data) {
 ByteView jpegPart(const Tag& tag) {
     ByteView p = tag.payload();
     switch (tag.code()) {
-    case tagcode::DefineBits:
-    case tagcode::DefineBitsJPEG2:
+    case TagCode::DefineBits:
+    case TagCode::DefineBitsJPEG2:
         return p.size() >= 2 ? p.subspan(2) : ByteView{};
-    case tagcode::DefineBitsJPEG3:
+    case TagCode::DefineBitsJPEG3:
         if (p.size() >= 6) {
             std::size_t n = readU32(p.data() + 2);
             return p.subspan(6, std::min(n, p.size() - 6));
         }
         return {};
-    case tagcode::DefineBitsJPEG4:
+    case TagCode::DefineBitsJPEG4:
         if (p.size() >= 8) {
             std::size_t n = readU32(p.data() + 2);
             return p.subspan(8, std::min(n, p.size() - 8));
@@ -89,21 +89,11 @@ Result<std::pair<int, int>> jpegSizeFromMarkers(ByteView jpeg) {
     return makeError(ErrorCode::Malformed, "the JPEG data has no frame header");
 }
 
-bool isImageTag(std::uint16_t code) {
-    switch (code) {
-    case tagcode::DefineBits:
-    case tagcode::DefineBitsJPEG2:
-    case tagcode::DefineBitsJPEG3:
-    case tagcode::DefineBitsJPEG4:
-    case tagcode::DefineBitsLossless:
-    case tagcode::DefineBitsLossless2:
-        return true;
-    default:
-        return false;
-    }
+bool isImageTag(TagCode code) {
+    return hasTrait(code, kImage);
 }
 
-Result<ImageInfo> readImage(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg) {
+Result<ImageInfo> readDefineBits(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg) {
     ByteView p = tag.payload();
     if (p.size() < 2) {
         return makeError(ErrorCode::Truncated, "a bitmap is cut short");
@@ -111,7 +101,7 @@ Result<ImageInfo> readImage(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg
     ImageInfo info;
     info.id = readU16(p.data());
     info.code = tag.code();
-    if (tag.code() == tagcode::DefineBitsLossless || tag.code() == tagcode::DefineBitsLossless2) {
+    if (tag.code() == TagCode::DefineBitsLossless || tag.code() == TagCode::DefineBitsLossless2) {
         if (p.size() < 7) {
             return makeError(ErrorCode::Truncated, "a bitmap is cut short");
         }
@@ -121,7 +111,7 @@ Result<ImageInfo> readImage(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg
         return info;
     }
     ByteView data = jpegPart(tag);
-    info.format = tag.code() == tagcode::DefineBits ? ImageFormat::Jpeg : sniff(data);
+    info.format = tag.code() == TagCode::DefineBits ? ImageFormat::Jpeg : sniff(data);
     switch (info.format) {
     case ImageFormat::Png:
         if (data.size() >= 24) {
@@ -146,7 +136,7 @@ Result<ImageInfo> readImage(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg
     }
     if (jpeg) {
         Result<int> q = jpeg->estimateQuality(data);
-        if (!q && tag.code() == tagcode::DefineBits && !jpegTables.empty()) {
+        if (!q && tag.code() == TagCode::DefineBits && !jpegTables.empty()) {
             q = jpeg->estimateQuality(jpegTables);
         }
         if (q) {
@@ -156,16 +146,16 @@ Result<ImageInfo> readImage(const Tag& tag, ByteView jpegTables, JpegCodec* jpeg
     return info;
 }
 
-Result<Tag> makeReplacementImage(const Tag& original, const ImageInfo& info, ByteView jpegData, int width, int height) {
-    std::uint16_t code = original.code();
-    if (code == tagcode::DefineBits || code == tagcode::DefineBitsLossless) {
-        code = tagcode::DefineBitsJPEG2;
-    } else if (code == tagcode::DefineBitsLossless2) {
-        code = tagcode::DefineBitsJPEG3;
+Result<Tag> writeDefineBits(const Tag& original, const ImageInfo& info, ByteView jpegData, int width, int height) {
+    TagCode code = original.code();
+    if (code == TagCode::DefineBits || code == TagCode::DefineBitsLossless) {
+        code = TagCode::DefineBitsJPEG2;
+    } else if (code == TagCode::DefineBitsLossless2) {
+        code = TagCode::DefineBitsJPEG3;
     }
     ByteWriter w(jpegData.size() + 64);
     w.u16(info.id);
-    if (code == tagcode::DefineBitsJPEG2) {
+    if (code == TagCode::DefineBitsJPEG2) {
         w.bytes(jpegData);
         return Tag::make(code, w.take());
     }
@@ -173,7 +163,7 @@ Result<Tag> makeReplacementImage(const Tag& original, const ImageInfo& info, Byt
         return makeError(ErrorCode::TooLarge, "the image is too large for a bitmap tag");
     }
     w.u32(static_cast<std::uint32_t>(jpegData.size()));
-    if (code == tagcode::DefineBitsJPEG4) {
+    if (code == TagCode::DefineBitsJPEG4) {
         ByteView p = original.payload();
         w.u16(p.size() >= 8 ? readU16(p.data() + 6) : 0); // keep the deblocking strength
     }

@@ -16,27 +16,11 @@ bool spriteContentEdited(const std::vector<Tag>& children) {
 
 } // namespace
 
-bool longHeaderForNewTag(std::uint16_t code, std::size_t payloadSize) {
-    if (payloadSize >= 63) {
-        return true;
-    }
-    // Bitmaps and sound data: players look for the long form on these.
-    switch (code) {
-    case tagcode::DefineBits:
-    case tagcode::DefineBitsJPEG2:
-    case tagcode::DefineBitsJPEG3:
-    case tagcode::DefineBitsJPEG4:
-    case tagcode::DefineBitsLossless:
-    case tagcode::DefineBitsLossless2:
-    case tagcode::DefineSound:
-    case tagcode::SoundStreamBlock:
-        return true;
-    default:
-        return false;
-    }
+bool longHeaderForNewTag(TagCode code, std::size_t payloadSize) {
+    return payloadSize >= 63 || hasTrait(code, kLongHeader);
 }
 
-Tag Tag::make(std::uint16_t code, Bytes payload) {
+Tag Tag::make(TagCode code, Bytes payload) {
     Tag t;
     t.m_code = code;
     t.m_longHeader = longHeaderForNewTag(code, payload.size());
@@ -75,10 +59,10 @@ std::size_t Tag::encodedSize() const {
 void Tag::encode(ByteWriter& out) const {
     std::size_t n = encodedPayloadSize();
     if (m_longHeader || n >= 63) {
-        out.u16(static_cast<std::uint16_t>((m_code << 6) | 0x3F));
+        out.u16(static_cast<std::uint16_t>((toU16(m_code) << 6) | 0x3F));
         out.u32(static_cast<std::uint32_t>(n));
     } else {
-        out.u16(static_cast<std::uint16_t>((m_code << 6) | n));
+        out.u16(static_cast<std::uint16_t>((toU16(m_code) << 6) | n));
     }
     if (m_owned || !m_spriteParsed || !(m_childrenEdited || spriteContentEdited(m_children))) {
         out.bytes(payload());
@@ -103,29 +87,31 @@ public:
                 break; // a stray byte where a tag header would start: kept as trailing bytes
             }
             std::uint16_t codeAndLength = readU16(m_body.data() + pos);
-            std::uint16_t code = codeAndLength >> 6;
+            auto code = static_cast<TagCode>(codeAndLength >> 6);
             std::size_t length = codeAndLength & 0x3F;
             bool longHeader = length == 0x3F;
             std::size_t headerAt = pos;
             pos += 2;
             if (longHeader) {
                 if (end - pos < 4) {
-                    return makeError(ErrorCode::Truncated, "a tag header is cut short", kFileHeaderBytes + headerAt);
+                    return makeError(ErrorCode::Truncated, tagName(code) + "'s header is cut short",
+                                     kFileHeaderBytes + headerAt);
                 }
                 length = readU32(m_body.data() + pos);
                 pos += 4;
             }
             if (length > end - pos) {
                 return makeError(ErrorCode::Truncated,
-                                 "tag " + std::to_string(code) + " declares " + std::to_string(length) +
-                                     " bytes but only " + std::to_string(end - pos) + " remain",
+                                 tagName(code) + " declares " + std::to_string(length) + " bytes but only " +
+                                     std::to_string(end - pos) + " remain",
                                  kFileHeaderBytes + headerAt);
             }
             Tag& tag = out.emplace_back(code, m_body.subspan(pos, length), longHeader);
-            if (code == tagcode::DefineSprite && length >= 4) {
+            if (code == TagCode::DefineSprite && length >= 4) {
                 if (depth + 1 > m_limits.maxSpriteDepth) {
                     return makeError(ErrorCode::TooLarge,
-                                     "sprites are nested deeper than " + std::to_string(m_limits.maxSpriteDepth),
+                                     "DefineSprite: sprites are nested deeper than " +
+                                         std::to_string(m_limits.maxSpriteDepth),
                                      kFileHeaderBytes + headerAt);
                 }
                 Result<void> inner = readTags(pos + 4, pos + length, depth + 1, tag.m_children, tag.m_spriteTail);
@@ -135,7 +121,7 @@ public:
                 tag.m_spriteParsed = true;
             }
             pos += length;
-            if (code == tagcode::End) {
+            if (code == TagCode::End) {
                 break;
             }
         }
@@ -213,6 +199,14 @@ Bytes Movie::encodeBody() const {
     }
     out.bytes(m_trailing);
     return out.take();
+}
+
+std::uint64_t Movie::offsetOf(const Tag& tag) const {
+    if (tag.m_raw.empty() && tag.m_raw.data() == nullptr) {
+        return 0;
+    }
+    const std::uint8_t* header = tag.m_raw.data() - (tag.m_longHeader ? 6 : 2);
+    return kFileHeaderBytes + static_cast<std::uint64_t>(header - m_headerFields.data());
 }
 
 bool Movie::unchangedFromSource() const {

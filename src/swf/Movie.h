@@ -8,6 +8,7 @@
 #include "swf/Container.h"
 #include "swf/Io.h"
 #include "swf/Records.h"
+#include "swf/TagCode.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,50 +17,14 @@
 
 namespace glw::swf {
 
-// Tag codes the engine reads or writes.
-namespace tagcode {
-constexpr std::uint16_t End = 0;
-constexpr std::uint16_t ShowFrame = 1;
-constexpr std::uint16_t DefineShape = 2;
-constexpr std::uint16_t PlaceObject = 4;
-constexpr std::uint16_t DefineBits = 6;
-constexpr std::uint16_t DefineButton = 7;
-constexpr std::uint16_t JPEGTables = 8;
-constexpr std::uint16_t DefineFont = 10;
-constexpr std::uint16_t DefineText = 11;
-constexpr std::uint16_t DoAction = 12;
-constexpr std::uint16_t DefineFontInfo = 13;
-constexpr std::uint16_t DefineSound = 14;
-constexpr std::uint16_t SoundStreamBlock = 19;
-constexpr std::uint16_t DefineBitsLossless = 20;
-constexpr std::uint16_t DefineBitsJPEG2 = 21;
-constexpr std::uint16_t PlaceObject2 = 26;
-constexpr std::uint16_t DefineText2 = 33;
-constexpr std::uint16_t DefineButton2 = 34;
-constexpr std::uint16_t DefineBitsJPEG3 = 35;
-constexpr std::uint16_t DefineBitsLossless2 = 36;
-constexpr std::uint16_t DefineEditText = 37;
-constexpr std::uint16_t DefineSprite = 39;
-constexpr std::uint16_t DefineFont2 = 48;
-constexpr std::uint16_t ExportAssets = 56;
-constexpr std::uint16_t DoInitAction = 59;
-constexpr std::uint16_t DefineFontInfo2 = 62;
-constexpr std::uint16_t FileAttributes = 69;
-constexpr std::uint16_t PlaceObject3 = 70;
-constexpr std::uint16_t DefineFontAlignZones = 73;
-constexpr std::uint16_t DefineFont3 = 75;
-constexpr std::uint16_t DoABC = 82;
-constexpr std::uint16_t DefineBitsJPEG4 = 90;
-} // namespace tagcode
-
 class Tag {
 public:
     Tag() = default;
-    Tag(std::uint16_t code, ByteView raw, bool longHeader) : m_code(code), m_longHeader(longHeader), m_raw(raw) {}
+    Tag(TagCode code, ByteView raw, bool longHeader) : m_code(code), m_longHeader(longHeader), m_raw(raw) {}
     // A tag made by the engine; its header form follows `longHeaderForNewTag`.
-    static Tag make(std::uint16_t code, Bytes payload);
+    static Tag make(TagCode code, Bytes payload);
 
-    std::uint16_t code() const { return m_code; }
+    TagCode code() const { return m_code; }
     bool longHeader() const { return m_longHeader; }
     // The payload as read or as set by setPayload(); a sprite whose children were edited is
     // rebuilt from them only when written.
@@ -71,10 +36,10 @@ public:
     bool edited() const;
 
     void setPayload(Bytes payload);
-    void setCode(std::uint16_t code) { m_code = code; }
+    void setCode(TagCode code) { m_code = code; }
 
     // Sprites (DefineSprite): the tags inside and any bytes after their End tag.
-    bool isSprite() const { return m_code == tagcode::DefineSprite && m_spriteParsed; }
+    bool isSprite() const { return m_code == TagCode::DefineSprite && m_spriteParsed; }
     std::vector<Tag>& children() { return m_children; }
     const std::vector<Tag>& children() const { return m_children; }
     // Call after editing children(): the sprite's payload is then rebuilt when written.
@@ -86,7 +51,7 @@ public:
 private:
     friend class MovieReader;
     friend class Movie;
-    std::uint16_t m_code = 0;
+    TagCode m_code = TagCode::End;
     bool m_longHeader = false;
     ByteView m_raw;
     std::shared_ptr<const Bytes> m_owned;
@@ -98,7 +63,7 @@ private:
 };
 
 // Tags that players or authoring tools expect with the long header even when short.
-bool longHeaderForNewTag(std::uint16_t code, std::size_t payloadSize);
+bool longHeaderForNewTag(TagCode code, std::size_t payloadSize);
 
 class Movie {
 public:
@@ -125,6 +90,9 @@ public:
     std::size_t encodedBodySize() const;
     // True when nothing was changed since reading and the stored header matches the body.
     bool unchangedFromSource() const;
+    // Where a tag read from this movie starts (its header), counted in the uncompressed file as
+    // the 8-byte file header and the body; 0 for a tag the engine made.
+    std::uint64_t offsetOf(const Tag& tag) const;
     // The file as it was read, when the movie came from one.
     const std::shared_ptr<const Bytes>& sourceFile() const { return m_file; }
 

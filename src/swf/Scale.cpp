@@ -91,15 +91,15 @@ Result<void> rescaleMovie(Movie& movie, std::int32_t widthTwips, std::int32_t he
     for (std::size_t i = 0; i < movie.tags.size(); ++i) {
         const Tag& tag = movie.tags[i];
         ByteView p = tag.payload();
-        if (tag.code() == tagcode::PlaceObject) {
+        if (tag.code() == TagCode::PlaceObject) {
             Result<Bytes> b = scalePlaceObject(p, sx, sy);
             if (!b) {
                 return b.error();
             }
             scaled.emplace_back(i, std::move(*b));
-        } else if (tag.code() == tagcode::PlaceObject2 || tag.code() == tagcode::PlaceObject3) {
+        } else if (tag.code() == TagCode::PlaceObject2 || tag.code() == TagCode::PlaceObject3) {
             bool changed = false;
-            Result<Bytes> b = scalePlaceObject2(p, tag.code() == tagcode::PlaceObject3, sx, sy, changed);
+            Result<Bytes> b = scalePlaceObject2(p, tag.code() == TagCode::PlaceObject3, sx, sy, changed);
             if (!b) {
                 return b.error();
             }

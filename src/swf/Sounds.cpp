@@ -5,7 +5,7 @@
 
 namespace glw::swf {
 
-Result<SoundInfo> readSound(const Tag& tag) {
+Result<SoundInfo> readDefineSound(const Tag& tag) {
     ByteReader r(tag.payload());
     SoundInfo s;
     s.id = r.u16();
@@ -21,7 +21,7 @@ Result<SoundInfo> readSound(const Tag& tag) {
     return s;
 }
 
-Bytes soundPayload(std::uint16_t id, const Mp3Sound& sound) {
+Bytes writeDefineSound(std::uint16_t id, const Mp3Sound& sound) {
     ByteWriter w(7 + sound.soundData.size());
     w.u16(id);
     w.u8(sound.packedFormat);
@@ -30,10 +30,10 @@ Bytes soundPayload(std::uint16_t id, const Mp3Sound& sound) {
     return w.take();
 }
 
-std::map<std::uint16_t, std::string> exportedNames(const std::vector<Tag>& tags, std::uint8_t version) {
+std::map<std::uint16_t, std::string> readExportAssets(const std::vector<Tag>& tags, std::uint8_t version) {
     std::map<std::uint16_t, std::string> names;
     walkTags(tags, [&](const Tag& tag, int) {
-        if (tag.code() != tagcode::ExportAssets) {
+        if (tag.code() != TagCode::ExportAssets) {
             return true;
         }
         ByteReader r(tag.payload());

@@ -21,13 +21,13 @@ struct SoundInfo {
     std::uint32_t sampleCount = 0;
 };
 
-[[nodiscard]] Result<SoundInfo> readSound(const Tag& tag);
+[[nodiscard]] Result<SoundInfo> readDefineSound(const Tag& tag);
 
 // A DefineSound payload for an MP3 sound under the given id.
-Bytes soundPayload(std::uint16_t id, const Mp3Sound& sound);
+Bytes writeDefineSound(std::uint16_t id, const Mp3Sound& sound);
 
 // Character id to exported name for every ExportAssets tag of the movie, sprites included; a later
 // export of the same id wins, as in the player. Names are decoded to UTF-8.
-std::map<std::uint16_t, std::string> exportedNames(const std::vector<Tag>& tags, std::uint8_t version);
+std::map<std::uint16_t, std::string> readExportAssets(const std::vector<Tag>& tags, std::uint8_t version);
 
 } // namespace glw::swf

@@ -155,14 +155,6 @@ std::u32string visibleHtml(std::u32string_view html) {
     return out;
 }
 
-// Tags whose first field is the id of the character they define: shapes, bitmaps, buttons, fonts,
-// texts, sounds, sprites, morph shapes, video streams, binary data.
-bool definesCharacter(std::uint16_t code) {
-    static constexpr std::uint16_t kCodes[] = {2,  6,  7,  10, 11, 14, 20, 21, 22, 32, 33, 34, 35,
-                                               36, 37, 39, 46, 48, 60, 75, 83, 84, 87, 90, 91};
-    return std::find(std::begin(kCodes), std::end(kCodes), code) != std::end(kCodes);
-}
-
 struct LinkSiteData {
     TagPath path;
     std::size_t block = 0;
@@ -273,18 +265,18 @@ struct SwfGenerator::Impl {
     void readFonts(Movie& m) {
         TagPath path;
         auto visit = [&](Tag& tag, const TagPath& p) {
-            std::uint16_t code = tag.code();
-            if (code == tagcode::DefineFont || code == tagcode::DefineFont2 || code == tagcode::DefineFont3) {
-                if (Result<Font> f = readFont(tag, m.version)) {
+            TagCode code = tag.code();
+            if (code == TagCode::DefineFont || code == TagCode::DefineFont2 || code == TagCode::DefineFont3) {
+                if (Result<Font> f = readDefineFont(tag, m.version)) {
                     fontPaths[f->id] = p;
                     fonts[f->id] = std::move(*f);
                 }
-            } else if (code == tagcode::DefineFontInfo || code == tagcode::DefineFontInfo2) {
+            } else if (code == TagCode::DefineFontInfo || code == TagCode::DefineFontInfo2) {
                 auto it = fonts.find(fontInfoTarget(tag));
-                if (it != fonts.end() && it->second.code == tagcode::DefineFont) {
-                    (void)readFontInfo(it->second, tag, m.version);
+                if (it != fonts.end() && it->second.code == TagCode::DefineFont) {
+                    (void)readDefineFontInfo(it->second, tag, m.version);
                 }
-            } else if (code == tagcode::JPEGTables && jpegTables.empty()) {
+            } else if (code == TagCode::JPEGTables && jpegTables.empty()) {
                 jpegTables = tag.payload();
             }
         };
@@ -292,16 +284,16 @@ struct SwfGenerator::Impl {
     }
 
     void scan(Movie& m, SwfGenerator& g) {
-        std::map<std::uint16_t, std::string> exports = exportedNames(m.tags, m.version);
+        std::map<std::uint16_t, std::string> exports = readExportAssets(m.tags, m.version);
         TagPath path;
         auto visit = [&](Tag& tag, const TagPath& p) {
-            std::uint16_t code = tag.code();
-            if (code == tagcode::DefineText || code == tagcode::DefineText2) {
+            TagCode code = tag.code();
+            if (code == TagCode::DefineText || code == TagCode::DefineText2) {
                 scanText(g, tag, p);
-            } else if (code == tagcode::DefineEditText) {
+            } else if (code == TagCode::DefineEditText) {
                 scanEditText(m, g, tag, p);
             } else if (isImageTag(code)) {
-                Result<ImageInfo> info = readImage(tag, jpegTables, media.jpeg);
+                Result<ImageInfo> info = readDefineBits(tag, jpegTables, media.jpeg);
                 if (info) {
                     ImageElement e;
                     e.ImageId = info->id;
@@ -311,8 +303,8 @@ struct SwfGenerator::Impl {
                     }
                     images.push_back(ImageSiteData{p, *info, std::move(e)});
                 }
-            } else if (code == tagcode::DefineSound) {
-                Result<SoundInfo> info = readSound(tag);
+            } else if (code == TagCode::DefineSound) {
+                Result<SoundInfo> info = readDefineSound(tag);
                 if (info) {
                     SoundElement e;
                     e.SoundId = info->id;
@@ -342,7 +334,7 @@ struct SwfGenerator::Impl {
     }
 
     void scanText(SwfGenerator& g, Tag& tag, const TagPath& p) {
-        Result<StaticText> text = readStaticText(tag);
+        Result<StaticText> text = readDefineText(tag);
         if (!text) {
             return;
         }
@@ -382,7 +374,7 @@ struct SwfGenerator::Impl {
     }
 
     void scanEditText(Movie& m, SwfGenerator& g, Tag& tag, const TagPath& p) {
-        Result<EditText> field = readEditText(tag);
+        Result<EditText> field = readDefineEditText(tag);
         if (!field) {
             return;
         }
@@ -530,7 +522,7 @@ struct SwfGenerator::Impl {
                 continue;
             }
             Tag& tag = tagAt(m.tags, site.path);
-            Result<Tag> replacement = makeReplacementImage(tag, site.info, *jpeg, site.info.width, site.info.height);
+            Result<Tag> replacement = writeDefineBits(tag, site.info, *jpeg, site.info.width, site.info.height);
             if (!replacement) {
                 note(replacement.error().code, what + replacement.error().detail);
                 continue;
@@ -555,7 +547,7 @@ struct SwfGenerator::Impl {
                 note(sound.error().code, what + sound.error().detail);
                 continue;
             }
-            tagAt(m.tags, site.path).setPayload(soundPayload(site.info.id, *sound));
+            tagAt(m.tags, site.path).setPayload(writeDefineSound(site.info.id, *sound));
         }
     }
 
@@ -565,12 +557,12 @@ struct SwfGenerator::Impl {
         std::set<std::uint16_t> ids;
         walkTags(m.tags, [&](const Tag& tag, int) {
             ByteView p = tag.payload();
-            if (definesCharacter(tag.code()) && p.size() >= 2) {
+            if (hasTrait(tag.code(), kDefinesCharacter) && p.size() >= 2) {
                 ids.insert(readU16(p.data()));
-            } else if (tag.code() == 57 || tag.code() == 71) { // ImportAssets, ImportAssets2
+            } else if (tag.code() == TagCode::ImportAssets || tag.code() == TagCode::ImportAssets2) {
                 ByteReader r(p);
                 (void)r.cstring();
-                if (tag.code() == 71) {
+                if (tag.code() == TagCode::ImportAssets2) {
                     r.skip(2);
                 }
                 unsigned count = r.u16();
@@ -609,7 +601,7 @@ struct SwfGenerator::Impl {
 
     const Font* editFontNamed(const std::string& name) const {
         for (const auto& [id, f] : fonts) {
-            if (sameName(f.name, name) && f.code != tagcode::DefineFont) {
+            if (sameName(f.name, name) && f.code != TagCode::DefineFont) {
                 return &f;
             }
         }
@@ -637,9 +629,9 @@ struct SwfGenerator::Impl {
     }
 
     FontTarget& newTarget(std::map<std::string, FontTarget>& targets, const std::string& name, bool bold, bool italic,
-                          std::uint16_t code, bool device, std::uint8_t version) {
-        std::string key =
-            (device ? "device:" : "new:") + std::to_string(code) + (bold ? "b" : "") + (italic ? "i" : "") + ":" + name;
+                          TagCode code, bool device, std::uint8_t version) {
+        std::string key = (device ? "device:" : "new:") + std::to_string(toU16(code)) + (bold ? "b" : "") +
+                          (italic ? "i" : "") + ":" + name;
         auto [it, added] = targets.try_emplace(key);
         if (added) {
             FontTarget& t = it->second;
@@ -745,7 +737,7 @@ struct SwfGenerator::Impl {
             auto own = fonts.find(site.fontId);
             const Font* base = sameFont && own != fonts.end() ? &own->second : glyphFontNamed(fontName);
             FontTarget* target = nullptr;
-            if (base && base->code != tagcode::DefineFont) {
+            if (base && base->code != TagCode::DefineFont) {
                 target = &existingTarget(targets, *base);
             } else if (base) {
                 // DefineFont is paired with its DefineFontInfo: glyphs are added to a DefineFont2 copy.
@@ -760,7 +752,7 @@ struct SwfGenerator::Impl {
                     if (added) {
                         it->second.kind = FontTarget::Kind::Converted;
                         it->second.font = *base;
-                        it->second.font.code = tagcode::DefineFont2;
+                        it->second.font.code = TagCode::DefineFont2;
                         it->second.font.flags =
                             static_cast<std::uint8_t>((base->bold ? 1 : 0) | (base->italic ? 2 : 0));
                         if (it->second.font.nameBytes.empty()) {
@@ -772,8 +764,8 @@ struct SwfGenerator::Impl {
                 }
             } else {
                 const Font* style = own != fonts.end() ? &own->second : nullptr;
-                std::uint16_t code =
-                    style && style->code == tagcode::DefineFont3 ? tagcode::DefineFont3 : tagcode::DefineFont2;
+                TagCode code =
+                    style && style->code == TagCode::DefineFont3 ? TagCode::DefineFont3 : TagCode::DefineFont2;
                 target =
                     &newTarget(targets, fontName, style && style->bold, style && style->italic, code, false, m.version);
             }
@@ -790,7 +782,7 @@ struct SwfGenerator::Impl {
             if (!e.NeedSub) {
                 continue;
             }
-            Result<EditText> field = readEditText(tagAt(m.tags, site.path));
+            Result<EditText> field = readDefineEditText(tagAt(m.tags, site.path));
             if (!field) {
                 note(field.error().code, "edit text not replaced: " + field.error().detail);
                 continue;
@@ -811,12 +803,12 @@ struct SwfGenerator::Impl {
                 if (const Font* f = editFontNamed(e.FontName)) {
                     target = &existingTarget(targets, *f);
                 } else {
-                    target = &newTarget(targets, e.FontName, false, false, tagcode::DefineFont2, true, m.version);
+                    target = &newTarget(targets, e.FontName, false, false, TagCode::DefineFont2, true, m.version);
                     target->insertBefore = std::min<std::size_t>(target->insertBefore, site.path.front());
                 }
             } else if (plan.field.hasFont()) {
                 auto it = fonts.find(plan.field.fontId);
-                if (it != fonts.end() && it->second.code != tagcode::DefineFont) {
+                if (it != fonts.end() && it->second.code != TagCode::DefineFont) {
                     target = &existingTarget(targets, it->second);
                 }
             }
@@ -851,7 +843,7 @@ struct SwfGenerator::Impl {
             // Encoded now, so that no text is set in a font that then cannot be written.
             bool written = t.kind != FontTarget::Kind::Existing || t.renumbering;
             if (!t.failed && written) {
-                Result<Bytes> bytes = writeFont2(t.font, m.version);
+                Result<Bytes> bytes = writeDefineFont(t.font, m.version);
                 if (bytes) {
                     t.encoded = std::move(*bytes);
                 } else {
@@ -874,14 +866,14 @@ struct SwfGenerator::Impl {
         }
         TagPath path;
         auto visit = [&](Tag& tag, const TagPath& p) {
-            if (tag.code() != tagcode::DefineText && tag.code() != tagcode::DefineText2) {
+            if (tag.code() != TagCode::DefineText && tag.code() != TagCode::DefineText2) {
                 return;
             }
             auto plan = planned.find(p);
             if (plan == planned.end() && extended.empty()) {
                 return;
             }
-            Result<StaticText> text = readStaticText(tag);
+            Result<StaticText> text = readDefineText(tag);
             if (!text) {
                 return;
             }
@@ -895,7 +887,7 @@ struct SwfGenerator::Impl {
                     Result<void> ok =
                         layoutStaticText(laid, t.font, t.observed, plan->second->characters, plan->second->height);
                     if (ok) {
-                        tag.setPayload(writeStaticText(laid));
+                        tag.setPayload(writeDefineText(laid));
                         return;
                     }
                     note(ok.error().code, what + ok.error().detail);
@@ -919,7 +911,7 @@ struct SwfGenerator::Impl {
                 }
             }
             if (changed) {
-                tag.setPayload(writeStaticText(*text));
+                tag.setPayload(writeDefineText(*text));
             }
         };
         walkWithPath(m.tags, path, visit);
@@ -958,7 +950,7 @@ struct SwfGenerator::Impl {
                     f.flags |= EditText::kHasText;
                 }
             }
-            tagAt(m.tags, plan.site->path).setPayload(writeEditText(f));
+            tagAt(m.tags, plan.site->path).setPayload(writeDefineEditText(f));
         }
 
         // Fonts: extended ones rewritten in place, added ones inserted before their first use.
@@ -973,10 +965,10 @@ struct SwfGenerator::Impl {
                     continue;
                 }
                 tagAt(m.tags, t.path).setPayload(std::move(t.encoded));
-                if (t.font.code == tagcode::DefineFont3) {
+                if (t.font.code == TagCode::DefineFont3) {
                     for (std::size_t i = 0; i < m.tags.size(); ++i) {
                         Tag& zones = m.tags[i];
-                        if (zones.code() != tagcode::DefineFontAlignZones || fontInfoTarget(zones) != t.font.id) {
+                        if (zones.code() != TagCode::DefineFontAlignZones || fontInfoTarget(zones) != t.font.id) {
                             continue;
                         }
                         Result<Bytes> z = alignZonesWithGlyphs(zones.payload(), *t.renumbering);

@@ -9,7 +9,7 @@
 
 namespace glw::swf {
 
-Result<StaticText> readStaticText(const Tag& tag) {
+Result<StaticText> readDefineText(const Tag& tag) {
     ByteView p = tag.payload();
     ByteReader r(p);
     StaticText t;
@@ -29,7 +29,7 @@ Result<StaticText> readStaticText(const Tag& tag) {
     }
     t.matrixBytes.assign(p.begin() + static_cast<std::ptrdiff_t>(matrixStart),
                          p.begin() + static_cast<std::ptrdiff_t>(matrixEnd));
-    bool rgba = tag.code() == tagcode::DefineText2;
+    bool rgba = tag.code() == TagCode::DefineText2;
     for (;;) {
         std::uint8_t flags = r.u8();
         if (r.failed()) {
@@ -83,7 +83,7 @@ Result<StaticText> readStaticText(const Tag& tag) {
     return t;
 }
 
-Bytes writeStaticText(const StaticText& t) {
+Bytes writeDefineText(const StaticText& t) {
     std::uint32_t maxIndex = 0;
     std::int32_t maxAdvance = 0;
     for (const TextRecord& rec : t.records) {
@@ -94,7 +94,7 @@ Bytes writeStaticText(const StaticText& t) {
     }
     unsigned glyphBits = std::max(1u, bitsForUnsigned(maxIndex));
     unsigned advanceBits = std::max(1u, bitsForSigned(maxAdvance));
-    bool rgba = t.code == tagcode::DefineText2;
+    bool rgba = t.code == TagCode::DefineText2;
     ByteWriter w(64 + t.records.size() * 16);
     w.u16(t.id);
     writeRect(w, t.bounds);

@@ -33,7 +33,7 @@ struct TextRecord {
 };
 
 struct StaticText {
-    std::uint16_t code = 0; // DefineText or DefineText2
+    TagCode code = TagCode::DefineText; // DefineText or DefineText2
     std::uint16_t id = 0;
     Rect bounds;
     Bytes matrixBytes; // the text matrix as stored
@@ -41,8 +41,8 @@ struct StaticText {
     Bytes trailing; // anything after the end flag, kept
 };
 
-[[nodiscard]] Result<StaticText> readStaticText(const Tag& tag);
-[[nodiscard]] Bytes writeStaticText(const StaticText& text);
+[[nodiscard]] Result<StaticText> readDefineText(const Tag& tag);
+[[nodiscard]] Bytes writeDefineText(const StaticText& text);
 
 using FontMap = std::map<std::uint16_t, Font>;
 

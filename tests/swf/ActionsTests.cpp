@@ -228,7 +228,7 @@ Bytes buttonRecord(std::uint16_t character) {
 Tag tagFrom(const Bytes& encoded) {
     // Encoded tags from the fixtures carry the long header form.
     std::size_t header = (readU16(encoded.data()) & 0x3F) == 0x3F ? 6 : 2;
-    return Tag(readU16(encoded.data()) >> 6, ByteView(encoded).subspan(header), header == 6);
+    return Tag(static_cast<TagCode>(readU16(encoded.data()) >> 6), ByteView(encoded).subspan(header), header == 6);
 }
 
 Bytes defineButton2(std::initializer_list<Bytes> conditions) {
@@ -248,7 +248,7 @@ Bytes defineButton2(std::initializer_list<Bytes> conditions) {
         fx::u16(p, 0x0008); // OverDownToOverUp
         fx::append(p, actions);
     }
-    return fx::tag(34, p, true);
+    return fx::tag(TagCode::DefineButton2, p, true);
 }
 
 Bytes defineButton1(const Bytes& actions) {
@@ -257,7 +257,7 @@ Bytes defineButton1(const Bytes& actions) {
     fx::append(p, buttonRecord(4));
     fx::u8(p, 0);
     fx::append(p, actions);
-    return fx::tag(7, p, true);
+    return fx::tag(TagCode::DefineButton, p, true);
 }
 
 // PlaceObject2 with clip actions (SWF 6 and later: 32-bit event flags); the second record handles
@@ -277,7 +277,7 @@ Bytes placeWithClipActions(const Bytes& first, const Bytes& second) {
     fx::u8(p, 13); // enter
     fx::append(p, second);
     fx::u32(p, 0); // end
-    return fx::tag(26, p, true);
+    return fx::tag(TagCode::PlaceObject2, p, true);
 }
 
 std::vector<std::string> linksOf(const Tag& tag, std::uint8_t version) {
@@ -336,7 +336,7 @@ std::vector<BlockCase> blockCases() {
     fx::append(init, a);
     return {
         {"do_action", fx::doAction({fx::getUrl(kOld)}), 6, 1},
-        {"do_init_action", fx::tag(59, init, true), 6, 1},
+        {"do_init_action", fx::tag(TagCode::DoInitAction, init, true), 6, 1},
         {"button", defineButton1(a), 4, 1},
         {"button2_conditions", defineButton2({a, b, a}), 6, 3},
         {"clip_actions", placeWithClipActions(a, b), 6, 2},

@@ -283,8 +283,8 @@ TEST(SwfGeneratorSave, EditTextTakesTextFontAndHeight) {
     ASSERT_TRUE(out.ok());
     const Tag* added = nullptr;
     for (const Tag& t : out->tags) {
-        if (t.code() == tagcode::DefineFont2) {
-            Result<Font> f = readFont(t, out->version);
+        if (t.code() == TagCode::DefineFont2) {
+            Result<Font> f = readDefineFont(t, out->version);
             if (f && f->name == "Nowhere Grotesk") {
                 added = &t;
                 EXPECT_EQ(f->glyphCount(), 0u);
@@ -294,8 +294,8 @@ TEST(SwfGeneratorSave, EditTextTakesTextFontAndHeight) {
     ASSERT_NE(added, nullptr);
     bool found = false;
     for (const Tag& t : out->tags) {
-        if (t.code() == tagcode::DefineEditText) {
-            Result<EditText> field = readEditText(t);
+        if (t.code() == TagCode::DefineEditText) {
+            Result<EditText> field = readDefineEditText(t);
             ASSERT_TRUE(field.ok());
             if (field->id == 4) {
                 found = true;
@@ -324,7 +324,7 @@ TEST(SwfGeneratorSave, EditTextKeepsItsOwnLineBreaks) {
     EXPECT_TRUE(apply(path, h.dir.file("out.swf"), edits, h.media()).empty());
     Result<Movie> out = loadMovieFile(h.dir.file("out.swf"));
     ASSERT_TRUE(out.ok());
-    Result<EditText> field = readEditText(out->tags[2]);
+    Result<EditText> field = readDefineEditText(out->tags[2]);
     ASSERT_TRUE(field.ok());
     EXPECT_EQ(field->initialText, "BA\rAB"); // the field stored carriage returns, and still does
 }
@@ -341,14 +341,14 @@ Saved readSaved(const std::string& path) {
     EXPECT_TRUE(m.ok());
     Saved s{std::move(*m), {}, {}};
     walkTags(s.movie.tags, [&](const Tag& t, int) {
-        if (t.code() == tagcode::DefineFont2 || t.code() == tagcode::DefineFont3 || t.code() == tagcode::DefineFont) {
-            Result<Font> f = readFont(t, s.movie.version);
+        if (t.code() == TagCode::DefineFont2 || t.code() == TagCode::DefineFont3 || t.code() == TagCode::DefineFont) {
+            Result<Font> f = readDefineFont(t, s.movie.version);
             EXPECT_TRUE(f.ok());
             s.fonts[f->id] = *f;
-        } else if (t.code() == tagcode::DefineFontInfo2 || t.code() == tagcode::DefineFontInfo) {
-            EXPECT_TRUE(readFontInfo(s.fonts[fontInfoTarget(t)], t, s.movie.version).ok());
-        } else if (t.code() == tagcode::DefineText || t.code() == tagcode::DefineText2) {
-            Result<StaticText> text = readStaticText(t);
+        } else if (t.code() == TagCode::DefineFontInfo2 || t.code() == TagCode::DefineFontInfo) {
+            EXPECT_TRUE(readDefineFontInfo(s.fonts[fontInfoTarget(t)], t, s.movie.version).ok());
+        } else if (t.code() == TagCode::DefineText || t.code() == TagCode::DefineText2) {
+            Result<StaticText> text = readDefineText(t);
             EXPECT_TRUE(text.ok());
             s.texts.push_back(*text);
         }
@@ -433,13 +433,13 @@ TEST(SwfGeneratorSave, StaticTextInAFontTheMovieLacks) {
     Result<Movie> out = loadMovieFile(h.dir.file("out.swf"));
     ASSERT_TRUE(out.ok());
     // One new font, before the first text that uses it, under an id of its own.
-    ASSERT_EQ(out->tags[2].code(), tagcode::DefineFont2);
-    Result<Font> f = readFont(out->tags[2], out->version);
+    ASSERT_EQ(out->tags[2].code(), TagCode::DefineFont2);
+    Result<Font> f = readDefineFont(out->tags[2], out->version);
     ASSERT_TRUE(f.ok());
     EXPECT_EQ(f->name, "Other Serif");
     EXPECT_EQ(f->id, 10);
     EXPECT_EQ(f->codes, (std::vector<char32_t>{U'H', U'i'}));
-    EXPECT_EQ(out->tags[3].code(), tagcode::DefineText);
+    EXPECT_EQ(out->tags[3].code(), TagCode::DefineText);
 }
 
 TEST(SwfGeneratorSave, CharacterNoFontCanDrawLeavesTheTextAsItWas) {
@@ -468,9 +468,10 @@ TEST(SwfGeneratorSave, DefineFont3AndItsAlignZonesGainGlyphsTogether) {
     for (int i = 0; i < 2; ++i) {
         fx::append(zones, Bytes{2, 1, 2, 3, 4, 5, 6, 7, 8, 3});
     }
-    std::string path = h.write(
-        "m.swf",
-        fx::movieWith({fx::defineFont2(f3), fx::tag(73, zones), fx::defineText(fx::TextSpec{.text2 = true})}, 8));
+    std::string path =
+        h.write("m.swf", fx::movieWith({fx::defineFont2(f3), fx::tag(TagCode::DefineFontAlignZones, zones),
+                                        fx::defineText(fx::TextSpec{.text2 = true})},
+                                       8));
     Edits edits;
     edits.text[0] = [](TextElement& e) {
         e.Text = "0AB";
@@ -507,7 +508,8 @@ TEST(SwfGeneratorSave, DefineFontTextGetsADefineFont2Copy) {
     fx::u8(info, 1);
     fx::u16(info, 'A');
     fx::u16(info, 'B');
-    std::string path = h.write("m.swf", fx::movieWith({fx::tag(10, font1, true), fx::tag(62, info, true),
+    std::string path = h.write("m.swf", fx::movieWith({fx::tag(TagCode::DefineFont, font1, true),
+                                                       fx::tag(TagCode::DefineFontInfo2, info, true),
                                                        fx::defineText(fx::TextSpec{.text2 = true})},
                                                       6));
     EXPECT_EQ(rows(path, h.media()), std::vector<std::string>{"text:AB|Verdana|400"});
@@ -519,9 +521,9 @@ TEST(SwfGeneratorSave, DefineFontTextGetsADefineFont2Copy) {
     EXPECT_TRUE(apply(path, h.dir.file("out.swf"), edits, h.media()).empty());
     EXPECT_EQ(rows(h.dir.file("out.swf"), h.media()), std::vector<std::string>{"text:CAB|Verdana|400"});
     Saved s = readSaved(h.dir.file("out.swf"));
-    EXPECT_EQ(s.fonts.at(1).code, tagcode::DefineFont); // the original stays for anything else using it
+    EXPECT_EQ(s.fonts.at(1).code, TagCode::DefineFont); // the original stays for anything else using it
     ASSERT_EQ(s.fonts.size(), 2u);
-    EXPECT_EQ(s.fonts.at(3).code, tagcode::DefineFont2); // under the first free id
+    EXPECT_EQ(s.fonts.at(3).code, TagCode::DefineFont2); // under the first free id
     EXPECT_EQ(s.fonts.at(3).codes, (std::vector<char32_t>{U'A', U'B', U'C'}));
     // Advances of a font without layout come from what the movie's texts show (240 twips).
     EXPECT_EQ(s.texts[0].records[0].glyphs[1].advance, 240);
@@ -594,10 +596,10 @@ TEST(SwfGeneratorSave, ImagesTakeAJpegAtTheirOwnSize) {
               (std::vector<std::string>{"image:1|40", "image:2|40", "image:3|40", "image:4|60"}));
     Result<Movie> out = loadMovieFile(h.dir.file("out.swf"));
     ASSERT_TRUE(out.ok());
-    EXPECT_EQ(out->tags[1].code(), tagcode::DefineBitsJPEG2);
+    EXPECT_EQ(out->tags[1].code(), TagCode::DefineBitsJPEG2);
     EXPECT_EQ(jpegWidth(out->tags[1].payload().subspan(2)), 16);
     ByteView j3 = out->tags[2].payload();
-    ASSERT_EQ(out->tags[2].code(), tagcode::DefineBitsJPEG3);
+    ASSERT_EQ(out->tags[2].code(), TagCode::DefineBitsJPEG3);
     std::size_t jpegSize = readU32(j3.data() + 2);
     EXPECT_EQ(jpegWidth(j3.subspan(6, jpegSize)), 10);
     Bytes alpha(200);
@@ -605,7 +607,7 @@ TEST(SwfGeneratorSave, ImagesTakeAJpegAtTheirOwnSize) {
     ASSERT_EQ(uncompress(alpha.data(), &alphaSize, j3.data() + 6 + jpegSize, j3.size() - 6 - jpegSize), Z_OK);
     EXPECT_EQ(alphaSize, 100u);
     EXPECT_EQ(alpha[0], 0xFF);
-    EXPECT_EQ(out->tags[3].code(), tagcode::DefineBitsJPEG2); // the lossless bitmap now holds a JPEG
+    EXPECT_EQ(out->tags[3].code(), TagCode::DefineBitsJPEG2); // the lossless bitmap now holds a JPEG
     EXPECT_EQ(jpegWidth(out->tags[3].payload().subspan(2)), 4);
 }
 
@@ -724,7 +726,7 @@ std::vector<HostileScanCase> hostileScanCases() {
         fx::u16(p, 0xFFFF); // 65535 glyphs in a few bytes
         fx::append(p, Bytes(8, 0));
         cases.push_back({"font_glyph_count_beyond_bytes",
-                         fx::movieWith({fx::tag(48, p, true), fx::defineText(fx::TextSpec{})}), 0});
+                         fx::movieWith({fx::tag(TagCode::DefineFont2, p, true), fx::defineText(fx::TextSpec{})}), 0});
     }
     {
         fx::TextSpec t;
@@ -745,8 +747,9 @@ std::vector<HostileScanCase> hostileScanCases() {
         fx::u16(p, 0xFFFF);
         fx::u16(p, 7);
         p.push_back('a'); // no terminator
-        cases.push_back({"export_count_beyond_bytes",
-                         fx::movieWith({fx::defineSound(7, fx::mp3Frames(1), 1152), fx::tag(56, p, true)}), 1});
+        cases.push_back(
+            {"export_count_beyond_bytes",
+             fx::movieWith({fx::defineSound(7, fx::mp3Frames(1), 1152), fx::tag(TagCode::ExportAssets, p, true)}), 1});
     }
     {
         Bytes edit = fx::defineEditText(fx::EditSpec{});
@@ -764,14 +767,15 @@ std::vector<HostileScanCase> hostileScanCases() {
         fx::u32(p, 1);
         fx::u32(p, 0x7FFFFFFF); // a record size far past the tag
         fx::append(p, fx::getUrl("http://x/"));
-        cases.push_back({"clip_action_size_past_tag", fx::movieWith({fx::tag(26, p, true)}, 6), 0});
+        cases.push_back({"clip_action_size_past_tag", fx::movieWith({fx::tag(TagCode::PlaceObject2, p, true)}, 6), 0});
     }
     {
         Bytes p;
         fx::u16(p, 1);
         fx::u8(p, 0);
         fx::u16(p, 0xFFF0); // action offset past the tag
-        cases.push_back({"button_action_offset_past_tag", fx::movieWith({fx::tag(34, p, true)}), 0});
+        cases.push_back(
+            {"button_action_offset_past_tag", fx::movieWith({fx::tag(TagCode::DefineButton2, p, true)}), 0});
     }
     {
         // Found by fuzzing: a DefineFont glyph offset past the end of the tag.
@@ -780,14 +784,17 @@ std::vector<HostileScanCase> hostileScanCases() {
         fx::u16(p, 4);
         fx::u16(p, 0x7000);
         fx::append(p, Bytes(6, 0));
-        cases.push_back(
-            {"define_font_offset_past_tag", fx::movieWith({fx::tag(10, p, true), fx::defineText(fx::TextSpec{})}), 0});
+        cases.push_back({"define_font_offset_past_tag",
+                         fx::movieWith({fx::tag(TagCode::DefineFont, p, true), fx::defineText(fx::TextSpec{})}), 0});
     }
     cases.push_back({"bitmaps_cut_short",
-                     fx::movieWith({fx::tag(21, {1}, true), fx::tag(35, {1, 0, 0xFF, 0xFF, 0xFF, 0xFF}, true),
-                                    fx::tag(36, {1, 0, 5}, true), fx::tag(14, {1, 0}, true)}),
+                     fx::movieWith({fx::tag(TagCode::DefineBitsJPEG2, {1}, true),
+                                    fx::tag(TagCode::DefineBitsJPEG3, {1, 0, 0xFF, 0xFF, 0xFF, 0xFF}, true),
+                                    fx::tag(TagCode::DefineBitsLossless2, {1, 0, 5}, true),
+                                    fx::tag(TagCode::DefineSound, {1, 0}, true)}),
                      1});
-    cases.push_back({"action_length_past_tag", fx::movieWith({fx::tag(12, Bytes{0x83, 0xFF, 0xFF, 'h', 0, 0, 0})}), 0});
+    cases.push_back({"action_length_past_tag",
+                     fx::movieWith({fx::tag(TagCode::DoAction, Bytes{0x83, 0xFF, 0xFF, 'h', 0, 0, 0})}), 0});
     return cases;
 }
 

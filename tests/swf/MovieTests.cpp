@@ -25,7 +25,7 @@ Bytes bodyOf(const Bytes& file) {
 // A movie with some of everything the reader keeps raw: short and long headers for short tags, a
 // sprite with its own tags, action code.
 Bytes sampleTags() {
-    return fx::cat({fx::backgroundColor(), fx::tag(43, {'f', 'r', 0}, true),
+    return fx::cat({fx::backgroundColor(), fx::tag(TagCode::FrameLabel, {'f', 'r', 0}, true),
                     fx::defineSprite(5, {fx::placeObject2(1, 4, fx::matrix(20, 40)), fx::doAction({fx::stop()})}),
                     fx::placeObject2(1, 5, fx::matrix(100, 100)), fx::doAction({fx::getUrl("http://a.example/")}),
                     fx::showFrame(), fx::endTag()});
@@ -89,7 +89,7 @@ TEST(SwfMovieWriter, EditedSpriteChildKeepsEveryOtherTagsHeaderForm) {
 
     fx::MovieSpec expected;
     expected.tags =
-        fx::cat({fx::backgroundColor(), fx::tag(43, {'f', 'r', 0}, true),
+        fx::cat({fx::backgroundColor(), fx::tag(TagCode::FrameLabel, {'f', 'r', 0}, true),
                  fx::defineSprite(5, {fx::placeObject2(1, 4, fx::matrix(20, 40)), fx::doAction({fx::play()})}),
                  fx::placeObject2(1, 5, fx::matrix(100, 100)), fx::doAction({fx::getUrl("http://a.example/")}),
                  fx::showFrame(), fx::endTag()});
@@ -97,7 +97,7 @@ TEST(SwfMovieWriter, EditedSpriteChildKeepsEveryOtherTagsHeaderForm) {
 }
 
 TEST(SwfMovieWriter, GrowingShortTagTakesTheLongHeader) {
-    Result<Movie> movie = readMovie(shared(fx::movieWith({fx::tag(43, {'a', 0})})));
+    Result<Movie> movie = readMovie(shared(fx::movieWith({fx::tag(TagCode::FrameLabel, {'a', 0})})));
     ASSERT_TRUE(movie.ok());
     movie->tags[1].setPayload(Bytes(100, 'x'));
     Result<Bytes> out = encodeMovie(*movie);
@@ -215,7 +215,7 @@ Bytes nestedSprites(int depth) {
         fx::u16(p, static_cast<unsigned>(i + 1));
         fx::u16(p, 1);
         fx::append(p, inner);
-        inner = fx::tag(39, p, true);
+        inner = fx::tag(TagCode::DefineSprite, p, true);
     }
     fx::MovieSpec spec;
     spec.tags = fx::cat({inner, fx::endTag()});
@@ -226,7 +226,7 @@ Bytes bomb(fx::Container container) {
     fx::MovieSpec spec;
     spec.container = container;
     Bytes huge = fx::cat({fx::backgroundColor()});
-    fx::append(huge, fx::tag(77, Bytes(24u << 20, 0), true)); // 24 MiB of zeros in one tag
+    fx::append(huge, fx::tag(TagCode::Metadata, Bytes(24u << 20, 0), true)); // 24 MiB of zeros in one tag
     spec.tags = huge;
     spec.fileLength = 100; // what the header claims
     return fx::buildMovie(spec);
@@ -273,10 +273,10 @@ std::vector<HostileCase> hostileCases() {
         Bytes p;
         fx::u16(p, 1);
         fx::u16(p, 1);
-        fx::append(p, fx::tag(12, Bytes(50, 0), true));
+        fx::append(p, fx::tag(TagCode::DoAction, Bytes(50, 0), true));
         p.resize(p.size() - 20); // child runs past its sprite
         fx::MovieSpec spec;
-        spec.tags = fx::cat({fx::tag(39, p, true), fx::endTag()});
+        spec.tags = fx::cat({fx::tag(TagCode::DefineSprite, p, true), fx::endTag()});
         cases.push_back({"sprite_child_past_sprite", bytes(fx::buildMovie(spec)), ErrorCode::Truncated});
     }
     cases.push_back({"sprites_nested_too_deep", [] { return nestedSprites(40); }, ErrorCode::TooLarge});
@@ -390,7 +390,7 @@ TEST(SwfMovieIo, ReadFailureIsReported) {
 }
 
 TEST(SwfMovieIo, OversizedInputIsRefusedWhileReading) {
-    Bytes file = fx::movieWith({fx::tag(77, Bytes(5000, 'x'), true)});
+    Bytes file = fx::movieWith({fx::tag(TagCode::Metadata, Bytes(5000, 'x'), true)});
     DribbleSource source(file);
     ReadLimits limits;
     limits.maxFileBytes = 1000;
@@ -404,7 +404,8 @@ TEST(SwfMovieIo, WriterFailingMidwayLeavesTheTargetAsItWas) {
     std::string target = dir.file("out.swf");
     fx::writeFile(target, Bytes{'o', 'l', 'd'});
     for (fx::Container c : {fx::Container::Fws, fx::Container::Cws, fx::Container::Zws}) {
-        Result<Movie> movie = readMovie(shared(fx::movieWith({fx::tag(77, Bytes(3000, 'x'), true)}, 13, c)));
+        Result<Movie> movie =
+            readMovie(shared(fx::movieWith({fx::tag(TagCode::Metadata, Bytes(3000, 'x'), true)}, 13, c)));
         ASSERT_TRUE(movie.ok());
         // Noise, so that the compressed movies stay larger than the budgets below.
         Bytes noise(3000);
@@ -464,7 +465,7 @@ TEST_P(SwfHeaderReading, GivesStageRateAndCountWithoutLoading) {
     spec.frame = fx::rect(-200, 10800, 100, 8100);
     spec.rate = 0x0C80; // 12.5 fps
     spec.frameCount = 7;
-    spec.tags = fx::cat({fx::backgroundColor(), fx::tag(77, Bytes(200000, 'z'), true), fx::endTag()});
+    spec.tags = fx::cat({fx::backgroundColor(), fx::tag(TagCode::Metadata, Bytes(200000, 'z'), true), fx::endTag()});
     std::string path = dir.file("h.swf");
     fx::writeFile(path, fx::buildMovie(spec));
     Result<SwfHeader> h = readSwfHeader(path);

@@ -2,6 +2,8 @@
 // own writer) so that a fault in the engine cannot hide in its fixtures.
 #pragma once
 
+#include "swf/TagCode.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -102,26 +104,26 @@ inline Bytes matrix(std::int32_t tx, std::int32_t ty, std::optional<std::pair<st
     return b.take();
 }
 
-inline Bytes tag(unsigned code, const Bytes& payload, bool longHeader = false) {
+inline Bytes tag(TagCode code, const Bytes& payload, bool longHeader = false) {
     Bytes out;
     if (longHeader || payload.size() >= 63) {
-        u16(out, (code << 6) | 0x3F);
+        u16(out, (toU16(code) << 6) | 0x3F);
         u32(out, static_cast<std::uint32_t>(payload.size()));
     } else {
-        u16(out, (code << 6) | static_cast<unsigned>(payload.size()));
+        u16(out, (toU16(code) << 6) | static_cast<unsigned>(payload.size()));
     }
     append(out, payload);
     return out;
 }
 
 inline Bytes showFrame() {
-    return tag(1, {});
+    return tag(TagCode::ShowFrame, {});
 }
 inline Bytes endTag() {
-    return tag(0, {});
+    return tag(TagCode::End, {});
 }
 inline Bytes backgroundColor() {
-    return tag(9, {0xFF, 0xFF, 0xFF});
+    return tag(TagCode::SetBackgroundColor, {0xFF, 0xFF, 0xFF});
 }
 
 enum class Container { Fws, Cws, Zws };
@@ -309,7 +311,7 @@ inline Bytes doAction(std::initializer_list<Bytes> actions) {
         append(p, a);
     }
     u8(p, 0);
-    return tag(12, p, true);
+    return tag(TagCode::DoAction, p, true);
 }
 
 // --- characters ------------------------------------------------------------------------------
@@ -388,7 +390,7 @@ inline Bytes defineFont2(const FontSpec& f) {
         }
         u16(p, 0); // kerning
     }
-    return tag(f.font3 ? 75 : 48, p, true);
+    return tag(f.font3 ? TagCode::DefineFont3 : TagCode::DefineFont2, p, true);
 }
 
 struct TextSpec {
@@ -436,7 +438,7 @@ inline Bytes defineText(const TextSpec& t) {
         append(p, b.take());
     }
     u8(p, 0);
-    return tag(t.text2 ? 33 : 11, p);
+    return tag(t.text2 ? TagCode::DefineText2 : TagCode::DefineText, p);
 }
 
 struct EditSpec {
@@ -469,7 +471,7 @@ inline Bytes defineEditText(const EditSpec& e) {
     if (e.text) {
         str(p, *e.text);
     }
-    return tag(37, p, true);
+    return tag(TagCode::DefineEditText, p, true);
 }
 
 inline Bytes placeObject2(std::uint16_t depth, std::optional<std::uint16_t> character, std::optional<Bytes> m,
@@ -483,7 +485,7 @@ inline Bytes placeObject2(std::uint16_t depth, std::optional<std::uint16_t> char
     if (m) {
         append(p, *m);
     }
-    return tag(26, p);
+    return tag(TagCode::PlaceObject2, p);
 }
 
 inline Bytes defineSprite(std::uint16_t id, std::initializer_list<Bytes> tags) {
@@ -495,7 +497,7 @@ inline Bytes defineSprite(std::uint16_t id, std::initializer_list<Bytes> tags) {
     }
     append(p, showFrame());
     append(p, endTag());
-    return tag(39, p, true);
+    return tag(TagCode::DefineSprite, p, true);
 }
 
 inline Bytes exportAssets(std::initializer_list<std::pair<std::uint16_t, std::string_view>> names) {
@@ -505,7 +507,7 @@ inline Bytes exportAssets(std::initializer_list<std::pair<std::uint16_t, std::st
         u16(p, id);
         str(p, name);
     }
-    return tag(56, p, true);
+    return tag(TagCode::ExportAssets, p, true);
 }
 
 // MPEG-1 layer III frames at 44.1 kHz, 128 kbit/s (417 bytes each, silent payload); a different
@@ -538,7 +540,7 @@ inline Bytes defineSound(std::uint16_t id, const Bytes& frames, std::uint32_t sa
     u32(p, samples);
     u16(p, 0); // seek samples
     append(p, frames);
-    return tag(14, p, true);
+    return tag(TagCode::DefineSound, p, true);
 }
 
 // A baseline JPEG of a flat colour, encoded with libjpeg at the given quality.
@@ -573,7 +575,7 @@ inline Bytes defineBitsJpeg2(std::uint16_t id, const Bytes& jpeg) {
     Bytes p;
     u16(p, id);
     append(p, jpeg);
-    return tag(21, p, true);
+    return tag(TagCode::DefineBitsJPEG2, p, true);
 }
 
 inline Bytes defineBitsJpeg3(std::uint16_t id, const Bytes& jpeg, int width, int height) {
@@ -582,7 +584,7 @@ inline Bytes defineBitsJpeg3(std::uint16_t id, const Bytes& jpeg, int width, int
     u32(p, static_cast<std::uint32_t>(jpeg.size()));
     append(p, jpeg);
     append(p, deflateBytes(Bytes(static_cast<std::size_t>(width * height), 0x80)));
-    return tag(35, p, true);
+    return tag(TagCode::DefineBitsJPEG3, p, true);
 }
 
 inline Bytes defineBitsLossless(std::uint16_t id, int width, int height) {
@@ -592,7 +594,7 @@ inline Bytes defineBitsLossless(std::uint16_t id, int width, int height) {
     u16(p, static_cast<unsigned>(width));
     u16(p, static_cast<unsigned>(height));
     append(p, deflateBytes(Bytes(static_cast<std::size_t>(width * height * 4), 0xFF)));
-    return tag(20, p, true);
+    return tag(TagCode::DefineBitsLossless, p, true);
 }
 
 // --- files -----------------------------------------------------------------------------------

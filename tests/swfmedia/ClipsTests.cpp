@@ -1,5 +1,6 @@
 // The clip maker's movies are well-formed: every length, offset and count agrees with the bytes, every
 // character is defined before use, and the texts, links, fields, images and sounds are what was asked.
+#include "swf/TagCode.h"
 #include "swf/media/Glyphs.h"
 #include "swf/media/Jpeg.h"
 #include "swf/media/Mp3.h"
@@ -62,24 +63,24 @@ private:
 
     void checkTag(const TagView& t, bool inSprite) {
         Reader r(t.body);
-        switch (t.code) {
-        case 0:
-        case 1:
+        switch (static_cast<TagCode>(t.code)) {
+        case TagCode::End:
+        case TagCode::ShowFrame:
             EXPECT_TRUE(t.body.empty());
             return;
-        case 9:
+        case TagCode::SetBackgroundColor:
             r.bytes(3);
             break;
-        case 69:
+        case TagCode::FileAttributes:
             EXPECT_EQ(r.u32() & ~0x01u, 0u);
             break;
-        case 12:
+        case TagCode::DoAction:
             summary.urls = join(summary.urls, glw::tests::readActions(t.body));
             return;
-        case 14:
+        case TagCode::DefineSound:
             checkSound(r);
             break;
-        case 15: {
+        case TagCode::StartSound: {
             use(r.u16());
             const std::uint8_t flags = r.u8();
             if (flags & 0x04) {
@@ -88,42 +89,42 @@ private:
             EXPECT_EQ(flags & ~0x04, 0);
             break;
         }
-        case 21:
+        case TagCode::DefineBitsJPEG2:
             checkJpeg(r);
             break;
-        case 26:
+        case TagCode::PlaceObject2:
             checkPlace(r);
             break;
-        case 32:
+        case TagCode::DefineShape3:
             checkShape(r);
             break;
-        case 34:
+        case TagCode::DefineButton2:
             checkButton(r);
             break;
-        case 37:
+        case TagCode::DefineEditText:
             checkEditText(r);
             break;
-        case 11:
+        case TagCode::DefineText:
             checkText(r);
             break;
-        case 39: {
+        case TagCode::DefineSprite: {
             EXPECT_FALSE(inSprite);
             define(r.u16());
             const std::uint16_t frames = r.u16();
             const auto tags = glw::tests::readTags(t.body.subspan(4));
             int shows = 0;
             for (const TagView& c : tags) {
-                shows += c.code == 1;
+                shows += static_cast<TagCode>(c.code) == TagCode::ShowFrame;
             }
             EXPECT_EQ(frames, shows);
             summary.spriteFrames.push_back(frames);
             checkTags(tags, true);
             return;
         }
-        case 48:
+        case TagCode::DefineFont2:
             checkFont(r);
             break;
-        case 56: {
+        case TagCode::ExportAssets: {
             const std::uint16_t count = r.u16();
             for (std::uint16_t i = 0; i < count; ++i) {
                 use(r.u16());

@@ -81,7 +81,7 @@ void writeRgba(BitWriter& w, Rgba c) {
 Bytes encodeTag(const Tag& tag) {
     BitWriter w;
     const bool longForm = tag.longHeader || tag.body.size() >= 0x3F;
-    w.u16(static_cast<std::uint16_t>((tag.code << 6) | (longForm ? 0x3F : tag.body.size())));
+    w.u16(static_cast<std::uint16_t>((glw::swf::toU16(tag.code) << 6) | (longForm ? 0x3F : tag.body.size())));
     if (longForm) {
         w.u32(static_cast<std::uint32_t>(tag.body.size()));
     }
@@ -93,7 +93,7 @@ Movie::Movie(std::uint8_t version, Rect frame, double frameRate)
     : m_version(version), m_frame(frame), m_frameRate(frameRate) {}
 
 void Movie::add(Tag tag) {
-    if (tag.code == static_cast<std::uint16_t>(TagCode::ShowFrame)) {
+    if (tag.code == TagCode::ShowFrame) {
         ++m_frames;
     }
     tag.longHeader = tag.longHeader || m_longHeaders;
@@ -108,7 +108,7 @@ Bytes Movie::finish(Compression compression) const {
     for (const Tag& tag : m_tags) {
         body.bytes(encodeTag(tag));
     }
-    body.bytes(encodeTag(Tag{static_cast<std::uint16_t>(TagCode::End), {}, m_longHeaders}));
+    body.bytes(encodeTag(Tag{TagCode::End, {}, m_longHeaders}));
     const Bytes plain = body.take();
 
     BitWriter file;
@@ -197,7 +197,7 @@ Tag defineBitsJpeg2(std::uint16_t id, std::span<const std::uint8_t> jpeg) {
     BitWriter w;
     w.u16(id);
     w.bytes(jpeg);
-    Tag t = makeTag(TagCode::DefineBitsJpeg2, w.take());
+    Tag t = makeTag(TagCode::DefineBitsJPEG2, w.take());
     t.longHeader = true;
     return t;
 }
@@ -218,7 +218,7 @@ Tag defineSprite(std::uint16_t id, const std::vector<Tag>& controlTags, bool lon
     BitWriter w;
     std::uint16_t frames = 0;
     for (const Tag& t : controlTags) {
-        if (t.code == static_cast<std::uint16_t>(TagCode::ShowFrame)) {
+        if (t.code == TagCode::ShowFrame) {
             ++frames;
         }
     }
@@ -228,7 +228,7 @@ Tag defineSprite(std::uint16_t id, const std::vector<Tag>& controlTags, bool lon
         t.longHeader = t.longHeader || longHeaders;
         w.bytes(encodeTag(t));
     }
-    w.bytes(encodeTag(Tag{static_cast<std::uint16_t>(TagCode::End), {}, longHeaders}));
+    w.bytes(encodeTag(Tag{TagCode::End, {}, longHeaders}));
     return makeTag(TagCode::DefineSprite, w.take());
 }
 

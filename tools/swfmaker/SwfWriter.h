@@ -1,6 +1,7 @@
 // A small SWF writer for our own movies: records, tags, shapes, actions and the file header.
 #pragma once
 
+#include "swf/TagCode.h"
 #include "swf/media/BitWriter.h"
 #include "swf/media/Mp3.h"
 
@@ -17,26 +18,7 @@ namespace glw::tools {
 using Bytes = std::vector<std::uint8_t>;
 using glw::swf::media::BitWriter;
 
-// Tag codes this writer emits.
-enum class TagCode : std::uint16_t {
-    End = 0,
-    ShowFrame = 1,
-    DefineShape = 2,
-    SetBackgroundColor = 9,
-    DefineText = 11,
-    DoAction = 12,
-    DefineSound = 14,
-    StartSound = 15,
-    DefineBitsJpeg2 = 21,
-    PlaceObject2 = 26,
-    DefineShape3 = 32,
-    DefineButton2 = 34,
-    DefineEditText = 37,
-    DefineSprite = 39,
-    DefineFont2 = 48,
-    ExportAssets = 56,
-    FileAttributes = 69,
-};
+using glw::swf::TagCode;
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -91,13 +73,13 @@ void writeRgba(BitWriter& w, Rgba c);
 // One tag: code and body. longHeader writes the 6-byte header even for bodies under 63 bytes, as
 // Flash does for many tags.
 struct Tag {
-    std::uint16_t code = 0;
+    TagCode code = TagCode::End;
     Bytes body;
     bool longHeader = false;
 };
 
 inline Tag makeTag(TagCode code, Bytes body) {
-    return Tag{static_cast<std::uint16_t>(code), std::move(body), false};
+    return Tag{code, std::move(body), false};
 }
 
 // Header and body of one tag.
