@@ -251,6 +251,13 @@ Result<Bytes> writeDefineFont(const Font& font, std::uint8_t version) {
     if (font.nameBytes.size() > 0xFF) {
         return makeError(ErrorCode::TooLarge, "a font name is longer than 255 bytes");
     }
+    // Every code table entry is 16 bits wide at most: a character past U+FFFF would need a stand-in,
+    // and two stand-ins would break the ascending order by which glyphs are found.
+    for (char32_t c : font.codes) {
+        if (c > 0xFFFF) {
+            return makeError(ErrorCode::Unsupported, "a font's code table cannot hold " + codePointName(c));
+        }
+    }
     ByteWriter w(64 + shapeBytes + count * 12);
     w.u16(font.id);
     w.u8(flags);
@@ -271,7 +278,7 @@ Result<Bytes> writeDefineFont(const Font& font, std::uint8_t version) {
         }
         for (char32_t c : font.codes) {
             if (needWide) {
-                w.u16(static_cast<std::uint16_t>(c > 0xFFFF ? 0xFFFD : c));
+                w.u16(static_cast<std::uint16_t>(c));
             } else {
                 std::uint8_t b = unicodeToCp1252(c);
                 w.u8(b ? b : static_cast<std::uint8_t>(c));

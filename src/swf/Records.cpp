@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace glw::swf {
 
@@ -254,6 +255,12 @@ std::string utf32ToUtf8(std::u32string_view text) {
         appendUtf8(out, c);
     }
     return out;
+}
+
+std::string codePointName(char32_t c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(c));
+    return buf;
 }
 
 std::string decodeMovieText(std::string_view bytes, std::uint8_t version) {

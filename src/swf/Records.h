@@ -57,6 +57,9 @@ std::u32string utf8ToUtf32(std::string_view utf8);
 std::string utf32ToUtf8(std::u32string_view text);
 void appendUtf8(std::string& out, char32_t c);
 
+// "U+1F600": a character named by its code point, for messages.
+std::string codePointName(char32_t c);
+
 // Windows-1252 byte to code point and back (0 when the code point has no byte).
 char32_t cp1252ToUnicode(std::uint8_t byte);
 std::uint8_t unicodeToCp1252(char32_t c);

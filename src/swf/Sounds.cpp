@@ -44,7 +44,8 @@ std::map<std::uint16_t, std::string> readExportAssets(const std::vector<Tag>& ta
             if (r.failed()) {
                 break;
             }
-            names[id] = decodeMovieText(name, version);
+            // Players take the first name an id is exported under.
+            names.try_emplace(id, decodeMovieText(name, version));
         }
         return true;
     });

@@ -26,8 +26,8 @@ struct SoundInfo {
 // A DefineSound payload for an MP3 sound under the given id.
 Bytes writeDefineSound(std::uint16_t id, const Mp3Sound& sound);
 
-// Character id to exported name for every ExportAssets tag of the movie, sprites included; a later
-// export of the same id wins, as in the player. Names are decoded to UTF-8.
+// Character id to exported name for every ExportAssets tag of the movie, sprites included;
+// the first name an id is exported under is taken, as players do. Names are decoded to UTF-8.
 std::map<std::uint16_t, std::string> readExportAssets(const std::vector<Tag>& tags, std::uint8_t version);
 
 } // namespace glw::swf

@@ -100,6 +100,10 @@ public:
 
     // What the last SaveSwf could not apply, one entry per element.
     const std::vector<Error>& substitutionErrors() const;
+    // What the last LoadSwf could not read: one entry per tag, its detail naming the tag and the
+    // reason, its offset where the tag starts in the uncompressed file. Such a tag offers no element
+    // and is saved as it was.
+    const std::vector<Error>& scanErrors() const;
     // The movie as loaded, or null.
     const Movie* loadedMovie() const;
 

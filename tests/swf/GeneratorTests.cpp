@@ -310,23 +310,27 @@ TEST(SwfGeneratorSave, EditTextTakesTextFontAndHeight) {
     EXPECT_TRUE(found);
 }
 
-TEST(SwfGeneratorSave, EditTextKeepsItsOwnLineBreaks) {
+// Line breaks are offered as stored and written back exactly as the editor gives them.
+TEST(SwfGeneratorSave, EditTextLineBreaksAsStoredAndAsGiven) {
     Harness h;
     std::string path = h.write(
         "m.swf",
-        fx::movieWith({fx::defineFont2(fontAB()), fx::defineEditText(fx::EditSpec{.fontId = 1, .text = "AB\rBA"})}));
-    EXPECT_EQ(rows(path, h.media()), std::vector<std::string>{"edit:AB\nBA|Fixture Sans|300"});
-    Edits edits;
-    edits.text[0] = [](TextElement& e) {
-        e.Text = "BA\nAB";
-        e.NeedSub = true;
-    };
-    EXPECT_TRUE(apply(path, h.dir.file("out.swf"), edits, h.media()).empty());
-    Result<Movie> out = loadMovieFile(h.dir.file("out.swf"));
-    ASSERT_TRUE(out.ok());
-    Result<EditText> field = readDefineEditText(out->tags[2]);
-    ASSERT_TRUE(field.ok());
-    EXPECT_EQ(field->initialText, "BA\rAB"); // the field stored carriage returns, and still does
+        fx::movieWith({fx::defineFont2(fontAB()), fx::defineEditText(fx::EditSpec{.fontId = 1, .text = "A\r\nB\rA"})}));
+    EXPECT_EQ(rows(path, h.media()), std::vector<std::string>{"edit:A\r\nB\rA|Fixture Sans|300"});
+    for (std::string given : {"BA\nAB", "B\rA\r\nA", "A\r\nB\rA!"}) {
+        SCOPED_TRACE(given);
+        Edits edits;
+        edits.text[0] = [&](TextElement& e) {
+            e.Text = given;
+            e.NeedSub = true;
+        };
+        EXPECT_TRUE(apply(path, h.dir.file("out.swf"), edits, h.media()).empty());
+        Result<Movie> out = loadMovieFile(h.dir.file("out.swf"));
+        ASSERT_TRUE(out.ok());
+        Result<EditText> field = readDefineEditText(out->tags[2]);
+        ASSERT_TRUE(field.ok());
+        EXPECT_EQ(field->initialText, given);
+    }
 }
 
 // Reads the fonts and static texts of a saved movie.
@@ -712,6 +716,8 @@ struct HostileScanCase {
     const char* name;
     Bytes movie;
     std::size_t rows; // counted events that are still raised
+    // The tag the scan names as unreadable first, with its offset; empty when none is.
+    std::string unreadable;
 };
 
 std::vector<HostileScanCase> hostileScanCases() {
@@ -726,7 +732,8 @@ std::vector<HostileScanCase> hostileScanCases() {
         fx::u16(p, 0xFFFF); // 65535 glyphs in a few bytes
         fx::append(p, Bytes(8, 0));
         cases.push_back({"font_glyph_count_beyond_bytes",
-                         fx::movieWith({fx::tag(TagCode::DefineFont2, p, true), fx::defineText(fx::TextSpec{})}), 0});
+                         fx::movieWith({fx::tag(TagCode::DefineFont2, p, true), fx::defineText(fx::TextSpec{})}), 0,
+                         "DefineFont2"});
     }
     {
         fx::TextSpec t;
@@ -735,12 +742,14 @@ std::vector<HostileScanCase> hostileScanCases() {
         text.resize(text.size() - 300); // cut inside the glyph entries
         std::size_t payload = text.size() - 6;
         putU32(text.data() + 2, static_cast<std::uint32_t>(payload));
-        cases.push_back({"text_glyph_count_beyond_bytes", fx::movieWith({fx::defineFont2(fontAB()), text}), 0});
+        cases.push_back(
+            {"text_glyph_count_beyond_bytes", fx::movieWith({fx::defineFont2(fontAB()), text}), 0, "DefineText"});
     }
     {
         fx::TextSpec t;
         t.lines = {{0, 200}}; // a glyph index past the font's glyphs
-        cases.push_back({"glyph_index_past_font", fx::movieWith({fx::defineFont2(fontAB()), fx::defineText(t)}), 1});
+        cases.push_back(
+            {"glyph_index_past_font", fx::movieWith({fx::defineFont2(fontAB()), fx::defineText(t)}), 1, ""});
     }
     {
         Bytes p;
@@ -749,13 +758,14 @@ std::vector<HostileScanCase> hostileScanCases() {
         p.push_back('a'); // no terminator
         cases.push_back(
             {"export_count_beyond_bytes",
-             fx::movieWith({fx::defineSound(7, fx::mp3Frames(1), 1152), fx::tag(TagCode::ExportAssets, p, true)}), 1});
+             fx::movieWith({fx::defineSound(7, fx::mp3Frames(1), 1152), fx::tag(TagCode::ExportAssets, p, true)}), 1,
+             ""});
     }
     {
         Bytes edit = fx::defineEditText(fx::EditSpec{});
         edit.resize(edit.size() - 4);
         putU32(edit.data() + 2, static_cast<std::uint32_t>(edit.size() - 6));
-        cases.push_back({"edit_text_cut_short", fx::movieWith({fx::defineFont2(fontAB()), edit}), 0});
+        cases.push_back({"edit_text_cut_short", fx::movieWith({fx::defineFont2(fontAB()), edit}), 0, "DefineEditText"});
     }
     {
         Bytes p;
@@ -767,15 +777,16 @@ std::vector<HostileScanCase> hostileScanCases() {
         fx::u32(p, 1);
         fx::u32(p, 0x7FFFFFFF); // a record size far past the tag
         fx::append(p, fx::getUrl("http://x/"));
-        cases.push_back({"clip_action_size_past_tag", fx::movieWith({fx::tag(TagCode::PlaceObject2, p, true)}, 6), 0});
+        cases.push_back({"clip_action_size_past_tag", fx::movieWith({fx::tag(TagCode::PlaceObject2, p, true)}, 6), 0,
+                         "PlaceObject2"});
     }
     {
         Bytes p;
         fx::u16(p, 1);
         fx::u8(p, 0);
         fx::u16(p, 0xFFF0); // action offset past the tag
-        cases.push_back(
-            {"button_action_offset_past_tag", fx::movieWith({fx::tag(TagCode::DefineButton2, p, true)}), 0});
+        cases.push_back({"button_action_offset_past_tag", fx::movieWith({fx::tag(TagCode::DefineButton2, p, true)}), 0,
+                         "DefineButton2"});
     }
     {
         // Found by fuzzing: a DefineFont glyph offset past the end of the tag.
@@ -785,16 +796,18 @@ std::vector<HostileScanCase> hostileScanCases() {
         fx::u16(p, 0x7000);
         fx::append(p, Bytes(6, 0));
         cases.push_back({"define_font_offset_past_tag",
-                         fx::movieWith({fx::tag(TagCode::DefineFont, p, true), fx::defineText(fx::TextSpec{})}), 0});
+                         fx::movieWith({fx::tag(TagCode::DefineFont, p, true), fx::defineText(fx::TextSpec{})}), 0,
+                         "DefineFont"});
     }
     cases.push_back({"bitmaps_cut_short",
                      fx::movieWith({fx::tag(TagCode::DefineBitsJPEG2, {1}, true),
                                     fx::tag(TagCode::DefineBitsJPEG3, {1, 0, 0xFF, 0xFF, 0xFF, 0xFF}, true),
                                     fx::tag(TagCode::DefineBitsLossless2, {1, 0, 5}, true),
                                     fx::tag(TagCode::DefineSound, {1, 0}, true)}),
-                     1});
+                     1, "DefineBitsJPEG2"});
     cases.push_back({"action_length_past_tag",
-                     fx::movieWith({fx::tag(TagCode::DoAction, Bytes{0x83, 0xFF, 0xFF, 'h', 0, 0, 0})}), 0});
+                     fx::movieWith({fx::tag(TagCode::DoAction, Bytes{0x83, 0xFF, 0xFF, 'h', 0, 0, 0})}), 0,
+                     "DoAction"});
     return cases;
 }
 
@@ -804,6 +817,19 @@ TEST_P(SwfHostileElements, LoadWithoutTheBrokenElement) {
     Harness h;
     std::string path = h.write("m.swf", GetParam().movie);
     EXPECT_EQ(rows(path, h.media()).size(), GetParam().rows);
+    SwfGenerator scan(h.media());
+    scan.RaiseSubEvents(true);
+    ASSERT_TRUE(scan.LoadSwf(path).ok());
+    if (GetParam().unreadable.empty()) {
+        EXPECT_TRUE(scan.scanErrors().empty()) << scan.scanErrors()[0].detail;
+    } else {
+        ASSERT_FALSE(scan.scanErrors().empty());
+        const Error& first = scan.scanErrors()[0];
+        EXPECT_EQ(first.detail.rfind(GetParam().unreadable + " at offset " + std::to_string(first.offset) + ": ", 0),
+                  0u)
+            << first.detail;
+        EXPECT_GT(first.offset, 8u);
+    }
     // Saving with every element marked still writes a loadable movie.
     Edits edits;
     for (std::size_t i = 0; i < 4; ++i) {

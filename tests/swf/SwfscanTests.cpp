@@ -19,6 +19,13 @@ int run(const std::string& arguments, const std::string& output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Standard output and standard error to files of their own.
+int runSplit(const std::string& arguments, const std::string& output, const std::string& errors) {
+    std::string command = "'" + kTool + "' " + arguments + " > '" + output + "' 2> '" + errors + "'";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 std::string shellWord(const std::string& s) {
     return "'" + s + "'";
 }
@@ -81,6 +88,21 @@ TEST(Swfscan, EditsByRowAndSetsTheSize) {
     EXPECT_NE(readText(dir.file("header.txt")).find("275 x 200 pixels"), std::string::npos);
     EXPECT_EQ(run("edit " + shellWord(in) + " " + shellWord(out) + " --set '7=x'", dir.file("bad.txt")), 2);
     EXPECT_EQ(run("list " + shellWord(dir.file("missing.swf")), dir.file("missing.txt")), 1);
+}
+
+// A tag that cannot be read offers no row, and `list` says on standard error which tag, where, and why.
+TEST(Swfscan, ListNamesUnreadableTagsOnStandardError) {
+    fx::TempDir dir;
+    std::string in = dir.file("in.swf");
+    // The first tag follows the 8-byte file header, 13 bytes of frame, rate and count, and the
+    // 5-byte SetBackgroundColor: it starts at offset 26.
+    fx::writeFile(in, fx::movieWith({fx::tag(TagCode::DefineEditText, {1, 0}, true),
+                                     fx::doAction({fx::getUrl("http://a.example/")})}));
+    ASSERT_EQ(runSplit("list " + shellWord(in), dir.file("list.txt"), dir.file("err.txt")), 0);
+    EXPECT_EQ(readText(dir.file("list.txt")), "0\tlink\t-\thttp://a.example/\t\t\n");
+    std::string err = readText(dir.file("err.txt"));
+    EXPECT_NE(err.find("DefineEditText at offset 26: "), std::string::npos) << err;
+    EXPECT_NE(err.find("cut short"), std::string::npos) << err;
 }
 
 } // namespace

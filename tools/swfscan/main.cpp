@@ -93,6 +93,10 @@ bool scanRows(const std::string& path, std::vector<Row>& rows) {
         std::fprintf(stderr, "swfscan: %s: %s\n", path.c_str(), errorText(loaded.error()).c_str());
         return false;
     }
+    // Tags that offer nothing because they cannot be read: named, with their offset and the reason.
+    for (const glw::Error& e : g.scanErrors()) {
+        std::fprintf(stderr, "swfscan: %s: not read: %s\n", path.c_str(), e.detail.c_str());
+    }
     return true;
 }
 
