@@ -3,8 +3,10 @@
 #include "swf/Container.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <lzma.h>
+#include <new>
 #include <optional>
 #include <zlib.h>
 
@@ -15,37 +17,65 @@ namespace {
 constexpr std::size_t kHeaderBytes = 8;
 constexpr std::size_t kLzmaHeaderBytes = 17; // 8 + compressed length + 5 property bytes
 
-// An output buffer that grows by doubling up to `limit + 1` bytes: one byte past the limit is
-// how a decoder shows that the stream would not stop in time.
+// An output buffer that grows by doubling up to `limit` bytes. It lives in malloc'd memory so that
+// growing a large buffer moves pages (realloc uses mremap) instead of copying them, and memory is
+// only charged as it is written: the peak stays at what was decoded, never twice the limit. Past the
+// limit the decoder writes into a small scratch area, and any byte it puts there shows that the
+// stream would not stop in time.
 class GrowingOutput {
 public:
     GrowingOutput(std::size_t reserve, std::size_t limit) : m_limit(limit) {
-        m_bytes.resize(std::min(std::max<std::size_t>(reserve, 4096), limit + 1));
-    }
-    // Free space after `used` bytes; grows when full. Empty when the limit is reached.
-    std::span<std::uint8_t> space(std::size_t used) {
-        if (used == m_bytes.size()) {
-            if (m_bytes.size() > m_limit) {
-                return {};
-            }
-            m_bytes.resize(std::min(m_bytes.size() * 2, m_limit + 1));
+        m_size = std::min(std::max<std::size_t>(reserve, 4096), std::max<std::size_t>(limit, 1));
+        m_data.reset(static_cast<std::uint8_t*>(std::malloc(m_size)));
+        if (!m_data) {
+            throw std::bad_alloc();
         }
-        return std::span<std::uint8_t>(m_bytes.data() + used, m_bytes.size() - used);
     }
-    Bytes finish(std::size_t used) {
-        m_bytes.resize(used);
-        m_bytes.shrink_to_fit();
-        return std::move(m_bytes);
+    // Free space after `used` bytes; grows when full. At the limit: the scratch area.
+    std::span<std::uint8_t> space(std::size_t used) {
+        if (used >= m_limit) {
+            return std::span<std::uint8_t>(m_scratch, sizeof m_scratch);
+        }
+        if (used == m_size) {
+            std::size_t grown = std::min(m_size * 2, m_limit);
+            auto* moved = static_cast<std::uint8_t*>(std::realloc(m_data.get(), grown));
+            if (!moved) {
+                throw std::bad_alloc();
+            }
+            (void)m_data.release();
+            m_data.reset(moved);
+            m_size = grown;
+        }
+        return std::span<std::uint8_t>(m_data.get() + used, m_size - used);
+    }
+    // The first `used` bytes (at most the limit), owned by the returned pointer.
+    std::shared_ptr<const std::uint8_t> finish(std::size_t used) {
+        used = std::min(used, m_limit);
+        if (used > 0 && used < m_size) {
+            if (auto* shrunk = static_cast<std::uint8_t*>(std::realloc(m_data.get(), used))) {
+                (void)m_data.release();
+                m_data.reset(shrunk);
+            }
+        }
+        return std::shared_ptr<const std::uint8_t>(
+            m_data.release(), [](const std::uint8_t* p) { std::free(const_cast<std::uint8_t*>(p)); });
     }
 
 private:
-    Bytes m_bytes;
+    struct Free {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t, Free> m_data;
+    std::size_t m_size = 0;
     std::size_t m_limit;
+    std::uint8_t m_scratch[64];
 };
 
 struct Inflated {
-    Bytes bytes;
+    std::shared_ptr<const std::uint8_t> data;
+    std::size_t size = 0;
     bool complete = true;
+    ByteView bytes() const { return ByteView(data.get(), size); }
 };
 
 Result<Inflated> inflateZlib(ByteView in, std::size_t reserve, std::size_t limit) {
@@ -59,12 +89,12 @@ Result<Inflated> inflateZlib(ByteView in, std::size_t reserve, std::size_t limit
     std::size_t inLeft = in.size();
     bool complete = false;
     for (;;) {
-        std::span<std::uint8_t> space = out.space(used);
-        if (space.empty()) {
+        if (used > limit) {
             inflateEnd(&z);
             return makeError(ErrorCode::TooLarge,
                              "the compressed movie inflates past " + std::to_string(limit) + " bytes");
         }
+        std::span<std::uint8_t> space = out.space(used);
         uInt inChunk = static_cast<uInt>(std::min<std::size_t>(inLeft, 1u << 30));
         uInt outChunk = static_cast<uInt>(std::min<std::size_t>(space.size(), 1u << 30));
         z.avail_in = inChunk;
@@ -97,14 +127,15 @@ Result<Inflated> inflateZlib(ByteView in, std::size_t reserve, std::size_t limit
     if (used > limit) {
         return makeError(ErrorCode::TooLarge, "the compressed movie inflates past " + std::to_string(limit) + " bytes");
     }
-    return Inflated{out.finish(used), complete};
+    return Inflated{out.finish(used), used, complete};
 }
 
 // Decodes raw LZMA data. With `knownSize` the stream ends after that many bytes (an end marker may
 // follow); without it the stream ends at an end marker or where the input does. `leftover` is set
 // to the input bytes not consumed.
 Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, std::size_t limit, bool stopAtLimit,
-                             std::optional<std::size_t> knownSize = std::nullopt, std::size_t* leftover = nullptr) {
+                             std::size_t maxDictionary, std::optional<std::size_t> knownSize = std::nullopt,
+                             std::size_t* leftover = nullptr) {
     lzma_filter filters[2]{};
     filters[0].id = LZMA_FILTER_LZMA1;
     filters[1].id = LZMA_VLI_UNKNOWN;
@@ -120,7 +151,7 @@ Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, s
     }
     // No match reaches further back than the output, so a dictionary larger than the bound is never
     // needed; clamping it keeps a hostile header from reserving gigabytes.
-    std::size_t dictCap = std::max<std::size_t>((knownSize ? *knownSize : limit) + 1, 4096);
+    std::size_t dictCap = std::max<std::size_t>(std::min((knownSize ? *knownSize : limit) + 1, maxDictionary), 4096);
     if (options->dict_size > dictCap) {
         options->dict_size = static_cast<std::uint32_t>(std::min<std::size_t>(dictCap, UINT32_MAX));
     }
@@ -137,8 +168,7 @@ Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, s
     s.avail_in = in.size();
     bool complete = false;
     for (;;) {
-        std::span<std::uint8_t> space = out.space(used);
-        if (space.empty()) {
+        if (used > limit || (used == limit && stopAtLimit)) {
             if (stopAtLimit) {
                 break;
             }
@@ -146,6 +176,7 @@ Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, s
             return makeError(ErrorCode::TooLarge,
                              "the compressed movie inflates past " + std::to_string(limit) + " bytes");
         }
+        std::span<std::uint8_t> space = out.space(used);
         s.next_out = space.data();
         s.avail_out = space.size();
         rc = lzma_code(&s, LZMA_FINISH);
@@ -174,7 +205,7 @@ Result<Inflated> inflateLzma(ByteView props, ByteView in, std::size_t reserve, s
     if (used > limit && !stopAtLimit) {
         return makeError(ErrorCode::TooLarge, "the compressed movie inflates past " + std::to_string(limit) + " bytes");
     }
-    return Inflated{out.finish(std::min(used, limit)), complete};
+    return Inflated{out.finish(used), std::min(used, limit), complete};
 }
 
 // Bytes to reserve for an inflated body: the declared size, unless no stream of this size could
@@ -206,8 +237,8 @@ Result<Container> decodeContainer(std::shared_ptr<const Bytes> file, const ReadL
                          "the file is larger than " + std::to_string(limits.maxFileBytes) + " bytes");
     }
     if (c.compression == Compression::None) {
+        c.body = ByteView(*file).subspan(kHeaderBytes);
         c.storage = std::move(file);
-        c.body = ByteView(*c.storage).subspan(kHeaderBytes);
         return c;
     }
     std::size_t declaredBody = c.declaredLength > kHeaderBytes ? c.declaredLength - kHeaderBytes : 0;
@@ -234,24 +265,24 @@ Result<Container> decodeContainer(std::shared_ptr<const Bytes> file, const ReadL
         if (declaredBody > 0 && declaredBody <= limit) {
             std::size_t leftover = 0;
             Result<Inflated> known = inflateLzma(props, in, plausibleReserve(declaredBody, in.size(), limit), limit,
-                                                 false, declaredBody, &leftover);
+                                                 false, limits.maxLzmaDictionary, declaredBody, &leftover);
             // A few bytes may remain: the range coder's flush and an end marker.
-            if (known && known->bytes.size() == declaredBody && leftover <= 16) {
+            if (known && known->size == declaredBody && leftover <= 16) {
                 inflated = std::move(known);
                 sized = true;
             }
         }
         if (!sized) {
-            inflated = inflateLzma(props, in, plausibleReserve(declaredBody, in.size(), limit), limit, false);
+            inflated = inflateLzma(props, in, plausibleReserve(declaredBody, in.size(), limit), limit, false,
+                                   limits.maxLzmaDictionary);
         }
     }
     if (!inflated) {
         return inflated.error();
     }
     c.streamComplete = inflated->complete;
-    auto body = std::make_shared<const Bytes>(std::move(inflated->bytes));
-    c.body = ByteView(*body);
-    c.storage = std::move(body);
+    c.body = inflated->bytes();
+    c.storage = std::move(inflated->data);
     return c;
 }
 
@@ -285,11 +316,12 @@ Result<Bytes> decodeBodyPrefix(ByteView f, std::size_t want) {
     if (f.size() < kLzmaHeaderBytes) {
         return makeError(ErrorCode::Truncated, "the LZMA movie's header is cut short");
     }
-    Result<Inflated> inflated = inflateLzma(f.subspan(12, 5), f.subspan(kLzmaHeaderBytes), want, want, true);
+    Result<Inflated> inflated = inflateLzma(f.subspan(12, 5), f.subspan(kLzmaHeaderBytes), want, want, true, want);
     if (!inflated) {
         return inflated.error();
     }
-    return std::move(inflated->bytes);
+    ByteView prefix = inflated->bytes();
+    return Bytes(prefix.begin(), prefix.end());
 }
 
 namespace {

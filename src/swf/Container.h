@@ -22,6 +22,10 @@ struct ReadLimits {
     // How far an inflated body may run past the length its header declares: real movies carry
     // slightly wrong lengths, a compression bomb carries a small one.
     std::size_t lengthMargin = std::size_t{16} << 20;
+    // The LZMA decoder keeps its own window beside the output, and a hostile header can ask for
+    // gigabytes; no match reaches further back than this (the largest window common encoders use),
+    // so a bomb costs at most the output bound plus this.
+    std::size_t maxLzmaDictionary = std::size_t{64} << 20;
     // DefineSprite inside DefineSprite is not valid, but occurs; deeper than this is refused.
     unsigned maxSpriteDepth = 32;
 };
@@ -33,8 +37,8 @@ struct Container {
     // False when the compressed stream ended early or was damaged after `body`: the bytes that
     // could be decoded are kept and the tag reader decides whether they form a movie.
     bool streamComplete = true;
-    std::shared_ptr<const Bytes> storage; // owns `body` (the file itself for FWS)
-    ByteView body;                        // everything after the 8-byte header, uncompressed
+    std::shared_ptr<const void> storage; // owns `body` (the file itself for FWS)
+    ByteView body;                       // everything after the 8-byte header, uncompressed
 };
 
 // Decodes a whole file. Malformed for an unknown signature or a damaged stream start, Truncated for

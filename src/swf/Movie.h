@@ -98,10 +98,10 @@ public:
 
 private:
     friend class MovieReader;
-    std::shared_ptr<const Bytes> m_storage; // keeps the raw views of all tags alive
-    std::shared_ptr<const Bytes> m_file;    // the file as read (a compressed one is reused when unchanged)
-    ByteView m_headerFields;                // RECT, rate and count as stored
-    ByteView m_tagBytes;                    // the root tag list as stored
+    std::shared_ptr<const void> m_storage; // keeps the raw views of all tags alive
+    std::shared_ptr<const Bytes> m_file;   // the file as read (a compressed one is reused when unchanged)
+    ByteView m_headerFields;               // RECT, rate and count as stored
+    ByteView m_tagBytes;                   // the root tag list as stored
     ByteView m_trailing;
     bool m_frameEdited = false;
     bool m_streamComplete = true;

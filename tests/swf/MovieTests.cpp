@@ -4,8 +4,11 @@
 #include "swf/Header.h"
 #include "swf/Movie.h"
 
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace glw::swf {
 namespace {
@@ -232,6 +235,75 @@ Bytes bomb(fx::Container container) {
     return fx::buildMovie(spec);
 }
 
+constexpr std::uint32_t kGiB = 1u << 30;
+
+// A 1 MB CWS that declares 1 GiB: its zlib stream is one 1 MiB run of zeros, flushed so that it
+// stands alone, repeated 1024 times (it inflates to 1 GiB).
+Bytes zlibGigabyteBomb() {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    Bytes zeros(1u << 20, 0);
+    Bytes segment(compressBound(static_cast<uLong>(zeros.size())));
+    z.next_in = zeros.data();
+    z.avail_in = static_cast<uInt>(zeros.size());
+    z.next_out = segment.data();
+    z.avail_out = static_cast<uInt>(segment.size());
+    deflate(&z, Z_FULL_FLUSH);
+    segment.resize(segment.size() - z.avail_out);
+    deflateEnd(&z);
+    Bytes file = {'C', 'W', 'S', 10};
+    fx::u32(file, kGiB);
+    fx::append(file, {0x78, 0xDA});
+    for (int i = 0; i < 1024; ++i) {
+        fx::append(file, segment);
+    }
+    return file;
+}
+
+// A ZWS of about 90 KB that declares 1 GiB and asks for a 4 GiB LZMA window: 520 MiB of zeros,
+// encoded without an end marker. Encoding takes seconds, so the file is made once per build tree.
+Bytes lzmaGigabyteBomb() {
+    std::filesystem::path cached = std::filesystem::path(GLW_BINARY_DIR) / "test-fixtures" / "zws-1gib-bomb.swf";
+    if (std::filesystem::exists(cached)) {
+        return fx::readFile(cached.string());
+    }
+    lzma_options_lzma opt;
+    lzma_lzma_preset(&opt, 0);
+    lzma_stream s = LZMA_STREAM_INIT;
+    if (lzma_alone_encoder(&s, &opt) != LZMA_OK) {
+        return {};
+    }
+    Bytes zeros(1u << 20, 0);
+    Bytes packed;
+    Bytes chunk(1u << 16);
+    for (int i = 0; i <= 520; ++i) {
+        bool last = i == 520;
+        s.next_in = zeros.data();
+        s.avail_in = last ? 0 : zeros.size();
+        lzma_ret rc = LZMA_OK;
+        do {
+            s.next_out = chunk.data();
+            s.avail_out = chunk.size();
+            rc = lzma_code(&s, last ? LZMA_FINISH : LZMA_RUN);
+            packed.insert(packed.end(), chunk.begin(), chunk.end() - static_cast<std::ptrdiff_t>(s.avail_out));
+        } while (rc == LZMA_OK && (s.avail_in > 0 || s.avail_out == 0 || (last && rc != LZMA_STREAM_END)));
+    }
+    lzma_end(&s);
+    // .lzma header: 5 property bytes and an 8-byte size; the movie keeps the properties.
+    Bytes props(packed.begin(), packed.begin() + 5);
+    props[1] = props[2] = props[3] = props[4] = 0xFF;
+    Bytes file = {'Z', 'W', 'S', 13};
+    fx::u32(file, kGiB);
+    fx::u32(file, static_cast<std::uint32_t>(packed.size() - 13));
+    fx::append(file, props);
+    file.insert(file.end(), packed.begin() + 13, packed.end());
+    std::filesystem::create_directories(cached.parent_path());
+    std::string partial = cached.string() + "." + std::to_string(getpid());
+    fx::writeFile(partial, file);
+    std::filesystem::rename(partial, cached);
+    return file;
+}
+
 Bytes withDictionary(std::uint32_t dict) {
     fx::MovieSpec spec;
     spec.container = fx::Container::Zws;
@@ -282,6 +354,8 @@ std::vector<HostileCase> hostileCases() {
     cases.push_back({"sprites_nested_too_deep", [] { return nestedSprites(40); }, ErrorCode::TooLarge});
     cases.push_back({"zlib_bomb", [] { return bomb(fx::Container::Cws); }, ErrorCode::TooLarge});
     cases.push_back({"lzma_bomb", [] { return bomb(fx::Container::Zws); }, ErrorCode::TooLarge});
+    cases.push_back({"zlib_bomb_declaring_1_gib", zlibGigabyteBomb, ErrorCode::TooLarge});
+    cases.push_back({"lzma_bomb_declaring_1_gib", lzmaGigabyteBomb, ErrorCode::TooLarge});
     {
         Bytes b = fx::movieWith({}, 10, fx::Container::Cws);
         b[8] ^= 0xFF; // the zlib header itself
@@ -306,6 +380,74 @@ TEST_P(SwfRefused, GivesAStatus) {
 
 INSTANTIATE_TEST_SUITE_P(BrokenAndHostile, SwfRefused, ::testing::ValuesIn(hostileCases()),
                          [](const auto& tc) { return std::string(tc.param.name); });
+
+// Bytes of the process's memory counter `field` in /proc/self/status (VmRSS, VmHWM).
+std::size_t statusBytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0 && line[std::strlen(field)] == ':') {
+            return std::stoull(line.substr(std::strlen(field) + 1)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// How far the resident memory of a child process rises above where it started while it reads
+// `file`; the test process's own memory does not blur it. SIZE_MAX when the child fails.
+std::size_t peakRiseWhileReading(const Bytes& file, bool& refused) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) {
+        return SIZE_MAX;
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::ofstream("/proc/self/clear_refs") << "5"; // the high-water mark starts from here
+        std::size_t before = statusBytes("VmRSS");
+        bool failed = !readMovie(shared(file)).ok();
+        std::size_t report[2] = {statusBytes("VmHWM") - before, failed ? 1u : 0u};
+        ssize_t written = write(pipeEnds[1], report, sizeof report);
+        _exit(written == sizeof report ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    std::size_t report[2] = {SIZE_MAX, 0};
+    bool received = read(pipeEnds[0], report, sizeof report) == sizeof report;
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    refused = report[1] == 1;
+    return received && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? report[0] : SIZE_MAX;
+}
+
+// The two bombs of the hostile table, measured: refusing them costs no more than the bound on a
+// movie's size (plus, for LZMA, the decoder's capped window) and a small margin.
+TEST(SwfMovieReader, BombsStayUnderTheSizeBound) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own memory";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own memory";
+#endif
+#endif
+    const ReadLimits limits;
+    const std::size_t margin = std::size_t{16} << 20;
+    struct Bomb {
+        const char* name;
+        Bytes file;
+        std::size_t allowed;
+    };
+    for (const Bomb& b : {Bomb{"cws", zlibGigabyteBomb(), limits.maxBodyBytes + margin},
+                          Bomb{"zws", lzmaGigabyteBomb(), limits.maxBodyBytes + limits.maxLzmaDictionary + margin}}) {
+        SCOPED_TRACE(b.name);
+        bool refused = false;
+        std::size_t rise = peakRiseWhileReading(b.file, refused);
+        ASSERT_NE(rise, SIZE_MAX);
+        EXPECT_TRUE(refused);
+        EXPECT_LE(rise, b.allowed) << "peak rise " << (rise >> 20) << " MiB";
+        EXPECT_GT(rise, limits.maxBodyBytes / 2); // the stream was inflated up to the bound
+    }
+}
 
 TEST(SwfMovieReader, HostileLzmaDictionarySizeDoesNotReserveIt) {
     // A 4 GiB dictionary in the properties of a tiny movie: decoded with a dictionary no larger
