@@ -25,8 +25,19 @@ std::string fontName(ByteView bytes, std::uint8_t version) {
     return decodeMovieText(std::string_view(reinterpret_cast<const char*>(bytes.data()), n), version);
 }
 
-char32_t narrowCode(std::uint8_t b) {
-    return cp1252ToUnicode(b);
+// An 8-bit glyph code. Movies of version 5 and older mark Shift-JIS fonts, whose single-byte codes
+// are ASCII and half-width katakana (0xA1 to 0xDF); the other movies' codes are Windows-1252.
+char32_t narrowCode(std::uint8_t b, bool shiftJis) {
+    if (!shiftJis) {
+        return cp1252ToUnicode(b);
+    }
+    if (b < 0x80) {
+        return b;
+    }
+    if (b >= 0xA1 && b <= 0xDF) {
+        return 0xFF61 + (b - 0xA1);
+    }
+    return 0xFFFD; // a lead byte, which cannot stand alone
 }
 
 } // namespace
@@ -108,6 +119,7 @@ Result<Font> readFont2(const Tag& tag, std::uint8_t version) {
     }
     bool wideOffsets = f.flags & kWideOffsets;
     bool wideCodes = f.flags & kWideCodes;
+    bool shiftJis = (f.flags & kShiftJis) && version <= 5;
     std::size_t table = r.position();
     std::size_t entry = wideOffsets ? 4 : 2;
     if (count > (p.size() - table) / entry) {
@@ -136,7 +148,7 @@ Result<Font> readFont2(const Tag& tag, std::uint8_t version) {
     r.seek(table + codeTable);
     f.codes.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        f.codes.push_back(wideCodes ? r.u16() : narrowCode(r.u8()));
+        f.codes.push_back(wideCodes ? r.u16() : narrowCode(r.u8(), shiftJis));
     }
     if (r.failed()) {
         return makeError(ErrorCode::Truncated, "a font's code table is cut short");
@@ -167,8 +179,8 @@ Result<Font> readFont2(const Tag& tag, std::uint8_t version) {
             std::size_t pairs = layout.u16();
             for (std::size_t i = 0; i < pairs && !layout.failed(); ++i) {
                 KerningPair k;
-                k.left = wideCodes ? layout.u16() : narrowCode(layout.u8());
-                k.right = wideCodes ? layout.u16() : narrowCode(layout.u8());
+                k.left = wideCodes ? layout.u16() : narrowCode(layout.u8(), shiftJis);
+                k.right = wideCodes ? layout.u16() : narrowCode(layout.u8(), shiftJis);
                 k.adjust = layout.s16();
                 if (!layout.failed()) {
                     f.kerning.push_back(k);
@@ -210,10 +222,11 @@ Result<void> readDefineFontInfo(Font& font, const Tag& infoTag, std::uint8_t ver
     font.italic = flags & 0x04;
     font.bold = flags & 0x02;
     bool wide = flags & 0x01;
+    bool shiftJis = (flags & 0x10) && version <= 5;
     std::vector<char32_t> codes;
     codes.reserve(font.glyphCount());
     for (std::size_t i = 0; i < font.glyphCount(); ++i) {
-        codes.push_back(wide ? r.u16() : narrowCode(r.u8()));
+        codes.push_back(wide ? r.u16() : narrowCode(r.u8(), shiftJis));
     }
     if (r.failed()) {
         return makeError(ErrorCode::Truncated, "a font's code table is cut short");

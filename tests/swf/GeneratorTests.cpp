@@ -938,5 +938,229 @@ TEST(SwfCorpus, ReplacedElementsOfRealMoviesReadBack) {
     }
 }
 
+// DefineFont with two square glyphs and the DefineFontInfo that names it "Verdana", with 8-bit codes.
+Bytes defineFontAndInfo(std::uint8_t infoFlags, std::uint8_t first, std::uint8_t second) {
+    Bytes font;
+    fx::u16(font, 1);
+    Bytes shape = fx::squareGlyph(700);
+    fx::u16(font, 4);
+    fx::u16(font, static_cast<unsigned>(4 + shape.size()));
+    fx::append(font, shape);
+    fx::append(font, shape);
+    Bytes info;
+    fx::u16(info, 1);
+    fx::u8(info, 7);
+    info.insert(info.end(), {'V', 'e', 'r', 'd', 'a', 'n', 'a'});
+    fx::u8(info, infoFlags);
+    fx::u8(info, first);
+    fx::u8(info, second);
+    return fx::cat({fx::tag(TagCode::DefineFont, font, true), fx::tag(TagCode::DefineFontInfo, info, true)});
+}
+
+// An edit either lands exactly as given or is refused: listed once in substitutionErrors(), with the
+// movie saved as it was loaded. One row per way an edit used to report success and save something
+// else.
+struct LandOrRefuseCase {
+    const char* name;
+    Bytes movie;
+    std::function<void(Edits&, Harness&)> edit;
+    std::u32string undrawable; // characters no installed font can draw
+    std::string refusal;       // part of the one substitution error; empty when the edit lands
+    std::function<void(const std::string& saved, Harness&)> check; // for an edit that lands
+};
+
+std::function<void(Edits&, Harness&)> setText(std::string text) {
+    return [text](Edits& e, Harness&) {
+        e.text[0] = [text](TextElement& t) {
+            t.Text = text;
+            t.NeedSub = true;
+        };
+    };
+}
+
+std::function<void(Edits&, Harness&)> setFontName(std::string name) {
+    return [name](Edits& e, Harness&) {
+        e.text[0] = [name](TextElement& t) {
+            t.FontName = name;
+            t.NeedSub = true;
+        };
+    };
+}
+
+std::function<void(Edits&, Harness&)> setLink(std::string url) {
+    return [url](Edits& e, Harness&) {
+        e.link[0] = [url](LinkElement& l) {
+            l.Url = url;
+            l.NeedSub = true;
+        };
+    };
+}
+
+std::string storedFieldText(const std::string& saved) {
+    Result<Movie> out = loadMovieFile(saved);
+    EXPECT_TRUE(out.ok());
+    std::string text;
+    walkTags(out->tags, [&](const Tag& t, int) {
+        if (t.code() == TagCode::DefineEditText) {
+            Result<EditText> field = readDefineEditText(t);
+            EXPECT_TRUE(field.ok());
+            text = field ? field->initialText : "";
+        }
+        return true;
+    });
+    return text;
+}
+
+std::vector<LandOrRefuseCase> landOrRefuseCases() {
+    std::vector<LandOrRefuseCase> cases;
+    Bytes field = fx::movieWith({fx::defineFont2(fontAB()), fx::defineEditText(fx::EditSpec{.text = "AB"})});
+    cases.push_back({"edit_text_character_no_font_draws",
+                     field,
+                     setText("A\xE6\xBC\xA2"),
+                     U"\u6F22",
+                     "no installed font can draw U+6F22",
+                     {}});
+    cases.push_back({"edit_text_character_past_ffff",
+                     field,
+                     setText("A\xF0\x9F\x98\x80"),
+                     {},
+                     "U+1F600 is past what a font's 16-bit code table can hold",
+                     {}});
+    cases.push_back({"edit_text_two_characters_past_ffff",
+                     field,
+                     setText("\xF0\x9F\x98\x80\xF0\x9F\x98\x81"),
+                     {},
+                     "past what a font's 16-bit code table can hold",
+                     {}});
+    cases.push_back({"swf5_link_outside_windows_1252",
+                     fx::movieWith({fx::doAction({fx::getUrl("http://x.example/")})}, 5),
+                     setLink("http://x.example/\xC5\x81\xC3\xB3\x64\xC5\xBA"),
+                     {},
+                     "\"\xC5\x81\" cannot be stored in a version 5 movie",
+                     {}});
+    Bytes field5 = fx::movieWith({fx::defineFont2(fontAB()), fx::defineEditText(fx::EditSpec{.text = "AB"})}, 5);
+    cases.push_back({"swf5_edit_text_outside_windows_1252",
+                     field5,
+                     setText("\xC5\x81\xC3\xB3\x64\xC5\xBA"),
+                     {},
+                     "edit text \"AB\" not replaced: \"\xC5\x81\" cannot be stored",
+                     {}});
+    cases.push_back({"swf5_font_name_outside_windows_1252",
+                     field5,
+                     setFontName("\xC5\x81\xC3\xB3\x64\xC5\xBA Sans"),
+                     {},
+                     "font name: \"\xC5\x81\" cannot be stored",
+                     {}});
+    cases.push_back({"swf5_link_inside_windows_1252",
+                     fx::movieWith({fx::doAction({fx::getUrl("http://x.example/")})}, 5),
+                     setLink("http://x.example/caf\xC3\xA9"),
+                     {},
+                     "",
+                     [](const std::string& saved, Harness& h) {
+                         EXPECT_EQ(rows(saved, h.media()),
+                                   std::vector<std::string>{"link:http://x.example/caf\xC3\xA9"});
+                         Bytes file = fx::readFile(saved);
+                         std::string raw(file.begin(), file.end());
+                         EXPECT_NE(raw.find("caf\xE9"), std::string::npos); // stored as Windows-1252
+                     }});
+    cases.push_back({"edit_text_line_breaks_as_given",
+                     fx::movieWith({fx::defineFont2(fontAB()), fx::defineEditText(fx::EditSpec{.text = "A\r\nB\rA"})}),
+                     setText("B\r\nA\nB\r"),
+                     {},
+                     "",
+                     [](const std::string& saved, Harness&) { EXPECT_EQ(storedFieldText(saved), "B\r\nA\nB\r"); }});
+    cases.push_back(
+        {"font_id_defined_twice_keeps_the_first",
+         fx::movieWith({fx::defineFont2(fontAB()), fx::defineFont2(fx::FontSpec{.name = "Second Sans", .codes = u"BA"}),
+                        fx::defineText(fx::TextSpec{})}),
+         setText("BAA"),
+         {},
+         "",
+         [](const std::string& saved, Harness& h) {
+             // Set with the first font's glyph indices, offered in its name.
+             EXPECT_EQ(rows(saved, h.media()), std::vector<std::string>{"text:BAA|Fixture Sans|400"});
+         }});
+    cases.push_back({"swf1_image_raises_the_version_to_2",
+                     fx::movieWith({fx::defineBitsLossless(4, 16, 8)}, 1),
+                     [](Edits& e, Harness& h) {
+                         std::string jpeg = h.write("new.jpg", fx::makeJpeg(32, 16, 90));
+                         e.image[0] = [jpeg](ImageElement& i) {
+                             i.ImageFile = jpeg;
+                             i.NeedSub = true;
+                         };
+                     },
+                     {},
+                     "",
+                     [](const std::string& saved, Harness&) {
+                         Result<Movie> out = loadMovieFile(saved);
+                         ASSERT_TRUE(out.ok());
+                         EXPECT_EQ(out->version, 2);
+                         EXPECT_EQ(out->tags[1].code(), TagCode::DefineBitsJPEG2);
+                     }});
+    cases.push_back({"swf1_font_copy_raises_the_version_to_3",
+                     fx::movieWith({defineFontAndInfo(0, 'A', 'B'), fx::defineText(fx::TextSpec{})}, 1),
+                     setText("CAB"),
+                     {},
+                     "",
+                     [](const std::string& saved, Harness& h) {
+                         Result<Movie> out = loadMovieFile(saved);
+                         ASSERT_TRUE(out.ok());
+                         EXPECT_EQ(out->version, 3);
+                         EXPECT_EQ(rows(saved, h.media()), std::vector<std::string>{"text:CAB|Verdana|400"});
+                     }});
+    return cases;
+}
+
+class SwfLandOrRefuse : public ::testing::TestWithParam<LandOrRefuseCase> {};
+
+TEST_P(SwfLandOrRefuse, SavedAsGivenOrRefusedAndListed) {
+    const LandOrRefuseCase& c = GetParam();
+    Harness h;
+    h.glyphs.missing = c.undrawable;
+    std::string in = h.write("in.swf", c.movie);
+    std::string out = h.dir.file("out.swf");
+    Edits edits;
+    c.edit(edits, h);
+    std::vector<Error> errors = apply(in, out, edits, h.media());
+    if (c.refusal.empty()) {
+        EXPECT_TRUE(errors.empty()) << errors[0].detail;
+        c.check(out, h);
+        return;
+    }
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].detail.find(c.refusal), std::string::npos) << errors[0].detail;
+    EXPECT_EQ(fx::readFile(out), c.movie); // the element, and so the movie, as loaded
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, SwfLandOrRefuse, ::testing::ValuesIn(landOrRefuseCases()),
+                         [](const auto& tc) { return std::string(tc.param.name); });
+
+TEST(SwfGeneratorScan, SoundExportedTwiceTakesTheFirstName) {
+    Harness h;
+    std::string path =
+        h.write("m.swf", fx::movieWith({fx::defineSound(7, fx::mp3Frames(1), 1152), fx::exportAssets({{7, "first"}}),
+                                        fx::exportAssets({{7, "second"}})}));
+    EXPECT_EQ(rows(path, h.media()), std::vector<std::string>{"sound:7|first"});
+}
+
+// Shift-JIS fonts of version 5 and older: their 8-bit codes are ASCII and half-width katakana.
+TEST(SwfGeneratorScan, ShiftJisFontInfoDecodesItsEightBitCodes) {
+    Harness h;
+    struct Case {
+        std::uint8_t version;
+        std::uint8_t flags;
+        std::string text;
+    };
+    for (const Case& c : {Case{5, 0x10, "\xEF\xBD\xB1\xEF\xBD\xB2"}, // U+FF71 U+FF72
+                          Case{5, 0x00, "\xC2\xB1\xC2\xB2"},         // Windows-1252: U+00B1 U+00B2
+                          Case{6, 0x10, "\xC2\xB1\xC2\xB2"}}) {      // the flag is for older movies
+        SCOPED_TRACE(std::to_string(c.version) + "/" + std::to_string(c.flags));
+        std::string path =
+            h.write("m.swf",
+                    fx::movieWith({defineFontAndInfo(c.flags, 0xB1, 0xB2), fx::defineText(fx::TextSpec{})}, c.version));
+        EXPECT_EQ(rows(path, h.media()), std::vector<std::string>{"text:" + c.text + "|Verdana|400"});
+    }
+}
+
 } // namespace
 } // namespace glw::swf

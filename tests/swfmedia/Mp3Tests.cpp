@@ -116,6 +116,46 @@ TEST(Mp3Parse, CountsFramesAndSamples) {
     EXPECT_EQ(s->droppedBytes, 0u);
 }
 
+// Encoders put a Xing/Info (or VBRI) header in a first frame of silence: it is not audio, so it is
+// dropped and not counted.
+TEST(Mp3Parse, DropsTheInfoFrame) {
+    struct Case {
+        int rate;
+        int channels;
+        std::size_t tagAt; // after the header and the side information
+        const char* tag;
+    };
+    for (const Case& c : {Case{44100, 2, 4 + 32, "Xing"}, Case{44100, 1, 4 + 17, "Info"}, Case{22050, 1, 4 + 9, "Xing"},
+                          Case{44100, 2, 4 + 32, "VBRI"}}) {
+        SCOPED_TRACE(std::string(c.tag) + " " + std::to_string(c.rate) + "/" + std::to_string(c.channels));
+        const Bytes audio = silent(c.rate, c.channels, 500);
+        auto plain = parseMp3(audio);
+        ASSERT_TRUE(plain.ok());
+        Bytes info(audio.begin(),
+                   audio.begin() + static_cast<std::ptrdiff_t>(plain->frames.size() / plain->frameCount));
+        std::fill(info.begin() + 4, info.end(), 0);
+        std::copy(c.tag, c.tag + 4, info.begin() + static_cast<std::ptrdiff_t>(c.tagAt));
+        Bytes file = info;
+        file.insert(file.end(), audio.begin(), audio.end());
+        auto s = parseMp3(file);
+        ASSERT_TRUE(s.ok()) << s.error().detail;
+        EXPECT_EQ(s->frameCount, plain->frameCount);
+        EXPECT_EQ(s->sampleCount, plain->sampleCount);
+        EXPECT_EQ(s->frames, audio);
+        EXPECT_EQ(s->droppedBytes, info.size());
+    }
+    // An info frame and nothing else holds no audio.
+    const Bytes audio = silent(44100, 2, 20);
+    auto header = parseMp3FrameHeader(audio);
+    ASSERT_TRUE(header.ok());
+    Bytes only(audio.begin(), audio.begin() + static_cast<std::ptrdiff_t>(header->frameBytes));
+    std::fill(only.begin() + 4, only.end(), 0);
+    std::copy_n("Info", 4, only.begin() + 36);
+    auto none = parseMp3(only);
+    ASSERT_FALSE(none.ok());
+    EXPECT_EQ(none.error().code, ErrorCode::Malformed);
+}
+
 TEST(Mp3Parse, DropsTagsJunkAndACutLastFrame) {
     const Bytes frames = silent(22050, 1, 500);
     auto plain = parseMp3(frames);

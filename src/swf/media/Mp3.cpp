@@ -1,6 +1,7 @@
 // MPEG audio frame parsing and the SWF sound fields derived from it.
 #include "swf/media/Mp3.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <limits>
@@ -123,6 +124,27 @@ Result<Mp3FrameHeader> parseMp3FrameHeader(std::span<const std::uint8_t> b) {
     return h;
 }
 
+namespace {
+
+// The first frame of many MP3 files holds no audio but a Xing/Info (or VBRI) header: frame count,
+// byte count and seek table for players. It decodes to silence and would add a frame's worth of
+// samples to the count.
+bool isInfoFrame(std::span<const std::uint8_t> b, std::size_t pos, const Mp3FrameHeader& h) {
+    if (h.layer != 3) {
+        return false;
+    }
+    bool mono = h.channels == 1;
+    std::size_t sideInfo = h.version == MpegVersion::Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+    std::size_t xing = pos + 4 + (h.hasCrc ? 2 : 0) + sideInfo;
+    std::size_t end = pos + h.frameBytes;
+    auto at = [&](std::size_t offset, const char* tag) {
+        return offset + 4 <= end && std::equal(tag, tag + 4, b.begin() + static_cast<std::ptrdiff_t>(offset));
+    };
+    return at(xing, "Xing") || at(xing, "Info") || at(pos + 4 + 32, "VBRI");
+}
+
+} // namespace
+
 Result<Mp3Stream> parseMp3(std::span<const std::uint8_t> b) {
     Mp3Stream out;
     out.frames.reserve(b.size());
@@ -164,6 +186,12 @@ Result<Mp3Stream> parseMp3(std::span<const std::uint8_t> b) {
                         first = *h;
                         haveFirst = true;
                     }
+                    if (out.frameCount == 0 && isInfoFrame(b, pos, *h)) {
+                        out.droppedBytes += h->frameBytes;
+                        pos = end;
+                        needConfirm = false;
+                        continue;
+                    }
                     out.frames.insert(out.frames.end(), b.begin() + static_cast<std::ptrdiff_t>(pos),
                                       b.begin() + static_cast<std::ptrdiff_t>(end));
                     ++out.frameCount;
@@ -181,7 +209,7 @@ Result<Mp3Stream> parseMp3(std::span<const std::uint8_t> b) {
         ++pos;
         needConfirm = true;
     }
-    if (!haveFirst) {
+    if (!haveFirst || out.frameCount == 0) {
         return makeError(ErrorCode::Malformed, "no MPEG audio frames found");
     }
     out.version = first.version;
