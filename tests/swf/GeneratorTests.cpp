@@ -494,28 +494,35 @@ TEST(SwfGeneratorSave, DefineFont3AndItsAlignZonesGainGlyphsTogether) {
     EXPECT_EQ(z[13 + 1], 1); // the old ones moved along
 }
 
-TEST(SwfGeneratorSave, DefineFontTextGetsADefineFont2Copy) {
-    Harness h;
-    // DefineFont with a DefineFontInfo2, as Flash MX writes static text.
-    Bytes font1;
-    fx::u16(font1, 1);
+// DefineFont with two square glyphs and the DefineFontInfo (or DefineFontInfo2, with its language
+// byte) that names it "Verdana"; `codes` is the code table as stored, 8 or 16 bits per glyph.
+Bytes defineFontAndInfo(TagCode infoCode, std::uint8_t infoFlags, const Bytes& codes) {
+    Bytes font;
+    fx::u16(font, 1);
     Bytes shape = fx::squareGlyph(700);
-    fx::u16(font1, 4);
-    fx::u16(font1, static_cast<unsigned>(4 + shape.size()));
-    fx::append(font1, shape);
-    fx::append(font1, shape);
+    fx::u16(font, 4);
+    fx::u16(font, static_cast<unsigned>(4 + shape.size()));
+    fx::append(font, shape);
+    fx::append(font, shape);
     Bytes info;
     fx::u16(info, 1);
     fx::u8(info, 7);
     info.insert(info.end(), {'V', 'e', 'r', 'd', 'a', 'n', 'a'});
-    fx::u8(info, 0x01); // wide codes
-    fx::u8(info, 1);
-    fx::u16(info, 'A');
-    fx::u16(info, 'B');
-    std::string path = h.write("m.swf", fx::movieWith({fx::tag(TagCode::DefineFont, font1, true),
-                                                       fx::tag(TagCode::DefineFontInfo2, info, true),
-                                                       fx::defineText(fx::TextSpec{.text2 = true})},
-                                                      6));
+    fx::u8(info, infoFlags);
+    if (infoCode == TagCode::DefineFontInfo2) {
+        fx::u8(info, 1); // Latin
+    }
+    fx::append(info, codes);
+    return fx::cat({fx::tag(TagCode::DefineFont, font, true), fx::tag(infoCode, info, true)});
+}
+
+TEST(SwfGeneratorSave, DefineFontTextGetsADefineFont2Copy) {
+    Harness h;
+    // DefineFont with a DefineFontInfo2, as Flash MX writes static text.
+    std::string path = h.write(
+        "m.swf", fx::movieWith({defineFontAndInfo(TagCode::DefineFontInfo2, 0x01, {'A', 0, 'B', 0}), // wide codes
+                                fx::defineText(fx::TextSpec{.text2 = true})},
+                               6));
     EXPECT_EQ(rows(path, h.media()), std::vector<std::string>{"text:AB|Verdana|400"});
     Edits edits;
     edits.text[0] = [](TextElement& e) {
@@ -938,25 +945,6 @@ TEST(SwfCorpus, ReplacedElementsOfRealMoviesReadBack) {
     }
 }
 
-// DefineFont with two square glyphs and the DefineFontInfo that names it "Verdana", with 8-bit codes.
-Bytes defineFontAndInfo(std::uint8_t infoFlags, std::uint8_t first, std::uint8_t second) {
-    Bytes font;
-    fx::u16(font, 1);
-    Bytes shape = fx::squareGlyph(700);
-    fx::u16(font, 4);
-    fx::u16(font, static_cast<unsigned>(4 + shape.size()));
-    fx::append(font, shape);
-    fx::append(font, shape);
-    Bytes info;
-    fx::u16(info, 1);
-    fx::u8(info, 7);
-    info.insert(info.end(), {'V', 'e', 'r', 'd', 'a', 'n', 'a'});
-    fx::u8(info, infoFlags);
-    fx::u8(info, first);
-    fx::u8(info, second);
-    return fx::cat({fx::tag(TagCode::DefineFont, font, true), fx::tag(TagCode::DefineFontInfo, info, true)});
-}
-
 // An edit either lands exactly as given or is refused: listed once in substitutionErrors(), with the
 // movie saved as it was loaded. One row per way an edit used to report success and save something
 // else.
@@ -1097,17 +1085,18 @@ std::vector<LandOrRefuseCase> landOrRefuseCases() {
                          EXPECT_EQ(out->version, 2);
                          EXPECT_EQ(out->tags[1].code(), TagCode::DefineBitsJPEG2);
                      }});
-    cases.push_back({"swf1_font_copy_raises_the_version_to_3",
-                     fx::movieWith({defineFontAndInfo(0, 'A', 'B'), fx::defineText(fx::TextSpec{})}, 1),
-                     setText("CAB"),
-                     {},
-                     "",
-                     [](const std::string& saved, Harness& h) {
-                         Result<Movie> out = loadMovieFile(saved);
-                         ASSERT_TRUE(out.ok());
-                         EXPECT_EQ(out->version, 3);
-                         EXPECT_EQ(rows(saved, h.media()), std::vector<std::string>{"text:CAB|Verdana|400"});
-                     }});
+    cases.push_back(
+        {"swf1_font_copy_raises_the_version_to_3",
+         fx::movieWith({defineFontAndInfo(TagCode::DefineFontInfo, 0, {'A', 'B'}), fx::defineText(fx::TextSpec{})}, 1),
+         setText("CAB"),
+         {},
+         "",
+         [](const std::string& saved, Harness& h) {
+             Result<Movie> out = loadMovieFile(saved);
+             ASSERT_TRUE(out.ok());
+             EXPECT_EQ(out->version, 3);
+             EXPECT_EQ(rows(saved, h.media()), std::vector<std::string>{"text:CAB|Verdana|400"});
+         }});
     return cases;
 }
 
@@ -1156,8 +1145,9 @@ TEST(SwfGeneratorScan, ShiftJisFontInfoDecodesItsEightBitCodes) {
                           Case{6, 0x10, "\xC2\xB1\xC2\xB2"}}) {      // the flag is for older movies
         SCOPED_TRACE(std::to_string(c.version) + "/" + std::to_string(c.flags));
         std::string path =
-            h.write("m.swf",
-                    fx::movieWith({defineFontAndInfo(c.flags, 0xB1, 0xB2), fx::defineText(fx::TextSpec{})}, c.version));
+            h.write("m.swf", fx::movieWith({defineFontAndInfo(TagCode::DefineFontInfo, c.flags, {0xB1, 0xB2}),
+                                            fx::defineText(fx::TextSpec{})},
+                                           c.version));
         EXPECT_EQ(rows(path, h.media()), std::vector<std::string>{"text:" + c.text + "|Verdana|400"});
     }
 }
