@@ -31,8 +31,9 @@ struct LinkElement {
     bool NeedSub = false;
 };
 
-// A static text (OnSubText) or edit-text field (OnSubEditText). Text is UTF-8, lines separated by
-// "\n" (on writing "\r\n" and "\r" separate lines too); FontHeight is in twips.
+// A static text (OnSubText) or edit-text field (OnSubEditText). Text is UTF-8. A static text's lines
+// are separated by "\n" (on writing "\r\n" and "\r" separate lines too); an edit text is offered as
+// stored and written exactly as given, line breaks included. FontHeight is in twips.
 struct TextElement {
     std::string Text;
     std::string FontName;
@@ -86,8 +87,9 @@ public:
     // Writes the loaded movie with the values of every element whose NeedSub was set, at the size
     // set above, in the movie's own compression (`flag` is accepted and changes nothing). The target
     // is replaced only by a complete file. A value that cannot be applied (an image file that is
-    // not a JPEG, a sound at a rate the format cannot hold, a character no font can draw) leaves
-    // its element as loaded and is listed in substitutionErrors(); the save itself still succeeds.
+    // not a JPEG, a sound at a rate the format cannot hold, a character no font can draw or the
+    // movie's version cannot store) leaves its element as loaded and is listed in
+    // substitutionErrors(); the save itself still succeeds.
     [[nodiscard]] Result<void> SaveSwf(const std::string& hostPath, std::int32_t flag);
 
     std::function<void(TextActionElement&)> OnBeforeSubText;
