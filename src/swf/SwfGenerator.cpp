@@ -6,7 +6,9 @@
 #include "swf/GeneratorParts.h"
 #include "swf/Scale.h"
 
+#include <algorithm>
 #include <exception>
+#include <set>
 
 namespace glw::swf {
 
@@ -73,13 +75,20 @@ struct SwfGenerator::Impl {
 
 namespace {
 
-// An edit may add tags the movie's version does not have yet (DefineBitsJPEG2 or DefineFont2 in a
-// version 1 movie): the version is raised as far as they need. Raising a movie of version 5 or older
-// to 6 or later would change how every text in it is read, so that is refused instead.
-Result<void> raiseVersionForTags(Movie& m) {
+// An edit may add tags the movie's version does not have yet (DefineBitsJPEG2 in a version 1 movie,
+// a DefineFont2 in a version 1 or 2 one): the version is raised as far as they need. Only kinds the
+// loaded movie did not hold count: a movie that already carried newer tags keeps its version.
+// Raising a movie of version 5 or older to 6 or later would change how every text in it is read,
+// so that is refused instead.
+Result<void> raiseVersionForTags(const Movie& loaded, Movie& m) {
+    std::set<TagCode> held;
+    walkTags(loaded.tags, [&](const Tag& tag, int) {
+        held.insert(tag.code());
+        return true;
+    });
     std::uint8_t needed = m.version;
     walkTags(m.tags, [&](const Tag& tag, int) {
-        if (tag.edited()) {
+        if (tag.edited() && !held.count(tag.code())) {
             needed = std::max(needed, minVersion(tag.code()));
         }
         return true;
@@ -161,7 +170,7 @@ Result<void> SwfGenerator::SaveSwf(const std::string& hostPath, std::int32_t fla
         d.images.apply(working, d.media.jpeg, d.errors);
         d.sounds.apply(working, d.media.mp3, d.errors);
         d.applyTexts(working);
-        Result<void> version = raiseVersionForTags(working);
+        Result<void> version = raiseVersionForTags(*d.movie, working);
         if (!version) {
             return version;
         }

@@ -1097,6 +1097,17 @@ std::vector<LandOrRefuseCase> landOrRefuseCases() {
              EXPECT_EQ(out->version, 3);
              EXPECT_EQ(rows(saved, h.media()), std::vector<std::string>{"text:CAB|Verdana|400"});
          }});
+    cases.push_back({"swf3_movie_already_holding_a_newer_tag_keeps_its_version",
+                     fx::movieWith({fx::defineFont2(fontAB()), fx::defineEditText(fx::EditSpec{.text = "AB"})}, 3),
+                     setText("BA"),
+                     {},
+                     "",
+                     [](const std::string& saved, Harness&) {
+                         Result<Movie> out = loadMovieFile(saved);
+                         ASSERT_TRUE(out.ok());
+                         EXPECT_EQ(out->version, 3); // DefineEditText is newer, but was there already
+                         EXPECT_EQ(storedFieldText(saved), "BA");
+                     }});
     return cases;
 }
 
