@@ -109,6 +109,7 @@ protected:
     std::unique_ptr<forms::Runtime> rt;
     std::unique_ptr<Form1> form;
     std::vector<std::string> boxes; // "title|message" of every box answered through answerBox
+    std::string siteText = kSite;   // txtSite's preset
 
     void SetUp() override { app.file("dlinfo.dat", "Glintwave SE 2 Updates|1|glwse.zip|SWFGen.dll|GLWSE\r\n"); }
 
@@ -120,7 +121,7 @@ protected:
         rt = std::make_unique<forms::Runtime>(services);
         rt->App.Path = app.system();
         rt->trace().keepInMemory(true);
-        form = std::make_unique<Form1>(*rt, UpdaterServices{client, registration, kSite});
+        form = std::make_unique<Form1>(*rt, UpdaterServices{client, registration, siteText});
         form->Show();
         return *form;
     }
