@@ -95,39 +95,54 @@ Form1::Form1(forms::Runtime& runtime, UpdaterServices services)
 
     Frame3.Caption = " Downloading Files.";
     Frame3.Visible = false;
-    place(Frame3, 8, 38, 500, 338);
     for (forms::Control* c : std::initializer_list<forms::Control*>{&txtStat, &Label5, &txtFile, &Label6, &lblSize,
                                                                     &Label7, &lblRecieved, &Prog, &Label9, &List1}) {
         c->setContainer(&Frame3);
     }
     txtStat.Caption = "Downloading File 0 of 0";
-    place(txtStat, 12, 24, 476, 20);
     Label5.Caption = "Current File :";
-    place(Label5, 12, 50, 100, 18);
-    place(txtFile, 116, 50, 372, 18);
     Label6.Caption = "File Size:";
-    place(Label6, 12, 72, 100, 18);
-    place(lblSize, 116, 72, 200, 18);
     Label7.Caption = "Bytes Recieved:";
-    place(Label7, 12, 94, 100, 18);
-    place(lblRecieved, 116, 94, 200, 18);
-    place(Prog, 12, 120, 476, 22);
     Label9.Caption = "Information :";
-    place(Label9, 12, 150, 100, 18);
-    place(List1, 12, 170, 476, 156);
+    layOutProgress(false);
 
+    // The closing frame takes the place of the progress display; the information list stays in view below it.
     Frame4.Visible = false;
-    place(Frame4, 8, 38, 500, 338);
+    place(Frame4, 8, 38, 500, 146);
     FlashEnd.setContainer(&Frame4);
     Label10.setContainer(&Frame4);
-    place(FlashEnd, 12, 22, 476, 270);
+    place(FlashEnd, 12, 12, 476, 100);
     Label10.Caption = " Updates Complete!";
     Label10.Alignment = 2;
-    place(Label10, 12, 300, 476, 24);
+    place(Label10, 12, 116, 476, 22);
 
     Command1.Click = [this] { Command1_Click(); };
     Command3.Click = [this] { Command3_Click(); };
     Command6.Click = [this] { Command6_Click(); };
+}
+
+void Form1::layOutProgress(bool closing) {
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&txtStat, &Label5, &txtFile, &Label6, &lblSize,
+                                                                    &Label7, &lblRecieved, &Prog}) {
+        c->Visible = !closing;
+    }
+    if (closing) {
+        place(Frame3, 8, 190, 500, 186);
+        place(Label9, 12, 22, 100, 18);
+        place(List1, 12, 42, 476, 134);
+        return;
+    }
+    place(Frame3, 8, 38, 500, 338);
+    place(txtStat, 12, 24, 476, 20);
+    place(Label5, 12, 50, 100, 18);
+    place(txtFile, 116, 50, 372, 18);
+    place(Label6, 12, 72, 100, 18);
+    place(lblSize, 116, 72, 200, 18);
+    place(Label7, 12, 94, 100, 18);
+    place(lblRecieved, 116, 94, 200, 18);
+    place(Prog, 12, 120, 476, 22);
+    place(Label9, 12, 150, 100, 18);
+    place(List1, 12, 170, 476, 156);
 }
 
 void Form1::Form_Load() {
@@ -358,6 +373,7 @@ void Form1::Command6_Click() {
     Frame1.Visible = false;
     Frame2.Visible = false;
     Frame4.Visible = false;
+    layOutProgress(false);
     Frame3.Visible = true;
     int total = 0;
     int done = 0;
@@ -470,7 +486,7 @@ void Form1::Command6_Click() {
         }
     }
 
-    Frame3.Visible = false;
+    layOutProgress(true);
     Frame4.Visible = true;
     step([&] { FlashEnd.Movie = appPath + "\\endup.swf"; });
 }

@@ -103,6 +103,9 @@ private:
     // the transfer, when the window is unloaded meanwhile.
     http::Reply runTransfer(http::Request request);
     void showProgress(const http::Progress& progress);
+    // Places Frame3 for a run (the progress display over the release and import frames), or, when the run
+    // closes, below the closing frame with only its information list.
+    void layOutProgress(bool closing);
     std::string siteAddress() const;
 
     UpdaterServices m_services;
