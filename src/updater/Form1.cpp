@@ -35,6 +35,21 @@ std::string withoutLineBreaks(const std::string& text) {
     return common::ReplaceText(common::ReplaceText(text, "\r", ""), "\n", "");
 }
 
+// Removes a temporary file when it goes out of scope, unless it was put in place.
+class TempFileScope {
+public:
+    explicit TempFileScope(std::string path) : m_path(std::move(path)) {}
+    ~TempFileScope() {
+        std::error_code ec;
+        std::filesystem::remove(m_path, ec);
+    }
+    TempFileScope(const TempFileScope&) = delete;
+    TempFileScope& operator=(const TempFileScope&) = delete;
+
+private:
+    std::string m_path;
+};
+
 // Clears the busy flag however a transfer's handler is left.
 class BusyScope {
 public:
@@ -255,6 +270,8 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
         runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess, "cannot write " + temp);
         return FileOutcome::Failed;
     }
+    // The temporary file goes however this is left, the End statement of a handler run meanwhile included.
+    TempFileScope tempScope(temp);
     http::Request request;
     request.address = address;
     request.onData = [&](std::string_view piece) {
