@@ -222,6 +222,7 @@ TEST_F(UpdaterApp, DownloadInstallsTheReleaseRegistersTheComponentAndFetchesTick
     }
 
     // The next start: same dates, nothing new to fetch.
+    client->onGet = nullptr;
     form.reset();
     auto& again = start();
     check();
