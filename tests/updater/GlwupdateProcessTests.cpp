@@ -164,7 +164,7 @@ TEST_F(GlwupdateProcess, AScreenshotDuringTheDownloadShowsItsProgress) {
     fs::create_directories(shots);
     const std::string shot = shots + "/glwupdate-download.png";
     fs::remove(shot);
-    // Check, wait for the pages, Download, and take the picture while the release arrives.
+    // Check, Download once the check is through, and take the picture while the release arrives.
     base.file("drive.sh", R"(set -u
 cd "$1"
 ./glwupdate.exe >"$2/glwupdate.log" 2>&1 &
@@ -173,9 +173,16 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name "Glintwave SE Progra
 [ -n "$wid" ] || { echo "no window"; cat "$2/glwupdate.log"; kill $pid; exit 1; }
 sleep 1
 xdotool mousemove --window "$wid" 88 404 click 1
+# Download does nothing until the check has run through: press it until the release's temporary file
+# shows that the download began.
+i=0
+while [ ! -e .glwse.zip.part ] && [ $i -lt 60 ]; do
+    sleep 0.5
+    xdotool mousemove --window "$wid" 256 404 click 1
+    i=$((i + 1))
+done
+[ -e .glwse.zip.part ] || { echo "the download did not start"; cat "$2/glwupdate.log"; kill $pid; exit 1; }
 sleep 1.5
-xdotool mousemove --window "$wid" 256 404 click 1
-sleep 2.5
 import -window root "$2/screen.png"
 convert "$2/screen.png" -trim +repage "$3"
 kill $pid
