@@ -407,12 +407,9 @@ void Form1::Command6_Click() {
 
     if (mainUpdate) {
         m_requestTimeout = 30;
+        // An archive of an earlier run is not deleted first: the new one replaces it only once it is whole,
+        // and only a whole new one is unpacked.
         const std::string archive = appPath + "\\" + UpdateArchivePath;
-        step([&] {
-            if (common::FileExists(archive)) {
-                vb::Kill(archive);
-            }
-        });
         ++done;
         status();
         FileTransfer = true;

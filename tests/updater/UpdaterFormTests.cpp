@@ -265,6 +265,7 @@ TEST_F(UpdaterApp, BrokenReleasesLeaveTheApplicationFolderAsItWas) {
         app.file("old.txt", "old");
         app.file("SWFGen.dll", "c");
         app.file("updated.dat", "1/1/2000/x/GLW UPDATE\r\n");
+        app.file("glwse.zip", "the archive of an earlier run");
         site = std::make_shared<http::MemoryClient>();
         client = std::make_shared<HookedClient>(site);
         registration = std::make_shared<RecordingComponentRegistration>();
@@ -284,10 +285,12 @@ TEST_F(UpdaterApp, BrokenReleasesLeaveTheApplicationFolderAsItWas) {
         EXPECT_EQ(f.List1.items().front(), c.line);
         if (c.unpackMessage) {
             EXPECT_EQ(boxes, (std::vector<std::string>{"Error!|An Error Occured Updating the Program Files!"}));
-            // The archive itself stays, as the download left it; nothing else changed.
+            // The new archive stays, as the download left it; nothing else changed.
             auto after = snapshot(app.host());
-            EXPECT_EQ(after.count("glwse.zip"), 1u);
+            ASSERT_EQ(after.count("glwse.zip"), 1u);
+            EXPECT_EQ(after.at("glwse.zip"), c.reply->body);
             after.erase("glwse.zip");
+            before.erase("glwse.zip");
             EXPECT_EQ(after, before);
         } else {
             EXPECT_EQ(snapshot(app.host()), before);
