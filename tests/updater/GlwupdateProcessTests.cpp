@@ -212,5 +212,69 @@ exit 0
     EXPECT_GT(std::abs(left - right), 0.1) << "bar left " << left << ", right " << right;
 }
 
+// The road in windows: the main window's Updates, Yes, and the updater's window, which checks the site.
+TEST_F(GlwupdateProcess, UpdatesInAWindowOpensTheUpdatersWindow) {
+    for (const char* tool : {"xvfb-run", "xdotool", "import", "convert"}) {
+        if (!onPath(tool)) {
+            GTEST_SKIP() << tool << " is not installed";
+        }
+    }
+    if (!fs::exists(std::string(GLW_APP_DIR) + "/glwclipholder")) {
+        GTEST_SKIP() << "the desktop front end is not built";
+    }
+    layOut("");
+    copyProgram("glwclipart", base.host("app"));
+    const std::string shots = std::string(GLW_BINARY_DIR) + "/screenshots";
+    fs::create_directories(shots);
+    const std::string shot = shots + "/glwupdate-check.png";
+    fs::remove(shot);
+    base.file("drive.sh", R"(set -u
+cd "$1"
+./glwclipart >"$2/glwclipart.log" 2>&1 &
+pid=$!
+main=$(timeout 20 xdotool search --sync --onlyvisible --name "Glintwave SE Flash Browser" | head -n 1)
+[ -n "$main" ] || { echo "no main window"; cat "$2/glwclipart.log"; kill $pid; exit 1; }
+sleep 1
+xdotool mousemove --window "$main" 44 22 click 1
+box=$(timeout 20 xdotool search --sync --onlyvisible --name "^Closing$" | head -n 1)
+[ -n "$box" ] || { echo "no question"; kill $pid; exit 1; }
+xdotool mousemove --window "$box" 95 119 click 1
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name "Glintwave SE Program Updater" | head -n 1)
+[ -n "$wid" ] || { echo "no updater window"; exit 1; }
+sleep 1
+xdotool mousemove --window "$wid" 88 404 click 1
+sleep 2
+import -window root "$2/screen.png"
+convert "$2/screen.png" -trim +repage "$3"
+# The main program has ended; Close ends the updater.
+kill -0 $pid 2>/dev/null && { echo "glwclipart still runs"; exit 1; }
+xdotool mousemove --window "$wid" 452 404 click 1
+i=0
+while xdotool search --onlyvisible --name "Glintwave SE Program Updater" >/dev/null 2>&1 && [ $i -lt 20 ]; do
+    sleep 0.5
+    i=$((i + 1))
+done
+exit 0
+)");
+    auto env = environment();
+    env["GLW_UI"] = "";
+    env["GLW_SCRIPT"] = "";
+    env["QT_QPA_PLATFORM"] = "xcb";
+    env["HOME"] = base.host("tmp");
+    const auto run = glw::test::runProcess("/usr/bin/xvfb-run",
+                                           {"-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp", "sh",
+                                            base.host("drive.sh"), base.host("app"), base.host("tmp"), shot},
+                                           env, 90);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const auto trace = glw::test::readLines(base.host("trace.txt"));
+    EXPECT_EQ(countLines(trace, "shell \"" + base.system("app") + "\\glwupdate.exe\" -> 42"), 1);
+    EXPECT_EQ(countLines(trace, "start glwupdate"), 1);
+    EXPECT_EQ(server.requests(), (std::vector<std::string>{"/glwupd.asp?Prog=GLWSE", "/glwimps.asp?Prog=GLWSE"}));
+    ASSERT_TRUE(fs::exists(shot)) << run.output;
+    const std::string size =
+        glw::test::runProcess("/bin/sh", {"-c", "convert '" + shot + "' -format '%wx%h' info:"}, {}, 20).output;
+    EXPECT_EQ(size, "528x466");
+}
+
 } // namespace
 } // namespace glw::updater::test
