@@ -1,0 +1,508 @@
+// The updater's window: start-up from dlinfo.dat, the check of the update site, and the download road
+// with the install of the release and the import packages.
+#include "updater/Form1.h"
+
+#include "common/CopyHelpers.h"
+#include "common/ModText.h"
+#include "platform/VbError.h"
+#include "platform/VbFile.h"
+#include "platform/VbText.h"
+#include "platform/WinPath.h"
+#include "updater/UpdateFormats.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace glw::updater {
+
+namespace {
+
+using forms::place;
+
+// The first characters of a page reply that are read; the rest is dropped.
+constexpr std::size_t kPageLimit = 1024;
+
+// The number in the platform's shortest decimal form ("1.5", "0.02", "12").
+std::string shortNumber(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+std::string withoutLineBreaks(const std::string& text) {
+    return common::ReplaceText(common::ReplaceText(text, "\r", ""), "\n", "");
+}
+
+// Removes a temporary file when it goes out of scope, unless it was put in place.
+class TempFileScope {
+public:
+    explicit TempFileScope(std::string path) : m_path(std::move(path)) {}
+    ~TempFileScope() {
+        std::error_code ec;
+        std::filesystem::remove(m_path, ec);
+    }
+    TempFileScope(const TempFileScope&) = delete;
+    TempFileScope& operator=(const TempFileScope&) = delete;
+
+private:
+    std::string m_path;
+};
+
+// Clears the busy flag however a transfer's handler is left.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~BusyScope() { m_flag = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+Form1::Form1(forms::Runtime& runtime, UpdaterServices services)
+    : Form(runtime, "Form1"), module1(runtime), m_services(std::move(services)) {
+    Caption = "Glintwave SE Program Updater";
+    Width = 528 * forms::kTwipsPerDesignPixel;
+    Height = 466 * forms::kTwipsPerDesignPixel;
+    BorderStyle = 1;
+
+    place(Label8, 12, 8, 490, 24);
+    Frame1.Caption = " Main Program Update";
+    place(Frame1, 8, 38, 500, 150);
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&Label1, &lblVers, &Label3, &lblVers2, &Check2,
+                                                                    &Label4, &txtSite, &Label2}) {
+        c->setContainer(&Frame1);
+    }
+    Label1.Caption = "Installed Version :";
+    place(Label1, 12, 24, 120, 18);
+    place(lblVers, 136, 24, 340, 18);
+    Label3.Caption = "Current Version :";
+    place(Label3, 12, 46, 120, 18);
+    place(lblVers2, 136, 46, 340, 18);
+    Check2.Caption = "Download Main Program Update ";
+    place(Check2, 12, 68, 300, 20);
+    Label4.Caption = "Update Site :";
+    place(Label4, 12, 96, 90, 18);
+    txtSite.Text = m_services.site;
+    place(txtSite, 104, 94, 384, 22);
+    Label2.Locked = true;
+    place(Label2, 12, 122, 476, 22);
+
+    Frame2.Caption = " Library Import Files";
+    place(Frame2, 8, 196, 500, 180);
+    OtherDowns.setContainer(&Frame2);
+    OtherDowns.Checkboxes = true;
+    OtherDowns.addColumn("Import Package", 460 * forms::kTwipsPerDesignPixel);
+    place(OtherDowns, 12, 24, 476, 144);
+
+    Command1.Caption = "Check For Updates";
+    place(Command1, 8, 388, 160, 32);
+    Command6.Caption = "Download Updates";
+    Command6.Enabled = false;
+    place(Command6, 176, 388, 160, 32);
+    Command3.Caption = "Close";
+    place(Command3, 396, 388, 112, 32);
+
+    Frame3.Caption = " Downloading Files.";
+    Frame3.Visible = false;
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&txtStat, &Label5, &txtFile, &Label6, &lblSize,
+                                                                    &Label7, &lblRecieved, &Prog, &Label9, &List1}) {
+        c->setContainer(&Frame3);
+    }
+    txtStat.Caption = "Downloading File 0 of 0";
+    Label5.Caption = "Current File :";
+    Label6.Caption = "File Size:";
+    Label7.Caption = "Bytes Recieved:";
+    Label9.Caption = "Information :";
+    layOutProgress(false);
+
+    // The closing frame takes the place of the progress display; the information list stays in view below it.
+    Frame4.Visible = false;
+    place(Frame4, 8, 38, 500, 146);
+    FlashEnd.setContainer(&Frame4);
+    Label10.setContainer(&Frame4);
+    place(FlashEnd, 12, 12, 476, 100);
+    Label10.Caption = " Updates Complete!";
+    Label10.Alignment = 2;
+    place(Label10, 12, 116, 476, 22);
+
+    Command1.Click = [this] { Command1_Click(); };
+    Command3.Click = [this] { Command3_Click(); };
+    Command6.Click = [this] { Command6_Click(); };
+}
+
+void Form1::layOutProgress(bool closing) {
+    for (forms::Control* c : std::initializer_list<forms::Control*>{&txtStat, &Label5, &txtFile, &Label6, &lblSize,
+                                                                    &Label7, &lblRecieved, &Prog}) {
+        c->Visible = !closing;
+    }
+    if (closing) {
+        place(Frame3, 8, 190, 500, 186);
+        place(Label9, 12, 22, 100, 18);
+        place(List1, 12, 42, 476, 134);
+        return;
+    }
+    place(Frame3, 8, 38, 500, 338);
+    place(txtStat, 12, 24, 476, 20);
+    place(Label5, 12, 50, 100, 18);
+    place(txtFile, 116, 50, 372, 18);
+    place(Label6, 12, 72, 100, 18);
+    place(lblSize, 116, 72, 200, 18);
+    place(Label7, 12, 94, 100, 18);
+    place(lblRecieved, 116, 94, 200, 18);
+    place(Prog, 12, 120, 476, 22);
+    place(Label9, 12, 150, 100, 18);
+    place(List1, 12, 170, 476, 156);
+}
+
+void Form1::Form_Load() {
+    auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Form_Load");
+    const std::string info = rt.App.Path + "\\dlinfo.dat";
+    if (!common::FileExists(info)) {
+        module1.MsgBoxEx("No auto update information found for this application.  Please ensure you have the latest "
+                         "program setup fully installed. ",
+                         common::msgOk, "Error.");
+        rt.End(0);
+    }
+    const DlInfo fields = readDlInfo(common::ReadFileText(info));
+    UpdateTitle = fields.UpdateTitle;
+    UpdateArchivePath = fields.UpdateArchivePath;
+    ComponentPath = fields.ComponentPath;
+    ProgramId = fields.ProgramId;
+    step([&] { Label8.Caption = UpdateTitle; });
+}
+
+void Form1::Command3_Click() {
+    Unload();
+}
+
+std::string Form1::siteAddress() const {
+    std::string site = txtSite.Text;
+    const std::size_t begin = site.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) {
+        return "";
+    }
+    return site.substr(begin, site.find_last_not_of(" \t\r\n") - begin + 1);
+}
+
+http::Reply Form1::runTransfer(http::Request request) {
+    BusyScope busy(m_busy);
+    request.timeoutSeconds = m_requestTimeout;
+    auto transfer = m_services.http->get(std::move(request));
+    auto& rt = runtime();
+    while (transfer->stillExecuting()) {
+        rt.DoEvents();
+        rt.DoEvents();
+        if (!loaded()) {
+            http::Reply abandoned = transfer->reply();
+            abandoned.failure = makeError(ErrorCode::Cancelled, "the window was closed");
+            return abandoned;
+        }
+    }
+    return transfer->reply();
+}
+
+bool Form1::FetchPage(const std::string& address) {
+    FileTransfer = false;
+    ReplyText.clear();
+    std::string text;
+    http::Request request;
+    request.address = address;
+    request.onData = [&](std::string_view piece) {
+        if (text.size() < kPageLimit) {
+            text.append(piece.substr(0, kPageLimit - text.size()));
+        }
+        return true;
+    };
+    const http::Reply reply = runTransfer(std::move(request));
+    if (!reply.complete()) {
+        runtime().logError("Form1.FetchPage", vb::ErrPathFileAccess,
+                           address + ": " +
+                               (reply.failure ? reply.failure->detail : "status " + std::to_string(reply.status)));
+        return false;
+    }
+    ReplyText = text;
+    return true;
+}
+
+void Form1::showProgress(const http::Progress& progress) {
+    if (m_pieces++ == 0) {
+        Prog.Value = 0;
+        Prog.Max = 100;
+        if (progress.total && *progress.total > 0) {
+            FileSizeMB = std::round(double(*progress.total) / 1000000.0 * 100.0) / 100.0;
+            lblSize.Caption = shortNumber(FileSizeMB) + " Mb";
+        } else {
+            FileSizeMB = 0;
+            lblSize.Caption = "Unknown";
+        }
+    }
+    BytesRead = long(progress.received);
+    lblRecieved.Caption = std::to_string(progress.received) + " bytes";
+    if (progress.total && *progress.total > 0) {
+        const double share = double(progress.received) / double(*progress.total) * 100.0;
+        Prog.Value = int(std::min(100.0, std::round(share)));
+    } else {
+        // No length to measure against: the bar keeps moving to show the transfer is alive.
+        Prog.Value = (m_pieces * 5) % 100;
+    }
+}
+
+Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
+    FileTransfer = true;
+    m_pieces = 0;
+    BytesRead = 0;
+    const std::string target = platform::toHostPath(TargetFile);
+    if (target.empty()) {
+        return FileOutcome::Failed;
+    }
+    const std::filesystem::path targetPath(target);
+    // A hidden name beside the target, so that the rename into place stays on one file system.
+    const std::string temp = (targetPath.parent_path() / ("." + targetPath.filename().string() + ".part")).string();
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess, "cannot write " + temp);
+        return FileOutcome::Failed;
+    }
+    // The temporary file goes however this is left, the End statement of a handler run meanwhile included.
+    TempFileScope tempScope(temp);
+    http::Request request;
+    request.address = address;
+    request.onData = [&](std::string_view piece) {
+        out.write(piece.data(), std::streamsize(piece.size()));
+        return bool(out);
+    };
+    request.onProgress = [this](const http::Progress& progress) { showProgress(progress); };
+    const http::Reply reply = runTransfer(std::move(request));
+    out.close();
+    const bool written = !out.fail();
+    Prog.Value = 100;
+    BytesRead = long(reply.received);
+    lblRecieved.Caption = std::to_string(reply.received) + " bytes";
+
+    std::error_code ec;
+    auto discard = [&](FileOutcome outcome, const std::string& why) {
+        std::filesystem::remove(temp, ec);
+        runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess, address + ": " + why);
+        return outcome;
+    };
+    if (!reply.success()) {
+        return discard(FileOutcome::NotFound,
+                       reply.failure ? reply.failure->detail : "status " + std::to_string(reply.status));
+    }
+    if (reply.received == 0) {
+        return discard(FileOutcome::NotFound, "empty reply");
+    }
+    if (!written) {
+        return discard(FileOutcome::Failed, "cannot write " + temp);
+    }
+    // A transfer that broke off is a failed download, whatever its first bytes hold.
+    if (reply.failure) {
+        return discard(FileOutcome::Failed, reply.failure->detail);
+    }
+    if (reply.contentLength && reply.received != *reply.contentLength) {
+        return discard(FileOutcome::Failed, "received " + std::to_string(reply.received) + " of " +
+                                                std::to_string(*reply.contentLength) + " bytes");
+    }
+    if (!platform::listZipEntries(temp).ok()) {
+        std::ifstream in(temp, std::ios::binary);
+        const std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return discard(bodyMeansNotFound(body, false) ? FileOutcome::NotFound : FileOutcome::Failed,
+                       "not a zip archive");
+    }
+    std::filesystem::rename(temp, target, ec);
+    if (ec) {
+        return discard(FileOutcome::Failed, "cannot put " + target + " in place: " + ec.message());
+    }
+    return FileOutcome::Received;
+}
+
+void Form1::Command1_Click() {
+    if (m_busy) {
+        return;
+    }
+    auto& rt = runtime();
+    const std::string updated = rt.App.Path + "\\updated.dat";
+    if (common::FileExists(updated)) {
+        lblVers.Caption = DispDate(vb::Trim(common::ReadFileText(updated)));
+    } else {
+        lblVers.Caption = "Unknown";
+    }
+    Label2.Text = rt.App.Path;
+    DownloadURL.clear();
+    ReplyText.clear();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Command1_Click");
+
+    FetchPage(siteAddress() + "/glwupd.asp?Prog=" + http::encodeQueryValue(ProgramId));
+    if (!loaded()) {
+        return;
+    }
+    if (!acceptUpdateReply(ReplyText)) {
+        module1.MsgBoxEx("Error Contacting Server.  Please check your connection or try again at a later time.",
+                         common::msgOk, "Error.");
+        return;
+    }
+    ReplyText = withoutLineBreaks(ReplyText);
+    LastUpdateReply = ReplyText;
+    lblVers2.Caption = DispDate(vb::Trim(ReplyText));
+    DownloadURL = downloadAddress(ReplyText);
+    // An installed date that cannot be read counts as older than any release.
+    if (lblVers.Caption() != lblVers2.Caption() || lblVers.Caption() == "Unknown") {
+        Check2.Value = forms::vbChecked;
+    }
+
+    ReplyText.clear();
+    const bool importsAnswered = FetchPage(siteAddress() + "/glwimps.asp?Prog=" + http::encodeQueryValue(ProgramId));
+    if (!loaded()) {
+        return;
+    }
+    ReplyText = withoutLineBreaks(ReplyText);
+    for (const OfferedPackage& package : readImportsReply(ReplyText)) {
+        TargetFile = rt.App.Path + "\\Imports\\" + package.name;
+        if (!common::FileExists(TargetFile) && !OtherDowns.contains(package.path)) {
+            step([&] { OtherDowns.Add(package.path, package.title); });
+        }
+    }
+    if (importsAnswered && OtherDowns.Count() == 0 && Check2.Value != forms::vbChecked) {
+        module1.MsgBoxEx("No updates required!", common::msgOk, "Update Complete.");
+    }
+    Command6.Enabled = true;
+    UpdateChecked = true;
+}
+
+void Form1::Command6_Click() {
+    if (m_busy) {
+        return;
+    }
+    auto& rt = runtime();
+    if (!UpdateChecked) {
+        module1.MsgBoxEx("Please check for updates first!", common::msgOk, "Error.");
+        return;
+    }
+    vb::ResumeNext step(rt.errorLog(), "Form1.Command6_Click");
+    const std::string appPath = rt.App.Path;
+    Frame1.Visible = false;
+    Frame2.Visible = false;
+    Frame4.Visible = false;
+    layOutProgress(false);
+    Frame3.Visible = true;
+    int total = 0;
+    int done = 0;
+    const bool mainUpdate = Check2.Value == forms::vbChecked;
+    if (mainUpdate) {
+        total = 1;
+    }
+    for (int k = 1; k <= OtherDowns.Count(); ++k) {
+        if (OtherDowns.Item(k).Checked()) {
+            ++total;
+        }
+    }
+    auto status = [&] { txtStat.Caption = "Downloading " + std::to_string(done) + " of " + std::to_string(total); };
+
+    if (mainUpdate) {
+        m_requestTimeout = 30;
+        // An archive of an earlier run is not deleted first: the new one replaces it only once it is whole,
+        // and only a whole new one is unpacked.
+        const std::string archive = appPath + "\\" + UpdateArchivePath;
+        ++done;
+        status();
+        FileTransfer = true;
+        txtFile.Caption = "Program Update";
+        lblSize.Caption = "";
+        lblRecieved.Caption = "";
+        TargetFile = archive;
+        const FileOutcome received = ReceiveFile(DownloadURL);
+        if (!loaded()) {
+            return;
+        }
+        if (received == FileOutcome::Received) {
+            List1.AddItem("Update Download Complete - Now Installing.");
+            Zipper.ZipFile = platform::toHostPath(archive);
+            Zipper.SourceFolder = platform::toHostPath(appPath);
+            Zipper.ExtractFolder = platform::toHostPath(appPath);
+            Zipper.ZipOption1 = true;
+            Zipper.ZipOption1000 = true;
+            Zipper.FileMask = "*.*";
+            Zipper.Password = "";
+            // Every entry is checked whole in a staging folder before any file is moved into place, and an
+            // archive with an entry that would leave the folder is refused as a whole: a failure leaves the
+            // application folder as it was.
+            const auto unpacked = Zipper.ZipExtract();
+            if (!unpacked) {
+                rt.logError("Form1.Command6_Click", vb::ErrPathFileAccess, unpacked.error().detail);
+                module1.MsgBoxEx("An Error Occured Updating the Program Files!", common::msgOk, "Error!");
+            } else {
+                // The component lies in the application folder itself, never where the editable text box
+                // might point.
+                const std::string component = appPath + "\\" + ComponentPath;
+                if (!ComponentPath.empty() && common::FileExists(component)) {
+                    if (auto registered = m_services.registration->registerComponent({component, "/s"}); !registered) {
+                        rt.logError("Form1.Command6_Click", vb::ErrPathFileAccess, registered.error().detail);
+                    }
+                }
+                step([&] { vb::writeAllBytes(appPath + "\\updated.dat", LastUpdateReply + "\r\n"); });
+                List1.AddItem("Installation of Update Complete.");
+            }
+        } else {
+            List1.AddItem("Error Downloading Update.");
+        }
+    }
+
+    if (OtherDowns.Count() > 0) {
+        List1.AddItem(" ");
+        List1.AddItem("Downloading Imports");
+        const std::string imports = appPath + "\\Imports";
+        std::error_code missing;
+        if (!std::filesystem::is_directory(platform::toHostPath(imports), missing)) {
+            step([&] { vb::MkDir(imports); });
+        }
+        for (int k = 1; k <= OtherDowns.Count(); ++k) {
+            forms::ListItem& line = OtherDowns.Item(k);
+            if (!line.Checked()) {
+                continue;
+            }
+            ++done;
+            status();
+            const std::string key = line.Key();
+            const std::string name = vb::Trim(common::FileNameFromPath(common::ReplaceText(key, "/", "\\")));
+            lblSize.Caption = "";
+            lblRecieved.Caption = "";
+            txtFile.Caption = name;
+            if (!safePackageName(name)) {
+                continue;
+            }
+            TargetFile = imports + "\\" + name;
+            if (common::FileExists(TargetFile)) {
+                List1.AddItem("   " + name + " Has Already Been Downloaded!");
+                continue;
+            }
+            const FileOutcome received = ReceiveFile(siteAddress() + "/" + key);
+            if (!loaded()) {
+                return;
+            }
+            switch (received) {
+            case FileOutcome::Received:
+                List1.AddItem("   " + name + " Download Complete.");
+                break;
+            case FileOutcome::NotFound:
+                List1.AddItem("   " + name + " Not Found On The Server.");
+                break;
+            case FileOutcome::Failed:
+                List1.AddItem("   " + name + " Download Failed.");
+                break;
+            }
+        }
+    }
+
+    layOutProgress(true);
+    Frame4.Visible = true;
+    step([&] { FlashEnd.Movie = appPath + "\\endup.swf"; });
+}
+
+} // namespace glw::updater

@@ -1,0 +1,117 @@
+// glwupdate's one window "Glintwave SE Program Updater": the update check against the update site, then
+// the download and install of the release and the download of the chosen import packages.
+#pragma once
+
+#include "common/MsgForm.h"
+#include "http/Http.h"
+#include "platform/forms/Controls.h"
+#include "platform/forms/FlashPlayer.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/ListView.h"
+#include "platform/zip/ZipArchive.h"
+#include "updater/ComponentRegistration.h"
+
+#include <memory>
+#include <string>
+
+namespace glw::updater {
+
+// The update site a fresh installation asks; GLW_UPDATE_SITE overrides it (see main.cpp).
+inline constexpr const char* kDefaultUpdateSite = "http://updates.example.com/glwse";
+
+// What the updater reaches outside itself, chosen where the program is put together.
+struct UpdaterServices {
+    std::shared_ptr<http::Client> http;
+    std::shared_ptr<ComponentRegistration> registration;
+    std::string site = kDefaultUpdateSite; // txtSite's preset text
+};
+
+class Form1 : public forms::Form {
+public:
+    Form1(forms::Runtime& runtime, UpdaterServices services);
+
+    common::Module1 module1;
+
+    forms::Label Label8{*this, "Label8"}; // heading: UpdateTitle
+    forms::Frame Frame1{*this, "Frame1"}; // " Main Program Update"
+    forms::Label Label1{*this, "Label1"}; // "Installed Version :"
+    forms::Label lblVers{*this, "lblVers"};
+    forms::Label Label3{*this, "Label3"}; // "Current Version :"
+    forms::Label lblVers2{*this, "lblVers2"};
+    forms::CheckBox Check2{*this, "Check2"};
+    forms::Label Label4{*this, "Label4"}; // "Update Site :"
+    forms::TextBox txtSite{*this, "txtSite"};
+    forms::TextBox Label2{*this, "Label2"}; // App.Path, filled by the check
+    forms::Frame Frame2{*this, "Frame2"};   // " Library Import Files"
+    forms::ListView OtherDowns{*this, "OtherDowns"};
+    forms::CommandButton Command1{*this, "Command1"}; // check
+    forms::CommandButton Command6{*this, "Command6"}; // download and install
+    forms::CommandButton Command3{*this, "Command3"}; // close
+
+    forms::Frame Frame3{*this, "Frame3"}; // " Downloading Files."
+    forms::Label txtStat{*this, "txtStat"};
+    forms::Label Label5{*this, "Label5"}; // "Current File :"
+    forms::Label txtFile{*this, "txtFile"};
+    forms::Label Label6{*this, "Label6"}; // "File Size:"
+    forms::Label lblSize{*this, "lblSize"};
+    forms::Label Label7{*this, "Label7"}; // "Bytes Recieved:"
+    forms::Label lblRecieved{*this, "lblRecieved"};
+    forms::ProgressBar Prog{*this, "Prog"};
+    forms::Label Label9{*this, "Label9"}; // "Information :"
+    forms::ListBox List1{*this, "List1"};
+
+    forms::Frame Frame4{*this, "Frame4"};
+    forms::FlashPlayer FlashEnd{*this, "FlashEnd"};
+    forms::Label Label10{*this, "Label10"}; // " Updates Complete!"
+
+    platform::ZipArchive Zipper;
+
+    // The window state.
+    std::string UpdateTitle, UpdateArchivePath, ComponentPath, ProgramId;
+    std::string DownloadURL;
+    std::string LastUpdateReply;
+    bool UpdateChecked = false;
+    bool FileTransfer = false;
+    std::string ReplyText;
+    std::string TargetFile;
+    double FileSizeMB = 0;
+    long BytesRead = 0;
+
+    void Command1_Click();
+    void Command3_Click();
+    void Command6_Click();
+
+    // True while a page or file transfer runs; Check and Download then do nothing.
+    bool busy() const { return m_busy; }
+
+    // How a file transfer ended.
+    enum class FileOutcome { Received, NotFound, Failed };
+
+protected:
+    void Form_Load() override;
+
+private:
+    // Fetches a page into ReplyText (its first 1,024 characters); true when the site answered it whole
+    // with a 2xx status. ReplyText stays empty otherwise.
+    bool FetchPage(const std::string& address);
+    // Fetches a file into TargetFile through a temporary name beside it, with the progress display. The
+    // file is put in place only when the reply is 2xx, whole (as long as its Content-Length says, where
+    // there is one) and a zip archive; otherwise the temporary file is removed and TargetFile is not
+    // touched.
+    FileOutcome ReceiveFile(const std::string& address);
+    // Runs the transfer to its end, letting the message queue run twice a round. Stops early, abandoning
+    // the transfer, when the window is unloaded meanwhile.
+    http::Reply runTransfer(http::Request request);
+    void showProgress(const http::Progress& progress);
+    // Places Frame3 for a run (the progress display over the release and import frames), or, when the run
+    // closes, below the closing frame with only its information list.
+    void layOutProgress(bool closing);
+    std::string siteAddress() const;
+
+    UpdaterServices m_services;
+    int m_requestTimeout = 60; // seconds; the download sets 30 as the run begins
+    bool m_busy = false;
+    int m_pieces = 0;
+};
+
+} // namespace glw::updater
