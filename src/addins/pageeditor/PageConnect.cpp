@@ -300,12 +300,10 @@ bool PageConnect::PlaceFileInWeb(const std::string& source, const std::string& t
     } else {
         pumpMessages();
         pumpMessages();
-        std::string folder = pageFolder;
-        if (!targetFolder.empty()) {
-            folder += targetFolder + "/";
-            std::error_code ignored;
-            std::filesystem::create_directories(folder, ignored);
-        }
+        // The target folder (and a shared border's "_borders") is made when missing; a failure shows in the copy.
+        const std::string folder = pageFolder + (targetFolder.empty() ? "" : targetFolder + "/");
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
         const std::string target = folder + std::filesystem::path(source).filename().string();
         // The copy goes to a temporary file beside the target and is renamed over it: an older copy stays
         // whole until the new one is complete.
