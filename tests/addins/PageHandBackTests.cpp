@@ -83,6 +83,14 @@ TEST_F(PageHandBack, AReplyWithoutASavedSelectionIsKeptAndTheUserIsToldOnce) {
     EXPECT_EQ(root.clipboard->getText(), text);
     EXPECT_FALSE(root.root.exists("site/clip.swf"));
     EXPECT_TRUE(page->pasted.empty());
+
+    // A new request saves a selection: the same reply is then placed.
+    ASSERT_TRUE(host->click(kButton));
+    root.clipboard->setText(text);
+    host->activate();
+    EXPECT_EQ(page->pasted.size(), 1u);
+    EXPECT_TRUE(root.root.exists("site/clip.swf"));
+    EXPECT_EQ(root.clipboard->getText(), "");
 }
 
 TEST_F(PageHandBack, AFailedPasteKeepsTheReplyAndTellsTheUser) {

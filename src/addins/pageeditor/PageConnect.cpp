@@ -87,7 +87,9 @@ void PageConnect::m_cbbMenu_Click(hostapi::CommandBarControl& /*ctrl*/, bool& /*
     auto webFolder = CurrentWebFolder(document);
     const std::string pageFolder = CurrentPageFolderPath(document);
 
-    // The selection and the page it belongs to, for the hand-back.
+    // The selection and the page it belongs to, for the hand-back; a new request also ends the wait of a
+    // reply that could not be placed.
+    m_unplacedReply.clear();
     GLWSelection.reset();
     step([&] { GLWSelection = must(must(document).selection()).createRange(); });
     m_selectionDocument = document;
