@@ -56,6 +56,10 @@ public:
         return lineCount(root.read("starts.log"));
     }
 
+    // Takes the stand-in main program away, for tests that click the request but do not count its starts: no
+    // child process then writes into the root while it is being removed.
+    void withoutMainProgram() const { fs::remove(root.host("app/glwclipart")); }
+
     // A file of the Working folder, as the main program leaves it for a hand-back.
     std::string workingFile(const std::string& name, const std::string& bytes = "FWS-clip") const {
         root.file("app/Working/" + name, bytes);

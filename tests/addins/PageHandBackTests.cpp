@@ -19,6 +19,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(addin.loaded()) << addin.error();
         root.root.file("site/index.htm", "<html></html>");
+        root.withoutMainProgram();
         addin.connect(host, host->core);
     }
     // Opens the page on disk with the selection in a paragraph, and clicks the request button.
@@ -169,7 +170,6 @@ TEST_F(PageHandBack, HostileRepliesAreRefusedAndNothingIsWritten) {
     request();
     const std::string clip = root.workingFile("clip.swf");
     root.root.file("outside.swf", "not ours");
-    ASSERT_EQ(root.starts(1), 1); // the request's start has written its record
     const std::string cases[] = {
         reply(kTag, "..," + clip),
         reply(kTag, "/tmp," + clip),

@@ -70,6 +70,7 @@ TEST_F(PageRequest, ANewPageInsideAWebSendsTheRootFolderFiles) {
     host->openPage("unsaved:///new_page_1.htm");
     click();
     EXPECT_EQ(root.clipboard->getText(), "(WBLFPCommand)[](!0!){GLWDATA}(@a.htm@)");
+    EXPECT_EQ(root.starts(1), 1);
 }
 
 TEST_F(PageRequest, PagesThatCannotTakeAClipAreToldSoAndNothingStarts) {
@@ -116,6 +117,7 @@ TEST_F(PageRequest, TheSelectedClipOfTheSystemGivesItsDataFolder) {
         {"OBJECT", R"(<OBJECT><PARAM NAME=movie VALUE="../clip.swf"></OBJECT>)", "GLINTWAVECL2", "GLWDATA"},
         {"OBJECT", R"(<OBJECT><PARAM NAME=movie VALUE="da}ta/clip.swf"></OBJECT>)", "GLINTWAVECL3", "GLWDATA"},
     };
+    root.withoutMainProgram();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.html);
         auto document = host->openPage(pageUrl());
@@ -129,6 +131,7 @@ TEST_F(PageRequest, TheSelectedClipOfTheSystemGivesItsDataFolder) {
 TEST_F(PageRequest, NamesTheReaderWouldMisreadAreLeftOutAndABadFolderIsRefused) {
     root.root.file("site/pages/a|b.gif");
     root.root.file("site/pages/c@).gif");
+    root.withoutMainProgram();
     host->openPage(pageUrl());
     click();
     EXPECT_EQ(common::GetBetween(root.clipboard->getText(), "(@", "@)"), "index.htm|logo.gif");
