@@ -6,7 +6,8 @@
 //  - A member that fails throws HostError; a lookup that finds nothing returns an empty pointer ("none").
 //  - Objects are shared: a pointer stays valid as long as the caller holds it, even after the host removed
 //    the object (calls on a removed object then throw).
-//  - An event slot holds one binding. Binding again replaces the old binding (as a variable declared with
+//  - An event slot lives as long as the object that holds it, and holds one binding. Binding again replaces the old
+//  binding (as a variable declared with
 //    events does when it is set again), so rebinding a button never makes one click run its handler twice.
 //  - Calls come on the host's one user-interface thread.
 #pragma once
@@ -52,12 +53,10 @@ enum class BarPosition { Left = 0, Top = 1, Right = 2, Bottom = 3, Floating = 4 
 enum class ButtonStyle { IconAndCaption = 3 };
 
 class CommandBarControls;
-class CommandBarControl;
 
 class CommandBarControl {
 public:
     virtual ~CommandBarControl() = default;
-    virtual ControlType Type() = 0;
     virtual std::string Caption() = 0;
     virtual void setCaption(const std::string& caption) = 0;
     virtual void setVisible(bool visible) = 0;
@@ -87,7 +86,6 @@ public:
 class CommandBar {
 public:
     virtual ~CommandBar() = default;
-    virtual std::string Name() = 0;
     virtual int Position() = 0;
     virtual void setPosition(int position) = 0;
     virtual void setVisible(bool visible) = 0;
@@ -194,7 +192,6 @@ public:
 class WebFolder {
 public:
     virtual ~WebFolder() = default;
-    virtual std::string Name() = 0;
     // The sub-folder of that name, or none.
     virtual std::shared_ptr<WebFolder> folder(const std::string& name) = 0;
     // Adds a sub-folder; throws when it exists.

@@ -26,11 +26,6 @@ FakeControl::FakeControl(HostState& state, ControlType type, std::weak_ptr<FakeC
     }
 }
 
-ControlType FakeControl::Type() {
-    m_state.check("CommandBarControl.Type");
-    return type;
-}
-
 std::string FakeControl::Caption() {
     m_state.check("CommandBarControl.Caption");
     if (deleted) {
@@ -123,11 +118,6 @@ std::shared_ptr<CommandBarControl> FakeControls::Add(ControlType type, int befor
 
 FakeBar::FakeBar(HostState& state, std::string barName, FakeBars& owner)
     : name(std::move(barName)), controls(std::make_shared<FakeControls>(state)), m_state(state), m_owner(owner) {}
-
-std::string FakeBar::Name() {
-    m_state.check("CommandBar.Name");
-    return name;
-}
 
 int FakeBar::Position() {
     m_state.check("CommandBar.Position");
@@ -322,11 +312,6 @@ int FakePageWindow::ViewMode() {
 std::shared_ptr<PageDocument> FakePageWindow::ActiveDocument() {
     m_state.check("PageWindow.ActiveDocument");
     return document;
-}
-
-std::string FakeWebFolder::Name() {
-    m_state.check("WebFolder.Name");
-    return fs::path(path).filename().string();
 }
 
 std::shared_ptr<WebFolder> FakeWebFolder::folder(const std::string& name) {

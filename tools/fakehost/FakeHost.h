@@ -40,7 +40,6 @@ class FakeControls;
 class FakeControl : public CommandBarControl, public std::enable_shared_from_this<FakeControl> {
 public:
     FakeControl(HostState& state, ControlType type, std::weak_ptr<FakeControls> parent);
-    ControlType Type() override;
     std::string Caption() override;
     void setCaption(const std::string& caption) override;
     void setVisible(bool visible) override;
@@ -84,7 +83,6 @@ class FakeBars;
 class FakeBar : public CommandBar {
 public:
     FakeBar(HostState& state, std::string name, FakeBars& owner);
-    std::string Name() override;
     int Position() override;
     void setPosition(int position) override;
     void setVisible(bool visible) override;
@@ -229,7 +227,6 @@ private:
 class FakeWebFolder : public WebFolder {
 public:
     FakeWebFolder(HostState& state, std::string hostPath) : path(std::move(hostPath)), m_state(state) {}
-    std::string Name() override;
     std::shared_ptr<WebFolder> folder(const std::string& name) override;
     std::shared_ptr<WebFolder> addFolder(const std::string& name) override;
     std::vector<std::string> fileNames() override;
