@@ -162,6 +162,8 @@ void Form1::Form_Load() {
         step([&] { Command8.Picture = picFP.Picture(); });
         g.ExportDataFolder = common::GetBetween(request, "{", "}");
         g.HostProgram = g.HostPageFolder == "RunningGLWPowerPoint" ? "PowerPoint" : "FrontPage";
+        // The request is taken: a later start by hand must not enter add-in mode with it again.
+        step([&] { rt.ClipboardClear(); });
     } else {
         g.AddinMode = 0;
     }

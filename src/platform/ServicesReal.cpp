@@ -13,12 +13,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fontconfig/fontconfig.h>
+#include <fstream>
 #include <iostream>
 #include <jerror.h>
 #include <jpeglib.h>
 #include <optional>
 #include <pwd.h>
 #include <signal.h>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -657,6 +659,22 @@ void StdRandom::randomize(double seed) {
 float StdRandom::rnd() {
     // 24 random bits make every float in [0, 1) of that spacing equally likely and never give 1.
     return float(m_engine() >> 8) / float(1u << 24);
+}
+
+std::string FileClipboard::getText() {
+    std::ifstream in(m_path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void FileClipboard::setText(const std::string& text) {
+    const std::string temp = m_path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+    std::rename(temp.c_str(), m_path.c_str());
 }
 
 } // namespace glw::platform

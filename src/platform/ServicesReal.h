@@ -66,6 +66,20 @@ private:
     ServiceLog m_log;
 };
 
+// Clipboard text kept in a file, so that processes without a desktop (and the host add-ins in tests) can
+// hand text to each other. A missing file reads as "". Every change replaces the file through a temporary
+// file and a rename, so a reader never sees half a text.
+class FileClipboard : public Clipboard {
+public:
+    explicit FileClipboard(std::string hostPath) : m_path(std::move(hostPath)) {}
+    std::string getText() override;
+    void setText(const std::string& text) override;
+    void clear() override { setText(""); }
+
+private:
+    std::string m_path;
+};
+
 // The family names of the installed fonts, sorted without regard to case, each once.
 class FontconfigFontList : public FontList {
 public:

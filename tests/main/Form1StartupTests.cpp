@@ -107,9 +107,21 @@ TEST_F(Form1Startup, AddinRequestsOnTheClipboard) {
         EXPECT_EQ(g.ExportDataFolder, c.dataFolder);
         EXPECT_EQ(g.HostPageFiles, c.pageFiles);
         EXPECT_EQ(form.Command8.Picture(), c.addinMode ? form.picFP.Picture() : platform::Picture{});
+        EXPECT_EQ(clipboard->getText(), c.addinMode ? "" : c.clipboard) << "a request is taken once, other text stays";
         program.reset();
         rt.reset();
     }
+}
+
+TEST_F(Form1Startup, ALaterStartByHandDoesNotTakeTheSameRequestAgain) {
+    start("(WBLFPCommand)[C:\\web](!1!){GLWDATA}(@a.htm@)");
+    EXPECT_EQ(program->aModule.AddinMode, -1);
+    const std::string left = clipboard->getText();
+    program.reset();
+    rt.reset();
+    start(left);
+    EXPECT_EQ(program->aModule.AddinMode, 0);
+    EXPECT_EQ(program->aModule.HostProgram, "");
 }
 
 TEST_F(Form1Startup, MissingLibraryFolderStartsWithEmptyLists) {

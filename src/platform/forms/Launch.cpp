@@ -2,6 +2,7 @@
 #include "Launch.h"
 
 #include "HeadlessDriver.h"
+#include "platform/ServicesReal.h"
 #include "platform/WinPath.h"
 
 #include <cstdio>
@@ -13,30 +14,6 @@
 namespace glw::forms {
 
 namespace {
-
-// Clipboard text kept in a file, for headless runs of several processes (GLW_CLIPBOARD).
-class FileClipboard : public platform::Clipboard {
-public:
-    explicit FileClipboard(std::string path) : m_path(std::move(path)) {}
-    std::string getText() override {
-        std::ifstream in(m_path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    void setText(const std::string& text) override {
-        const std::string temp = m_path + ".tmp";
-        {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            out << text;
-        }
-        std::rename(temp.c_str(), m_path.c_str());
-    }
-    void clear() override { setText(""); }
-
-private:
-    std::string m_path;
-};
 
 class ProcessClipboard : public platform::Clipboard {
 public:
@@ -65,7 +42,7 @@ int runProgram(int argc, char** argv, const LaunchOptions& options, const Progra
     Services services = options.services ? options.services() : Services{};
     const std::string clipboardFile = env("GLW_CLIPBOARD");
     if (!clipboardFile.empty()) {
-        services.clipboard = std::make_shared<FileClipboard>(clipboardFile);
+        services.clipboard = std::make_shared<platform::FileClipboard>(clipboardFile);
     }
     const bool headlessWanted = env("GLW_UI") == "headless";
     if (headlessWanted && clipboardFile.empty()) {

@@ -1,0 +1,285 @@
+// The request writer and the reply reader.
+#include "ClipText.h"
+
+#include "common/ModText.h"
+#include "platform/VbText.h"
+#include "platform/WinPath.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace glw::addins {
+
+namespace {
+
+bool contains(const std::string& text, const char* piece) {
+    return text.find(piece) != std::string::npos;
+}
+
+bool startsWithNoCase(const std::string& text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           platform::equalsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) {
+            return parts;
+        }
+        start = at + 1;
+    }
+}
+
+// False for a bad escape or a decoded NUL (which no file name holds).
+bool percentDecode(const std::string& text, std::string& decoded) {
+    decoded.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '%') {
+            if (i + 2 >= text.size()) {
+                return false;
+            }
+            unsigned value = 0;
+            const char* digits = text.data() + i + 1;
+            const auto [end, ec] = std::from_chars(digits, digits + 2, value, 16);
+            if (ec != std::errc() || end != digits + 2) {
+                return false;
+            }
+            c = char(value);
+            i += 2;
+        }
+        if (c == '\0') {
+            return false;
+        }
+        decoded += c;
+    }
+    return true;
+}
+
+Error refuse(ErrorCode code, std::string why) {
+    return makeError(code, std::move(why));
+}
+
+bool safeTargetFolder(const std::string& folder) {
+    if (folder.empty()) {
+        return true;
+    }
+    if (folder.front() == '/' || folder.front() == '\\' || contains(folder, ":")) {
+        return false; // a root, a drive, or a UNC path
+    }
+    for (unsigned char c : folder) {
+        if (c < 0x20) {
+            return false;
+        }
+    }
+    std::string normal = folder;
+    for (char& c : normal) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    for (const auto& part : split(normal, '/')) {
+        if (part == "..") {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool insideFolder(const std::string& hostPath, const std::string& folder) {
+    struct stat st {};
+    if (hostPath.empty() || ::lstat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false; // missing, a folder, a link or a device
+    }
+    std::error_code ec;
+    const auto file = std::filesystem::canonical(hostPath, ec);
+    if (ec) {
+        return false;
+    }
+    const auto base = std::filesystem::canonical(folder, ec);
+    if (ec) {
+        return false;
+    }
+    const std::string prefix = base.string() + "/";
+    return file.string().compare(0, prefix.size(), prefix) == 0;
+}
+
+} // namespace
+
+bool holdsRequestMarker(const std::string& field) {
+    for (const char* marker : {"]", "{", "}", "(@", "@)"}) {
+        if (contains(field, marker)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Result<std::string> buildPageRequest(const std::string& pageFolder, const std::vector<std::string>& pageFiles,
+                                     const std::string& dataFolder) {
+    if (holdsRequestMarker(pageFolder)) {
+        return refuse(ErrorCode::Invalid, "the page folder holds a piece of the request's frame");
+    }
+    std::string files;
+    bool first = true;
+    for (const auto& name : pageFiles) {
+        if (name.empty() || contains(name, "|") || contains(name, "@)")) {
+            continue;
+        }
+        files += (first ? "" : "|") + name;
+        first = false;
+    }
+    const std::string data = holdsRequestMarker(dataFolder) ? std::string(kDefaultDataFolder) : dataFolder;
+    return "(WBLFPCommand)[" + pageFolder + "](!" + (pageFolder.empty() ? "0" : "1") + "!){" + data + "}(@" + files +
+           "@)";
+}
+
+std::string pageFolderFromUrl(const std::string& url) {
+    if (url.compare(0, 7, "unsaved") == 0 || !startsWithNoCase(url, "file:")) {
+        return {};
+    }
+    std::string rest = url.substr(5);
+    if (rest.compare(0, 2, "//") == 0) {
+        const size_t pathStart = rest.find('/', 2);
+        if (pathStart == std::string::npos) {
+            return {};
+        }
+        const std::string host = rest.substr(2, pathStart - 2);
+        if (!host.empty() && !platform::equalsNoCase(host, "localhost")) {
+            return {}; // a file on another machine
+        }
+        rest = rest.substr(pathStart);
+    }
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    std::string path;
+    if (!percentDecode(rest, path) || path.empty() || path.front() != '/') {
+        return {};
+    }
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+std::string MoviePathFromObjectHtml(const std::string& html) {
+    const std::string upper = vb::UCase(html);
+    std::string path = common::GetBetween(html, "movie VALUE=\"", ".swf");
+    if (path.empty()) {
+        path = common::GetBetween(html, "MOVIE VALUE=\"", ".swf");
+    }
+    if (path.empty()) {
+        path = common::GetBetween(upper, "MOVIE VALUE=\"", ".SWF");
+    }
+    if (path.empty()) {
+        path = common::GetBetween(upper, "MOVIE VALUE='", ".SWF");
+    }
+    if (path.empty()) {
+        path = common::GetBetween(upper, "MOVIE VALUE=", ".SWF");
+    }
+    return path + ".swf";
+}
+
+std::string dataFolderFromMoviePath(const std::string& moviePath) {
+    if (!contains(moviePath, "/")) {
+        return {};
+    }
+    std::string path = moviePath;
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    path.erase(path.rfind('\\')); // only the last component, the movie's file name, goes
+    std::string folder;
+    for (char c : path) {
+        if (c != '\\') {
+            folder += c;
+        }
+    }
+    if (!folder.empty() && folder.find_first_not_of('.') == std::string::npos) {
+        return kDefaultDataFolder;
+    }
+    return folder;
+}
+
+bool looksLikeReply(const std::string& text) {
+    return contains(text, "GLWFPRetClip") && contains(text, "Exit");
+}
+
+Result<ClipReply> readClipReply(const std::string& text, const std::string& workingFolder) {
+    const std::string prefix = kReplyPrefix;
+    const std::string codeEnd = kReplyCodeEnd;
+    const std::string end = kReplyEnd;
+    if (text.compare(0, prefix.size(), prefix) != 0) {
+        return refuse(ErrorCode::Malformed, "the reply does not begin as the hand-back writes it");
+    }
+    const size_t tagEnd = text.find(codeEnd, prefix.size());
+    if (tagEnd == std::string::npos) {
+        return refuse(ErrorCode::Malformed, "the reply has no end of its tag");
+    }
+    const size_t listStart = tagEnd + codeEnd.size();
+    const size_t listEnd = text.find(end, listStart);
+    if (listEnd == std::string::npos || listEnd + end.size() != text.size()) {
+        return refuse(ErrorCode::Malformed, "the reply does not end after its file list");
+    }
+    ClipReply reply;
+    reply.tag = text.substr(prefix.size(), tagEnd - prefix.size());
+    const std::string list = text.substr(listStart, listEnd - listStart);
+    if (list.empty()) {
+        return reply;
+    }
+    for (const auto& entry : split(list, '|')) {
+        const size_t comma = entry.find(',');
+        if (comma == std::string::npos) {
+            return refuse(ErrorCode::Malformed, "a file entry without a target folder: " + entry);
+        }
+        ReplyFile file;
+        file.targetFolder = entry.substr(0, comma);
+        if (!safeTargetFolder(file.targetFolder)) {
+            return refuse(ErrorCode::Unsafe, "a target folder outside the page's folder: " + file.targetFolder);
+        }
+        for (char& c : file.targetFolder) {
+            if (c == '\\') {
+                c = '/';
+            }
+        }
+        const std::string source = entry.substr(comma + 1);
+        file.source = platform::toHostPath(source);
+        if (!insideFolder(file.source, workingFolder)) {
+            return refuse(ErrorCode::Unsafe, "a source that is not a file of the Working folder: " + source);
+        }
+        reply.files.push_back(std::move(file));
+    }
+    return reply;
+}
+
+FlashPlacement readFlashPlacement(const std::string& tag) {
+    std::string sizes = tag;
+    for (char& c : sizes) {
+        if (c == '%') {
+            c = ' ';
+        }
+    }
+    auto readSize = [&](const char* name, int fallback) {
+        double value = 0;
+        try {
+            value = vb::Val(common::GetBetween(sizes, name, " "));
+        } catch (...) {
+            value = 0;
+        }
+        if (!std::isfinite(value) || value < 1 || value > 100000) {
+            return fallback;
+        }
+        return int(value);
+    };
+    FlashPlacement placement;
+    placement.height = readSize("HEIGHT=", kDefaultMovieHeight);
+    placement.width = readSize("WIDTH=", kDefaultMovieWidth);
+    placement.variables = common::GetBetween(tag, "flashvars=\"", "\"");
+    return placement;
+}
+
+} // namespace glw::addins

@@ -1,0 +1,84 @@
+// The clipboard texts between the add-ins and the main program: the request an add-in writes when its menu
+// starts the main program, and the reply the main program leaves when it hands a clip back. The request is
+// written so that the main program's reader always reads back the fields given; the reply is untrusted
+// input and is read strictly.
+#pragma once
+
+#include "platform/Result.h"
+
+#include <string>
+#include <vector>
+
+namespace glw::addins {
+
+// ---- The request --------------------------------------------------------------------------------------
+
+// The presentation add-in's request, always the same.
+inline constexpr const char* kPresentationRequest = "(WBLFPCommand)[RunningGLWPowerPoint](!!){}(@@)";
+// The data folder used when a page gives none that can be sent.
+inline constexpr const char* kDefaultDataFolder = "GLWDATA";
+
+// True when a folder field holds a piece of the request's frame that would end it early for the reader.
+bool holdsRequestMarker(const std::string& field);
+
+// The page editor's request for the page in `pageFolder` (a host path ending in "/", or "" for a page that is
+// not a local file), its neighbouring file names and the clip's data folder:
+//  - names holding "|" or "@)" (which the reader would split or cut at) are left out, as are empty names;
+//  - a data folder holding a marker is sent as "GLWDATA";
+//  - a page folder holding a marker cannot be sent: the result is Invalid, and the caller tells the user.
+Result<std::string> buildPageRequest(const std::string& pageFolder, const std::vector<std::string>& pageFiles,
+                                     const std::string& dataFolder);
+
+// The folder of a page from its address: for a "file:" address (empty host or "localhost") the path,
+// percent-decoded, up to and including its last "/"; "" for any other address, for an address that does not
+// decode (a bad escape, a NUL) and for a new page ("unsaved...").
+std::string pageFolderFromUrl(const std::string& url);
+
+// The movie path written in an OBJECT tag, with ".swf" appended (".swf" alone when none is found).
+std::string MoviePathFromObjectHtml(const std::string& html);
+
+// The data folder of a clip of the system from its movie path: "" when the path holds no "/"; else the path
+// without its last component and with its separators removed; "GLWDATA" when that leaves only dots.
+std::string dataFolderFromMoviePath(const std::string& moviePath);
+
+// ---- The reply ----------------------------------------------------------------------------------------
+
+// The exact opening the main program's hand-back writes, and the pieces after the tag.
+inline constexpr const char* kReplyPrefix = "(GLWFPRetClip)[Exit]<GLWCODE>";
+inline constexpr const char* kReplyCodeEnd = "</GLWCODE><GLWFILES>";
+inline constexpr const char* kReplyEnd = "</GLWFILES>";
+
+// The add-ins' first test of the clipboard: both words, exact case, anywhere.
+bool looksLikeReply(const std::string& text);
+
+struct ReplyFile {
+    std::string targetFolder; // relative to the page, "/" separators, "" for the page's own folder
+    std::string source;       // host path of a plain file inside the Working folder
+    bool operator==(const ReplyFile&) const = default;
+};
+
+struct ClipReply {
+    std::string tag; // the clip's HTML tag
+    std::vector<ReplyFile> files;
+};
+
+// Reads a reply. It is refused (Unsafe or Malformed, with the reason) unless:
+//  - it is exactly the prefix, the tag, kReplyCodeEnd, the file list and kReplyEnd;
+//  - every entry of the file list ("|"-separated, split at its first ",") has a target folder that is empty
+//    or relative, without "..", a root or a drive;
+//  - every source is a plain file (not a link) inside `workingFolder` (a host path).
+Result<ClipReply> readClipReply(const std::string& text, const std::string& workingFolder);
+
+// The movie size and variables of a reply's tag. The sizes are read with every "%" taken as a blank (a
+// percentage counts as its number); a size of 0 or less gets the default 550 by 400. The variables are read
+// from the tag as it stands.
+struct FlashPlacement {
+    int width = 0;
+    int height = 0;
+    std::string variables;
+};
+inline constexpr int kDefaultMovieWidth = 550;
+inline constexpr int kDefaultMovieHeight = 400;
+FlashPlacement readFlashPlacement(const std::string& tag);
+
+} // namespace glw::addins
