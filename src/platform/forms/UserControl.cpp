@@ -12,7 +12,7 @@ SurfaceControl::SurfaceControl(Form& form, ControlKind kind, std::string name, i
 
 void SurfaceControl::Refresh() {
     Surface.Clear(BackColor);
-    Paint.raise();
+    paintSurface();
 }
 
 void SurfaceControl::userMouseDown(int button, int shift, float x, float y) {
@@ -58,6 +58,15 @@ bool UserControl::contains(const Control* control) const {
         }
     }
     return false;
+}
+
+bool UserControl::canFocus() const {
+    for (const Control* c : form().controls()) {
+        if (c != this && contains(c) && c->canFocus() && c->effectivelyVisible() && c->effectivelyEnabled()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void UserControl::focusMoved(Form& form, Control* from, Control* to) {

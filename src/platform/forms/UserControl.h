@@ -41,7 +41,11 @@ public:
     void userMouseUp(int button, int shift, float x, float y);
     void userClick() override { Click.raise(); }
     void userDblClick() override { DblClick.raise(); }
-    void userKeyDown(int keyCode, int shift) { KeyDown.raise(keyCode, shift); }
+    virtual void userKeyDown(int keyCode, int shift) { KeyDown.raise(keyCode, shift); }
+
+protected:
+    // Runs the paint: raises Paint.
+    virtual void paintSurface() { Paint.raise(); }
 };
 
 // A picture box whose surface program code draws on, in pixels (the grid of a colour picker).
@@ -101,6 +105,8 @@ public:
 
     // Whether `control` is this control or lies inside it.
     bool contains(const Control* control) const;
+    // The focus goes to the constituent controls; the control itself takes it only when none of them can.
+    bool canFocus() const override;
 
     // The container's side of persistence: a new instance on a form, loading, saving.
     void InitProperties() { UserControl_InitProperties(); }
@@ -114,7 +120,19 @@ public:
     // Called by the form when its active control changes.
     static void focusMoved(Form& form, Control* from, Control* to);
 
+    // What the user does to the control's own face goes to its handlers; the events Click, DblClick,
+    // KeyDown and Paint are left to the control to raise as its own public events.
+    void userClick() override { UserControl_Click(); }
+    void userDblClick() override { UserControl_DblClick(); }
+    void userKeyDown(int keyCode, int shift) override { UserControl_KeyDown(keyCode, shift); }
+
 protected:
+    virtual void UserControl_Click() {}
+    virtual void UserControl_DblClick() {}
+    virtual void UserControl_KeyDown(int /*KeyCode*/, int /*Shift*/) {}
+    virtual void UserControl_Paint() {}
+    void paintSurface() override { UserControl_Paint(); }
+
     virtual void UserControl_InitProperties() {}
     virtual void UserControl_ReadProperties(const PropertyBag& /*PropBag*/) {}
     virtual void UserControl_WriteProperties(PropertyBag& /*PropBag*/) {}

@@ -112,7 +112,8 @@ TEST_F(SurfaceTest, CompositeFocusEntersOnceAndExits) {
     form.txt.SetFocus();
     form.composite.inner.SetFocus();
     form.composite.inner.Surface.SetCapture();
-    form.composite.SetFocus(); // inside to inside: no event
+    form.composite.inner.SetFocus();         // inside to inside: no event
+    EXPECT_FALSE(form.composite.canFocus()); // its constituent takes the focus for it
     form.txt.SetFocus();
     EXPECT_EQ(seen, (std::vector<std::string>{"enter", "exit"}));
     EXPECT_FALSE(form.composite.inner.Surface.hasCapture());
