@@ -29,8 +29,8 @@ KQColorBox::KQColorBox(forms::Form& form, std::string name, common::Module1& box
     // The grid covers the control; the palette combo and "More Colors..." sit in the strip below the grids.
     forms::place(picPopup, 0, 0, kColorBoxWidth / forms::kTwipsPerDesignPixel,
                  kColorBoxHeight / forms::kTwipsPerDesignPixel);
-    forms::place(DropPal, 6, 109, 72, 21);
-    forms::place(MorePal, 81, 108, 70, 23);
+    forms::place(DropPal, 6, 109, 66, 21);
+    forms::place(MorePal, 75, 108, 78, 23);
     DropPal.Style = forms::vbComboDropdownList;
     MorePal.Caption = "More Colors...";
     for (const char* item : {"Normal", "Custom", "Load Custom", "Save Custom"}) {
