@@ -14,6 +14,19 @@ long paintColour(std::int32_t colour) {
     return long(colour) & 0xFFFFFF;
 }
 
+// Shows a common dialog with CancelError set; false when the user cancelled.
+bool showDialog(forms::CommonDialog& dialog, void (forms::CommonDialog::*show)()) {
+    try {
+        (dialog.*show)();
+        return true;
+    } catch (const vb::RuntimeError& e) {
+        if (e.Number() == forms::kCancelErrorNumber) {
+            return false;
+        }
+        throw;
+    }
+}
+
 const char* const kPaletteMessage = "An Error Occured When Attempting To Save The Current Custom Palette";
 
 } // namespace
@@ -448,13 +461,8 @@ void KQColorBox::EndPopup() {
 void KQColorBox::MorePal_Click() {
     MColors.CancelError = true;
     MColors.Flags = 1;
-    try {
-        MColors.ShowColor();
-    } catch (const vb::RuntimeError& e) {
-        if (e.Number() == forms::kCancelErrorNumber) {
-            return;
-        }
-        throw;
+    if (!showDialog(MColors, &forms::CommonDialog::ShowColor)) {
+        return;
     }
     const auto c = std::int32_t(MColors.Color());
     const HlsColor hls = RgbToHls(c);
@@ -513,13 +521,8 @@ long KQColorBox::SaveCustPal() {
     MColors.FileName = "";
     MColors.InitDir = runtime().App.Path;
     MColors.DialogTitle = "Save Palette As...";
-    try {
-        MColors.ShowSave();
-    } catch (const vb::RuntimeError& e) {
-        if (e.Number() == forms::kCancelErrorNumber) {
-            return 0;
-        }
-        throw;
+    if (!showDialog(MColors, &forms::CommonDialog::ShowSave)) {
+        return 0;
     }
     std::string fileName = MColors.FileName;
     if (fileName.size() < 4 || fileName.compare(fileName.size() - 4, 4, ".axp") != 0) {
@@ -547,13 +550,8 @@ long KQColorBox::LoadCustPal() {
     MColors.FileName = "*.axp";
     MColors.InitDir = runtime().App.Path;
     MColors.DialogTitle = "Load Palette...";
-    try {
-        MColors.ShowOpen();
-    } catch (const vb::RuntimeError& e) {
-        if (e.Number() == forms::kCancelErrorNumber) {
-            return 0;
-        }
-        throw;
+    if (!showDialog(MColors, &forms::CommonDialog::ShowOpen)) {
+        return 0;
     }
     Result<PaletteRecords> records = Error{ErrorCode::Io, 0, ""};
     try {
