@@ -1,8 +1,11 @@
 // The colour dialog in a real window under Xvfb: saves <out>/colour-dialog.png with the picker drawn and
 // <out>/colour-dialog-click.png after a real click (xdotool) on a cell of the grid, and checks both by pixels:
-// the grid on the screen matches what the picker drew, and the click selected the cell's colour.
+// the grid on the screen matches what the picker drew, and the click selected the cell's colour. Then the
+// tint control on a form: its button opens the dialog, a click on the Blue cell and Okay give the swatch
+// that colour and the tints -256, -256, 256 (<out>/colour-tinter.png).
 // Usage: glw_colour_shot <output folder>; exits 0 when every check holds.
 #include "colour/ColorSel.h"
+#include "colour/CtlTinter.h"
 #include "common/ProgramServices.h"
 #include "platform/WinPath.h"
 #include "platform/qt/FormWindow.h"
@@ -16,6 +19,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -36,6 +40,10 @@ void check(bool ok, const std::string& what) {
 long screenColour(const QImage& screen, QPoint at) {
     const QColor c = screen.pixelColor(at);
     return forms::rgb(c.red(), c.green(), c.blue());
+}
+
+void click(QPoint at) {
+    QProcess::execute("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
 }
 
 void waitFor(const std::function<bool()>& done, int ms) {
@@ -133,5 +141,51 @@ int main(int argc, char** argv) {
     dialog.Show(forms::vbModal);
     check(owner.colBack.BackColor() == forms::rgb(0, 255, 128), "Okay gave the label the colour");
     check(owner.colBack.ToolTipText() == "#00FF80", "and the same colour as its tooltip");
+
+    // The tint control: its button, the dialog, a cell, Okay.
+    struct TintForm : forms::Form {
+        TintForm(forms::Runtime& r, common::Module1& b) : Form(r, "Form1"), ctlTinter1(*this, "ctlTinter1", b) {
+            Caption = "Tint";
+            Width = 200 * 15;
+            Height = 40 * 15;
+            ctlTinter1.Move(20 * 15, 10 * 15);
+            ctlTinter1.ReadProperties(forms::PropertyBag{});
+            ctlTinter1.setLabel("Tint :");
+            ctlTinter1.SetTint = [this](std::int16_t red, std::int16_t green, std::int16_t blue) {
+                tints = {red, green, blue};
+            };
+        }
+        colour::ctlTinter ctlTinter1;
+        std::array<int, 3> tints{0, 0, 0};
+    } tintForm(rt, boxes);
+    tintForm.Move(100 * 15, 400 * 15);
+    tintForm.Show();
+    waitFor([&] { return driver.widget(tintForm.ctlTinter1.Command4) != nullptr; }, 3000);
+    waitFor([] { return false; }, 500);
+    QTimer::singleShot(800, &app, [&] {
+        auto* picker = dynamic_cast<colour::ColorSel*>(rt.activeModal());
+        check(picker != nullptr, "the tint button opened the colour dialog");
+        if (!picker) {
+            return;
+        }
+        QWidget* grid = driver.widget(picker->ColorBox.picPopup);
+        waitFor([] { return false; }, 300);
+        click(grid->mapToGlobal(QPoint(32, 72))); // Blue: column 2, row 5
+        waitFor([&] { return picker->ColorBox.Text() == "Blue"; }, 3000);
+        QWidget* okay = driver.widget(picker->Command3);
+        click(okay->mapToGlobal(okay->rect().center()));
+    });
+    QWidget* button = driver.widget(tintForm.ctlTinter1.Command4);
+    click(button->mapToGlobal(button->rect().center()));
+    waitFor([&] { return tintForm.tints[0] != 0; }, 5000);
+    waitFor([] { return false; }, 300);
+    check(tintForm.tints == std::array<int, 3>{-256, -256, 256}, "the tints of Blue");
+    check(tintForm.ctlTinter1.Label40.ToolTipText() == "#0000FF", "the swatch's tooltip");
+    const QImage screen = grabScreen();
+    QWidget* tintWindow = driver.window(tintForm);
+    screen.copy(tintWindow->frameGeometry()).save(out + "/colour-tinter.png");
+    QWidget* swatch = driver.widget(tintForm.ctlTinter1.Label40);
+    check(screenColour(screen, swatch->mapToGlobal(swatch->rect().center())) == forms::rgb(0, 0, 255),
+          "the swatch shows blue");
     return failures == 0 ? 0 : 1;
 }
