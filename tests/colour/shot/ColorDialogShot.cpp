@@ -129,6 +129,11 @@ int main(int argc, char** argv) {
         check(screenColour(screen, origin + QPoint(20, 21)) == forms::rgb(128, 128, 128), "the cell's frame");
         check(screenColour(screen, origin + QPoint(30, 30)) == forms::rgb(255, 255, 255), "the frame's highlight");
         check(screenColour(screen, origin + QPoint(24, 24)) == forms::rgb(0, 255, 128), "the cell is jade");
+        // Resting the pointer on a main cell: the hover timer on the event loop shows its shades.
+        QProcess::execute("xdotool", {"mousemove", QString::number(origin.x() + 12), QString::number(origin.y() + 60)});
+        waitFor([&] { return dialog.ColorBox.model().ShadeEntries[3].Name == "Gold"; }, 3000);
+        check(dialog.ColorBox.model().ShadeEntries[3].Name == "Gold", "resting on Gold shows its shades");
+        check(dialog.ColorBox.Text() == "Jade", "and selects nothing");
         // Okay writes the target.
         QWidget* okay = driver.widget(dialog.Command3);
         const QPoint at = okay->mapToGlobal(okay->rect().center());
