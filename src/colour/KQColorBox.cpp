@@ -5,6 +5,8 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Runtime.h"
 
+#include <algorithm>
+
 namespace glw::colour {
 
 namespace {
@@ -445,10 +447,12 @@ void KQColorBox::EndPopup() {
     }
     m_popupOpen = false;
     picPopup.Surface.ReleaseCapture();
-    if (m_hostCancelControl) {
+    // The host's button may be gone already (the host form is being destroyed).
+    const auto& controls = form().controls();
+    if (m_hostCancelControl && std::find(controls.begin(), controls.end(), m_hostCancelControl) != controls.end()) {
         m_hostCancelControl->Cancel = true;
-        m_hostCancelControl = nullptr;
     }
+    m_hostCancelControl = nullptr;
     if (m_popupShownGrid) {
         picPopup.Visible = false;
         m_popupShownGrid = false;

@@ -194,6 +194,15 @@ TEST_F(PickerTest, PopupGivesTheCancelButtonBackWhenItEnds) {
     EXPECT_FALSE(grid().hasCapture());
     EXPECT_TRUE(host.Command2.Cancel());
 
+    // A host destroyed with the popup open: the picker does not touch the host's button, which went first.
+    {
+        Host other{rt, boxes};
+        other.Show();
+        other.ColorBox.picPopup.Visible = false;
+        other.ColorBox.ShowPopup();
+        EXPECT_FALSE(other.Command2.Cancel());
+    }
+
     // Without PopupEnabled a click raises Popup instead.
     int popups = 0;
     box().Popup = [&] { ++popups; };
