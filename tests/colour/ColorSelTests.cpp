@@ -103,6 +103,16 @@ TEST_F(ColorSelTest, DoubleClickOnACellApplies) {
     EXPECT_EQ(owner.colBack.ToolTipText(), "#00FFC0");
 }
 
+TEST_F(ColorSelTest, AScriptPressesACell) {
+    EXPECT_TRUE(run("mousemove ColorSel.ColorBox.picPopup 0 40 40\n"
+                    "mousedown ColorSel.ColorBox.picPopup 1 36 60\n" // column 2, row 4: Sapphire
+                    "mouseup ColorSel.ColorBox.picPopup 1 36 60\n"
+                    "answer Okay"));
+    EXPECT_EQ(owner.colBack.ToolTipText(), "#0040FF");
+    EXPECT_FALSE(HeadlessDriver::parseLine("mousedown ColorSel.ColorBox.picPopup 1 x 60").ok());
+    EXPECT_FALSE(HeadlessDriver::parseLine("mouseup ColorSel.ColorBox.picPopup 1 60").ok());
+}
+
 TEST_F(ColorSelTest, WithoutATargetTheDialogStillCloses) {
     ColorSel dialog(rt, boxes, nullptr);
     ASSERT_TRUE(ui.queueScript("answer Okay").ok());

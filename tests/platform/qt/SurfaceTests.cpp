@@ -49,10 +49,12 @@ TEST_F(SurfaceViewTest, PaintsTheSurfaceWithQPainterAndTakesTheMouseInPixels) {
     EXPECT_EQ(shot.pixelColor(10, 10), QColor(255, 0, 0));
 
     form.box.Surface.SetCapture();
+    EXPECT_EQ(QWidget::mouseGrabber(), w);
     QTest::mousePress(w, Qt::LeftButton, {}, QPoint(12, 7));
     QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(12, 7));
     EXPECT_EQ(form.seen, (std::vector<std::string>{"down 1 12,7", "up 1 12,7", "click"}));
     EXPECT_FALSE(form.box.Surface.hasCapture());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
 
 } // namespace
