@@ -495,6 +495,8 @@ void KQColorBox::MorePal_Click() {
     picPopup_Paint();
     PaintShadeCells();
     PaintMain();
+    // The pointer is on the button, not on a cell: the next hover tick must not bring the old cell's shades back.
+    m_hover = PaletteEntry{};
     PropertyChanged("ActiveColor");
     Change.raise(ActiveColor());
 }

@@ -243,6 +243,13 @@ TEST_F(PickerTest, MoreColorsReplacesTheCustomSlotOfThePressedCell) {
     EXPECT_EQ(box().model().MainEntries[1].Color, rgbOf(10, 20, 30));
     EXPECT_EQ(box().ActiveColor(), rgbOf(10, 20, 30));
     EXPECT_EQ(box().SelectedColor(), rgbOf(10, 20, 30));
+    // The shades are the chosen colour's, and hover ticks keep them.
+    const std::int32_t hue = RgbToHls(rgbOf(10, 20, 30)).Hue;
+    EXPECT_EQ(box().model().ShadeEntries[3].Hue, hue);
+    box().tmrHover.setEnabled(true);
+    box().tmrHover.timer().fire();
+    box().tmrHover.timer().fire();
+    EXPECT_EQ(box().model().ShadeEntries[3].Hue, hue);
 }
 
 TEST_F(PickerTest, PaletteFilesThroughTheDialogs) {

@@ -3,7 +3,8 @@
 // the grid on the screen matches what the picker drew, and the click selected the cell's colour. Then the
 // tint control on a form: its button opens the dialog, a click on the Blue cell and Okay give the swatch
 // that colour and the tints -256, -256, 256 (<out>/colour-tinter.png).
-// Usage: glw_colour_shot <output folder>; exits 0 when every check holds.
+// Usage: glw_colour_shot <output folder>; exits 0 when every check holds. glw_colour_shot --show only shows the
+// dialog.
 #include "colour/ColorSel.h"
 #include "colour/CtlTinter.h"
 #include "common/ProgramServices.h"
@@ -95,6 +96,13 @@ int main(int argc, char** argv) {
 
     colour::ColorSel dialog(rt, boxes, &owner.colBack);
     dialog.Load();
+    if (out == "--show") { // for a person to try the dialog: shown until it closes
+        dialog.Move(100 * 15, 100 * 15);
+        dialog.Show(forms::vbModal);
+        std::printf("applied %d colour %ld tooltip %s\n", int(dialog.Applied()), owner.colBack.BackColor(),
+                    owner.colBack.ToolTipText().c_str());
+        return 0;
+    }
     dialog.Move(100 * 15, 100 * 15);
     QTimer::singleShot(0, &app, [&] {
         auto& grid = dialog.ColorBox.picPopup;
