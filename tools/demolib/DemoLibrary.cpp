@@ -19,6 +19,15 @@ namespace fs = std::filesystem;
 // match every font, and a line break would become part of the last fragment).
 constexpr const char* kBadFonts = "Symbol,Dingbat,Wingdings,Webdings,Marlett,D050000L";
 
+// The colour presets beside the program: a name in square brackets, then red, green and blue in their
+// brackets between "-+" and "+-", one preset a line.
+constexpr const char* kColourPresets = "[Sunset]-+(255){128}<64>+-\r\n"
+                                       "[Ocean]-+(0){64}<128>+-\r\n"
+                                       "[Forest]-+(34){139}<34>+-\r\n"
+                                       "[Rose]-+(255){102}<153>+-\r\n"
+                                       "[Slate]-+(112){128}<144>+-\r\n"
+                                       "[Gold]-+(255){204}<0>+-\r\n";
+
 constexpr const char* kHelpPage = R"(<!DOCTYPE html>
 <html>
 <head>
@@ -208,6 +217,7 @@ std::vector<Item> items() {
                        return movie;
                    }});
     out.push_back({"Resource/badfont.txt", [] { return Result<Bytes>(textBytes(kBadFonts)); }});
+    out.push_back({"cpresets.fpf", [] { return Result<Bytes>(textBytes(kColourPresets)); }});
     out.push_back({"Resource/export.jpg", [] {
                        return picture(buttonPicture(96, 32, {70, 130, 210}, {30, 70, 150}, PictureMark::Arrow));
                    }});

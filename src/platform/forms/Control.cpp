@@ -50,6 +50,8 @@ const char* kindName(ControlKind kind) {
         return "CommonDialog";
     case ControlKind::FlashPlayer:
         return "FlashPlayer";
+    case ControlKind::UserControl:
+        return "UserControl";
     }
     return "Control";
 }

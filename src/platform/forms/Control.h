@@ -37,6 +37,7 @@ enum class ControlKind {
     Menu,
     CommonDialog,
     FlashPlayer,
+    UserControl, // user-drawn composite controls (UserControl.h)
 };
 
 const char* kindName(ControlKind kind);

@@ -3,6 +3,7 @@
 
 #include "Controls.h"
 #include "Runtime.h"
+#include "UserControl.h"
 
 #include <algorithm>
 
@@ -138,6 +139,8 @@ void Form::setActive(Control* control) {
     if (old) {
         old->LostFocus.raise();
     }
+    // User-drawn controls: capture ends, and composite controls learn that the focus left or entered them.
+    UserControl::focusMoved(*this, old, control);
     if (control && m_active == control) {
         control->GotFocus.raise();
     }
@@ -156,6 +159,8 @@ void Form::userKeyDown(int keyCode, int shift) {
     }
     if (auto* text = dynamic_cast<TextBox*>(m_active)) {
         text->KeyDown.raise(keyCode, shift);
+    } else if (auto* surface = dynamic_cast<SurfaceControl*>(m_active)) { // user-drawn controls
+        surface->userKeyDown(keyCode, shift);
     }
 }
 

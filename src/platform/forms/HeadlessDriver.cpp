@@ -5,6 +5,7 @@
 #include "FileLists.h"
 #include "FlashPlayer.h"
 #include "ListView.h"
+#include "UserControl.h"
 #include "platform/WinPath.h"
 
 #include <cctype>
@@ -253,6 +254,43 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
         return parseTarget(w[1]);
     };
 
+    // The mouse on a user-drawn control, in pixels of its surface (UserControl.h).
+    if (verb == "mousedown" || verb == "mouseup" || (verb == "mousemove" && w.size() == 5)) {
+        if (auto r = need(5); !r) {
+            return r.error();
+        }
+        auto t = target();
+        if (!t) {
+            return t.error();
+        }
+        int button = 0;
+        float x = 0, y = 0;
+        try {
+            button = std::stoi(w[2]);
+            x = std::stof(w[3]);
+            y = std::stof(w[4]);
+        } catch (...) {
+            return makeError(ErrorCode::Malformed, "'" + verb + "' takes a target, a button and x y in pixels");
+        }
+        return doAction(line, [t = *t, verb, button, x, y](Runtime& rt) {
+            auto* surface = dynamic_cast<SurfaceControl*>(&resolveControl(rt, t));
+            if (!surface) {
+                vb::raise(vb::ErrInvalidCall, "script: " + t.control + " is not drawn by the program");
+            }
+            if (verb == "mousedown") {
+                focusLikeAUser(*surface);
+                surface->userMouseDown(button, 0, x, y);
+            } else if (verb == "mousemove") {
+                surface->userMouseMove(button, 0, x, y);
+            } else {
+                surface->userMouseUp(button, 0, x, y);
+                const PixelRect r = surface->Surface.clientRect();
+                if (button == vbLeftButton && x >= r.left && y >= r.top && x < r.right && y < r.bottom) {
+                    surface->userClick(); // a release inside is a click, as in a window
+                }
+            }
+        });
+    }
     if (verb == "click" || verb == "dblclick" || verb == "focus" || verb == "tick" || verb == "close" ||
         verb == "activate" || verb == "deactivate" || verb == "mousemove") {
         if (auto r = need(2); !r) {

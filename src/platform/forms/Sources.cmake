@@ -2,6 +2,7 @@
 list(APPEND GLW_PLATFORM_SOURCES
     forms/Control.cpp
     forms/Controls.cpp
+    forms/DrawSurface.cpp
     forms/FileLists.cpp
     forms/FlashPlayer.cpp
     forms/Form.cpp
@@ -10,4 +11,5 @@ list(APPEND GLW_PLATFORM_SOURCES
     forms/ListView.cpp
     forms/Runtime.cpp
     forms/Trace.cpp
+    forms/UserControl.cpp
 )

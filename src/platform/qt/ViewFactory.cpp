@@ -5,6 +5,7 @@
 #include "platform/forms/Controls.h"
 #include "platform/forms/FlashPlayer.h"
 #include "platform/forms/ListView.h"
+#include "platform/forms/UserControl.h"
 
 namespace glw::qt {
 
@@ -18,6 +19,10 @@ template <class T> T* as(forms::Control& control) {
 
 std::unique_ptr<ControlView> makeView(FormWindow& window, forms::Control& control) {
     using K = forms::ControlKind;
+    // User-drawn controls, whatever kind they stand for (a picture box the program draws on).
+    if (auto* c = as<forms::SurfaceControl>(control)) {
+        return makeSurfaceView(window, *c);
+    }
     switch (control.kind()) {
     case K::Label:
         if (auto* c = as<forms::Label>(control)) {
@@ -93,6 +98,8 @@ std::unique_ptr<ControlView> makeView(FormWindow& window, forms::Control& contro
         if (auto* c = as<forms::FlashPlayer>(control)) {
             return makeMovieView(window, *c);
         }
+        break;
+    case K::UserControl:
         break;
     case K::Menu:
     case K::CommonDialog:

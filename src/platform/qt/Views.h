@@ -16,6 +16,7 @@ class ListView;
 class OptionButton;
 class PictureBox;
 class RangeControl;
+class SurfaceControl;
 class TextBox;
 class Timer;
 } // namespace glw::forms
@@ -41,6 +42,8 @@ std::unique_ptr<ControlView> makeListBoxView(FormWindow& window, forms::ListCont
 std::unique_ptr<ControlView> makeComboView(FormWindow& window, forms::ListControl& control);
 std::unique_ptr<ControlView> makeListViewView(FormWindow& window, forms::ListView& control);
 std::unique_ptr<ControlView> makeMovieView(FormWindow& window, forms::FlashPlayer& control);
+// User-drawn controls (SurfaceView.cpp): their surface painted with QPainter.
+std::unique_ptr<ControlView> makeSurfaceView(FormWindow& window, forms::SurfaceControl& control);
 
 // "&File" as plain text: a single "&" marks a mnemonic and is dropped, "&&" is one "&".
 QString withoutMnemonics(const std::string& caption);

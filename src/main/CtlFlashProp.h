@@ -1,0 +1,43 @@
+// The colour presets control: lists the named presets of cpresets.fpf beside the program and reports the
+// red, green and blue values of the preset the user selects. Each preset keeps its name and its data part
+// together, so the list shown and the values read cannot drift apart.
+#pragma once
+
+#include "platform/forms/Controls.h"
+#include "platform/forms/UserControl.h"
+
+#include <string>
+#include <vector>
+
+namespace glw::main {
+
+class ctlFlashProp : public forms::UserControl {
+public:
+    // Reads the presets once (no selection, no event).
+    ctlFlashProp(forms::Form& form, std::string name);
+
+    forms::ListBox lstColor{form(), name() + ".lstColor"}; // the preset names, in file order
+
+    struct Preset {
+        std::string name;
+        std::string data; // the text between "-+" and "+-"
+    };
+    const std::vector<Preset>& presets() const { return m_presets; }
+
+    // Reads the file again and selects the last preset, which raises ChangeColor for it.
+    void LoadColors();
+    // R, G, B.
+    forms::Event<double&, double&, double&> ChangeColor;
+
+    void lstColor_Click();
+
+private:
+    void readPresets();
+    std::vector<Preset> m_presets;
+};
+
+// The presets of a file's text: one a line (CR LF, CR or LF ends a line), "[" name "]" and a data part
+// between "-+" and "+-"; lines lacking either are skipped.
+std::vector<ctlFlashProp::Preset> parsePresets(const std::string& text);
+
+} // namespace glw::main
