@@ -35,7 +35,6 @@ public:
     forms::ComboBox CatsSave{*this, "CatsSave"};
     forms::Frame frmBrowseWhat{*this, "frmBrowseWhat"};
     forms::ControlArray<forms::OptionButton> chkBrowseWhat{*this, "chkBrowseWhat"};
-    forms::FlashPlayer FlashDemo{*this, "FlashDemo"};
     forms::ControlArray<forms::OptionButton> Option1{*this, "Option1"};
     forms::ControlArray<forms::CommandButton> fBut{*this, "fBut"};
     forms::CommandButton Command3{*this, "Command3"}; // Exit
@@ -87,6 +86,8 @@ public:
     forms::ListBox lstFlashFiles{*this, "lstFlashFiles"}; // hidden: the full paths of the current listing
     forms::Frame frmSelect{*this, "frmSelect"};           // the page of thumbnail cells
     forms::ControlArray<ThumbnailCell> FSel{*this, "FSel"};
+    // The edit view's preview, over the page of cells: made after them, so that it is drawn above them.
+    forms::FlashPlayer FlashDemo{*this, "FlashDemo"};
     forms::PictureBox Picture2{*this, "Picture2"};         // the selection marker under the selected cell
     forms::HScrollBar scrTemplates{*this, "scrTemplates"}; // the page number
     forms::Label lblEWidth{*this, "lblEWidth"};

@@ -97,7 +97,8 @@ std::int32_t shownSize(std::int32_t twips) {
 
 void Form1::layOutEditor() {
     Label8.Caption = "Available Files";
-    place(Label8, 400, 14, 300, 18);
+    place(Label8, 560, 28, 156, 16);
+    Label8.Alignment = 1;
 
     chkDoChange.Caption = "Apply";
     chkDoChange.ToolTipText = "Show the clip with the changes and the size applied";
@@ -120,7 +121,7 @@ void Form1::layOutEditor() {
 
     // The detected resources: the hidden list of every row and the visible one of the chosen kind.
     const char* columns[] = {"Type", "Detected", "Change To", "Font Name", "Size"};
-    const int widths[] = {46, 70, 70, 60, 36};
+    const int widths[] = {40, 56, 56, 46, 30};
     for (int i = 0; i < 5; ++i) {
         ListView1.addColumn(columns[i], widths[i] * kPixel);
         ListView2.addColumn(columns[i], widths[i] * kPixel);
