@@ -9,6 +9,7 @@
 #include "platform/VbText.h"
 #include "platform/WinPath.h"
 #include "platform/forms/Runtime.h"
+#include "platform/forms/Trace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -283,6 +284,18 @@ bool Form1::scanPass() {
     }
     ScannedClip = CurrentClip;
     ElementsScanned = true;
+    // A headless run's trace lists the rows found, as the list would show them.
+    auto& trace = runtime().trace();
+    if (trace.enabled()) {
+        for (const auto& item : ListView1.items()) {
+            std::string line = "row " + ListView1.fullName() + " " + forms::Trace::quote(item->Key()) + " " +
+                               forms::Trace::quote(item->Text());
+            for (int i = 1; i <= 4; ++i) {
+                line += " " + forms::Trace::quote(item->SubItems(i));
+            }
+            trace.write(line);
+        }
+    }
     return true;
 }
 
