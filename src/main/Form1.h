@@ -249,6 +249,9 @@ private:
     bool scanPass();
     Result<void> applyPass(bool sized, const std::string& output);
     void newGenerator();
+    // Ticks "Apply" when it is not ticked; true when its click has just rebuilt the working copy (edit view),
+    // so that the caller does not run the same pass twice.
+    bool tickApply();
     void preview(const std::string& target, bool show);
     std::string workingCopy() const;
     forms::ListItem* rowToApply(const char* kind);

@@ -405,8 +405,18 @@ void Form1::Command11_Click() {
     Option1_Click(0);
 }
 
+bool Form1::tickApply() {
+    if (chkDoChange.Value == forms::vbChecked) {
+        return false;
+    }
+    chkDoChange.Value = forms::vbChecked; // runs chkDoChange_Click, which rebuilds in the edit view
+    return FlashDemo.Visible;
+}
+
 void Form1::Command12_Click() {
-    chkDoChange.Value = forms::vbChecked;
+    if (tickApply()) {
+        return; // the tick has just run this very pass
+    }
     (void)applyPass(true, workingCopy());
     preview(workingCopy() + "?" + program.aModule.ClipFlashVars, false);
 }
@@ -418,9 +428,11 @@ void Form1::Command13_Click() {
             row->setSubItems(3, font);
         }
     }
-    chkDoChange.Value = forms::vbChecked;
+    const bool rebuilt = tickApply();
     Option1_Click(0);
-    RebuildWorkingClip();
+    if (!rebuilt) {
+        RebuildWorkingClip();
+    }
 }
 
 void Form1::Command14_Click() {
@@ -431,8 +443,9 @@ void Form1::Command14_Click() {
             }
         }
     }
-    chkDoChange.Value = forms::vbChecked;
-    RebuildWorkingClip();
+    if (!tickApply()) {
+        RebuildWorkingClip();
+    }
 }
 
 void Form1::writeCurrentRow(int subItem, const std::string& value) {
@@ -712,9 +725,11 @@ void Form1::Command9_Click() {
             }
         }
     }
-    chkDoChange.Value = forms::vbChecked;
+    const bool rebuilt = tickApply();
     Option1_Click(0);
-    RebuildWorkingClip();
+    if (!rebuilt) {
+        RebuildWorkingClip();
+    }
 }
 
 void Form1::Command16_Click() {
