@@ -1,7 +1,7 @@
-// Times one apply pass of the clip editor as the main window runs it (the scan that lists the rows, then
-// the pass that writes an edited row back and saves the working copy) on a demo clip and on the largest
-// movie of the corpus, beside reading the same file, inflating its body and deflating it again at the
-// level the engine saves with, and prints the ratio against the goal of 1.5.
+// Times one apply pass of the clip editor as the main window runs it (the movie loaded with the element
+// events writing an edited row back, then the working copy saved) on a demo clip and on the largest movie
+// of the corpus, beside reading the same file, inflating its body and deflating it again at the level the
+// engine saves with, and prints the ratio against the goal of 1.5; and the same with the scan before it.
 //
 //   glw_editor_bench [--repeat N] [MOVIE...]
 #include "main/Form1.h"
@@ -114,40 +114,51 @@ void measure(const std::string& movie, int repeat) {
     glw::main::Form1& form = program.form1();
     form.CurrentClip = glw::platform::toSystemPath(fs::absolute(movie).string());
     form.FlashDemo.Visible = true; // the edit view
-    bool edited = false;
-    double scan = 1e30;
-    double apply = 1e30;
-    const double pass = best(repeat, [&] {
-        const Clock::time_point start = Clock::now();
-        form.Command11_Click(); // the scan
-        const Clock::time_point scanned = Clock::now();
-        edited = editOneRow(form);
-        form.Command12_Click(); // the apply pass and the save
-        scan = std::min(scan, std::chrono::duration<double>(scanned - start).count());
-        apply = std::min(apply, std::chrono::duration<double>(Clock::now() - scanned).count());
-    });
+    // The scan lists the rows; one row is edited and "Apply" ticked; then the apply pass: the movie loaded
+    // with the element events writing the rows back, and the working copy saved.
+    form.Command11_Click();
+    const bool edited = editOneRow(form);
+    form.chkDoChange.Value = glw::forms::vbChecked;
+    const double apply = best(repeat, [&] { form.RebuildWorkingClip(); });
+    const double scan = best(repeat, [&] { form.Command11_Click(); });
     const double plain = best(repeat, [&] { baseline(movie); });
-    const double ratio = pass / plain;
-    std::printf("%-28s %6zu bytes %2d rows%s: pass %6.3f ms (scan %6.3f, apply and save %6.3f); "
-                "read+inflate+deflate %6.3f ms; ratio %5.2fx, goal <= %.1fx: %s\n",
+    const double ratio = apply / plain;
+    std::printf("%-28s %6zu bytes %2d rows%s: apply pass %6.3f ms, read+inflate+deflate %6.3f ms: ratio %5.2fx "
+                "(goal <= %.1fx: %s); with the scan before it (%6.3f ms) %5.2fx\n",
                 fs::path(movie).filename().string().c_str(), std::size_t(fs::file_size(movie)), form.ListView1.Count(),
-                edited ? ", 1 edited" : "", pass * 1e3, scan * 1e3, apply * 1e3, plain * 1e3, ratio, kGoal,
-                ratio <= kGoal ? "met" : "not met");
+                edited ? ", 1 edited" : "", apply * 1e3, plain * 1e3, ratio, kGoal, ratio <= kGoal ? "met" : "not met",
+                scan * 1e3, (scan + apply) / plain);
     fs::remove_all(app);
 }
 
-std::string largestCorpusMovie() {
+// The largest movie of the corpus, and the largest compressed one when that is another: an uncompressed
+// movie is saved without deflating, so only a compressed one weighs the save against zlib's own work.
+std::vector<std::string> corpusMovies() {
     const fs::path corpus = fs::path(GLW_SOURCE_DIR) / ".." / "shared" / "swf-corpus";
     std::error_code ec;
-    std::string largest;
-    std::uintmax_t size = 0;
+    std::string largest, largestCompressed;
+    std::uintmax_t size = 0, compressedSize = 0;
     for (const auto& entry : fs::directory_iterator(corpus, ec)) {
-        if (entry.path().extension() == ".swf" && entry.file_size() > size) {
+        if (entry.path().extension() != ".swf") {
+            continue;
+        }
+        if (entry.file_size() > size) {
             size = entry.file_size();
             largest = entry.path().string();
         }
+        if (entry.file_size() > compressedSize && readAll(entry.path().string()).substr(0, 1) == "C") {
+            compressedSize = entry.file_size();
+            largestCompressed = entry.path().string();
+        }
     }
-    return largest;
+    std::vector<std::string> out;
+    if (!largest.empty()) {
+        out.push_back(largest);
+    }
+    if (!largestCompressed.empty() && largestCompressed != largest) {
+        out.push_back(largestCompressed);
+    }
+    return out;
 }
 
 } // namespace
@@ -169,12 +180,11 @@ int main(int argc, char** argv) {
         } else {
             std::printf("no demo clip at %s (build the demo library first)\n", demo.c_str());
         }
-        const std::string corpus = largestCorpusMovie();
-        if (!corpus.empty()) {
-            movies.push_back(corpus);
-        } else {
+        const auto corpus = corpusMovies();
+        if (corpus.empty()) {
             std::printf("no corpus movie found beside the tree: skipped\n");
         }
+        movies.insert(movies.end(), corpus.begin(), corpus.end());
     }
     std::printf("One apply pass of the clip editor (scan, apply, save), best of %d; the working copy in %s\n", repeat,
                 fs::is_directory("/dev/shm") ? "/dev/shm" : "the temporary folder");
