@@ -4,7 +4,8 @@
 # Ctrl+A, and saves the edit view to <build>/screenshots/editor.png (editor-before.png before the edit).
 # Checks by pixels that the preview's text region changed and is not blank, and that the text panel shows.
 # Usage: editor-screenshot.sh <build folder>
-# Exits 77 (skipped) when glwclipart is not built or Xvfb, xdotool or ImageMagick is missing.
+# Exits 77 (skipped) when glwclipart is not built with the desktop renderer and the Flash player, or when
+# Xvfb, xdotool or ImageMagick is missing.
 set -eu
 build="${1:?usage: editor-screenshot.sh <build folder>}"
 build="$(cd "$build" && pwd)"
@@ -12,6 +13,8 @@ out="$build/screenshots"
 
 skip() { echo "skipped: $1"; exit 77; }
 [ -x "$build/app/glwclipart" ] || skip "$build/app/glwclipart is not built"
+grep -q '^GLW_BUILD_QT:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || skip "built without the desktop renderer"
+[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
 for tool in xvfb-run xdotool import convert compare; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
