@@ -272,6 +272,11 @@ TEST_F(Editor, ATintedCellsQueryNeverBecomesPartOfTheClipPath) {
     EXPECT_EQ(form.ScannedClip, sys("CLTemplates\\Cards\\b-other.swf"));
     EXPECT_EQ(form.FlashDemo.Movie(), sys("CLTemplates\\Cards\\b-other.swf") + "?CWR=10&CWG=0&CWB=0");
     EXPECT_GT(form.ListView1.Count(), 0);
+    // Ticking "Apply" previews the working copy with the variables; unticking it, the plain clip without them.
+    form.chkDoChange.Value = 1;
+    EXPECT_EQ(form.FlashDemo.Movie(), sys("Working\\newclip.swf") + "?CWR=10&CWG=0&CWB=0");
+    form.chkDoChange.Value = 0;
+    EXPECT_EQ(form.FlashDemo.Movie(), sys("CLTemplates\\Cards\\b-other.swf"));
 }
 
 TEST_F(Editor, ElementNumbersPastSixteenBitsAndImageIdsShowUnsigned) {
