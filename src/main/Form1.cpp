@@ -87,7 +87,6 @@ void Form1::layOut() {
     }
     place(TitleBar.add(5), 724, 300, 208, 20);
     place(Extend1.add(5), 932, 300, 20, 20);
-    place(lstFonts, 724, 326, 228, 22);
 
     // Bottom: Help, the preview/edit toggle, Export and Exit.
     Command1.Caption = "Preview / Edit";
@@ -113,6 +112,7 @@ void Form1::layOut() {
     mnuEmail.Caption = "Email Support";
 
     layOutLibrary();
+    layOutEditor();
 }
 
 void Form1::bindEvents() {
@@ -127,6 +127,7 @@ void Form1::bindEvents() {
     Cats.Click = [this] { Cats_Click(); };
     Option1.on(&forms::OptionButton::Click, [this](int Index) { Option1_Click(Index); });
     bindLibraryEvents();
+    bindEditorEvents();
 }
 
 void Form1::Form_Load() {

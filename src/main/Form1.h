@@ -9,6 +9,10 @@
 #include "platform/forms/FlashPlayer.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/ListView.h"
+#include "swf/SwfGenerator.h"
+
+#include <array>
+#include <memory>
 
 namespace glw::main {
 
@@ -31,7 +35,6 @@ public:
     forms::ComboBox CatsSave{*this, "CatsSave"};
     forms::Frame frmBrowseWhat{*this, "frmBrowseWhat"};
     forms::ControlArray<forms::OptionButton> chkBrowseWhat{*this, "chkBrowseWhat"};
-    forms::FlashPlayer FlashDemo{*this, "FlashDemo"};
     forms::ControlArray<forms::OptionButton> Option1{*this, "Option1"};
     forms::ControlArray<forms::CommandButton> fBut{*this, "fBut"};
     forms::CommandButton Command3{*this, "Command3"}; // Exit
@@ -66,7 +69,10 @@ public:
     int BrowseSource = 0;
     bool CacheLoaded = false;
     std::string CurrentClip; // the full path of the clip of the cell selected last that held one
-    int SelectedCell = 0;    // 0 to 11
+    // The clip path each cell shows, "" for none. The cells' Movie texts may carry movie variables after
+    // "?"; a clip path never does.
+    std::array<std::string, 12> cellClips;
+    int SelectedCell = 0; // 0 to 11
 
     forms::Frame frmCats{*this, "frmCats"};   // holds Cats
     forms::Frame frmFiles{*this, "frmFiles"}; // holds Drive1, Dir1, File1
@@ -80,6 +86,8 @@ public:
     forms::ListBox lstFlashFiles{*this, "lstFlashFiles"}; // hidden: the full paths of the current listing
     forms::Frame frmSelect{*this, "frmSelect"};           // the page of thumbnail cells
     forms::ControlArray<ThumbnailCell> FSel{*this, "FSel"};
+    // The edit view's preview, over the page of cells: made after them, so that it is drawn above them.
+    forms::FlashPlayer FlashDemo{*this, "FlashDemo"};
     forms::PictureBox Picture2{*this, "Picture2"};         // the selection marker under the selected cell
     forms::HScrollBar scrTemplates{*this, "scrTemplates"}; // the page number
     forms::Label lblEWidth{*this, "lblEWidth"};
@@ -122,14 +130,105 @@ public:
     bool cellHoldsClip(int index) const;
 
     // ---- clip editor ----
-    forms::CommandButton Command1{*this, "Command1"}; // preview / edit toggle
-    // The editor's pass state; a newly selected clip is scanned afresh.
+    // The preview area's caption, the "Apply" box and the size and background controls under the preview.
+    forms::Label Label8{*this, "Label8"};
+    forms::CommandButton Command1{*this, "Command1"};   // preview / edit toggle
+    forms::CheckBox chkDoChange{*this, "chkDoChange"};  // "Apply": the preview shows the rebuilt working copy
+    forms::CommandButton Command11{*this, "Command11"}; // detect the elements again
+    forms::CommandButton Command12{*this, "Command12"}; // apply the size
+    forms::Label lblBack{*this, "lblBack"};
+    forms::Label colBack{*this, "colBack"}; // the preview's background: BackColor, and ToolTipText as an HTML colour
+    forms::CommandButton Command17{*this, "Command17"};
+    forms::CommonDialog CommonDialog1{*this, "CommonDialog1"};
+    // The detected-resources list (hidden) and its visible view of one kind.
+    forms::ListView ListView1{*this, "ListView1"};
+    forms::ListView ListView2{*this, "ListView2"};
+    // The editing panel and its four property panels, one per kind, at the same place.
+    forms::Frame PixProps{*this, "PixProps"};
+    forms::Frame PropsText{*this, "PropsText"};
+    forms::Label lblText{*this, "lblText"};
+    forms::TextBox Text2{*this, "Text2"};
+    forms::Label lblFont{*this, "lblFont"};
+    forms::ComboBox txtFontBase{*this, "txtFontBase"};
+    forms::CommandButton Command10{*this, "Command10"}; // "Save Text Item"
+    forms::CommandButton Command26{*this, "Command26"}; // reset the text
+    forms::CommandButton Command13{*this, "Command13"}; // the chosen font to every text
+    forms::CommandButton Command9{*this, "Command9"};   // fonts this system lacks become "Arial"
+    forms::CommandButton Command14{*this, "Command14"}; // "Clear All Text"
+    forms::Label lblTextNote{*this, "lblTextNote"};
+    forms::Frame PropsLink{*this, "PropsLink"};
+    forms::Label lblLink{*this, "lblLink"};
+    forms::TextBox Text3{*this, "Text3"};
+    forms::CommandButton Command16{*this, "Command16"}; // choose a link
+    forms::CommandButton Command20{*this, "Command20"}; // apply
+    forms::CommandButton Command18{*this, "Command18"}; // restore
+    forms::Frame PropsImage{*this, "PropsImage"};
+    forms::Label lblImage{*this, "lblImage"};
+    forms::TextBox Text4{*this, "Text4"};
+    forms::CommandButton Command22{*this, "Command22"}; // "..." pick a JPEG file
+    forms::Label lblQuality{*this, "lblQuality"};
+    forms::Slider Slider1{*this, "Slider1"};
+    forms::TextBox Text6{*this, "Text6"};
+    forms::CommandButton Command19{*this, "Command19"}; // apply
+    forms::CommandButton Command21{*this, "Command21"}; // restore
+    forms::Frame PropsSound{*this, "PropsSound"};
+    forms::Label lblSound{*this, "lblSound"};
+    forms::TextBox Text5{*this, "Text5"};
+    forms::CommandButton Command25{*this, "Command25"}; // "..." pick an MP3 file
+    forms::CommandButton Command23{*this, "Command23"}; // apply
+    forms::CommandButton Command24{*this, "Command24"}; // restore
+
+    // The editor's pass state. ScanMode is true only around a scan's load; ElementIndex counts the
+    // elements of the current pass; a newly selected clip is scanned afresh.
+    bool ScanMode = false;
+    std::int32_t ElementIndex = 0;
     bool ElementsScanned = false;
-    int ElementIndex = 0;
-    void Command1_Click();         // preview / edit toggle
+    // The clip the rows of ListView1 were scanned from ("" when none): the element events write rows back
+    // only into that clip, and the export's own apply pass relies on it as well.
+    std::string ScannedClip;
+    // The generator of the pass that runs; null between passes.
+    std::unique_ptr<swf::SwfGenerator> swfButton;
+    std::string CurrentRowKey;    // the row last chosen in ListView2
+    std::string LastImportFolder; // the folder of the replacement file picked last, with its backslash
+
+    void Command1_Click(); // preview / edit toggle
+    void chkDoChange_Click();
+    void Command9_Click();
+    void Command10_Click();
+    void Command11_Click(); // re-scan the current clip
+    void Command12_Click(); // apply size
+    void Command13_Click();
+    void Command14_Click();
+    void Command16_Click();
+    void Command17_Click();
+    void Command18_Click();
+    void Command19_Click();
+    void Command20_Click();
+    void Command21_Click();
+    void Command22_Click();
+    void Command23_Click();
+    void Command24_Click();
+    void Command25_Click();
+    void Command26_Click();
     void Option1_Click(int Index); // resource kinds of the edit view
-    void Command11_Click();        // re-scan the current clip
-    void Command12_Click();        // apply size
+    void ListView2_ItemClick(forms::ListItem& Item);
+    void Text2_KeyPress(int& KeyAscii);
+    void Text6_Change();
+    void Slider1_Change();
+    void EHeight_LostFocus();
+    void EWidth_LostFocus();
+    // The apply pass and its preview, when "Apply" is ticked and the edit view shows.
+    void RebuildWorkingClip();
+
+    // The element events of the generator of a pass: in a scan they add the rows, in an apply pass they
+    // write the rows back into the elements.
+    void swfButton_OnBeforeSubText(swf::TextActionElement& pDisp);
+    void swfButton_OnSubActionGetUrl(swf::LinkElement& pDisp);
+    void swfButton_OnSubActionString(swf::TextActionElement& pDisp);
+    void swfButton_OnSubEditText(swf::EditTextElement& pDisp);
+    void swfButton_OnSubImage(swf::ImageElement& pDisp);
+    void swfButton_OnSubSound(swf::SoundElement& pDisp);
+    void swfButton_OnSubText(swf::TextElement& pDisp);
 
     // ---- export ----
     void Command8_Click();
@@ -144,6 +243,23 @@ private:
     void listCategories(vb::ResumeNext& step);
     void layOut();
     void bindEvents();
+    void layOutEditor();
+    void bindEditorEvents();
+    // The editor's passes and the preview (see Form1Editor.cpp).
+    bool scanPass();
+    Result<void> applyPass(bool sized, const std::string& output);
+    void newGenerator();
+    // Ticks "Apply" when it is not ticked; true when its click has just rebuilt the working copy (edit view),
+    // so that the caller does not run the same pass twice.
+    bool tickApply();
+    void preview(const std::string& target, bool show);
+    std::string workingCopy() const;
+    forms::ListItem* rowToApply(const char* kind);
+    void recordTextRow(const swf::TextElement& element, const char* kind);
+    void applyTextRow(forms::ListItem& row, swf::TextElement& element);
+    // Writes sub-items of the current row in ListView2, then in ListView1.
+    void writeCurrentRow(int subItem, const std::string& value);
+    std::string m_passClip; // the clip the running pass loaded
     bool inEditView() const { return FlashDemo.Visible; }
 };
 

@@ -174,8 +174,11 @@ void Form1::bindLibraryEvents() {
 
 bool Form1::cellHoldsClip(int index) const {
     // Only the empty movie itself counts as an empty cell: a clip may well have "blank.swf" in its name.
-    const std::string& movie = FSel[index].Movie;
-    return !movie.empty() && !platform::equalsNoCase(movie, runtime().App.Path + "\\blank.swf");
+    if (index < 0 || index >= kCellsPerPage) {
+        return false;
+    }
+    const std::string& clip = cellClips[std::size_t(index)];
+    return !clip.empty() && !platform::equalsNoCase(clip, runtime().App.Path + "\\blank.swf");
 }
 
 void Form1::chkBrowseWhat_Click(int Index) {
@@ -266,13 +269,17 @@ void Form1::scrTemplates_Change() {
     const std::string blank = rt.App.Path + "\\blank.swf";
     const int first = scrTemplates.Value * kCellsPerPage;
     for (int i = 0; i < kCellsPerPage; ++i) {
+        cellClips[i].clear();
         step([&] { FSel[i].Movie = blank; });
         step([&] { FSel[i].BGColor = "#FFFFFF"; });
         rt.DoEvents();
         rt.DoEvents();
         step([&] { FSel[i].ScaleMode = 0; });
         if (first + i >= 0 && first + i < lstFlashFiles.ListCount()) {
-            step([&] { FSel[i].Movie = lstFlashFiles.List(first + i); });
+            step([&] {
+                cellClips[i] = lstFlashFiles.List(first + i);
+                FSel[i].Movie = cellClips[i];
+            });
             rt.DoEvents();
             rt.DoEvents();
         }
@@ -294,7 +301,7 @@ void Form1::FSel_GotFocus(int Index) {
     }
     ElementsScanned = false;
     ElementIndex = 0;
-    CurrentClip = FSel[Index].Movie;
+    CurrentClip = cellClips[std::size_t(Index)];
     step([&] {
         auto& cell = FSel[Index];
         Picture2.Top = cell.Top + cell.Height - Picture2.Height;
@@ -332,7 +339,7 @@ void Form1::btFavourite_Click() {
     if (!cellHoldsClip(SelectedCell)) {
         return;
     }
-    std::string name = FileNameFromPath(FSel[SelectedCell].Movie);
+    std::string name = FileNameFromPath(cellClips[std::size_t(SelectedCell)]);
     while (name.size() > 12) {
         name.erase(0, 1);
     }
@@ -365,7 +372,7 @@ void Form1::Command2_Click() {
                          "Glintwave SE");
         return;
     }
-    const std::string source = FSel[SelectedCell].Movie;
+    const std::string source = cellClips[std::size_t(SelectedCell)];
     std::string failure;
     if (!APICopy(source, rt.App.Path + "\\CLTemplates\\" + category + "\\" + saveName.name, failure)) {
         program.MsgBoxEx("An error occured copying the file " + source + ".  " + failure, common::msgOk,
@@ -408,7 +415,7 @@ void Form1::Command7_Click() {
     if (BrowseSource != 0 || !cellHoldsClip(SelectedCell)) {
         return;
     }
-    const std::string clip = FSel[SelectedCell].Movie;
+    const std::string clip = cellClips[std::size_t(SelectedCell)];
     // Only a clip of the library is ever deleted, and only that one file (its name is no pattern).
     if (!isInside(clip, rt.App.Path + "\\CLTemplates")) {
         return;

@@ -340,7 +340,9 @@ Result<void> writeDeflated(ByteView body, ByteSink& sink) {
     if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) {
         return makeError(ErrorCode::Io, "zlib cannot start");
     }
-    Bytes buffer(256 * 1024);
+    // No larger than the whole compressed movie can be: a small movie does not pay for zeroing 256 KiB.
+    Bytes buffer(std::min<std::size_t>(
+        256 * 1024, deflateBound(&z, static_cast<uLong>(std::min<std::size_t>(body.size(), 256 * 1024))) + 64));
     std::size_t inLeft = body.size();
     z.next_in = const_cast<Bytef*>(body.data());
     for (;;) {

@@ -205,6 +205,94 @@ ClipSpec photo() {
     return s;
 }
 
+// A postcard with every kind of element the editor changes: static texts in a font the system lists
+// (Liberation Sans) and in fonts it does not (Arial, Gothic X), an edit text in each kind of font, a link,
+// a JPEG picture and an MP3 sound.
+ClipSpec postcard() {
+    ClipSpec s;
+    s.widthPx = 400;
+    s.heightPx = 240;
+    s.background = {250, 248, 240};
+    s.texts = {text("Greetings", 30, {150, 40, 60}, 14, 10, true, "Liberation Sans"),
+               text("from the seaside", 18, {40, 70, 120}, 14, 52, false, "Arial"),
+               text("Wish you were here", 14, {90, 90, 90}, 14, 200, false, "Gothic X")};
+    FieldItem name;
+    name.variable = "txtName";
+    name.text = "Dear friend";
+    name.font = "DejaVu Serif";
+    name.sizePx = 16;
+    name.colour = {30, 30, 30};
+    name.x = 14;
+    name.y = 84;
+    name.width = 180;
+    name.height = 24;
+    FieldItem note;
+    note.variable = "txtNote";
+    note.text = "See you soon";
+    note.font = "Verdana";
+    note.sizePx = 13;
+    note.colour = {60, 60, 60};
+    note.x = 14;
+    note.y = 116;
+    note.width = 180;
+    note.height = 22;
+    note.embedGlyphs = false;
+    s.fields = {name, note};
+    ImageItem image;
+    image.picture.width = 150;
+    image.picture.height = 120;
+    image.picture.top = {100, 170, 240};
+    image.picture.bottom = {240, 220, 160};
+    image.picture.mark = PictureMark::Ring;
+    image.picture.markColour = {255, 255, 255};
+    image.x = 230;
+    image.y = 60;
+    image.quality = 85;
+    s.image = image;
+    s.buttons = {button("Visit", "http://www.example.com/postcards", 300, 196, 80, 30, {40, 90, 170})};
+    SoundItem sound;
+    sound.milliseconds = 500;
+    sound.exportName = "waves";
+    s.sound = sound;
+    return s;
+}
+
+// A notice in fonts the system lists only: Liberation Serif for the texts, DejaVu Sans for the field.
+ClipSpec notice() {
+    ClipSpec s;
+    s.widthPx = 320;
+    s.heightPx = 160;
+    s.background = {255, 255, 255};
+    s.texts = {text("Notice", 28, {20, 20, 20}, 12, 10, true, "Liberation Serif"),
+               text("Open every day", 16, {60, 60, 60}, 12, 50, false, "Liberation Serif")};
+    FieldItem hours;
+    hours.variable = "txtHours";
+    hours.text = "9:00 - 17:00";
+    hours.font = "DejaVu Sans";
+    hours.sizePx = 14;
+    hours.x = 12;
+    hours.y = 80;
+    hours.width = 200;
+    hours.height = 22;
+    s.fields = {hours};
+    s.frameLinks = {"http://www.example.com/hours"};
+    ImageItem image;
+    image.picture.width = 60;
+    image.picture.height = 60;
+    image.picture.top = {250, 200, 80};
+    image.picture.bottom = {240, 140, 40};
+    image.picture.mark = PictureMark::Check;
+    image.picture.markColour = {255, 255, 255};
+    image.x = 240;
+    image.y = 20;
+    s.image = image;
+    SoundItem sound;
+    sound.milliseconds = 300;
+    sound.exportName = "chime";
+    s.sound = sound;
+    return s;
+}
+
 std::vector<Item> items() {
     auto clip = [](ClipSpec spec) { return [spec]() { return makeClip(spec); }; };
     std::vector<Item> out;
@@ -241,6 +329,8 @@ std::vector<Item> items() {
     out.push_back({"CLTemplates/Buttons/close.swf", clip(plainButton("Close", "FSCommand:exit", {170, 40, 40}, ""))});
     out.push_back({"CLTemplates/Media/jingle.swf", clip(jingle())});
     out.push_back({"CLTemplates/Media/photo.swf", clip(photo())});
+    out.push_back({"CLTemplates/Media/postcard.swf", clip(postcard())});
+    out.push_back({"CLTemplates/Media/notice.swf", clip(notice())});
     out.push_back({"MP3Sounds/click.mp3", [] { return makeSilentMp3(44100, 1, 200); }});
     out.push_back({"MP3Loops/quiet-loop.mp3", [] { return makeSilentMp3(22050, 2, 2000); }});
     out.push_back({"JPEGBackgrounds/sky.jpg", [] {

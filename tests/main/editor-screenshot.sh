@@ -1,0 +1,83 @@
+#!/bin/sh
+# The clip editor in a real window under Xvfb: on a copy of the demo application folder, opens the postcard
+# clip with Ctrl+P, changes its second text to "Grüße 2027" (characters its font lacks), applies with
+# Ctrl+A, and saves the edit view to <build>/screenshots/editor.png (editor-before.png before the edit).
+# Checks by pixels that the preview's text region changed and is not blank, and that the text panel shows.
+# Usage: editor-screenshot.sh <build folder>
+# Exits 77 (skipped) when glwclipart is not built with the desktop renderer and the Flash player, or when
+# Xvfb, xdotool or ImageMagick is missing.
+set -eu
+build="${1:?usage: editor-screenshot.sh <build folder>}"
+build="$(cd "$build" && pwd)"
+out="$build/screenshots"
+
+skip() { echo "skipped: $1"; exit 77; }
+[ -x "$build/app/glwclipart" ] || skip "$build/app/glwclipart is not built"
+grep -q '^GLW_BUILD_QT:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || skip "built without the desktop renderer"
+[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
+for tool in xvfb-run xdotool import convert compare; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+for entry in "$build/app"/*; do
+    case "$(basename "$entry")" in
+    glwbase.exe | glwbase.scr | quillset.exe) ;;
+    *) cp -r "$entry" "$work/" ;;
+    esac
+done
+mkdir -p "$out"
+rm -f "$out/editor.png" "$out/editor-before.png"
+
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" sh -s "$work" "$out" <<'INNER'
+set -eu
+app="$1"; out="$2"
+cd "$app"
+unset GLW_UI GLW_SCRIPT
+# Without a GPU the live preview draws only with Qt Quick's software back end.
+QT_QUICK_BACKEND=software QT_QPA_PLATFORM=xcb ./glwclipart >"$out/editor.log" 2>&1 &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+window=""
+tries=0
+while [ -z "$window" ] && [ $tries -lt 60 ]; do
+    sleep 0.5
+    tries=$((tries + 1))
+    kill -0 "$pid" 2>/dev/null || { echo "glwclipart ended early:"; cat "$out/editor.log"; exit 1; }
+    window=$(xdotool search --onlyvisible --name "Flash Browser/Transformer" 2>/dev/null | head -n 1 || true)
+done
+[ -n "$window" ] || { echo "the main window did not show"; exit 1; }
+sleep 2
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# Clicks at design positions (pixels inside the window).
+at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep "${3:-1}"; }
+shot() { import -window root "$app/screen.png"; convert "$app/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"; }
+
+at 28 214 3        # the category Media
+at 655 124 1       # its fourth cell: the postcard
+xdotool key ctrl+p
+sleep 8
+shot "$out/editor-before.png"
+at 740 129 1       # the row "from the seaside"
+xdotool mousemove $((X + 830)) $((Y + 371)) click 1
+xdotool key ctrl+a BackSpace
+xdotool type "Gr"
+xdotool key udiaeresis ssharp
+xdotool type "e 2027"
+at 765 449 1       # Save Text Item
+xdotool key ctrl+a # apply (the focus is on the button, not a text box)
+sleep 8
+shot "$out/editor.png"
+INNER
+
+# The text's region of the preview (the postcard shown at 1.2 times in the 480 x 400 preview).
+region="260x40+250+160"
+changed=$(compare -metric AE -fuzz 10% "$out/editor-before.png[$region]" "$out/editor.png[$region]" null: 2>&1 || true)
+spread=$(convert "$out/editor.png[$region]" -colorspace Gray -format '%[fx:standard_deviation]' info:)
+panel=$(convert "$out/editor.png[228x268+724+322]" -format '%k' info:)
+echo "editor.png: text region changed in $changed pixels, brightness spread $spread; text panel $panel colours"
+[ "${changed%%.*}" -gt 200 ] || { echo "the preview's text did not change"; exit 1; }
+awk "BEGIN { exit !($spread > 0.05) }" || { echo "the preview's text region is blank"; exit 1; }
+[ "$panel" -ge 8 ] || { echo "the text panel is not showing"; exit 1; }
+echo "saved $out/editor.png"
