@@ -134,15 +134,7 @@ Result<void> checkStubAndOutput(const std::string& appFolderHost, std::string_vi
     if (!in || fs::is_directory(stub)) {
         return failure(ErrorCode::NotFound, "The program " + std::string(stubName) + " is missing or cannot be read.");
     }
-    std::error_code ec;
-    const auto out = fs::weakly_canonical(outputHost, ec);
-    for (auto name : {common::kPlayerStubName, common::kSaverStubName, common::kInstallerStubName}) {
-        std::error_code ec2;
-        if (!ec && out == fs::weakly_canonical(appFolderHost + "/" + std::string(name), ec2)) {
-            return failure(ErrorCode::Invalid, "The output may not be the program " + std::string(name) + " itself.");
-        }
-    }
-    return {};
+    return checkNotAStub(platform::toSystemPath(appFolderHost), platform::toSystemPath(outputHost));
 }
 
 // Packs `files` (entry name, host path) and the optional startup list into Working\glwexe.dta, then joins.
@@ -200,6 +192,22 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
     }
     return {};
 }
+
+} // namespace
+
+Result<void> checkNotAStub(const std::string& appFolder, const std::string& outputPath) {
+    std::error_code ec;
+    const auto out = fs::weakly_canonical(platform::toHostPath(outputPath), ec);
+    for (auto name : {common::kPlayerStubName, common::kSaverStubName, common::kInstallerStubName}) {
+        std::error_code ec2;
+        if (!ec && out == fs::weakly_canonical(platform::toHostPath(appFolder) + "/" + std::string(name), ec2)) {
+            return failure(ErrorCode::Invalid, "The output may not be the program " + std::string(name) + " itself.");
+        }
+    }
+    return {};
+}
+
+namespace {
 
 std::vector<std::pair<std::string, std::string>> stagedFiles(const PackageExport& p) {
     std::vector<std::pair<std::string, std::string>> files;

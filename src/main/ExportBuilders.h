@@ -59,6 +59,10 @@ struct PackageExport {
     std::string outputPath;
 };
 
+// Invalid when `outputPath` is one of the three stubs of `appFolder` (system paths): the join would read
+// the file it writes, and every later export would use the damaged stub.
+Result<void> checkNotAStub(const std::string& appFolder, const std::string& outputPath);
+
 // Each builder checks first that its stub can be read and that the output is not one of the stubs, packs
 // the entries (a missing source is an error, never an empty entry) and the startup list, and has the joiner
 // write the output beside its final path and rename it over that path when complete. On failure the
