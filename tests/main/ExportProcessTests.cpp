@@ -171,3 +171,71 @@ TEST_F(ExportProcess, HandBackReplyOutlivesTheProgram) {
 }
 
 } // namespace
+
+namespace {
+
+// The exported page in a real browser: headless Chromium with the installed Flash player's script added to
+// the page draws the movie where its tag stands. The screenshot is kept as build/screenshots/export-page.png.
+TEST_F(ExportProcess, TheExportedPageShowsTheMovieInABrowser) {
+    const std::string ruffle = std::string(GLW_BINARY_DIR) + "/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js";
+    if (!fs::exists(ruffle)) {
+        GTEST_SKIP() << "the Flash player is not installed (scripts/setup-ruffle)";
+    }
+    if (!fs::exists("/usr/bin/chromium") || !fs::exists("/usr/bin/convert")) {
+        GTEST_SKIP() << "chromium or ImageMagick is not installed (scripts/setup-deps)";
+    }
+    base.file("config/glw/evawtnilG aideM leroV.ini", "[DefSettings]\nFolder=" + escaped(base.system("out")) + "\n");
+    const auto r = run(base.host("app/glwclipart"), {},
+                       "focus Form1.FSel(1)\nclick Form1.Command8\n"
+                       "type frmExportAll.txtOutFilename \"sale\"\ntype frmExportAll.txtDataFolder(0) \"GLWDATA\"\n"
+                       "click frmExportAll.Command20\nanswer OK\nclick frmExportAll.Command3\nclick Form1.Command3\n");
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.output << joined(r.trace);
+    std::string page = base.read("out/glwmovie.htm");
+    ASSERT_NE(page.find("<OBJECT"), std::string::npos) << page;
+    // The test plays the part of the page's author: the player's script and a navy page around the movie.
+    const std::string head = "<head><style>body{margin:0;background:#000080}</style><script>"
+                             "window.RufflePlayer={config:{autoplay:'on',splashScreen:false,unmuteOverlay:'hidden',"
+                             "preferredRenderer:'canvas'}};</script><script src=\"file://" +
+                             ruffle + "\"></script></head>";
+    page.replace(page.find("<head></head>"), 13, head);
+    base.file("out/browser.htm", page);
+
+    const std::string shots = std::string(GLW_BINARY_DIR) + "/screenshots";
+    fs::create_directories(shots);
+    const std::string shot = shots + "/export-page.png";
+    fs::remove(shot);
+    auto probe = [&](const std::string& format, const std::string& crop = "") {
+        std::vector<std::string> args = {shot};
+        if (!crop.empty()) {
+            args.insert(args.end(), {"-crop", crop, "+repage"});
+        }
+        args.insert(args.end(), {"-format", format, "info:"});
+        return glw::test::runProcess("/usr/bin/convert", args, {}, 30).output;
+    };
+    // The player compiles its code in real time while the page runs in virtual time: a slow first start may
+    // still show an empty box, so the browser gets up to three tries.
+    glw::test::ProcessResult browser;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        fs::remove(shot);
+        browser = glw::test::runProcess("/usr/bin/chromium",
+                                        {"--headless", "--no-sandbox", "--disable-gpu",
+                                         "--allow-file-access-from-files", "--virtual-time-budget=10000",
+                                         "--window-size=480,320", "--user-data-dir=" + base.host("chromium"),
+                                         "--screenshot=" + shot, "file://" + base.host("out/browser.htm")},
+                                        {{"HOME", base.host("home")}}, 90);
+        if (fs::exists(shot) && probe("%k", "300x250+0+0") != "1") {
+            break;
+        }
+    }
+    ASSERT_TRUE(fs::exists(shot)) << browser.output;
+
+    // The movie (300 x 250) stands at the top left where its tag is; the page around it stays navy.
+    const std::string navy = "srgb(0,0,128)";
+    EXPECT_EQ(probe("%[pixel:p{400,100}]"), navy);
+    EXPECT_EQ(probe("%[pixel:p{150,290}]"), navy);
+    const int movieColours = std::stoi(probe("%k", "300x250+0+0"));
+    EXPECT_GE(movieColours, 16) << "the movie's place looks empty";
+    EXPECT_NE(probe("%[pixel:p{5,5}]"), navy);
+}
+
+} // namespace
