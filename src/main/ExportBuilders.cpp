@@ -173,10 +173,12 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
     }
     if (startup) {
         const std::string startupPath = working + "/" + std::string(common::kJpkStartupFileName);
-        try {
-            vb::writeAllBytes(platform::toSystemPath(startupPath), *startup);
-        } catch (const vb::RuntimeError& e) {
-            return failure(ErrorCode::Io, "The startup list could not be written.  " + e.Description());
+        // A staging file, packed at once: it needs no flush to disk of its own.
+        std::ofstream out(startupPath, std::ios::binary | std::ios::trunc);
+        out.write(startup->data(), std::streamsize(startup->size()));
+        out.close();
+        if (!out) {
+            return failure(ErrorCode::Io, "The startup list could not be written in " + working + ".");
         }
         if (auto added = common::JpkAdd(package, startupPath, std::string(common::kJpkStartupFileName)); !added) {
             return failure(added.error().code, "The startup list could not be packed.  " + added.error().detail);
