@@ -40,13 +40,13 @@ std::string trimBlanks(const std::string& text) {
 
 frmURL::frmURL(MainProgram& owner) : Form(owner.runtime, "frmURL"), program(owner) {
     Caption = "Select URL";
-    Width = 520 * kPixel;
+    Width = 560 * kPixel;
     Height = 230 * kPixel;
     BorderStyle = 3;
     Label2.Caption = "Link Type   :";
     place(Label2, 12, 12, 90, 18);
     const char* kinds[] = {"Web Page From URL List", "File", "Email Address", "FSCommands", "Javascript"};
-    const int widths[] = {170, 50, 110, 95, 85};
+    const int widths[] = {170, 50, 110, 95, 96};
     int x = 12;
     for (int i = 0; i < 5; ++i) {
         auto& option = Option2.add(i);
