@@ -135,7 +135,10 @@ Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::stri
 
     // 6 to 9.
     g.ExportFiles = DataFolder + "," + target;
-    const std::string movie = DataFolder.empty() ? SWFFileName : DataFolder + "/" + SWFFileName;
+    // A data folder that already ends in "/" is joined without a second one.
+    const std::string movie = DataFolder.empty()         ? SWFFileName
+                              : DataFolder.back() == '/' ? DataFolder + SWFFileName
+                                                         : DataFolder + "/" + SWFFileName;
     std::string back;
     if (auto* colBack = findControl("colBack")) {
         back = colBack->ToolTipText;

@@ -464,3 +464,70 @@ TEST(ExportExtension, TheFourCharacterRule) {
 
 } // namespace
 } // namespace glw::main::test
+
+namespace glw::main::test {
+namespace {
+
+// DoMainExport on its own: the description it leaves, the clip it writes, and the faults it reports.
+TEST_F(ExportDialog, DoMainExportDescribesAndWritesTheClip) {
+    auto& form = begin();
+    struct Case {
+        const char* swf;
+        const char* folder;
+        const char* movie;
+        const char* files; // behind the folder's comma, relative to the application folder
+    };
+    const Case cases[] = {
+        {"glwmovie.swf", "", "glwmovie.swf", "Working\\glwmovie.swf"},
+        {"clip.swf", "GLWDATA", "GLWDATA/clip.swf", "Working\\clip.swf"},
+        {"clip.swf", "GLWDATA/", "GLWDATA/clip.swf", "Working\\clip.swf"},
+    };
+    for (const auto& c : cases) {
+        auto r = form.DoMainExport(c.swf, c.folder);
+        ASSERT_TRUE(r.ok()) << r.error().detail;
+        const auto& g = program->aModule;
+        EXPECT_EQ(g.ExportFiles, std::string(c.folder) + "," + sys(c.files));
+        const auto bar1 = g.ExportCode.find('|');
+        const auto bar2 = g.ExportCode.find('|', bar1 + 1);
+        EXPECT_EQ(g.ExportCode.substr(0, 11), "GLINTWAVECL");
+        EXPECT_EQ(g.ExportCode.substr(bar1 + 1, bar2 - bar1 - 1), c.movie);
+        EXPECT_EQ(g.ExportCode.substr(bar2 + 1), "#FFFFFF");
+        EXPECT_TRUE(app.read(std::string("Working/") + c.swf) == clip) << c.swf;
+    }
+    // The clip is the target itself: it is kept, not deleted before the copy.
+    app.file("Working/glwmovie.swf", clip);
+    form.CurrentClip = sys("Working\\glwmovie.swf");
+    ASSERT_TRUE(form.DoMainExport("glwmovie.swf", "").ok());
+    EXPECT_TRUE(app.read("Working/glwmovie.swf") == clip);
+    // A missing clip is reported; the description is still written.
+    form.CurrentClip = sys("CLTemplates\\gone.swf");
+    program->aModule.ExportFiles.clear();
+    auto missing = form.DoMainExport("x.swf", "");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_FALSE(program->aModule.ExportFiles.empty());
+    EXPECT_FALSE(app.exists("Working/x.swf"));
+    EXPECT_FALSE(form.DoMainExport("../x.swf", "").ok());
+    EXPECT_EQ(form.FPReturnCode(), "GLWFPRetClip");
+}
+
+// With "Apply" ticked the clip is rebuilt by the generator at the size of the size boxes.
+TEST_F(ExportDialog, DoMainExportWithApplyRebuildsAtTheBoxesSize) {
+    auto& form = begin();
+    forms::CheckBox apply(form, "chkDoChange"); // the editor's "Apply" box
+    apply.Value = forms::vbChecked;
+    form.EWidth.Text = "240";
+    form.EHeight.Text = "160";
+    auto r = form.DoMainExport("applied.swf", "");
+    ASSERT_TRUE(r.ok()) << r.error().detail;
+    const auto size = common::readMovieSize(app.host("Working/applied.swf"));
+    ASSERT_TRUE(size.has_value());
+    EXPECT_EQ(size->width, 240);
+    EXPECT_EQ(size->height, 160);
+    // Unticked: a byte-for-byte copy.
+    apply.Value = forms::vbUnchecked;
+    ASSERT_TRUE(form.DoMainExport("copied.swf", "").ok());
+    EXPECT_TRUE(app.read("Working/copied.swf") == clip);
+}
+
+} // namespace
+} // namespace glw::main::test
