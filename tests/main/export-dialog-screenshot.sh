@@ -11,6 +11,7 @@ out="$build/screenshots"
 
 skip() { echo "skipped: $1"; exit 77; }
 [ -x "$app/glwclipart" ] || skip "$app/glwclipart is not built"
+[ -x "$app/glwclipholder" ] || skip "the desktop front end is not built"
 for tool in xvfb-run import convert compare xdotool; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
