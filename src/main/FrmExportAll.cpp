@@ -510,7 +510,17 @@ void frmExportAll::Command5_Click() {
 }
 
 void frmExportAll::Command3_Click() {
+    if (m_busy) {
+        return; // the dialog stays while its export runs
+    }
     Unload();
+}
+
+void frmExportAll::Form_QueryUnload(int& Cancel, int UnloadMode) {
+    // The close box waits for a running export; the hand-back ends the program as it is.
+    if (m_busy && UnloadMode == forms::vbFormControlMenu) {
+        Cancel = 1;
+    }
 }
 
 std::string frmExportAll::outputFolder() const {

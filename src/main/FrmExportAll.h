@@ -134,8 +134,8 @@ public:
     void Command5_Click();
     void Command3_Click();
     // The Export button: checks, questions, the export of the selected kind and its one closing message
-    // ("... Export Complete." after success, the reason titled "Error" after a failure). A click while an
-    // export runs does nothing.
+    // ("... Export Complete." after success, the reason titled "Error" after a failure). While an export
+    // runs, this button and Cancel do nothing and the close box does not close the dialog.
     void Command20_Click();
 
     // The steps of an export; each gives its status and, on failure, the reason for the user.
@@ -149,6 +149,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void Form_QueryUnload(int& Cancel, int UnloadMode) override;
 
 private:
     void layOut();

@@ -438,6 +438,9 @@ TEST_F(ExportDialog, ASecondClickWhileAnExportRunsDoesNothing) {
         ASSERT_NE(d, nullptr);
         EXPECT_TRUE(d->busy());
         d->Command20.userClick();
+        d->Command3.userClick();
+        d->userClose();
+        EXPECT_TRUE(d->loaded());
     });
     answerBox("OK");
     script("click frmExportAll.Command3");
