@@ -283,7 +283,8 @@ std::vector<BrowserWindow> SessionFileBrowserWindows::list() {
             }
         }
     }
-    for (const auto& root : {home / ".config/chromium", home / ".config/google-chrome"}) {
+    for (const auto& root :
+         {home / ".config/chromium", home / ".config/google-chrome", home / "snap/chromium/common/chromium"}) {
         for (const auto& profile : subFolders(root)) {
             // The newest "Session_<time>" file is the running session.
             fs::path newest;
