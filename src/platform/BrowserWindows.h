@@ -48,9 +48,10 @@ Result<std::vector<BrowserWindow>> firefoxSessionTabs(std::string_view json);
 Result<std::vector<BrowserWindow>> chromiumSessionTabs(std::string_view snss);
 
 // The real provider: the tabs of every Firefox profile (the recovery file of the running session) and of
-// every Chromium or Chrome profile (its newest session file; also the snap package's), read under `home` (the user's
-// home folder when empty). Files larger than 64 MB are skipped; unreadable or damaged files are left out without
-// notice. Navigation is not possible from outside a browser: navigate() gives false.
+// every Chromium or Chrome profile (its newest session file), the snap packages' included, read under `home`
+// (the user's home folder when empty). Only plain files are read, never a pipe, and files larger than 64 MB
+// are skipped; unreadable or damaged files are left out without notice. Navigation is not possible from
+// outside a browser: navigate() gives false.
 class SessionFileBrowserWindows : public BrowserWindows {
 public:
     explicit SessionFileBrowserWindows(std::string home = {});
