@@ -30,6 +30,7 @@ forms::Services desktopServices() {
     services.urlCache = std::make_shared<platform::BrowserUrlCache>();
     services.movieProbe = readMovieSize;
     services.registry = std::make_shared<platform::FileRegistry>();
+    services.browserWindows = std::make_shared<platform::SessionFileBrowserWindows>();
     return services;
 }
 

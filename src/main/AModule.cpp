@@ -1,5 +1,6 @@
 // The main program's shared procedures: copies, pop-up placement, names and the link chooser's call.
 #include "AModuleProcedures.h"
+#include "FrmUrl.h"
 #include "MainProgram.h"
 #include "platform/VbError.h"
 #include "platform/VbFile.h"
@@ -84,10 +85,12 @@ std::string MakeRandomName(forms::Runtime& runtime) {
 }
 
 std::string AskForURL(MainProgram& program) {
-    // The link chooser leaves the chosen address in LinkURL, or nothing when cancelled; without a chooser
-    // every call ends as a cancelled one.
-    program.aModule.LinkURL = "";
-    return {};
+    // The link chooser leaves the chosen address in LinkURL, or nothing when cancelled.
+    {
+        frmURL chooser(program);
+        chooser.Show(forms::vbModal);
+    }
+    return program.aModule.LinkURL;
 }
 
 } // namespace glw::main

@@ -16,8 +16,8 @@ struct AModule {
     int AddinMode = 0;             // True (-1) when an add-in started the program
     std::string ExportFiles;       // target sub-folder "," source path, joined by "|"
     std::string ExportCode;        // id "|" movie "|" background colour, then the finished tag
-    std::int16_t ExportHeight = 0; // pixels
-    std::int16_t ExportWidth = 0;
+    std::int32_t ExportHeight = 0; // pixels
+    std::int32_t ExportWidth = 0;
     std::string ExportDataFolder;
     std::string ClipFlashVars;             // the current clip's movie variables
     forms::Control* ColorTarget = nullptr; // receives the colour the colour dialog chose

@@ -31,9 +31,8 @@ bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, con
 // a third random number; the generator is reseeded from the clock on every call.
 std::string MakeRandomName(forms::Runtime& runtime);
 
-// Shows the link chooser modally and gives the address chosen, "" when it was cancelled. Until the link
-// chooser is part of the program this is what a cancelled chooser gives: LinkURL is left empty and ""
-// comes back.
+// Shows the link chooser modally and gives LinkURL as it leaves it: the address chosen, "" when it was
+// cancelled, the caller's link when the chooser was closed with its close box.
 std::string AskForURL(MainProgram& program);
 
 } // namespace glw::main

@@ -2,6 +2,7 @@
 // library's browse panels and pages, and (in later areas) the clip editor and the Export button.
 #pragma once
 
+#include "platform/Result.h"
 #include "platform/VbError.h"
 #include "platform/forms/CommonDialog.h"
 #include "platform/forms/Controls.h"
@@ -232,6 +233,12 @@ public:
 
     // ---- export ----
     void Command8_Click();
+    // Writes the finished clip as Working\SWFFileName (rebuilt with the edits when "Apply" is ticked, else
+    // copied) and describes it in ExportFiles and ExportCode. The export dialog calls it through
+    // CallingForm. The result says whether the clip was written, with the reason when it was not.
+    Result<void> DoMainExport(const std::string& SWFFileName, const std::string& DataFolder);
+    // The return code that heads the add-in reply.
+    std::string FPReturnCode() const { return "GLWFPRetClip"; }
 
 protected:
     void Form_Load() override;

@@ -1,8 +1,156 @@
-// The main window's Export button.
+// The main window's Export button and its side of every export: the clip written into Working and
+// described for the export dialog.
+#include "AModuleProcedures.h"
 #include "Form1.h"
+#include "FrmExportAll.h"
+#include "MainProgram.h"
+#include "platform/VbFile.h"
+#include "platform/VbText.h"
+#include "platform/WinPath.h"
+#include "platform/forms/Runtime.h"
+#include "swf/SwfGenerator.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <filesystem>
 
 namespace glw::main {
 
-void Form1::Command8_Click() {}
+namespace {
+
+// Sizes beyond this many pixels are not movies anyone can show; they are refused with a message.
+constexpr double kMaxExportPixels = 100000;
+
+// The leading number of a size box, rounded to the nearest whole number, ties to the even one.
+double sizeOf(const std::string& text) {
+    double value = 0;
+    try {
+        value = vb::Val(text);
+    } catch (const vb::RuntimeError&) {
+        return std::numeric_limits<double>::infinity();
+    }
+    const int mode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    value = std::nearbyint(value);
+    std::fesetround(mode);
+    return value;
+}
+
+// One tint of ClipFlashVars ("CWR=10&CWG=0&CWB=-5"), which the editor keeps in step with the tint
+// control; 0 when it is not there.
+long tintFrom(const std::string& vars, const std::string& name) {
+    const std::string key = name + "=";
+    for (std::size_t pos = 0; (pos = vars.find(key, pos)) != std::string::npos; pos += key.size()) {
+        if (pos == 0 || vars[pos - 1] == '&') {
+            return long(vb::Val(vars.substr(pos + key.size(), vars.find('&', pos) - pos - key.size())));
+        }
+    }
+    return 0;
+}
+
+// The element events of the editor's apply pass write the edited values into the movie while it loads.
+// The editor's handlers are bound here; until they exist the pass rebuilds the clip at the new size.
+void connectElementEvents(Form1&, swf::SwfGenerator&) {}
+
+} // namespace
+
+void Form1::Command8_Click() {
+    auto& g = program.aModule;
+    // 1. The tint, red, green and blue.
+    const std::string tints = g.ClipFlashVars;
+    g.ClipFlashVars = "CWR=" + std::to_string(tintFrom(tints, "CWR")) +
+                      "&CWG=" + std::to_string(tintFrom(tints, "CWG")) +
+                      "&CWB=" + std::to_string(tintFrom(tints, "CWB"));
+    // 2. The size in pixels.
+    const double width = sizeOf(EWidth.Text);
+    const double height = sizeOf(EHeight.Text);
+    if (!(std::fabs(width) <= kMaxExportPixels) || !(std::fabs(height) <= kMaxExportPixels) || width < 0 ||
+        height < 0) {
+        program.MsgBoxEx("The movie size " + EWidth.Text() + " x " + EHeight.Text() +
+                             " cannot be exported.  Width and height must be 0 to 100000 pixels.",
+                         common::msgOk, "Glintwave SE");
+        return;
+    }
+    g.ExportWidth = std::int32_t(width);
+    g.ExportHeight = std::int32_t(height);
+    // 3 and 4.
+    if (CurrentClip.empty()) {
+        program.MsgBoxEx("No movie has been selected! Unable to export.", common::msgOk, "Glintwave SE");
+        return;
+    }
+    g.CallingForm = this;
+    {
+        frmExportAll dialog(program);
+        dialog.Show(forms::vbModal);
+    }
+    g.CallingForm = nullptr;
+}
+
+Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::string& DataFolder) {
+    auto& rt = runtime();
+    auto& g = program.aModule;
+    const std::string target = rt.App.Path + "\\Working\\" + SWFFileName;
+    Error failure;
+
+    if (SWFFileName.empty() || SWFFileName == "." || SWFFileName == ".." ||
+        SWFFileName.find_first_of("\\/:") != std::string::npos) {
+        failure = makeError(ErrorCode::Unsafe, "The SWF file name \"" + SWFFileName + "\" is not a file name.");
+    } else if (CurrentClip.empty()) {
+        failure = makeError(ErrorCode::NotFound, "No movie has been selected! Unable to export.");
+    } else {
+        const std::string sourceHost = platform::toHostPath(CurrentClip);
+        const std::string targetHost = platform::toHostPath(target);
+        std::error_code ec;
+        const bool sameFile = !sourceHost.empty() && std::filesystem::equivalent(sourceHost, targetHost, ec);
+        // 2. A stale movie of that name never stands in for this one (the clip itself is never deleted).
+        if (!sameFile) {
+            std::filesystem::remove(targetHost, ec);
+        }
+        auto* apply = dynamic_cast<forms::CheckBox*>(findControl("chkDoChange"));
+        if (apply && apply->Value == forms::vbChecked) {
+            // 4. The apply pass: the clip rebuilt with the edits at the size of the size boxes.
+            ElementIndex = 0;
+            swf::SwfGenerator swfButton;
+            connectElementEvents(*this, swfButton);
+            swfButton.RaiseSubEvents(true);
+            auto loaded = swfButton.LoadSwf(sourceHost);
+            if (loaded) {
+                swfButton.SwfHeight(std::int32_t(std::lround(std::clamp(vb::Val(EHeight.Text()) * 20, -2e9, 2e9))));
+                swfButton.SwfWidth(std::int32_t(std::lround(std::clamp(vb::Val(EWidth.Text()) * 20, -2e9, 2e9))));
+                loaded = swfButton.SaveSwf(targetHost, -1);
+            }
+            if (!loaded) {
+                failure = makeError(loaded.error().code,
+                                    "The clip could not be written to " + target + ".  " + loaded.error().detail);
+            }
+        } else {
+            // 5. The clip unchanged.
+            std::string reason;
+            if (!sameFile && !APICopy(CurrentClip, target, reason)) {
+                failure = makeError(ErrorCode::Io, "The clip could not be copied to " + target + ".  " + reason);
+            }
+        }
+    }
+
+    // 6 to 9.
+    g.ExportFiles = DataFolder + "," + target;
+    // A data folder that already ends in "/" is joined without a second one.
+    const std::string movie = DataFolder.empty()         ? SWFFileName
+                              : DataFolder.back() == '/' ? DataFolder + SWFFileName
+                                                         : DataFolder + "/" + SWFFileName;
+    std::string back;
+    if (auto* colBack = findControl("colBack")) {
+        back = colBack->ToolTipText;
+    }
+    if (back.empty()) {
+        back = "#FFFFFF";
+    }
+    g.ExportCode = "GLINTWAVECL" + MakeRandomName(rt) + "|" + movie + "|" + back;
+    if (failure.code != ErrorCode::None) {
+        return failure;
+    }
+    return {};
+}
 
 } // namespace glw::main

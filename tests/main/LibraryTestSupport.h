@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -102,12 +103,18 @@ protected:
         }
     }
 
-    Form1& start() {
+    // Starts the main window; `adjust` may replace services first. A program started before goes first.
+    Form1& start(const std::function<void(forms::Services&)>& adjust = {}) {
+        program.reset();
+        rt.reset();
         forms::Services services;
         services.clipboard = std::make_shared<platform::MemoryClipboard>();
         services.shell = shell;
         services.urlCache = urlCache;
         services.movieProbe = common::readMovieSize;
+        if (adjust) {
+            adjust(services);
+        }
         rt = std::make_unique<forms::Runtime>(services);
         rt->App.Path = app.system();
         program = std::make_unique<MainProgram>(*rt);

@@ -5,6 +5,7 @@
 #include "Form.h"
 #include "Trace.h"
 #include "UiDriver.h"
+#include "platform/BrowserWindows.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/UrlCache.h"
@@ -36,6 +37,7 @@ struct Services {
     std::shared_ptr<platform::UrlCache> urlCache;
     MovieProbe movieProbe;
     std::shared_ptr<platform::Registry> registry;
+    std::shared_ptr<platform::BrowserWindows> browserWindows; // the open pages the link chooser offers
 };
 
 struct AppObject {

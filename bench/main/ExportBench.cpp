@@ -1,0 +1,112 @@
+// Times the executable export (package, startup list and join with the player stub) of a large clip beside
+// cp of a file of the output's size, in the same run. Goal: the export takes at most 1.5 times as long.
+//
+//   glw_export_bench [--megabytes N] [--dir FOLDER] [--runs N]
+//
+// The stub is the built player of the application folder when it is there, else a stand-in of 1 MB.
+#include "main/ExportBuilders.h"
+#include "platform/WinPath.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void writeFile(const std::string& path, std::size_t size, char seed) {
+    std::ofstream out(path, std::ios::binary);
+    std::string chunk(1 << 20, '\0');
+    for (std::size_t i = 0; i < chunk.size(); ++i) {
+        chunk[i] = char(seed + i * 131);
+    }
+    for (std::size_t left = size; left > 0;) {
+        const std::size_t n = std::min(left, chunk.size());
+        out.write(chunk.data(), std::streamsize(n));
+        left -= n;
+    }
+}
+
+double seconds(const std::chrono::steady_clock::time_point& start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double runCp(const std::string& from, const std::string& to) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl("/bin/cp", "cp", from.c_str(), to.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds(start) : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::size_t megabytes = 10;
+    int runs = 5;
+    std::string dir = fs::temp_directory_path().string();
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--megabytes")) {
+            megabytes = std::strtoul(argv[i + 1], nullptr, 10);
+        } else if (!std::strcmp(argv[i], "--dir")) {
+            dir = argv[i + 1];
+        } else if (!std::strcmp(argv[i], "--runs")) {
+            runs = std::atoi(argv[i + 1]);
+        }
+    }
+    const std::string app = dir + "/glw-export-bench-" + std::to_string(::getpid());
+    fs::create_directories(app + "/Working");
+    fs::create_directories(app + "/out");
+    const std::string stub = std::string(GLW_APP_DIR) + "/glwbase.exe";
+    if (fs::exists(stub)) {
+        fs::copy_file(stub, app + "/glwbase.exe");
+    } else {
+        writeFile(app + "/glwbase.exe", 1 << 20, 'S');
+    }
+    writeFile(app + "/Working/glwmovie.swf", megabytes << 20, 'M');
+
+    const std::string appSystem = glw::platform::toSystemPath(app);
+    const glw::main::PackageExport package{appSystem, {"glwmovie.swf"}, appSystem + "\\out\\movie.exe"};
+    const glw::main::PlayerStartup startup{"400", "550", "#FFFFFF", "showAll", "&CWR=0&CWG=0&CWB=0", {}};
+
+    double exportBest = 1e9;
+    double cpBest = 1e9;
+    std::uintmax_t outputSize = 0;
+    for (int i = 0; i < runs; ++i) {
+        fs::remove(app + "/out/movie.exe");
+        const auto start = std::chrono::steady_clock::now();
+        auto built = glw::main::BuildExeExport(package, startup);
+        const double t = seconds(start);
+        if (!built) {
+            std::fprintf(stderr, "export failed: %s\n", built.error().detail.c_str());
+            fs::remove_all(app);
+            return 1;
+        }
+        exportBest = std::min(exportBest, t);
+        outputSize = fs::file_size(app + "/out/movie.exe");
+        if (i == 0) {
+            writeFile(app + "/same-bytes", outputSize, 'C');
+        }
+        fs::remove(app + "/cp-copy");
+        const double c = runCp(app + "/same-bytes", app + "/cp-copy");
+        if (c > 0) {
+            cpBest = std::min(cpBest, c);
+        }
+    }
+    std::printf("executable export of a %zu MB clip (%ju bytes out): %.3f s\n", megabytes, outputSize, exportBest);
+    std::printf("cp of the same number of bytes:                    %.3f s\n", cpBest);
+    std::printf("ratio %.2fx (goal: at most 1.5x)\n", exportBest / cpBest);
+    fs::remove_all(app);
+    return 0;
+}

@@ -1,0 +1,274 @@
+// The stand-alone exports: startup lists, packages and joins.
+#include "ExportBuilders.h"
+
+#include "ExportTag.h"
+#include "common/jpk/JpkPackage.h"
+#include "common/jpk/JpkWriter.h"
+#include "platform/VbError.h"
+#include "platform/VbFile.h"
+#include "platform/VbText.h"
+#include "platform/WinPath.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace glw::main {
+
+namespace fs = std::filesystem;
+
+std::vector<ExportFileEntry> splitExportFiles(std::string_view exportFiles) {
+    std::vector<ExportFileEntry> entries;
+    if (exportFiles.empty()) {
+        return entries;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const auto bar = exportFiles.find('|', start);
+        const std::string_view entry = exportFiles.substr(start, bar - start);
+        const auto comma = entry.find(',');
+        if (comma == std::string_view::npos) {
+            entries.push_back({std::string(entry), ""});
+        } else {
+            entries.push_back({std::string(entry.substr(0, comma)), std::string(entry.substr(comma + 1))});
+        }
+        if (bar == std::string_view::npos) {
+            break;
+        }
+        start = bar + 1;
+    }
+    return entries;
+}
+
+std::string appendExportFile(std::string exportFiles, std::string_view folder, std::string_view source) {
+    if (!exportFiles.empty()) {
+        exportFiles += "|";
+    }
+    exportFiles.append(folder).append(",").append(source);
+    return exportFiles;
+}
+
+Result<std::string> startupNumberLine(std::string_view text, std::string_view what) {
+    try {
+        return vb::printForm(vb::CDbl(text));
+    } catch (const vb::RuntimeError&) {
+        return makeError(ErrorCode::Invalid, std::string(what) + " \"" + std::string(text) + "\" is not a number.");
+    }
+}
+
+namespace {
+
+Result<void> checkAll(std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+    for (const auto& [value, what] : values) {
+        if (auto ok = checkStartupValue(value, what); !ok) {
+            return ok;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Result<std::string> playerStartupText(const PlayerStartup& s) {
+    auto height = startupNumberLine(s.Height, "The height");
+    if (!height) {
+        return height.error();
+    }
+    auto width = startupNumberLine(s.Width, "The width");
+    if (!width) {
+        return width.error();
+    }
+    std::string extra;
+    for (const auto& name : s.AllowFiles) {
+        if (auto ok = checkStartupValue(name, "The runtime file"); !ok) {
+            return ok.error();
+        }
+        if (name.find('|') != std::string::npos) {
+            return makeError(ErrorCode::Invalid, "The runtime file \"" + name + "\" may not hold \"|\".");
+        }
+        extra += (extra.empty() ? "" : "|") + name;
+    }
+    if (auto ok = checkAll(
+            {{s.BgColor, "The background colour"}, {s.Scale, "The scale mode"}, {s.FlashVars, "The movie variables"}});
+        !ok) {
+        return ok.error();
+    }
+    return "glwmovie.swf\r\n" + *height + "\r\n" + *width + "\r\n" + s.BgColor + "\r\n" + s.Scale + "\r\n" +
+           s.FlashVars + " \r\n" + extra + "\r\n";
+}
+
+Result<std::string> saverStartupText(const SaverStartup& s) {
+    auto height = startupNumberLine(s.Height, "The height");
+    if (!height) {
+        return height.error();
+    }
+    auto width = startupNumberLine(s.Width, "The width");
+    if (!width) {
+        return width.error();
+    }
+    if (auto ok = checkAll({{s.BgColor, "The background colour"},
+                            {s.AuthorName, "The author name"},
+                            {s.AuthorWeb, "The author website"},
+                            {s.Scale, "The scale mode"},
+                            {s.FlashVars, "The movie variables"}});
+        !ok) {
+        return ok.error();
+    }
+    return "glwmovie.swf\r\n" + *height + "\r\n" + *width + "\r\n" + s.BgColor + "\r\n" + s.AuthorName + "\r\n" +
+           s.AuthorWeb + "\r\n" + s.Scale + "\r\n" + s.FlashVars + " \r\n";
+}
+
+namespace {
+
+using Joiner = Result<void> (*)(const std::string&, const std::string&, const common::JpkPackageData&);
+
+Error failure(ErrorCode code, std::string detail) {
+    return makeError(code, std::move(detail));
+}
+
+// The stub must be readable and the output must not be one of the stubs (the join would read what it writes).
+Result<void> checkStubAndOutput(const std::string& appFolderHost, std::string_view stubName,
+                                const std::string& outputHost) {
+    const std::string stub = appFolderHost + "/" + std::string(stubName);
+    std::ifstream in(stub, std::ios::binary);
+    if (!in || fs::is_directory(stub)) {
+        return failure(ErrorCode::NotFound, "The program " + std::string(stubName) + " is missing or cannot be read.");
+    }
+    return checkNotAStub(platform::toSystemPath(appFolderHost), platform::toSystemPath(outputHost));
+}
+
+// Packs `files` (entry name, host path) and the optional startup list into Working\glwexe.dta, then joins.
+Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName, Joiner join,
+                         const std::vector<std::pair<std::string, std::string>>& files, const std::string* startup,
+                         const std::string& outputPath) {
+    const std::string appHost = platform::toHostPath(appFolder);
+    const std::string outHost = platform::toHostPath(outputPath);
+    if (appHost.empty() || outHost.empty()) {
+        return failure(ErrorCode::NotFound, "The folder of " + outputPath + " cannot be found.");
+    }
+    if (auto ok = checkStubAndOutput(appHost, stubName, outHost); !ok) {
+        return ok;
+    }
+    const std::string working = platform::toHostPath(appFolder + "\\Working");
+    const std::string package = working + "/glwexe.dta";
+    std::error_code ec;
+    fs::create_directories(working, ec);
+    fs::remove(package, ec);
+    // The package never outlives the export.
+    struct RemovePackage {
+        std::string path;
+        ~RemovePackage() {
+            std::error_code e;
+            fs::remove(path, e);
+        }
+    } removePackage{package};
+
+    for (const auto& [name, source] : files) {
+        if (!fs::is_regular_file(source)) {
+            return failure(ErrorCode::NotFound, "The file " + name + " to pack is missing.");
+        }
+        if (auto added = common::JpkAdd(package, source, name); !added) {
+            return failure(added.error().code, "The file " + name + " could not be packed.  " + added.error().detail);
+        }
+    }
+    if (startup) {
+        const std::string startupPath = working + "/" + std::string(common::kJpkStartupFileName);
+        // A staging file, packed at once: it needs no flush to disk of its own.
+        std::ofstream out(startupPath, std::ios::binary | std::ios::trunc);
+        out.write(startup->data(), std::streamsize(startup->size()));
+        out.close();
+        if (!out) {
+            return failure(ErrorCode::Io, "The startup list could not be written in " + working + ".");
+        }
+        if (auto added = common::JpkAdd(package, startupPath, std::string(common::kJpkStartupFileName)); !added) {
+            return failure(added.error().code, "The startup list could not be packed.  " + added.error().detail);
+        }
+    }
+    auto data = common::LoadData(package);
+    if (!data) {
+        return failure(data.error().code, "The package could not be read.  " + data.error().detail);
+    }
+    if (auto joined = join(appHost, outHost, *data); !joined) {
+        return failure(joined.error().code,
+                       "The file " + outputPath + " could not be written.  " + joined.error().detail);
+    }
+    return {};
+}
+
+} // namespace
+
+Result<void> checkNotAStub(const std::string& appFolder, const std::string& outputPath) {
+    std::error_code ec;
+    const auto out = fs::weakly_canonical(platform::toHostPath(outputPath), ec);
+    for (auto name : {common::kPlayerStubName, common::kSaverStubName, common::kInstallerStubName}) {
+        std::error_code ec2;
+        if (!ec && out == fs::weakly_canonical(platform::toHostPath(appFolder) + "/" + std::string(name), ec2)) {
+            return failure(ErrorCode::Invalid, "The output may not be the program " + std::string(name) + " itself.");
+        }
+    }
+    return {};
+}
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> stagedFiles(const PackageExport& p) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& name : p.entries) {
+        files.emplace_back(name, platform::toHostPath(p.appFolder + "\\Working\\" + name));
+    }
+    return files;
+}
+
+Result<void> checkEntries(const PackageExport& p, bool allowGeneratedMovie) {
+    for (const auto& name : p.entries) {
+        if (allowGeneratedMovie && platform::equalsNoCase(name, "glwmovie.swf")) {
+            continue;
+        }
+        if (auto ok = checkUserFileName(name, "The file to include"); !ok) {
+            return ok;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+Result<void> BuildExeExport(const PackageExport& package, const PlayerStartup& startup) {
+    if (auto ok = checkEntries(package, true); !ok) {
+        return ok;
+    }
+    auto text = playerStartupText(startup);
+    if (!text) {
+        return text.error();
+    }
+    return packAndJoin(package.appFolder, common::kPlayerStubName, &common::NewExe, stagedFiles(package), &*text,
+                       package.outputPath);
+}
+
+Result<void> BuildScrExport(const PackageExport& package, const SaverStartup& startup) {
+    if (auto ok = checkEntries(package, true); !ok) {
+        return ok;
+    }
+    auto text = saverStartupText(startup);
+    if (!text) {
+        return text.error();
+    }
+    return packAndJoin(package.appFolder, common::kSaverStubName, &common::NewSCR, stagedFiles(package), &*text,
+                       package.outputPath);
+}
+
+Result<void> BuildInstallerExport(const std::string& appFolder, const std::string& scrPath, const std::string& scrName,
+                                  const std::string& outputPath) {
+    if (auto ok = checkUserFileName(scrName, "The screen saver's name"); !ok) {
+        return ok;
+    }
+    const std::string scrHost = platform::toHostPath(scrPath);
+    std::error_code ec;
+    if (scrHost.empty() || !fs::is_regular_file(scrHost) || fs::file_size(scrHost, ec) == 0 || ec) {
+        return failure(ErrorCode::NotFound, "The screen saver " + scrName + " is missing or empty.");
+    }
+    return packAndJoin(appFolder, common::kInstallerStubName, &common::NewQuillseter, {{scrName, scrHost}}, nullptr,
+                       outputPath);
+}
+
+} // namespace glw::main

@@ -1,0 +1,304 @@
+// The export's HTML side: text checks, the OBJECT/EMBED tag and the page insertion.
+#include "ExportTag.h"
+
+#include "platform/VbError.h"
+#include "platform/VbFile.h"
+#include "platform/WinPath.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace glw::main {
+
+namespace {
+
+Error invalid(std::string_view what, std::string_view why) {
+    return makeError(ErrorCode::Invalid, std::string(what) + " " + std::string(why));
+}
+
+bool hasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 32 || c == 127; });
+}
+
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace
+
+Result<void> checkUserFileName(std::string_view name, std::string_view what) {
+    if (name.empty()) {
+        return invalid(what, "is empty.");
+    }
+    if (name == "." || name == "..") {
+        return invalid(what, quoted(name) + " is not a file name.");
+    }
+    if (name.find_first_of("\\/:") != std::string_view::npos) {
+        return invalid(what, quoted(name) + " may not hold \"\\\", \"/\" or \":\".");
+    }
+    if (hasControlCharacter(name)) {
+        return invalid(what, quoted(name) + " may not hold control characters.");
+    }
+    for (auto generated : kGeneratedExportNames) {
+        if (platform::equalsNoCase(name, generated)) {
+            return invalid(what, quoted(name) + " is a name the export uses itself.");
+        }
+    }
+    return {};
+}
+
+Result<void> checkDataFolder(std::string_view folder) {
+    if (folder.empty()) {
+        return {};
+    }
+    if (folder.find_first_of("\\:") != std::string_view::npos || hasControlCharacter(folder)) {
+        return invalid("The data folder", quoted(folder) + " may not hold \"\\\", \":\" or control characters.");
+    }
+    std::string_view rest = folder;
+    if (rest.back() == '/') {
+        rest.remove_suffix(1);
+    }
+    while (true) {
+        const auto slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        if (part.empty() || part == "." || part == "..") {
+            return invalid("The data folder", quoted(folder) + " must stay under the page's folder.");
+        }
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(slash + 1);
+    }
+    return checkExportFilesName(folder, "The data folder");
+}
+
+Result<void> checkStartupValue(std::string_view value, std::string_view what) {
+    if (value.find_first_of(",\r\n") != std::string_view::npos) {
+        return invalid(what, quoted(value) + " may not hold a comma or a line break.");
+    }
+    return {};
+}
+
+Result<void> checkTagValue(std::string_view value, std::string_view what) {
+    if (value.find_first_of("\"<>\r\n") != std::string_view::npos) {
+        return invalid(what, quoted(value) + " may not hold '\"', '<', '>' or a line break.");
+    }
+    return {};
+}
+
+Result<void> checkFlashVariable(std::string_view name, std::string_view value) {
+    if (name.find_first_of("&=") != std::string_view::npos) {
+        return invalid("The variable name", quoted(name) + " may not hold \"&\" or \"=\".");
+    }
+    if (value.find('&') != std::string_view::npos) {
+        return invalid("The value of " + std::string(name), quoted(value) + " may not hold \"&\".");
+    }
+    return {};
+}
+
+Result<void> checkExportFilesName(std::string_view name, std::string_view what) {
+    if (name.find_first_of(",|") != std::string_view::npos) {
+        return invalid(what, quoted(name) + " may not hold \",\" or \"|\".");
+    }
+    return {};
+}
+
+std::string joinExportCode(const ExportDescription& d) {
+    return d.Id + "|" + d.Movie + "|" + d.BackColour;
+}
+
+Result<ExportDescription> splitExportCode(std::string_view exportCode) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        const auto bar = exportCode.find('|', start);
+        fields.emplace_back(exportCode.substr(start, bar - start));
+        if (bar == std::string_view::npos) {
+            break;
+        }
+        start = bar + 1;
+    }
+    if (fields.size() < 3) {
+        return makeError(ErrorCode::Invalid, "The clip's description \"" + std::string(exportCode) +
+                                                 "\" lacks its id, movie or background colour.");
+    }
+    return ExportDescription{fields[0], fields[1], fields[2]};
+}
+
+std::string SAlignFor(int hAlignIndex, int vAlignIndex) {
+    std::string value;
+    if (hAlignIndex == 1) {
+        value += "L";
+    } else if (hAlignIndex == 2) {
+        value += "R";
+    }
+    if (vAlignIndex == 1) {
+        value += "T";
+    } else if (vAlignIndex == 2) {
+        value += "B";
+    }
+    return value;
+}
+
+std::string withClosingSlash(std::string dataFolder) {
+    if (!dataFolder.empty() && dataFolder.back() != '/') {
+        dataFolder += "/";
+    }
+    return dataFolder;
+}
+
+std::string flashVarsFor(const std::vector<std::pair<std::string, std::string>>& variables) {
+    std::string vars;
+    for (std::size_t i = 0; i < variables.size(); ++i) {
+        if (i > 0) {
+            vars += "&";
+        }
+        vars += variables[i].first + "=" + variables[i].second;
+    }
+    if (!vars.empty() && vars.front() != '&') {
+        vars = "&" + vars;
+    }
+    return vars;
+}
+
+Result<ObjectTag> buildObjectTag(const ExportDescription& d, const TagProperties& p, const std::string& dataFolder) {
+    std::string W = p.Width;
+    std::string H = p.Height;
+    if (p.HeightPercent) {
+        H += "%";
+    }
+    if (p.WidthPercent) {
+        W += "%";
+    }
+    const std::pair<std::string_view, std::string_view> values[] = {
+        {W, "The width"},
+        {H, "The height"},
+        {d.Id, "The clip's id"},
+        {d.Movie, "The movie"},
+        {d.BackColour, "The background colour"},
+        {p.WMode, "The window mode"},
+        {p.Scale, "The scale mode"},
+        {dataFolder, "The data folder"},
+    };
+    for (const auto& [value, what] : values) {
+        if (auto ok = checkTagValue(value, what); !ok) {
+            return ok.error();
+        }
+    }
+    // Values carry no blank either where they stand unquoted in the tag.
+    for (const auto& [value, what] : {std::pair<std::string_view, std::string_view>{W, "The width"},
+                                      {H, "The height"},
+                                      {d.BackColour, "The background colour"}}) {
+        if (value.find_first_of(" \t'") != std::string_view::npos) {
+            return invalid(what, quoted(value) + " may not hold blanks or \"'\".");
+        }
+    }
+    for (const auto& [name, value] : p.Variables) {
+        if (auto ok = checkFlashVariable(name, value); !ok) {
+            return ok.error();
+        }
+        if (auto ok = checkTagValue(name + "=" + value, "The variable " + name); !ok) {
+            return ok.error();
+        }
+    }
+
+    ObjectTag out;
+    out.BgColor = d.BackColour;
+    out.DataFolder = withClosingSlash(dataFolder);
+    out.FlashVars = flashVarsFor(p.Variables);
+    const std::string salign = SAlignFor(p.HAlignIndex, p.VAlignIndex);
+    const std::string idTail = d.Id.empty() ? std::string() : d.Id.substr(1);
+    const std::string DQ = "\"";
+    const std::string flashvars = "DT=" + out.DataFolder + out.FlashVars;
+    std::string& t = out.Tag;
+    t = "<OBJECT  ID='" + d.Id + "' NAME='" + d.Id + "' WIDTH=" + W + " HEIGHT=" + H + ">";
+    t += "<PARAM NAME=movie VALUE=" + DQ + d.Movie + DQ + ">";
+    t += "<PARAM NAME=quality VALUE=high> ";
+    t += "<PARAM NAME=flashvars VALUE=" + DQ + flashvars + DQ + "> ";
+    t += "<PARAM NAME=bgcolor VALUE=" + d.BackColour + ">";
+    t += "<PARAM NAME=WMode VALUE=" + p.WMode + ">";
+    t += "<PARAM NAME=Scale VALUE=" + p.Scale + ">";
+    t += "<PARAM NAME=SAlign VALUE=" + salign + ">";
+    t += "<EMBED src='" + d.Movie + "' quality=high bgcolor=" + d.BackColour + " swLiveConnect=" + DQ + "true" + DQ +
+         " NAME=" + DQ + "e" + idTail + DQ + " ";
+    t += "TYPE=" + DQ + "application/x-shockwave-flash" + DQ + " PLUGINSPAGE=" + DQ + kPluginsPage + DQ + " ";
+    t += "WIDTH=" + W + " HEIGHT=" + H + " wmode=" + p.WMode + " flashvars=" + DQ + flashvars + DQ +
+         " scale=" + p.Scale + "></EMBED>";
+    t += "</OBJECT>";
+    return out;
+}
+
+const std::array<const char*, 14> kClosingBodyTags = {
+    "</BODY>", "</body>", "</Body>", "</bOdY>", "</bODY>", "</BODy>", "</BOdY>",
+    "</BoDY>", "</bOdy>", "</boDy>", "</bodY>", "</bODy>", "</BOdy>", "</boDY>",
+};
+
+std::optional<std::size_t> findClosingBodyTag(std::string_view page) {
+    for (const char* spelling : kClosingBodyTags) {
+        if (const auto pos = page.find(spelling); pos != std::string_view::npos) {
+            return pos;
+        }
+    }
+    // Pages written by other tools may use any mixture of capitals, or blanks before ">".
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    constexpr std::string_view open = "</body";
+    for (std::size_t pos = 0; pos + open.size() <= page.size(); ++pos) {
+        std::size_t i = 0;
+        while (i < open.size() && lower(page[pos + i]) == open[i]) {
+            ++i;
+        }
+        if (i < open.size()) {
+            continue;
+        }
+        std::size_t end = pos + open.size();
+        while (end < page.size() && (page[end] == ' ' || page[end] == '\t' || page[end] == '\r' || page[end] == '\n')) {
+            ++end;
+        }
+        if (end < page.size() && page[end] == '>') {
+            return pos;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> pageWithTag(std::string_view page, std::string_view tag) {
+    const auto pos = findClosingBodyTag(page);
+    if (!pos) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(page.size() + tag.size() + 2);
+    out.append(page.substr(0, *pos));
+    out.append(tag);
+    out.append(page.substr(*pos));
+    out.append("\r\n");
+    return out;
+}
+
+std::string newPageWithTag(std::string_view tag) {
+    return "<html><head></head><body>" + std::string(tag) + "</body></html>\r\n";
+}
+
+Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& tag, bool replace) {
+    std::string content;
+    try {
+        const bool exists = !replace && std::filesystem::is_regular_file(platform::toHostPath(pageFile));
+        if (exists) {
+            const std::string page = vb::readAllBytes(pageFile);
+            auto inserted = pageWithTag(page, tag);
+            if (!inserted) {
+                return makeError(ErrorCode::NotFound, kNoBodyTagMessage);
+            }
+            content = std::move(*inserted);
+        } else {
+            content = newPageWithTag(tag);
+        }
+        // Written beside the page and renamed over it only when complete.
+        vb::writeAllBytes(pageFile, content);
+    } catch (const vb::RuntimeError& e) {
+        return makeError(ErrorCode::Io, "The page " + pageFile + " could not be written.  " + e.Description());
+    }
+    return {};
+}
+
+} // namespace glw::main
