@@ -49,10 +49,6 @@ long tintFrom(const std::string& vars, const std::string& name) {
     return 0;
 }
 
-// The element events of the editor's apply pass write the edited values into the movie while it loads.
-// The editor's handlers are bound here; until they exist the pass rebuilds the clip at the new size.
-void connectElementEvents(Form1&, swf::SwfGenerator&) {}
-
 } // namespace
 
 void Form1::Command8_Click() {
@@ -107,22 +103,14 @@ Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::stri
         if (!sameFile) {
             std::filesystem::remove(targetHost, ec);
         }
-        auto* apply = dynamic_cast<forms::CheckBox*>(findControl("chkDoChange"));
-        if (apply && apply->Value == forms::vbChecked) {
-            // 4. The apply pass: the clip rebuilt with the edits at the size of the size boxes.
-            ElementIndex = 0;
-            swf::SwfGenerator swfButton;
-            connectElementEvents(*this, swfButton);
-            swfButton.RaiseSubEvents(true);
-            auto loaded = swfButton.LoadSwf(sourceHost);
-            if (loaded) {
-                swfButton.SwfHeight(std::int32_t(std::lround(std::clamp(vb::Val(EHeight.Text()) * 20, -2e9, 2e9))));
-                swfButton.SwfWidth(std::int32_t(std::lround(std::clamp(vb::Val(EWidth.Text()) * 20, -2e9, 2e9))));
-                loaded = swfButton.SaveSwf(targetHost, -1);
-            }
-            if (!loaded) {
-                failure = makeError(loaded.error().code,
-                                    "The clip could not be written to " + target + ".  " + loaded.error().detail);
+        ScanMode = false;
+        if (chkDoChange.Value == forms::vbChecked) {
+            // 4. The editor's apply pass: the clip rebuilt with the edits at the size of the size boxes, the
+            // element events writing the rows of the clip they were scanned from.
+            const Result<void> built = applyPass(true, target);
+            if (!built) {
+                failure = makeError(built.error().code,
+                                    "The clip could not be written to " + target + ".  " + built.error().detail);
             }
         } else {
             // 5. The clip unchanged.
@@ -139,10 +127,7 @@ Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::stri
     const std::string movie = DataFolder.empty()         ? SWFFileName
                               : DataFolder.back() == '/' ? DataFolder + SWFFileName
                                                          : DataFolder + "/" + SWFFileName;
-    std::string back;
-    if (auto* colBack = findControl("colBack")) {
-        back = colBack->ToolTipText;
-    }
+    std::string back = colBack.ToolTipText;
     if (back.empty()) {
         back = "#FFFFFF";
     }

@@ -516,7 +516,7 @@ TEST_F(ExportDialog, DoMainExportDescribesAndWritesTheClip) {
 // With "Apply" ticked the clip is rebuilt by the generator at the size of the size boxes.
 TEST_F(ExportDialog, DoMainExportWithApplyRebuildsAtTheBoxesSize) {
     auto& form = begin();
-    forms::CheckBox apply(form, "chkDoChange"); // the editor's "Apply" box
+    auto& apply = form.chkDoChange; // the editor's "Apply" box
     apply.Value = forms::vbChecked;
     form.EWidth.Text = "240";
     form.EHeight.Text = "160";
