@@ -122,6 +122,29 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyFailure{"folder_is_a_file", [](platform::test::TempDir& d) { d.file("dest", "x"); }, "dest"}),
     [](const auto& p) { return std::string(p.param.name); });
 
+// An empty folder box would name the root of the file system: Install asks for a folder and stays open.
+class InstallerEmptyFolder : public InstallerRun, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(InstallerEmptyFolder, IsRefusedAndTheWindowStaysOpen) {
+    ASSERT_EQ(start(), std::nullopt);
+    form->Text1.Text = GetParam();
+    form->Check1.Value = forms::vbChecked;
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_TRUE(hasLine(trace(), std::string("msgbox \"GLW Screen Saver Installer 1.0\" \"") +
+                                     stubs::installer::kNoFolderMessage + "\" 48"));
+    EXPECT_TRUE(form->loaded());
+    EXPECT_EQ(setting(), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists("/my saver.scr"));
+    // The user then types a folder and installs.
+    form->Text1.Text = dir.system("windows");
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_EQ(dir.read("windows/my saver.scr"), kSaverBytes);
+    EXPECT_FALSE(form->loaded());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, InstallerEmptyFolder, ::testing::Values("", "   "),
+                         [](const auto& p) { return std::string(p.param).empty() ? "empty" : "blanks"; });
+
 TEST_F(InstallerRun, AnInstalledSaverIsReplacedWhole) {
     dir.file("windows/my saver.scr", std::string(20000, 'o'));
     ASSERT_EQ(start(), std::nullopt);

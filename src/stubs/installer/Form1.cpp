@@ -111,7 +111,15 @@ void Form1::Form_Load() {
 
 void Form1::Command15_Click() {
     auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Command15_Click");
     std::string folder = Text1.Text;
+    // An empty box would make the folder "\", the root of the file system: ask for a folder instead, and
+    // leave the window open for it.
+    if (vb::Trim(folder).empty()) {
+        MsgBox(rt, kNoFolderMessage, vbExclamation, kTitle);
+        step([&] { Text1.SetFocus(); });
+        return;
+    }
     if (vb::Right(folder, 1) != "\\") {
         folder += "\\";
     }
