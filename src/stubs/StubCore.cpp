@@ -2,6 +2,7 @@
 #include "stubs/StubCore.h"
 
 #include "common/CopyHelpers.h"
+#include "common/jpk/JpkFileIo.h"
 #include "common/jpk/JpkPackage.h"
 #include "common/jpk/JpkReader.h"
 #include "platform/VbFile.h"
@@ -88,6 +89,48 @@ bool APICopy(forms::Runtime& runtime, const std::string& Source, const std::stri
     }
     runtime.logError("APICopy", vb::ErrPathFileAccess, failure);
     return false;
+}
+
+bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, const std::string& Dest) {
+    const std::string target = platform::toHostPath(vb::Trim(Dest));
+    auto refuse = [&](const std::string& why) {
+        runtime.logError("copy back", vb::ErrPathFileAccess, Dest + ": " + why);
+        return false;
+    };
+    if (target.empty()) {
+        return refuse("no such folder");
+    }
+    const int in = ::open(hostSource.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0) {
+        return refuse("the working copy cannot be read");
+    }
+    common::jpkio::UniqueFd source(in);
+    struct stat from {};
+    if (::fstat(in, &from) != 0 || !S_ISREG(from.st_mode)) {
+        return refuse("the working copy is not a plain file");
+    }
+    mode_t mode = from.st_mode & 07777;
+    struct stat to {};
+    if (::lstat(target.c_str(), &to) == 0) {
+        if (!S_ISREG(to.st_mode)) {
+            return refuse("a link or another kind of file is in the way, and links are never followed");
+        }
+        mode = to.st_mode & 07777;
+    }
+    // The copy replaces the name itself: should a link appear there meanwhile, the rename replaces the link
+    // and never writes through it.
+    auto out = common::jpkio::FreshFile::create(target, mode);
+    if (!out) {
+        return refuse(out.error().detail);
+    }
+    if (auto copied = common::jpkio::copyRange(in, 0, std::uint64_t(from.st_size), out->fd(), 0, common::kJpkPieceSize);
+        !copied) {
+        return refuse(copied.error().detail);
+    }
+    if (auto committed = out->commit(); !committed) {
+        return refuse(committed.error().detail);
+    }
+    return true;
 }
 
 std::vector<std::string> splitBar(const std::string& text) {

@@ -58,6 +58,13 @@ void SetBar(forms::Runtime& runtime, forms::PictureBox& picProgbar, forms::Label
 // complete copy. A failure is logged, not raised; returns whether the copy was made.
 bool APICopy(forms::Runtime& runtime, const std::string& Source, const std::string& Dest);
 
+// Copies the file `name` of the work folder back to the system path `Dest` without following a link at
+// either end: the source must be a plain file of the run folder, and a link (or anything but a plain file)
+// at `Dest` is left alone and the copy refused. The copy is written beside `Dest` and renamed over it only
+// when complete, keeping the permission bits of the file it replaces. A failure is logged; returns whether
+// the copy was made.
+bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, const std::string& Dest);
+
 // The names of a "|"-joined list ("a|b"), or the whole text when it holds no "|"; an empty text gives none.
 std::vector<std::string> splitBar(const std::string& text);
 

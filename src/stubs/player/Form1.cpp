@@ -173,8 +173,9 @@ void Form1::finishRun() {
         return;
     }
     m_finished = true;
+    // Beside the program a link may stand where a file came from: it is never followed.
     for (const std::string& f : m_copiedIn) {
-        APICopy(runtime(), core.TempFolder + f, programFolder() + f);
+        copyBackNoFollow(runtime(), core.hostTempFolder() + f, programFolder() + f);
     }
     core.cleanUp();
 }
