@@ -39,9 +39,9 @@ std::string sTempDirectory(const StubEnvironment& environment);
 // "" when it cannot be made.
 std::string sWindowsDirectory(const StubEnvironment& environment);
 
-// The inner area of a form. The runtime measures forms from the outside, as the original did; the stubs
-// size their windows around an inner area, so they reckon with a standard frame: 4 pixels of border on
-// every side and a caption of 22 pixels, none for a form without a border (BorderStyle 0).
+// The inner area of a form: what its frame and caption take of Width and Height (the runtime's driver
+// says how much: a standard frame without real windows, none on the desktop, where Width and Height are the
+// window's inner size already), and the inner width and height (the form's ScaleWidth and ScaleHeight).
 struct FrameSize {
     int width = 0;  // twips taken by the frame across
     int height = 0; // twips taken by the frame and caption down

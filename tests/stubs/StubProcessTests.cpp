@@ -34,11 +34,8 @@ protected:
     // Makes app/<name> from a stub of the application folder and a package of these entries.
     std::string make(const std::string& stub, const std::string& name,
                      const std::vector<std::pair<std::string, std::string>>& entries) {
-        const std::string package = base.host("stage-" + name + ".dta");
-        writePackage(package, base.host("stage-" + name), entries);
         const std::string output = base.host("app/" + name);
-        joinFile(std::string(GLW_APP_DIR) + "/" + stub, package, output);
-        std::filesystem::remove(package);
+        joinProgram(std::string(GLW_APP_DIR) + "/" + stub, output, base.host("stage-" + name), entries);
         return output;
     }
 

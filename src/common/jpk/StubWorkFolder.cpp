@@ -118,20 +118,17 @@ JpkExtraction StubWorkFolder::extractAll(DelFileList& delFileList, const SetBarC
     const std::size_t n = result.listed.size();
     for (std::size_t i = 0; i < n; ++i) {
         const std::string& name = result.listed[i];
-        bool done = false;
-        if (package && isBareEntryName(name)) {
-            if (written.count(name) != 0) {
-                done = true;
-            } else if (const JpkEntry* first = package->find(name)) {
-                done = package->extractNew(*first, m_runFolder + name).ok();
-            }
-        }
-        if (done) {
+        if (!isBareEntryName(name)) {
+            result.skipped.push_back(name);
+        } else if (written.count(name) != 0) {
+            result.extracted.push_back(name);
+            delFileList.add(name);
+        } else if (auto extracted = package->extractNew(*package->find(name), m_runFolder + name); extracted) {
             written.insert(name);
             result.extracted.push_back(name);
             delFileList.add(name);
         } else {
-            result.skipped.push_back(name);
+            result.failed.emplace_back(name, extracted.error());
         }
         if (setBar) {
             setBar(50.0 + 20.0 / static_cast<double>(n) * static_cast<double>(i + 1));
