@@ -118,6 +118,18 @@ TEST_F(StubProcess, StubWithoutPackageSaysSoAndEnds) {
     EXPECT_TRUE(tempSwf().empty());
 }
 
+// The box of a player with no package blocks its window: the movie's exit behind it is refused, and the
+// player still ends with 1.
+TEST_F(StubProcess, NoPackageBoxBlocksTheWindowBehindIt) {
+    std::filesystem::copy_file(GLW_APP_DIR "/glwbase.exe", base.host("app/glwbase.exe"));
+    const Run r = run(base.host("app/glwbase.exe"), {}, "fscommand Form1.FBit \"exit\" \"\"\n");
+    EXPECT_EQ(r.process.exitCode, 1) << r.process.output;
+    EXPECT_TRUE(hasLine(r.trace, "msgbox \"Error\" \"No Flash data found to display.  Aborting.\" 16"));
+    EXPECT_TRUE(hasLineStarting(r.trace, "error script 5 \"Form1 lies behind the modal MsgBox"));
+    EXPECT_TRUE(hasLine(r.trace, "end 1"));
+    EXPECT_TRUE(tempSwf().empty());
+}
+
 struct Malformed {
     const char* name;
     std::string tail;
