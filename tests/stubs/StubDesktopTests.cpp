@@ -170,6 +170,32 @@ TEST_F(StubDesktop, SaverShowsItsMovieAtOnceAndEndsOnAClick) {
     EXPECT_TRUE(tempSwf().empty()) << "the run folder is cleaned up";
 }
 
+// The box of a player without a package shows the desktop's critical-error icon beside its message, and
+// its OK button ends the player with 1.
+TEST_F(StubDesktop, MessageBoxShowsItsIcon) {
+    std::filesystem::copy_file(std::string(GLW_APP_DIR) + "/glwbase.exe", base.host("app/glwbase.exe"));
+    auto process = start(base.host("app/glwbase.exe"), {});
+    const std::string window = x->waitForWindow("Error");
+    ASSERT_FALSE(window.empty()) << traceText();
+    // The icon's red: a strong red of the critical-error sign in its corner of the box.
+    auto reddish = [](const test::Image& i) {
+        long red = 0;
+        for (int y = 0; y < std::min(i.height, 70); ++y) {
+            for (int x = 0; x < std::min(i.width, 70); ++x) {
+                const auto p = i.at(x, y);
+                red += (p.r > 150 && p.g < 110 && p.b < 110) ? 1 : 0;
+            }
+        }
+        return red;
+    };
+    auto image =
+        x->grabUntil(window, screenshot("msgbox-critical"), 20, [&](const test::Image& i) { return reddish(i) > 100; });
+    ASSERT_TRUE(image.has_value());
+    EXPECT_GT(reddish(*image), 100) << "no icon in the box, see " << screenshot("msgbox-critical");
+    x->key(window, "Return");
+    EXPECT_EQ(process->wait(30).exitCode, 1) << traceText();
+}
+
 // The termination signals end every stub as its own exit does, also while it waits for the user.
 struct SignalCase {
     const char* name;
