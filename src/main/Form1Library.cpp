@@ -368,8 +368,8 @@ void Form1::Command2_Click() {
     const std::string source = FSel[SelectedCell].Movie;
     std::string failure;
     if (!APICopy(source, rt.App.Path + "\\CLTemplates\\" + category + "\\" + saveName.name, failure)) {
-        program.MsgBoxEx("An error occured copying the file " + source + ".  " + failure, common::msgOk,
-                         "Glintwave SE");
+        program.MsgBoxEx("An error occured copying the file " + platform::toDisplayPath(source) + ".  " + failure,
+                         common::msgOk, "Glintwave SE");
         return;
     }
     Picture3.Visible = false;

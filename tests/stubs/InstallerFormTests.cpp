@@ -37,7 +37,7 @@ protected:
 TEST_F(InstallerRun, UnpacksTheSaverThenWaitsWithTheWindowsFolderOffered) {
     ASSERT_EQ(start(), std::nullopt);
     EXPECT_EQ(form->Caption(), "GLW Screen Saver Installer 1.0");
-    EXPECT_EQ(form->Text1.Text(), dir.system("windows"));
+    EXPECT_EQ(form->Text1.Text(), dir.host("windows")) << "the folder is shown in the host's form";
     EXPECT_EQ(form->ScrFileName, "my saver.scr");
     EXPECT_FALSE(form->picProgbar.Visible());
     EXPECT_TRUE(form->Picture1.Visible());
@@ -65,6 +65,7 @@ struct FolderCase {
     const char* name;
     bool closingBackslash;
     bool ticked;
+    bool hostForm = false; // typed as the user reads it, "/tmp/.../dest"
 };
 
 class InstallerFolder : public InstallerRun, public ::testing::WithParamInterface<FolderCase> {};
@@ -72,7 +73,11 @@ class InstallerFolder : public InstallerRun, public ::testing::WithParamInterfac
 TEST_P(InstallerFolder, TargetFolderTextWithOrWithoutItsClosingBackslash) {
     dir.folder("dest");
     ASSERT_EQ(start(), std::nullopt);
-    form->Text1.Text = dir.system("dest") + (GetParam().closingBackslash ? "\\" : "");
+    if (GetParam().hostForm) {
+        form->Text1.Text = dir.host("dest") + (GetParam().closingBackslash ? "/" : "");
+    } else {
+        form->Text1.Text = dir.system("dest") + (GetParam().closingBackslash ? "\\" : "");
+    }
     if (GetParam().ticked) {
         form->Check1.Value = forms::vbChecked;
     }
@@ -88,7 +93,9 @@ TEST_P(InstallerFolder, TargetFolderTextWithOrWithoutItsClosingBackslash) {
 INSTANTIATE_TEST_SUITE_P(Texts, InstallerFolder,
                          ::testing::Values(FolderCase{"without_backslash_ticked", false, true},
                                            FolderCase{"with_backslash_ticked", true, true},
-                                           FolderCase{"without_backslash_not_ticked", false, false}),
+                                           FolderCase{"without_backslash_not_ticked", false, false},
+                                           FolderCase{"host_form_typed", false, true, true},
+                                           FolderCase{"host_form_with_closing_slash", true, true, true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 struct CopyFailure {
@@ -107,7 +114,7 @@ TEST_P(InstallerCopyFails, ShowsTheCopyMessageWritesNoSettingAndNeverSaysInstall
     ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
 
     EXPECT_TRUE(hasLineStarting(trace(), "msgbox \"Error.\" \"An error occured copying the file " +
-                                             form->core.TempFolder + "my saver.scr.  "));
+                                             form->core.hostTempFolder() + "my saver.scr.  "));
     EXPECT_FALSE(hasLineStarting(trace(), "msgbox \"GLW Screen Saver Installer 1.0\""));
     EXPECT_EQ(setting(), std::nullopt);
     EXPECT_FALSE(form->loaded());

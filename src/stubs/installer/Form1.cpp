@@ -86,7 +86,7 @@ void Form1::Form_Load() {
 
     core.setUpWorkFolder();
 
-    step([&] { Text1.Text = sWindowsDirectory(core.environment()); });
+    step([&] { Text1.Text = platform::toDisplayPath(sWindowsDirectory(core.environment())); });
     SetBar(0);
     step([&] { Picture1.Visible = false; });
     step([&] { common::CenterForm(*this); });
@@ -120,6 +120,8 @@ void Form1::Command15_Click() {
         step([&] { Text1.SetFocus(); });
         return;
     }
+    // The user reads and types the folder in the host's form; inside it is a system path.
+    folder = platform::fromDisplayPath(folder);
     if (vb::Right(folder, 1) != "\\") {
         folder += "\\";
     }
@@ -163,8 +165,10 @@ bool Form1::FileCopyTo(const std::string& FullPathFile, const std::string& DestP
         makeRunnable(DestPath);
     });
     if (step.failed()) {
-        MsgBox(rt, "An error occured copying the file " + FullPathFile + ".  " + step.errDescription(), vbCritical,
-               "Error.");
+        MsgBox(rt,
+               "An error occured copying the file " + platform::toDisplayPath(FullPathFile) + ".  " +
+                   step.errDescription(),
+               vbCritical, "Error.");
         return false;
     }
     return true;
