@@ -234,6 +234,34 @@ INSTANTIATE_TEST_SUITE_P(
                       SignalCase{"player_sighup", "glwbase.exe", "Glintwave Flash Player", {}, SIGHUP}),
     [](const auto& p) { return std::string(p.param.name); });
 
+// Under a window manager too, the movie paints at once, and a resize that the manager carries out reaches
+// the movie.
+TEST_F(StubDesktop, UnderAWindowManagerThePlayerShowsItsMovieAtOnceAndFollowsAResize) {
+    if (!x->startWindowManager()) {
+        GTEST_SKIP() << "no window manager (openbox) is installed";
+    }
+    auto process = start(player("exactFit"), {});
+    const std::string window = x->waitForWindow("Glintwave Flash Player");
+    ASSERT_FALSE(window.empty()) << traceText();
+    auto image = x->grabUntil(window, screenshot("player-window-manager"), 30,
+                              [](const test::Image& i) { return showsHalves(i, 400, 0, 300); });
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->width, 400);
+    EXPECT_EQ(image->height, 300);
+    EXPECT_TRUE(showsHalves(*image, 400, 0, 300)) << "see " << screenshot("player-window-manager");
+    x->resize(window, 800, 600);
+    auto resized = x->grabUntil(window, screenshot("player-window-manager-resized"), 30, [](const test::Image& i) {
+        return i.width > 400 && i.height > 300 && showsHalves(i, i.width, 0, i.height) &&
+               i.near(i.width - 10, i.height - 10, kBlue);
+    });
+    ASSERT_TRUE(resized.has_value());
+    EXPECT_GT(resized->width, 400);
+    EXPECT_TRUE(resized->near(resized->width - 10, resized->height - 10, kBlue))
+        << "see " << screenshot("player-window-manager-resized");
+    process->signal(SIGTERM);
+    EXPECT_EQ(process->wait(30).exitCode, 0);
+}
+
 // A user's resize reaches the form: Width and Height follow the window, Form_Resize runs, and the movie
 // (exactFit) fills the new size.
 TEST_F(StubDesktop, PlayerMovieFillsTheWindowAfterAUsersResize) {

@@ -120,7 +120,49 @@ XServer::XServer(int width, int height) {
     ::close(fds[0]);
 }
 
+bool XServer::startWindowManager() {
+    if (m_display.empty() || !onPath("openbox")) {
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> environment = {"DISPLAY=" + m_display};
+    for (char** e = environ; *e; ++e) {
+        if (std::string(*e).rfind("DISPLAY=", 0) != 0) {
+            environment.emplace_back(*e);
+        }
+    }
+    std::vector<char*> envp;
+    for (auto& e : environment) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    std::string program = "openbox";
+    char* argv[] = {program.data(), nullptr};
+    const bool spawned = ::posix_spawnp(&m_windowManager, "openbox", &actions, nullptr, argv, envp.data()) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!spawned) {
+        m_windowManager = -1;
+        return false;
+    }
+    // The manager is there once it has taken the screen's selection of window managers.
+    for (int i = 0; i < 50; ++i) {
+        if (runProcess("/usr/bin/env", {"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, {{"DISPLAY", m_display}}, 10)
+                .output.find("window id") != std::string::npos) {
+            return true;
+        }
+        ::usleep(100'000);
+    }
+    return true;
+}
+
 XServer::~XServer() {
+    if (m_windowManager > 0) {
+        ::kill(m_windowManager, SIGTERM);
+        ::waitpid(m_windowManager, nullptr, 0);
+    }
     if (m_pid > 0) {
         ::kill(m_pid, SIGTERM);
         ::waitpid(m_pid, nullptr, 0);

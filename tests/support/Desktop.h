@@ -46,6 +46,8 @@ public:
 
     // ":N", or "" when the server did not start.
     const std::string& display() const { return m_display; }
+    // Starts a window manager (openbox) on the display, ended with the server; false when there is none.
+    bool startWindowManager();
 
     // The first visible window whose title is exactly `title`, waiting up to `timeoutSeconds`; "" if none.
     std::string waitForWindow(const std::string& title, int timeoutSeconds = 30) const;
@@ -64,6 +66,7 @@ public:
 
 private:
     int m_pid = -1;
+    int m_windowManager = -1;
     std::string m_display;
 };
 
