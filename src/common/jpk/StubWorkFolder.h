@@ -27,9 +27,9 @@ private:
 
 // What the extraction loop did.
 struct JpkExtraction {
-    std::vector<std::string> listed;    // every name JpkList delivered, in package order
-    std::vector<std::string> extracted; // the names written into the work folder, in order
-    std::vector<std::string> skipped;   // names that are not bare file names: refused, never written
+    std::vector<std::string> listed;                   // every name JpkList delivered, in package order
+    std::vector<std::string> extracted;                // the names written into the work folder, in order
+    std::vector<std::string> skipped;                  // names that are not bare file names: refused, never written
     std::vector<std::pair<std::string, Error>> failed; // bare names whose extraction failed, with the reason
     Error listingError;                                // code None when the whole package was walked
 };
