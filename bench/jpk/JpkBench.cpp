@@ -1,16 +1,23 @@
 // Times the package writer and reader on a large package beside cat and cp of the same bytes, with the
-// peak memory of each, every step run as a child process of its own.
+// peak memory of each, every step run as a child process of its own; and the stubs' extraction loop over a
+// package of many small entries beside one of a single large entry.
 //
-//   glw_jpk_bench [--megabytes N] [--dir FOLDER] [--runs N]
+//   glw_jpk_bench [--megabytes N] [--dir FOLDER] [--runs N] [--entries N]
 //
 // Steps: JpkAdd of the movie into a package, the join of stub, marker and package, ExtractAppendedData
 // from the joined file, and JpkExtract of the movie; beside them cp of the movie and cat of stub, marker
-// and package. Each is run --runs times (default 3) and its fastest run is shown; peak memory is the
+// and package. The steps take turns, round after round (--runs, default 5), each after a sync so that no
+// step pays for the write-back of another's output; the median of each is shown. Peak memory is the
 // child's maximum resident set (ru_maxrss from wait4).
+//
+// Goals: the median of the package steps' ratios to cp at most 1.2; the extraction loop over --entries
+// (default 20,000) entries of 1 KB at most 3 times the loop over one entry of the same total size.
 #include "common/jpk/JpkMarker.h"
 #include "common/jpk/JpkReader.h"
 #include "common/jpk/JpkWriter.h"
+#include "common/jpk/StubWorkFolder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -66,23 +73,49 @@ Measure runChild(const std::vector<std::string>& argv, const std::string& stdout
     return m;
 }
 
-Measure best(int runs, const std::vector<std::string>& argv, const std::string& stdoutPath = {},
-             const std::vector<std::string>& removeFirst = {}) {
-    Measure fastest;
-    for (int i = 0; i < runs; ++i) {
-        for (const std::string& path : removeFirst) {
-            ::unlink(path.c_str());
-        }
-        Measure m = runChild(argv, stdoutPath);
-        if (!m.ok) {
-            return m;
-        }
-        if (!fastest.ok || m.seconds < fastest.seconds) {
-            fastest = m;
-        }
-        fastest.peakKiB = std::max(fastest.peakKiB, m.peakKiB);
+// One step of the comparison: its command line, where its output goes, and its measured runs.
+struct Step {
+    const char* what;
+    std::vector<std::string> argv;
+    std::string stdoutPath;
+    std::vector<std::string> removeFirst;
+    std::vector<Measure> runs;
+};
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
     }
-    return fastest;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// The median run of a step; not ok when any run failed.
+Measure medianOf(const Step& step) {
+    Measure m;
+    m.ok = !step.runs.empty();
+    std::vector<double> seconds;
+    for (const Measure& run : step.runs) {
+        m.ok = m.ok && run.ok;
+        m.peakKiB = std::max(m.peakKiB, run.peakKiB);
+        seconds.push_back(run.seconds);
+    }
+    m.seconds = median(seconds);
+    return m;
+}
+
+// Runs every step once per round, in turns, each after a sync of what the previous ones wrote.
+void measureInTurns(std::vector<Step>& steps, int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+        for (Step& step : steps) {
+            for (const std::string& path : step.removeFirst) {
+                ::unlink(path.c_str());
+            }
+            ::sync();
+            step.runs.push_back(runChild(step.argv, step.stdoutPath));
+        }
+    }
 }
 
 void writePattern(const std::string& path, std::uint64_t size) {
@@ -133,6 +166,50 @@ void row(const char* what, const Measure& m, const Measure& cp) {
                 static_cast<double>(m.peakKiB) / 1024.0);
 }
 
+// The stubs' extraction loop over `package` in a run folder of its own under `base`, in seconds; the
+// package copy is linked into the run folder, and the clean-up is not timed. Negative on failure.
+double timeExtractAll(const std::string& base, const std::string& package, std::size_t expected) {
+    auto work = StubWorkFolder::setUp(base);
+    if (!work || ::link(package.c_str(), work->dataFile().c_str()) != 0) {
+        return -1;
+    }
+    ::sync();
+    DelFileList del;
+    auto start = std::chrono::steady_clock::now();
+    JpkExtraction done = work->extractAll(del);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    work->cleanUp(del);
+    return done.extracted.size() == expected ? seconds : -1;
+}
+
+// A package of `count` entries of `each` bytes, written as the writer lays them out.
+void writePackage(const std::string& path, std::size_t count, std::size_t each) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::vector<char> data(each, 'd');
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string header = "entry" + std::to_string(i) + ".bin";
+        header.push_back('\0');
+        header += std::to_string(each);
+        header.push_back('\0');
+        std::fwrite(header.data(), 1, header.size(), out);
+        std::fwrite(data.data(), 1, data.size(), out);
+    }
+    std::fclose(out);
+}
+
+// Median seconds of the extraction loop over `runs` runs; negative when a run failed.
+double medianExtractAll(const std::string& base, const std::string& package, std::size_t expected, int runs) {
+    std::vector<double> seconds;
+    for (int i = 0; i < runs; ++i) {
+        double s = timeExtractAll(base, package, expected);
+        if (s < 0) {
+            return -1;
+        }
+        seconds.push_back(s);
+    }
+    return median(seconds);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -141,7 +218,8 @@ int main(int argc, char** argv) {
     }
 
     std::uint64_t megabytes = 200;
-    int runs = 3;
+    int runs = 5;
+    std::size_t entries = 20'000;
     std::string base = fs::temp_directory_path().string();
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--megabytes") == 0) {
@@ -150,6 +228,8 @@ int main(int argc, char** argv) {
             base = argv[i + 1];
         } else if (std::strcmp(argv[i], "--runs") == 0) {
             runs = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::strcmp(argv[i], "--entries") == 0) {
+            entries = std::max<std::size_t>(1, std::strtoull(argv[i + 1], nullptr, 10));
         }
     }
     std::string pattern = base + "/glw-jpk-bench-XXXXXX";
@@ -171,25 +251,69 @@ int main(int argc, char** argv) {
     std::fwrite(m.data(), 1, m.size(), markerFile);
     std::fclose(markerFile);
 
-    std::printf("package of %llu MB in %s, fastest of %d runs\n", static_cast<unsigned long long>(megabytes),
-                dir.c_str(), runs);
-    Measure cp = best(runs, {"/bin/cp", movie, copied}, {}, {copied});
-    Measure add = best(runs, {self, "--step", "add", package, movie, "glwmovie.swf"}, {}, {package});
-    Measure cat = best(runs, {"/bin/cat", stub, marker, package}, catted);
-    Measure join = best(runs, {self, "--step", "join", stub, package, joined}, {}, {joined});
-    Measure app = best(runs, {self, "--step", "appended", joined, appended}, {}, {appended});
-    Measure ext = best(runs, {self, "--step", "extract", appended, "glwmovie.swf", extracted}, {}, {extracted});
+    std::printf("package of %llu MB in %s, median of %d runs taken in turns\n",
+                static_cast<unsigned long long>(megabytes), dir.c_str(), runs);
+    // The package and the joined file must exist before the steps that read them run.
+    if (!JpkAdd(package, movie, "glwmovie.swf").ok() ||
+        runChild({self, "--step", "join", stub, package, joined}).ok == false) {
+        std::printf("  setting up the package FAILED\n");
+        return 1;
+    }
+    ::unlink(package.c_str());
+    std::vector<Step> steps = {
+        {"cp of the movie", {"/bin/cp", movie, copied}, {}, {copied}, {}},
+        {"JpkAdd of the movie", {self, "--step", "add", package, movie, "glwmovie.swf"}, {}, {package}, {}},
+        {"cat of stub, marker, package", {"/bin/cat", stub, marker, package}, catted, {}, {}},
+        {"join (LoadData + joiner)", {self, "--step", "join", stub, package, joined}, {}, {joined}, {}},
+        {"ExtractAppendedData", {self, "--step", "appended", joined, appended}, {}, {appended}, {}},
+        {"JpkExtract of the movie",
+         {self, "--step", "extract", appended, "glwmovie.swf", extracted},
+         {},
+         {extracted},
+         {}},
+    };
+    measureInTurns(steps, runs);
+    const Measure cp = medianOf(steps[0]);
+    std::vector<double> ratios;
+    bool allOk = true;
+    for (const Step& step : steps) {
+        const Measure med = medianOf(step);
+        row(step.what, med, cp);
+        allOk = allOk && med.ok;
+        if (step.argv[0] == self) {
+            ratios.push_back(med.seconds / cp.seconds);
+        }
+    }
+    bool same = allOk && fs::file_size(extracted) == size && fs::file_size(joined) == fs::file_size(catted);
+    const double medianRatio = median(ratios);
+    std::printf("  results %s; package %.1f MiB\n", same ? "match" : "DIFFER", static_cast<double>(size) / (1 << 20));
+    std::printf("  join and extract: median %.2fx cp   goal at most 1.20x   %s\n", medianRatio,
+                medianRatio <= 1.2 ? "met" : "NOT MET");
 
-    row("cp of the movie", cp, cp);
-    row("cat of stub, marker, package", cat, cp);
-    row("JpkAdd of the movie", add, cp);
-    row("join (LoadData + joiner)", join, cp);
-    row("ExtractAppendedData", app, cp);
-    row("JpkExtract of the movie", ext, cp);
-    bool same = add.ok && join.ok && app.ok && ext.ok && fs::file_size(extracted) == size &&
-                fs::file_size(joined) == fs::file_size(catted);
-    std::printf("  results %s; package %.1f MiB, target within 1.5x cp\n", same ? "match" : "DIFFER",
-                static_cast<double>(size) / (1 << 20));
+    // The extraction loop: many small entries against one large one of the same total size.
+    const std::size_t each = 1024;
+    const std::string many = dir + "/many.dta", one = dir + "/one.dta", runBase = dir + "/temp";
+    fs::create_directory(runBase);
+    writePackage(many, entries, each);
+    writePackage(one, 1, entries * each);
+    const double manySeconds = medianExtractAll(runBase, many, entries, runs);
+    const double oneSeconds = medianExtractAll(runBase, one, 1, runs);
+    const std::size_t half = entries / 2;
+    const std::string halfPackage = dir + "/half.dta";
+    writePackage(halfPackage, half, each);
+    const double halfSeconds = medianExtractAll(runBase, halfPackage, half, runs);
+    if (manySeconds < 0 || oneSeconds < 0 || halfSeconds < 0) {
+        std::printf("  extraction loop FAILED\n");
+        same = false;
+    } else {
+        const double ratio = manySeconds / oneSeconds;
+        std::printf("  extraction loop, %zu entries of 1 KB   %8.3f s\n", entries, manySeconds);
+        std::printf("  extraction loop, %zu entries of 1 KB   %8.3f s   (%.2fx the time of half as many)\n", half,
+                    halfSeconds, manySeconds / halfSeconds);
+        std::printf("  extraction loop, 1 entry of %zu KB     %8.3f s\n", entries, oneSeconds);
+        std::printf("  many small against one large: %.2fx   goal at most 3x   %s\n", ratio,
+                    ratio <= 3 ? "met" : "NOT MET");
+    }
 
     std::error_code ignored;
     fs::remove_all(dir, ignored);

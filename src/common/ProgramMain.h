@@ -10,13 +10,16 @@
 
 namespace glw::common {
 
-// Runs the program whose start-up `start` makes and shows; returns the process's exit code.
-inline int runSystemProgram(int argc, char** argv, const forms::ProgramStart& start) {
+// Runs the program whose start-up `start` makes and shows; returns the process's exit code. With
+// `endOnSignals`, SIGTERM, SIGINT and SIGHUP end it as its own exit does (see LaunchOptions).
+inline int runSystemProgram(int argc, char** argv, const forms::ProgramStart& start, bool endOnSignals = false) {
     forms::DesktopFactory desktop;
 #ifdef GLW_HAVE_DESKTOP
     desktop = qt::makeDesktopDriver;
 #endif
-    return forms::runProgram(argc, argv, launchOptions(desktop), start);
+    forms::LaunchOptions options = launchOptions(desktop);
+    options.endOnSignals = endOnSignals;
+    return forms::runProgram(argc, argv, options, start);
 }
 
 } // namespace glw::common

@@ -56,8 +56,8 @@ bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, con
         return true;
     }
     // A refused copy is reported as well, so that no caller goes on as if the file were there.
-    program.MsgBoxEx("An error occured copying the file " + sourceFile + ".  " + failure, common::msgOk,
-                     "Glintwave SE");
+    program.MsgBoxEx("An error occured copying the file " + platform::toDisplayPath(sourceFile) + ".  " + failure,
+                     common::msgOk, "Glintwave SE");
     return false;
 }
 

@@ -375,8 +375,8 @@ void Form1::Command2_Click() {
     const std::string source = cellClips[std::size_t(SelectedCell)];
     std::string failure;
     if (!APICopy(source, rt.App.Path + "\\CLTemplates\\" + category + "\\" + saveName.name, failure)) {
-        program.MsgBoxEx("An error occured copying the file " + source + ".  " + failure, common::msgOk,
-                         "Glintwave SE");
+        program.MsgBoxEx("An error occured copying the file " + platform::toDisplayPath(source) + ".  " + failure,
+                         common::msgOk, "Glintwave SE");
         return;
     }
     Picture3.Visible = false;

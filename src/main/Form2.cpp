@@ -179,7 +179,7 @@ void Form2::Command20_Click() {
         const std::string source = List1.List(i);
         std::string failure;
         if (!APICopy(source, folder + "\\" + FileNameFromPath(source), failure)) {
-            fail("An error occured copying the file " + source + ".  " + failure);
+            fail("An error occured copying the file " + platform::toDisplayPath(source) + ".  " + failure);
             return;
         }
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <optional>
 #include <sys/stat.h>
@@ -208,6 +209,32 @@ std::string toSystemPath(std::string_view hostPath) {
         system += '\\';
     }
     return system;
+}
+
+std::string toDisplayPath(std::string_view systemPath) {
+    const std::string host = toHostPath(systemPath);
+    return host.empty() ? std::string(systemPath) : host;
+}
+
+std::string fromDisplayPath(std::string_view typed) {
+    std::string_view text = typed;
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    if (text == "~" || text.rfind("~/", 0) == 0) {
+        const char* home = std::getenv("HOME");
+        if (home && home[0] == '/') {
+            return toSystemPath(std::string(home) + std::string(text.substr(1)));
+        }
+        return std::string(typed);
+    }
+    if (!text.empty() && text.front() == '/') {
+        return toSystemPath(text);
+    }
+    return std::string(typed);
 }
 
 std::string currentSystemFolder() {

@@ -29,6 +29,16 @@ std::string toHostPath(std::string_view systemPath);
 // written in system form and gives "".
 std::string toSystemPath(std::string_view hostPath);
 
+// A system path as the user reads it on this machine, for text boxes, labels and messages: its host form
+// ("C:\home\ann\x" gives "/home/ann/x"), with the names as they stand on disk. A text that names no place
+// here (another drive, a UNC path, "") is shown as it stands.
+std::string toDisplayPath(std::string_view systemPath);
+
+// A path the user typed, in system form: a host path ("/home/ann/x", "~/x", "~") becomes system form; a
+// system path or anything else stays as typed. "" for a host path that cannot be written in system form
+// (a name holding "\").
+std::string fromDisplayPath(std::string_view typed);
+
 // The process's current folder in system form.
 std::string currentSystemFolder();
 

@@ -2,6 +2,7 @@
 #include "stubs/StubCore.h"
 
 #include "common/CopyHelpers.h"
+#include "common/jpk/JpkFileIo.h"
 #include "common/jpk/JpkPackage.h"
 #include "common/jpk/JpkReader.h"
 #include "platform/VbFile.h"
@@ -57,21 +58,15 @@ std::string sWindowsDirectory(const StubEnvironment& environment) {
 }
 
 FrameSize frameOf(const forms::Form& form) {
-    if (form.BorderStyle == 0) {
-        return {};
-    }
-    const auto& screen = form.runtime().Screen;
-    constexpr int kBorderPixels = 4;
-    constexpr int kCaptionPixels = 22;
-    return FrameSize{int(std::lround(2 * kBorderPixels * screen.TwipsPerPixelX)),
-                     int(std::lround((2 * kBorderPixels + kCaptionPixels) * screen.TwipsPerPixelY))};
+    const forms::FrameTwips frame = form.runtime().ui().frameOf(form);
+    return FrameSize{frame.width, frame.height};
 }
 
 int ScaleWidth(const forms::Form& form) {
-    return std::max(0, form.Width - frameOf(form).width);
+    return form.ScaleWidth();
 }
 int ScaleHeight(const forms::Form& form) {
-    return std::max(0, form.Height - frameOf(form).height);
+    return form.ScaleHeight();
 }
 
 void SetBar(forms::Runtime& runtime, forms::PictureBox& picProgbar, forms::Label& lblPrgbar, double precent) {
@@ -90,6 +85,48 @@ bool APICopy(forms::Runtime& runtime, const std::string& Source, const std::stri
     return false;
 }
 
+bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, const std::string& Dest) {
+    const std::string target = platform::toHostPath(vb::Trim(Dest));
+    auto refuse = [&](const std::string& why) {
+        runtime.logError("copy back", vb::ErrPathFileAccess, Dest + ": " + why);
+        return false;
+    };
+    if (target.empty()) {
+        return refuse("no such folder");
+    }
+    const int in = ::open(hostSource.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0) {
+        return refuse("the working copy cannot be read");
+    }
+    common::jpkio::UniqueFd source(in);
+    struct stat from {};
+    if (::fstat(in, &from) != 0 || !S_ISREG(from.st_mode)) {
+        return refuse("the working copy is not a plain file");
+    }
+    mode_t mode = from.st_mode & 07777;
+    struct stat to {};
+    if (::lstat(target.c_str(), &to) == 0) {
+        if (!S_ISREG(to.st_mode)) {
+            return refuse("a link or another kind of file is in the way, and links are never followed");
+        }
+        mode = to.st_mode & 07777;
+    }
+    // The copy replaces the name itself: should a link appear there meanwhile, the rename replaces the link
+    // and never writes through it.
+    auto out = common::jpkio::FreshFile::create(target, mode);
+    if (!out) {
+        return refuse(out.error().detail);
+    }
+    if (auto copied = common::jpkio::copyRange(in, 0, std::uint64_t(from.st_size), out->fd(), 0, common::kJpkPieceSize);
+        !copied) {
+        return refuse(copied.error().detail);
+    }
+    if (auto committed = out->commit(); !committed) {
+        return refuse(committed.error().detail);
+    }
+    return true;
+}
+
 std::vector<std::string> splitBar(const std::string& text) {
     std::vector<std::string> names;
     if (text.empty()) {
@@ -106,10 +143,36 @@ std::vector<std::string> splitBar(const std::string& text) {
     }
 }
 
+namespace {
+
+// The cores of this process, cleaned up when the process ends through std::exit or std::quick_exit (the
+// desktop's way to end the program, which leaves the forms and their cores in place), so that no run folder
+// outlives its run.
+std::vector<StubCore*>& liveCores() {
+    static std::vector<StubCore*> cores;
+    return cores;
+}
+
+extern "C" void cleanUpLiveCores() {
+    for (StubCore* core : liveCores()) {
+        core->cleanUp();
+    }
+}
+
+} // namespace
+
 StubCore::StubCore(forms::Runtime& runtime, StubEnvironment environment)
-    : m_runtime(runtime), m_environment(std::move(environment)) {}
+    : m_runtime(runtime), m_environment(std::move(environment)) {
+    // The list is made before the handler is registered, so that it is still there when the handler runs.
+    auto& cores = liveCores();
+    static const bool registered = std::atexit(cleanUpLiveCores) == 0 && std::at_quick_exit(cleanUpLiveCores) == 0;
+    (void)registered;
+    cores.push_back(this);
+}
 
 StubCore::~StubCore() {
+    auto& cores = liveCores();
+    cores.erase(std::remove(cores.begin(), cores.end(), this), cores.end());
     if (m_runLock >= 0) {
         ::close(m_runLock);
     }
@@ -208,12 +271,17 @@ common::JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const comm
     if (result.listingError.code != ErrorCode::None) {
         m_runtime.logError("JpkList", 0, result.listingError.detail);
     }
-    // extractAll keeps the package's order in both lists; the trace follows the listing.
+    // extractAll keeps the package's order in its lists; the trace follows the listing. A refused name is a
+    // "skip"; an entry that could not be written is an error.
     std::size_t nextExtracted = 0;
+    std::size_t nextFailed = 0;
     for (const std::string& name : result.listed) {
         if (nextExtracted < result.extracted.size() && result.extracted[nextExtracted] == name) {
             trace("extract " + forms::Trace::quote(name));
             ++nextExtracted;
+        } else if (nextFailed < result.failed.size() && result.failed[nextFailed].first == name) {
+            m_runtime.logError("JpkExtract", 0, name + ": " + result.failed[nextFailed].second.detail);
+            ++nextFailed;
         } else {
             trace("skip " + forms::Trace::quote(name));
         }

@@ -39,9 +39,9 @@ std::string sTempDirectory(const StubEnvironment& environment);
 // "" when it cannot be made.
 std::string sWindowsDirectory(const StubEnvironment& environment);
 
-// The inner area of a form. The runtime measures forms from the outside, as the original did; the stubs
-// size their windows around an inner area, so they reckon with a standard frame: 4 pixels of border on
-// every side and a caption of 22 pixels, none for a form without a border (BorderStyle 0).
+// The inner area of a form: what its frame and caption take of Width and Height (the runtime's driver
+// says how much: a standard frame without real windows, none on the desktop, where Width and Height are the
+// window's inner size already), and the inner width and height (the form's ScaleWidth and ScaleHeight).
 struct FrameSize {
     int width = 0;  // twips taken by the frame across
     int height = 0; // twips taken by the frame and caption down
@@ -57,6 +57,13 @@ void SetBar(forms::Runtime& runtime, forms::PictureBox& picProgbar, forms::Label
 // APICopy: copies the file Trim(Source) to Trim(Dest) (system paths), replacing Dest only with a
 // complete copy. A failure is logged, not raised; returns whether the copy was made.
 bool APICopy(forms::Runtime& runtime, const std::string& Source, const std::string& Dest);
+
+// Copies the file `name` of the work folder back to the system path `Dest` without following a link at
+// either end: the source must be a plain file of the run folder, and a link (or anything but a plain file)
+// at `Dest` is left alone and the copy refused. The copy is written beside `Dest` and renamed over it only
+// when complete, keeping the permission bits of the file it replaces. A failure is logged; returns whether
+// the copy was made.
+bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, const std::string& Dest);
 
 // The names of a "|"-joined list ("a|b"), or the whole text when it holds no "|"; an empty text gives none.
 std::vector<std::string> splitBar(const std::string& text);

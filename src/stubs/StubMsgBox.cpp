@@ -13,6 +13,8 @@ MsgBoxForm::MsgBoxForm(forms::Runtime& runtime, const std::string& prompt, int b
     BorderStyle = 3;
     ShowInTaskbar = false;
     Caption = title;
+    Image1.Move(240, 240, 480, 480);
+    Image1.StandardIcon = Icon;
     Label1.Move(900, 240, 4260, 900);
     Label1.Caption = prompt;
     Command1.Caption = "OK";

@@ -13,11 +13,13 @@ enum MsgBoxStyle : int { vbOKOnly = 0, vbCritical = 16, vbExclamation = 48, vbIn
 // The answer of the OK button.
 inline constexpr int vbOK = 1;
 
-// The box: Label1 holds the message, Command1 is OK; Icon is the style's icon part.
+// The box: Image1 shows the desktop's icon of the style's icon part (Icon), Label1 holds the message,
+// Command1 is OK.
 class MsgBoxForm : public forms::Form {
 public:
     MsgBoxForm(forms::Runtime& runtime, const std::string& prompt, int buttons, const std::string& title);
 
+    forms::Image Image1{*this, "Image1"};
     forms::Label Label1{*this, "Label1"};
     forms::CommandButton Command1{*this, "Command1"};
     const int Icon;

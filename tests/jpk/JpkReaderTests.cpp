@@ -109,6 +109,63 @@ TEST(JpkList, ListsFileEntriesAndStopsAtTheFault) {
     EXPECT_EQ(JpkList(dir.file("missing"), {}).error().code, ErrorCode::NotFound);
 }
 
+// The one-walk reader finds the same entries and ends at the same fault as the listing, also where headers
+// cross the reader's 64 KiB blocks.
+TEST(JpkPackageReader, WalksOnceLikeTheListing) {
+    TempDir dir;
+    std::vector<WalkCase> cases = walkCases();
+    std::string many;
+    std::vector<std::string> manyNames;
+    for (int i = 0; i < 300; ++i) {
+        manyNames.push_back("entry-" + std::to_string(i) + ".bin");
+        many += entryBytes(manyNames.back(), patternBytes(static_cast<std::size_t>(i * 37 % 900), i));
+    }
+    cases.push_back({"300 entries across blocks", many, manyNames, ErrorCode::None});
+    for (const WalkCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(dir.file("pkg"), c.package);
+        auto reader = JpkPackageReader::open(dir.file("pkg"));
+        ASSERT_TRUE(reader.ok());
+        std::vector<std::string> names;
+        for (const JpkEntry& entry : reader->entries()) {
+            names.push_back(entry.name);
+        }
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(reader->listingError().code, c.end);
+    }
+    EXPECT_EQ(JpkPackageReader::open(dir.file("missing")).error().code, ErrorCode::NotFound);
+}
+
+TEST(JpkPackageReader, ExtractsEachEntryWhereItLies) {
+    TempDir dir;
+    writeFile(dir.file("pkg"), entryBytes("Movie.SWF", "first") + entryBytes("big", patternBytes(2'500'000, 7)) +
+                                   entryBytes("movie.swf", "second") + entryBytes("empty", ""));
+    auto reader = JpkPackageReader::open(dir.file("pkg"));
+    ASSERT_TRUE(reader.ok());
+    // Names that differ only in case give the first entry, as JpkExtract does.
+    for (const char* asked : {"Movie.SWF", "movie.swf", "MOVIE.SWF"}) {
+        SCOPED_TRACE(asked);
+        const JpkEntry* found = reader->find(asked);
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->name, "Movie.SWF");
+    }
+    EXPECT_EQ(reader->find("nope"), nullptr);
+    ASSERT_TRUE(reader->extractNew(*reader->find("big"), dir.file("big")).ok());
+    EXPECT_EQ(readFile(dir.file("big")), patternBytes(2'500'000, 7));
+    ASSERT_TRUE(reader->extractNew(*reader->find("empty"), dir.file("empty")).ok());
+    EXPECT_EQ(readFile(dir.file("empty")), "");
+
+    // extractNew never writes over what is there, nor through a link; extractFresh replaces whole.
+    writeFile(dir.file("victim"), "keep me");
+    fs::create_symlink(dir.file("victim"), dir.file("link"));
+    EXPECT_FALSE(reader->extractNew(reader->entries()[0], dir.file("link")).ok());
+    EXPECT_FALSE(reader->extractNew(reader->entries()[0], dir.file("victim")).ok());
+    EXPECT_EQ(readFile(dir.file("victim")), "keep me");
+    writeFile(dir.file("stale"), std::string(100, 's'));
+    ASSERT_TRUE(reader->extractFresh(reader->entries()[2], dir.file("stale")).ok());
+    EXPECT_EQ(readFile(dir.file("stale")), "second");
+}
+
 TEST(JpkExtract, EntriesAroundThePieceSizeComeOutExact) {
     TempDir dir;
     std::string package;

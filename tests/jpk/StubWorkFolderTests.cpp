@@ -112,6 +112,32 @@ TEST(StubWorkFolder, MalformedPackageKeepsTheEntriesBeforeTheFault) {
     EXPECT_FALSE(fs::exists(work->TempFolder()));
 }
 
+// Every entry of a package of many comes out with its own data, from one walk; a name that comes twice is
+// extracted once more with the first entry's data, and names differing in case give the first too.
+TEST(StubWorkFolder, ExtractsManyEntriesAndRepeatedNames) {
+    TempDir temp;
+    auto work = StubWorkFolder::setUp(temp.path().string());
+    ASSERT_TRUE(work.ok());
+    std::string package;
+    for (int i = 0; i < 2000; ++i) {
+        package += entryBytes("f" + std::to_string(i) + ".dat", "data " + std::to_string(i));
+    }
+    package += entryBytes("A.txt", "first") + entryBytes("a.txt", "second") + entryBytes("A.txt", "third");
+    writeFile(work->dataFile(), package);
+    DelFileList del;
+    JpkExtraction done = work->extractAll(del);
+    EXPECT_EQ(done.listingError.code, ErrorCode::None);
+    ASSERT_EQ(done.extracted.size(), 2003u);
+    EXPECT_TRUE(done.skipped.empty());
+    for (int i : {0, 1, 999, 1999}) {
+        EXPECT_EQ(readFile(work->TempFolder() + "f" + std::to_string(i) + ".dat"), "data " + std::to_string(i));
+    }
+    EXPECT_EQ(readFile(work->TempFolder() + "A.txt"), "first");
+    EXPECT_EQ(readFile(work->TempFolder() + "a.txt"), "first");
+    work->cleanUp(del);
+    EXPECT_FALSE(fs::exists(work->TempFolder()));
+}
+
 // The player adds its extra files by name: names that would leave the work folder are never taken.
 TEST(DelFileList, TakesOnlyBareNames) {
     TempDir temp;

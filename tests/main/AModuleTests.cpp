@@ -94,7 +94,9 @@ TEST_F(AModuleProcedures, CopyFileIntoFolderReplacesAndReportsFailures) {
     answerBox();
     EXPECT_FALSE(CopyFileIntoFolder(*program, sys("src\\missing.swf"), sys("dest")));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].rfind("Glintwave SE|An error occured copying the file " + sys("src\\missing.swf") + ".  ", 0),
+    EXPECT_EQ(boxes[0].rfind("Glintwave SE|An error occured copying the file " +
+                                 platform::toDisplayPath(sys("src\\missing.swf")) + ".  ",
+                             0),
               0u)
         << boxes[0];
 }

@@ -132,7 +132,7 @@ TEST_F(LibraryManage, AFailedCopyIsReportedAndThePanelStaysOpen) {
     form.Command2.userClick();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("Glintwave SE|An error occured copying the file " +
-                                 sys("CLTemplates\\Animals\\clip01.swf") + ".  ",
+                                 platform::toDisplayPath(sys("CLTemplates\\Animals\\clip01.swf")) + ".  ",
                              0),
               0u)
         << boxes[0];

@@ -150,7 +150,10 @@ TEST_F(Maker, AFailedBuildKeepsTheOldPackageAndSaysSo) {
     ASSERT_TRUE(ui().queueScript("click Form2.Command3").ok());
     run(form);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].rfind("Error.|An error occured copying the file " + movie("b.swf") + ".  ", 0), 0u) << boxes[0];
+    EXPECT_EQ(boxes[0].rfind(
+                  "Error.|An error occured copying the file " + platform::toDisplayPath(movie("b.swf")) + ".  ", 0),
+              0u)
+        << boxes[0];
     EXPECT_EQ(work.read("out.gwi"), "the old package");
     EXPECT_TRUE(stagingEmpty());
 }

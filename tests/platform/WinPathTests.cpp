@@ -86,6 +86,34 @@ TEST(WinPath, HostPathsInSystemForm) {
     EXPECT_EQ(toSystemPath("sub"), dir.system("sub"));
 }
 
+// Paths shown to the user are in host form; paths the user types in host form come back in system form,
+// and anything else typed stays as it was typed.
+TEST_F(WinPathTest, PathsShownAndTypedByTheUser) {
+    EXPECT_EQ(toDisplayPath(m_dir.system() + "\\resource\\titlebar.swf"), m_dir.host() + "/Resource/titlebar.swf");
+    EXPECT_EQ(toDisplayPath("C:\\home\\ann\\.local\\share\\"), "/home/ann/.local/share/");
+    for (const char* nowhere : {"D:\\data", "\\\\server\\share", ""}) {
+        EXPECT_EQ(toDisplayPath(nowhere), nowhere);
+    }
+    struct Typed {
+        const char* text;
+        std::string system;
+    };
+    const char* home = std::getenv("HOME");
+    const Typed cases[] = {
+        {"/home/ann/savers", "C:\\home\\ann\\savers"},
+        {"  /home/ann/savers/  ", "C:\\home\\ann\\savers\\"},
+        {"C:\\Windows", "C:\\Windows"},
+        {"relative\\name", "relative\\name"},
+        {"", ""},
+        {"/a\\b", ""},
+        {"~/savers", home && home[0] == '/' ? toSystemPath(std::string(home) + "/savers") : "~/savers"},
+    };
+    for (const Typed& c : cases) {
+        EXPECT_EQ(fromDisplayPath(c.text), c.system) << c.text;
+    }
+    EXPECT_EQ(fromDisplayPath(toDisplayPath(m_dir.system("Working"))), m_dir.system("Working"));
+}
+
 TEST(WinPath, SplitsAfterTheLastSeparator) {
     struct Case {
         const char* path;

@@ -37,7 +37,7 @@ protected:
 TEST_F(InstallerRun, UnpacksTheSaverThenWaitsWithTheWindowsFolderOffered) {
     ASSERT_EQ(start(), std::nullopt);
     EXPECT_EQ(form->Caption(), "GLW Screen Saver Installer 1.0");
-    EXPECT_EQ(form->Text1.Text(), dir.system("windows"));
+    EXPECT_EQ(form->Text1.Text(), dir.host("windows")) << "the folder is shown in the host's form";
     EXPECT_EQ(form->ScrFileName, "my saver.scr");
     EXPECT_FALSE(form->picProgbar.Visible());
     EXPECT_TRUE(form->Picture1.Visible());
@@ -65,6 +65,7 @@ struct FolderCase {
     const char* name;
     bool closingBackslash;
     bool ticked;
+    bool hostForm = false; // typed as the user reads it, "/tmp/.../dest"
 };
 
 class InstallerFolder : public InstallerRun, public ::testing::WithParamInterface<FolderCase> {};
@@ -72,7 +73,11 @@ class InstallerFolder : public InstallerRun, public ::testing::WithParamInterfac
 TEST_P(InstallerFolder, TargetFolderTextWithOrWithoutItsClosingBackslash) {
     dir.folder("dest");
     ASSERT_EQ(start(), std::nullopt);
-    form->Text1.Text = dir.system("dest") + (GetParam().closingBackslash ? "\\" : "");
+    if (GetParam().hostForm) {
+        form->Text1.Text = dir.host("dest") + (GetParam().closingBackslash ? "/" : "");
+    } else {
+        form->Text1.Text = dir.system("dest") + (GetParam().closingBackslash ? "\\" : "");
+    }
     if (GetParam().ticked) {
         form->Check1.Value = forms::vbChecked;
     }
@@ -88,7 +93,9 @@ TEST_P(InstallerFolder, TargetFolderTextWithOrWithoutItsClosingBackslash) {
 INSTANTIATE_TEST_SUITE_P(Texts, InstallerFolder,
                          ::testing::Values(FolderCase{"without_backslash_ticked", false, true},
                                            FolderCase{"with_backslash_ticked", true, true},
-                                           FolderCase{"without_backslash_not_ticked", false, false}),
+                                           FolderCase{"without_backslash_not_ticked", false, false},
+                                           FolderCase{"host_form_typed", false, true, true},
+                                           FolderCase{"host_form_with_closing_slash", true, true, true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 struct CopyFailure {
@@ -107,7 +114,7 @@ TEST_P(InstallerCopyFails, ShowsTheCopyMessageWritesNoSettingAndNeverSaysInstall
     ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
 
     EXPECT_TRUE(hasLineStarting(trace(), "msgbox \"Error.\" \"An error occured copying the file " +
-                                             form->core.TempFolder + "my saver.scr.  "));
+                                             form->core.hostTempFolder() + "my saver.scr.  "));
     EXPECT_FALSE(hasLineStarting(trace(), "msgbox \"GLW Screen Saver Installer 1.0\""));
     EXPECT_EQ(setting(), std::nullopt);
     EXPECT_FALSE(form->loaded());
@@ -121,6 +128,29 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](platform::test::TempDir& d) { d.folder("dest/my saver.scr/inside"); }, "dest"},
                       CopyFailure{"folder_is_a_file", [](platform::test::TempDir& d) { d.file("dest", "x"); }, "dest"}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// An empty folder box would name the root of the file system: Install asks for a folder and stays open.
+class InstallerEmptyFolder : public InstallerRun, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(InstallerEmptyFolder, IsRefusedAndTheWindowStaysOpen) {
+    ASSERT_EQ(start(), std::nullopt);
+    form->Text1.Text = GetParam();
+    form->Check1.Value = forms::vbChecked;
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_TRUE(hasLine(trace(), std::string("msgbox \"GLW Screen Saver Installer 1.0\" \"") +
+                                     stubs::installer::kNoFolderMessage + "\" 48"));
+    EXPECT_TRUE(form->loaded());
+    EXPECT_EQ(setting(), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists("/my saver.scr"));
+    // The user then types a folder and installs.
+    form->Text1.Text = dir.system("windows");
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_EQ(dir.read("windows/my saver.scr"), kSaverBytes);
+    EXPECT_FALSE(form->loaded());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, InstallerEmptyFolder, ::testing::Values("", "   "),
+                         [](const auto& p) { return std::string(p.param).empty() ? "empty" : "blanks"; });
 
 TEST_F(InstallerRun, AnInstalledSaverIsReplacedWhole) {
     dir.file("windows/my saver.scr", std::string(20000, 'o'));

@@ -157,6 +157,27 @@ TEST_F(PlayerForm, ExtraFilesGoInAndOnlyThoseThatCameInGoBack) {
     EXPECT_TRUE(folderEntries(tempSwf()).empty());
 }
 
+// A link beside the program is read when the file is copied in, but the copy back never writes through it:
+// neither the link's target nor the link changes. A plain file next to it still goes back.
+TEST_F(PlayerForm, CopyBackNeverFollowsALink) {
+    dir.file("elsewhere/target.txt", "keep me");
+    dir.file("app/plain.txt", "p1");
+    std::filesystem::create_symlink(dir.host("elsewhere/target.txt"), dir.host("app/linked.txt"));
+    std::vector<std::string> startup = kStartup;
+    startup.back() = "linked.txt|plain.txt";
+    joined("movie.exe", playerEntries(startup));
+    ASSERT_EQ(start(), std::nullopt);
+    ASSERT_EQ(form->copiedIn(), (std::vector<std::string>{"linked.txt", "plain.txt"}));
+    writeBytes(runFolder() + "linked.txt", "written by the movie");
+    writeBytes(runFolder() + "plain.txt", "p2");
+    EXPECT_EQ(perform("close Form1"), 0);
+    EXPECT_EQ(dir.read("elsewhere/target.txt"), "keep me");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.host("app/linked.txt")));
+    EXPECT_EQ(dir.read("app/plain.txt"), "p2");
+    EXPECT_TRUE(hasLineStarting(trace(), "error copy back 75 \"" + dir.system("app") + "\\linked.txt: a link"));
+    EXPECT_TRUE(folderEntries(tempSwf()).empty());
+}
+
 TEST_F(PlayerForm, UnsafeNamesAreSkippedAndAMalformedTailEndsTheListing) {
     const std::string outside = dir.host("abs-target");
     std::string package = entryBytes("../escape", "x") + entryBytes(outside, "x") + entryBytes("sub\\x.txt", "x") +

@@ -67,6 +67,30 @@ TEST_F(StubCoreRun, CleanUpRunsOnceAndRemovesWhatTheMovieLeftInTheRunFolder) {
         1);
 }
 
+// An entry whose file cannot be written is an error in the trace, not a "skip" (kept for refused names);
+// the entries around it are extracted.
+TEST_F(StubCoreRun, AnEntryThatCannotBeWrittenIsTracedAsAnError) {
+    env.ownFile = joinedBytes("movie.exe", entryBytes("a.txt", "a") + entryBytes("../up.txt", "u") +
+                                               entryBytes("blocked.txt", "b") + entryBytes("c.txt", "c"));
+    stubs::StubCore core(*rt, env);
+    ASSERT_TRUE(core.setUpWorkFolder());
+    ASSERT_TRUE(core.ExtractAppendedData());
+    // Something already stands where the entry would go.
+    std::filesystem::create_directory(core.hostTempFolder() + "blocked.txt");
+    forms::Form form(*rt, "Form1");
+    forms::ListBox List1(form, "List1");
+    const common::JpkExtraction done = core.extractEntries(List1, {});
+    EXPECT_EQ(done.extracted, (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(done.skipped, std::vector<std::string>{"../up.txt"});
+    ASSERT_EQ(done.failed.size(), 1u);
+    EXPECT_EQ(done.failed[0].first, "blocked.txt");
+    EXPECT_TRUE(hasLine(trace(), "skip \"../up.txt\""));
+    EXPECT_FALSE(hasLine(trace(), "skip \"blocked.txt\""));
+    EXPECT_TRUE(hasLineStarting(trace(), "error JpkExtract 0 \"blocked.txt: "));
+    EXPECT_EQ(core.DelFileList.text(), "a.txt|c.txt");
+    core.cleanUp();
+}
+
 TEST_F(StubCoreRun, ProgressBarShowsItsShareOfTheBoxAndHidesAtZero) {
     forms::Form form(*rt, "Form1");
     forms::PictureBox box(form, "picProgbar");

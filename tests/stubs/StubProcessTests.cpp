@@ -34,11 +34,8 @@ protected:
     // Makes app/<name> from a stub of the application folder and a package of these entries.
     std::string make(const std::string& stub, const std::string& name,
                      const std::vector<std::pair<std::string, std::string>>& entries) {
-        const std::string package = base.host("stage-" + name + ".dta");
-        writePackage(package, base.host("stage-" + name), entries);
         const std::string output = base.host("app/" + name);
-        joinFile(std::string(GLW_APP_DIR) + "/" + stub, package, output);
-        std::filesystem::remove(package);
+        joinProgram(std::string(GLW_APP_DIR) + "/" + stub, output, base.host("stage-" + name), entries);
         return output;
     }
 
@@ -118,6 +115,18 @@ TEST_F(StubProcess, StubWithoutPackageSaysSoAndEnds) {
     EXPECT_EQ(r.process.exitCode, 1) << r.process.output;
     EXPECT_TRUE(hasLine(r.trace, "msgbox \"Error\" \"No Flash data found to display.  Aborting.\" 16"));
     EXPECT_FALSE(hasLineStarting(r.trace, "movie "));
+    EXPECT_TRUE(tempSwf().empty());
+}
+
+// The box of a player with no package blocks its window: the movie's exit behind it is refused, and the
+// player still ends with 1.
+TEST_F(StubProcess, NoPackageBoxBlocksTheWindowBehindIt) {
+    std::filesystem::copy_file(GLW_APP_DIR "/glwbase.exe", base.host("app/glwbase.exe"));
+    const Run r = run(base.host("app/glwbase.exe"), {}, "fscommand Form1.FBit \"exit\" \"\"\n");
+    EXPECT_EQ(r.process.exitCode, 1) << r.process.output;
+    EXPECT_TRUE(hasLine(r.trace, "msgbox \"Error\" \"No Flash data found to display.  Aborting.\" 16"));
+    EXPECT_TRUE(hasLineStarting(r.trace, "error script 5 \"Form1 lies behind the modal MsgBox"));
+    EXPECT_TRUE(hasLine(r.trace, "end 1"));
     EXPECT_TRUE(tempSwf().empty());
 }
 

@@ -101,6 +101,16 @@ inline void joinFile(const std::string& stubPath, const std::string& packagePath
     ASSERT_TRUE(joined.ok()) << joined.error().detail;
 }
 
+// Writes the program `output` (a host path): the stub `stubPath`, the marker and a package of these entries,
+// staged under `stagePrefix` (a host path; the package file and its folder of sources).
+inline void joinProgram(const std::string& stubPath, const std::string& output, const std::string& stagePrefix,
+                        const std::vector<std::pair<std::string, std::string>>& entries) {
+    const std::string package = stagePrefix + ".dta";
+    writePackage(package, stagePrefix, entries);
+    joinFile(stubPath, package, output);
+    std::filesystem::remove(package);
+}
+
 // Runs `action` and gives the exit code when the program ended inside it (the End statement).
 inline std::optional<int> endsWith(const std::function<void()>& action) {
     try {

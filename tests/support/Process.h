@@ -18,6 +18,28 @@ struct ProcessResult {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env, int timeoutSeconds = 60);
 
+// A child process that runs while the test goes on, killed when the object goes.
+class BackgroundProcess {
+public:
+    // Starts `program` with `args` and the environment as runProcess does; its standard output and error go
+    // to `outputPath` ("" discards them).
+    BackgroundProcess(const std::string& program, const std::vector<std::string>& args,
+                      const std::map<std::string, std::string>& env, const std::string& outputPath = {});
+    ~BackgroundProcess();
+    BackgroundProcess(const BackgroundProcess&) = delete;
+    BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+    bool started() const { return m_pid > 0 || m_result.exitCode >= 0 || m_result.signal != 0; }
+    bool running();
+    void signal(int signalNumber);
+    // Waits at most `timeoutSeconds` for the end (then kills it and reports signal 9). The output is not kept.
+    ProcessResult wait(int timeoutSeconds = 30);
+
+private:
+    int m_pid = -1;
+    ProcessResult m_result;
+};
+
 // The lines of a text file ("" lines included), empty when it is missing.
 std::vector<std::string> readLines(const std::string& hostPath);
 

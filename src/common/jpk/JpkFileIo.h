@@ -46,9 +46,10 @@ Result<std::size_t> readAt(int fd, std::uint64_t offset, char* buffer, std::size
 // Writes all `length` bytes at `offset`, retrying short writes.
 Result<void> writeAt(int fd, std::uint64_t offset, const char* data, std::size_t length);
 
-// Copies `length` bytes from `srcOffset` of one file to `dstOffset` of another in pieces of at most `pieceSize`
-// bytes. The kernel copies where it can (nothing passes through this process); otherwise one buffer of
-// `pieceSize` bytes carries the pieces. A source that ends early is Truncated; nothing is retried then.
+// Copies `length` bytes from `srcOffset` of one file to `dstOffset` of another. The kernel copies where it can
+// (copy_file_range: nothing passes through this process, in as few calls as it allows); otherwise one buffer
+// of `pieceSize` bytes carries the data piece by piece. A source that ends early is Truncated; nothing is
+// retried then.
 Result<void> copyRange(int srcFd, std::uint64_t srcOffset, std::uint64_t length, int dstFd, std::uint64_t dstOffset,
                        std::size_t pieceSize);
 

@@ -1,12 +1,16 @@
 // The reading side of the packages: finding a stub's package in its own file, listing and extracting entries.
 #pragma once
 
+#include "common/jpk/JpkFileIo.h"
 #include "common/jpk/JpkPackage.h"
 #include "platform/Result.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace glw::common {
 
@@ -37,5 +41,37 @@ Result<void> JpkList(const std::string& JpkFile, const std::function<void(const 
 // no partial file is left. NotFound when no entry bears the name (nothing written), Malformed or Truncated
 // when the package breaks before the entry is found, Io on a read or write failure.
 Result<void> JpkExtract(const std::string& JpkFile, const std::string& FileName, const std::string& Destination);
+
+// A package file opened once and walked once: its entries in package order, and each entry's data copied
+// from where it lies. Extracting n entries this way costs one walk of the package, not n.
+class JpkPackageReader {
+public:
+    // Opens the package file `JpkFile` (a host path) and walks it. A malformed or cut-off entry ends the
+    // walk; the entries before it stand and listingError() says why. NotFound or Io when the file cannot be
+    // opened.
+    static Result<JpkPackageReader> open(const std::string& JpkFile);
+
+    const std::vector<JpkEntry>& entries() const { return m_entries; }
+    // Code None when the whole package was walked.
+    const Error& listingError() const { return m_listingError; }
+    // The first entry whose name equals `name`, letter case aside; null when none does.
+    const JpkEntry* find(std::string_view name) const;
+
+    // Writes the data of `entry` into `Destination`, a file that must not exist yet (it is created
+    // exclusively, so nothing is written through a link or over a stale file, and removed again when the
+    // copy fails). For folders that only this process writes into, such as a stub's run folder.
+    Result<void> extractNew(const JpkEntry& entry, const std::string& Destination) const;
+    // Writes the data of `entry` fresh under a temporary name that replaces `Destination` only when complete.
+    Result<void> extractFresh(const JpkEntry& entry, const std::string& Destination) const;
+
+private:
+    JpkPackageReader(jpkio::UniqueFd fd, std::string path) : m_fd(std::move(fd)), m_path(std::move(path)) {}
+
+    jpkio::UniqueFd m_fd;
+    std::string m_path;
+    std::vector<JpkEntry> m_entries;
+    Error m_listingError;
+    std::unordered_map<std::string, std::size_t> m_firstByName; // lower-cased name -> first entry
+};
 
 } // namespace glw::common

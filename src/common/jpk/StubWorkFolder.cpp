@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace glw::common {
@@ -95,26 +96,39 @@ JpkExtraction StubWorkFolder::extractAll(DelFileList& delFileList, const SetBarC
     if (setBar) {
         setBar(40);
     }
-    auto listed = JpkList(dataFile(), [&](const std::string& name) {
-        result.listed.push_back(name);
-        if (ListItem) {
-            ListItem(name);
+    // One walk lists every entry with where its data lies; each entry is then copied from there.
+    auto package = JpkPackageReader::open(dataFile());
+    if (!package) {
+        result.listingError = package.error();
+    } else {
+        result.listingError = package->listingError();
+        for (const JpkEntry& entry : package->entries()) {
+            result.listed.push_back(entry.name);
+            if (ListItem) {
+                ListItem(entry.name);
+            }
         }
-    });
-    if (!listed) {
-        result.listingError = listed.error();
     }
     if (setBar) {
         setBar(50);
     }
+    // The run folder is new and this run's alone, so each file is created in place; a name that comes
+    // twice is the same file with the same (first) data.
+    std::unordered_set<std::string> written;
     const std::size_t n = result.listed.size();
     for (std::size_t i = 0; i < n; ++i) {
         const std::string& name = result.listed[i];
-        if (isBareEntryName(name) && JpkExtract(dataFile(), name, m_runFolder + name)) {
+        if (!isBareEntryName(name)) {
+            result.skipped.push_back(name);
+        } else if (written.count(name) != 0) {
+            result.extracted.push_back(name);
+            delFileList.add(name);
+        } else if (auto extracted = package->extractNew(*package->find(name), m_runFolder + name); extracted) {
+            written.insert(name);
             result.extracted.push_back(name);
             delFileList.add(name);
         } else {
-            result.skipped.push_back(name);
+            result.failed.emplace_back(name, extracted.error());
         }
         if (setBar) {
             setBar(50.0 + 20.0 / static_cast<double>(n) * static_cast<double>(i + 1));

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace glw::common {
@@ -26,10 +27,11 @@ private:
 
 // What the extraction loop did.
 struct JpkExtraction {
-    std::vector<std::string> listed;    // every name JpkList delivered, in package order
-    std::vector<std::string> extracted; // the names written into the work folder, in order
-    std::vector<std::string> skipped;   // names that are not bare file names, or whose extraction failed
-    Error listingError;                 // code None when the whole package was walked
+    std::vector<std::string> listed;                   // every name JpkList delivered, in package order
+    std::vector<std::string> extracted;                // the names written into the work folder, in order
+    std::vector<std::string> skipped;                  // names that are not bare file names: refused, never written
+    std::vector<std::pair<std::string, Error>> failed; // bare names whose extraction failed, with the reason
+    Error listingError;                                // code None when the whole package was walked
 };
 
 // The progress bar of the stubs: a percentage from 0 to 100. The UI repaints inside it.

@@ -118,6 +118,12 @@ void Control::SetFocus() {
     m_form.setActive(this);
 }
 
+void Control::focusByClick() {
+    if (effectivelyVisible() && m_form.Visible) {
+        m_form.setActive(this);
+    }
+}
+
 bool Control::hasFocus() const {
     return m_form.ActiveControl() == this;
 }

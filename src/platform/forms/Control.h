@@ -108,6 +108,11 @@ public:
 
     void propertyChanged(std::string_view name) override;
 
+protected:
+    // A click gives the control the focus even where SetFocus would not take it (a movie's window takes
+    // the focus from the control that had it): LostFocus on the old one. Nothing when hidden.
+    void focusByClick();
+
 private:
     Form& m_form;
     ControlKind m_kind;

@@ -181,6 +181,9 @@ public:
     Image(Form& form, std::string name, int index = -1) : Control(form, ControlKind::Image, std::move(name), index) {}
     Property<platform::Picture> Picture{*this, "Picture"};
     Property<bool> Stretch{*this, "Stretch", false};
+    // Where there is no Picture: the desktop's own message-box icon of a box style's icon part, 16
+    // critical, 32 question, 48 warning, 64 information; 0 none.
+    Property<int> StandardIcon{*this, "StandardIcon", 0};
     Event<> Click;
     Event<> DblClick;
     void userClick() override { Click.raise(); }

@@ -28,6 +28,8 @@ public:
     // Raised when the movie runs a script command (fscommand), with its command and arguments.
     Event<const std::string&, const std::string&> FSCommand;
     void userFSCommand(const std::string& command, const std::string& args) { FSCommand.raise(command, args); }
+    // A click into the movie: the player's window takes the focus, so the control that had it loses it.
+    void userClick() override { focusByClick(); }
 
     // What the control was given, in order ("Movie=...", "SetVariable txtTitle=Clipart", "Play").
     const std::vector<std::string>& calls() const { return m_calls; }

@@ -200,6 +200,32 @@ void Form::userClick() {
     Form_Click();
 }
 
+void Form::userResize(int width, int height) {
+    if (width == Width && height == Height) {
+        return;
+    }
+    m_resizing = true;
+    try {
+        Width = width;
+        Height = height;
+    } catch (...) {
+        m_resizing = false;
+        throw;
+    }
+    m_resizing = false;
+    if (m_loaded) {
+        Form_Resize();
+    }
+}
+
+int Form::ScaleWidth() const {
+    return std::max(0, Width - m_runtime.ui().frameOf(*this).width);
+}
+
+int Form::ScaleHeight() const {
+    return std::max(0, Height - m_runtime.ui().frameOf(*this).height);
+}
+
 void Form::propertyChanged(std::string_view name) {
     if (!m_loaded) {
         return;
@@ -207,6 +233,9 @@ void Form::propertyChanged(std::string_view name) {
     m_runtime.ui().propertyChanged(*this, nullptr, name);
     if (name == "Caption" && m_runtime.trace().enabled()) {
         m_runtime.trace().write("caption " + m_name + " " + Trace::quote(Caption));
+    }
+    if (!m_resizing && (name == "Width" || name == "Height" || name == "WindowState" || name == "BorderStyle")) {
+        Form_Resize();
     }
 }
 

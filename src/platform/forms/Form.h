@@ -47,6 +47,11 @@ public:
     // Shows the menu at the mouse; the chosen item's Click runs before it returns.
     void PopupMenu(Menu& menu);
 
+    // The inner size in twips: Width and Height less what the window's frame and caption take (the
+    // driver says how much; a desktop window's Width and Height already are its inner size). Never negative.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+
     bool loaded() const { return m_loaded; }
     bool modal() const { return m_modal; }
     Control* ActiveControl() const { return m_active; }
@@ -62,6 +67,8 @@ public:
     void userDeactivate();
     void userMouseMove(int button, int shift, float x, float y);
     void userClick();
+    // The user resized the window: Width and Height (twips) take the new size and Form_Resize runs once.
+    void userResize(int width, int height);
 
     void propertyChanged(std::string_view name) override;
     void controlPropertyChanged(Control& control, std::string_view name);
@@ -78,6 +85,9 @@ protected:
     virtual void Form_Deactivate() {}
     virtual void Form_MouseMove(int /*Button*/, int /*Shift*/, float /*X*/, float /*Y*/) {}
     virtual void Form_Click() {}
+    // The size changed: a user resized the window, or the program set Width, Height, WindowState or
+    // BorderStyle of the loaded form.
+    virtual void Form_Resize() {}
 
 private:
     friend class Control;
@@ -91,6 +101,7 @@ private:
     Control* m_active = nullptr;
     bool m_loaded = false;
     bool m_modal = false;
+    bool m_resizing = false; // userResize sets Width and Height, and raises Form_Resize once for both
 };
 
 } // namespace glw::forms

@@ -9,6 +9,7 @@
 #include "platform/WinPath.h"
 
 #include <cctype>
+#include <poll.h>
 #include <sstream>
 
 namespace glw::forms {
@@ -232,6 +233,25 @@ HeadlessDriver& headless(Runtime& runtime) {
 }
 
 Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line) {
+    auto action = parseAction(line);
+    if (!action) {
+        return action;
+    }
+    // Every action but the answers to an open box, dialog or menu is aimed at a form, the first word after
+    // the verb; a modal box holds off actions aimed at other forms.
+    auto words = tokenize(line);
+    if (words && words->size() >= 2) {
+        const std::string& verb = (*words)[0];
+        if (verb != "answer" && verb != "file" && verb != "cancel" && verb != "color" && verb != "menu") {
+            if (auto t = parseTarget((*words)[1])) {
+                action->form = t->form;
+            }
+        }
+    }
+    return action;
+}
+
+Result<HeadlessDriver::Action> HeadlessDriver::parseAction(const std::string& line) {
     auto words = tokenize(line);
     if (!words) {
         return words.error();
@@ -562,7 +582,30 @@ Result<void> HeadlessDriver::perform(const std::string& line) {
     return {};
 }
 
+void HeadlessDriver::checkWatched() {
+    if (m_watchedFd < 0 || !m_watchedReady) {
+        return;
+    }
+    pollfd entry{m_watchedFd, POLLIN, 0};
+    if (::poll(&entry, 1, 0) > 0 && (entry.revents & POLLIN) != 0) {
+        m_runtime.userAction("signal", m_watchedReady);
+    }
+}
+
+void HeadlessDriver::watchReadable(int fd, std::function<void()> ready) {
+    m_watchedFd = fd;
+    m_watchedReady = std::move(ready);
+}
+
+void HeadlessDriver::doEvents() {
+    checkWatched();
+}
+
 void HeadlessDriver::runNext() {
+    checkWatched();
+    if (m_queue.empty()) {
+        return;
+    }
     Action action = std::move(m_queue.front());
     m_queue.pop_front();
     auto& trace = m_runtime.trace();
@@ -571,6 +614,15 @@ void HeadlessDriver::runNext() {
     }
     if (action.kind != Action::Kind::Do) {
         m_runtime.logError("script", vb::ErrInvalidCall, "no dialog or menu is open for: " + action.text);
+        return;
+    }
+    // A modal box blocks every other form, as it does in a window: what a user could not reach is refused.
+    // A timer's tick is no user's doing and goes on behind the box.
+    const Form* modal = m_runtime.activeModal();
+    if (modal && !action.form.empty() && !platform::equalsNoCase(action.form, modal->name()) &&
+        action.text.rfind("tick ", 0) != 0) {
+        m_runtime.logError("script", vb::ErrInvalidCall,
+                           action.form + " lies behind the modal " + modal->name() + ": " + action.text);
         return;
     }
     m_runtime.userAction(action.text, [&] { action.run(m_runtime); });

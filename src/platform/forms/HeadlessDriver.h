@@ -15,6 +15,7 @@ public:
         enum class Kind { Do, Dialog, Menu };
         Kind kind = Kind::Do;
         std::string text;                  // the script line, for the trace and messages
+        std::string form;                  // the form the action is aimed at; "" for answers to a box or dialog
         std::function<void(Runtime&)> run; // Kind::Do
         DialogAnswer answer;               // Kind::Dialog
         std::string menuItem;              // Kind::Menu
@@ -40,13 +41,20 @@ public:
 
     void runModal(Form& form) override;
     void runMainLoop() override;
+    void doEvents() override;
+    void watchReadable(int fd, std::function<void()> ready) override;
     void popupMenu(Form& form, Menu& menu) override;
     DialogAnswer commonDialog(Form& form, const DialogRequest& request) override;
 
 private:
+    static Result<Action> parseAction(const std::string& line);
     void runNext();
+    // Runs the watched descriptor's handler when it has something to read.
+    void checkWatched();
     Runtime& m_runtime;
     std::deque<Action> m_queue;
+    int m_watchedFd = -1;
+    std::function<void()> m_watchedReady;
 };
 
 // The runtime's headless driver, installed when the runtime has none yet (tests).

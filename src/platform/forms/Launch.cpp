@@ -5,11 +5,16 @@
 #include "platform/ServicesReal.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace glw::forms {
 
@@ -24,6 +29,59 @@ public:
 private:
     std::string m_text;
 };
+
+// The termination signals reach the program through this pipe: the handler only writes the signal's number,
+// and the driver's loop reads it where a user's action may run.
+int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_signalPending = 0;
+
+extern "C" void onTerminationSignal(int signalNumber) {
+    if (g_signalPending != 0) {
+        // The first one was not handled yet: the program does not answer, so the signal takes its course.
+        std::signal(signalNumber, SIG_DFL);
+        std::raise(signalNumber);
+        return;
+    }
+    g_signalPending = signalNumber;
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    if (::write(g_signalPipe[1], &byte, 1) < 0) {
+        // Nothing can be done about it inside a signal handler.
+    }
+    errno = saved;
+}
+
+// Unloads every form, the last loaded first, and ends the program.
+void endAsTheProgramDoes(Runtime& runtime) {
+    unsigned char byte = 0;
+    while (::read(g_signalPipe[0], &byte, 1) == 1) {
+    }
+    if (runtime.trace().enabled()) {
+        runtime.trace().write("signal " + std::to_string(static_cast<int>(g_signalPending)));
+    }
+    const std::vector<Form*> forms(runtime.forms().rbegin(), runtime.forms().rend());
+    for (Form* form : forms) {
+        const auto& loaded = runtime.forms();
+        if (std::find(loaded.begin(), loaded.end(), form) != loaded.end()) {
+            form->Unload(vbAppWindows);
+        }
+    }
+    runtime.End(runtime.ended() ? runtime.exitCode() : 0);
+}
+
+void watchTerminationSignals(Runtime& runtime) {
+    if (g_signalPipe[0] < 0 && ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+    runtime.ui().watchReadable(g_signalPipe[0], [&runtime] { endAsTheProgramDoes(runtime); });
+}
 
 std::string env(const char* name) {
     const char* value = std::getenv(name);
@@ -74,6 +132,9 @@ int runProgram(int argc, char** argv, const LaunchOptions& options, const Progra
         }
     }
     auto& ui = runtime.ui();
+    if (options.endOnSignals) {
+        watchTerminationSignals(runtime);
+    }
     if (auto* driver = dynamic_cast<HeadlessDriver*>(&ui)) {
         const std::string scriptPath = env("GLW_SCRIPT");
         if (!scriptPath.empty()) {

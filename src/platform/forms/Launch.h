@@ -14,6 +14,11 @@ struct LaunchOptions {
     DesktopFactory desktop;
     // Makes the program's services; the launcher adds the clipboard and trace it chose.
     std::function<Services()> services;
+    // SIGTERM, SIGINT and SIGHUP end the program as its own exit does: every loaded form is unloaded (the
+    // last loaded first, with the unload mode vbAppWindows), so that each runs its unload handler, and then
+    // the program ends with the code its handlers gave (0 when none did). A second signal before the first
+    // was handled ends the process at once.
+    bool endOnSignals = false;
 };
 
 // Runs a program:

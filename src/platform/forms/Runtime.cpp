@@ -5,10 +5,22 @@
 #include "platform/WinPath.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
 namespace glw::forms {
+
+FrameTwips UiDriver::frameOf(const Form& form) {
+    if (form.BorderStyle == 0) {
+        return {};
+    }
+    const auto& screen = form.runtime().Screen;
+    constexpr int kBorderPixels = 4;
+    constexpr int kCaptionPixels = 22;
+    return FrameTwips{int(std::lround(2 * kBorderPixels * screen.TwipsPerPixelX)),
+                      int(std::lround((2 * kBorderPixels + kCaptionPixels) * screen.TwipsPerPixelY))};
+}
 
 PixelRect UiDriver::screenRect(const Control& control) {
     // Without real windows, a control's rectangle follows from its form's and its own twips position.

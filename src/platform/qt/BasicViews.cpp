@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -348,6 +349,29 @@ private:
 
 // ---- Image ----
 
+// The desktop style's message-box icon for the icon part of a box's style; null for none.
+QPixmap standardIcon(QWidget* widget, int style) {
+    QStyle::StandardPixmap which;
+    switch (style) {
+    case 16:
+        which = QStyle::SP_MessageBoxCritical;
+        break;
+    case 32:
+        which = QStyle::SP_MessageBoxQuestion;
+        break;
+    case 48:
+        which = QStyle::SP_MessageBoxWarning;
+        break;
+    case 64:
+        which = QStyle::SP_MessageBoxInformation;
+        break;
+    default:
+        return {};
+    }
+    const int size = widget->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, widget);
+    return widget->style()->standardIcon(which, nullptr, widget).pixmap(size, size);
+}
+
 class ImageView : public ControlView {
 public:
     ImageView(FormWindow& window, forms::Image& image) : ControlView(window, image), m_image(image) {}
@@ -372,8 +396,11 @@ protected:
     }
     void applyOwn(std::string_view property) override {
         auto* label = static_cast<QLabel*>(m_widget.data());
-        if (wants(property, "Picture")) {
+        if (wants(property, "Picture") || wants(property, "StandardIcon")) {
             m_pixmap = loadPixmap(m_image.Picture);
+            if (m_pixmap.isNull()) {
+                m_pixmap = standardIcon(label, m_image.StandardIcon);
+            }
             label->setPixmap(m_pixmap);
             if (!property.empty()) {
                 window().applyControl(m_image, "Width"); // the size follows the picture

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 
 namespace glw::qt {
@@ -420,7 +421,20 @@ void FormWindow::applyWindowSize() {
     }
     QSize client(std::max(toPixels(Twips{m_form->Width}).value, 1), std::max(toPixels(Twips{m_form->Height}).value, 1));
     client = client.expandedTo(m_flowExtent);
-    const QSize total(client.width(), client.height() + menuBarHeight());
+    QSize total(client.width(), client.height() + menuBarHeight());
+    // No window is larger than the screen's free area (less the frame a window manager draws): a size from
+    // a startup list or a settings file may be anything. The form then learns the size the window got.
+    bool cut = false;
+    if (QScreen* where = screen()) {
+        const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+        const QSize room = (where->availableGeometry().size() - frame).expandedTo(QSize(1, 1));
+        cut = total.width() > room.width() || total.height() > room.height();
+        total = total.boundedTo(room);
+    }
+    m_requested = total;
+    if (cut) {
+        QTimer::singleShot(0, this, [this] { reportSize(true); });
+    }
     if (fixedSize(m_form->BorderStyle)) {
         setFixedSize(total);
     } else {
@@ -440,6 +454,24 @@ void FormWindow::layoutBars() {
 void FormWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutBars();
+    reportSize();
+}
+
+void FormWindow::reportSize(bool force) {
+    if (!m_form || m_driver.applying() || m_driver.ending() || !isVisible()) {
+        return;
+    }
+    // The size the program asked for comes back from the X server later on; only another size is news.
+    if (!force && size() == m_requested) {
+        return;
+    }
+    const int width = toTwips(Pixels{m_client->width()}).value;
+    const int height = toTwips(Pixels{m_client->height()}).value;
+    if (width == m_form->Width && height == m_form->Height) {
+        return;
+    }
+    forms::Form* form = m_form;
+    m_driver.user("resize " + form->name(), [form, width, height] { form->userResize(width, height); });
 }
 
 void FormWindow::focusControl(forms::Control* control) {

@@ -78,6 +78,10 @@ private:
     void rebuildMenus();
     void scheduleMenus();
     void applyWindowSize();
+    // Hands the window's inner size to the form (Form::userResize) when it differs from the form's Width and
+    // Height: after a user's resize, or when the window could not take the size asked for (`force`: also
+    // when it has the size last asked for, which was already cut to the screen).
+    void reportSize(bool force = false);
     void applyWindowFlags();
     void layoutBars();
     int menuBarHeight() const;
@@ -91,6 +95,7 @@ private:
     std::vector<forms::Control*> m_pending;
     std::map<QAction*, forms::Menu*> m_menuActions;
     QSize m_flowExtent;
+    QSize m_requested; // the outer size last asked for by applyWindowSize
     bool m_menusPending = false;
     bool m_showPending = false;
 };

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -177,6 +178,10 @@ void QtDriver::onFocusChanged(QWidget* now) {
 }
 
 bool QtDriver::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+        movieClicked(static_cast<QWidget*>(watched), event);
+        return false;
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
         return false;
     }
@@ -191,6 +196,24 @@ bool QtDriver::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     return w->handleKey(target, translateKey(*static_cast<QKeyEvent*>(event)));
+}
+
+void QtDriver::movieClicked(QWidget* target, QEvent* event) {
+    // A press that nobody takes travels on to the parents: it counts once, where it was delivered.
+    if (event == m_lastPress || m_ending || applying()) {
+        return;
+    }
+    m_lastPress = event;
+    auto* w = dynamic_cast<FormWindow*>(target->window());
+    if (!w || !w->form()) {
+        return;
+    }
+    ControlView* v = w->viewOfWidget(target);
+    forms::Control* control = v ? v->control() : nullptr;
+    // A movie's page takes every press for itself; the movie control only learns of it here.
+    if (control && control->kind() == forms::ControlKind::FlashPlayer && !control->canFocus()) {
+        user("click " + control->fullName(), [control] { control->userClick(); });
+    }
 }
 
 // ---- loops ----
@@ -228,6 +251,12 @@ void QtDriver::runMainLoop() {
     m_mainLoop = nullptr;
 }
 
+void QtDriver::watchReadable(int fd, std::function<void()> ready) {
+    delete m_watched;
+    m_watched = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_watched, &QSocketNotifier::activated, this, [this, ready = std::move(ready)] { user("signal", ready); });
+}
+
 void QtDriver::doEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     applyScreenPointer();
@@ -256,7 +285,9 @@ void QtDriver::finish(int exitCode) {
         std::cout.flush();
         std::cerr.flush();
         std::fflush(nullptr);
-        std::exit(exitCode);
+        // No static destructors: the web engine's may run into a page that is still loading and crash the
+        // ending program. What must happen at the end is registered with at_quick_exit.
+        std::quick_exit(exitCode);
     }
     m_endHandler(exitCode);
     checkLoops();

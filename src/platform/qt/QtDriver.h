@@ -13,6 +13,7 @@
 
 class QEventLoop;
 class QKeyEvent;
+class QSocketNotifier;
 class QTimer;
 class QWidget;
 
@@ -42,6 +43,9 @@ public:
     void popupMenu(forms::Form& form, forms::Menu& menu) override;
     forms::DialogAnswer commonDialog(forms::Form& form, const forms::DialogRequest& request) override;
     forms::PixelRect screenRect(const forms::Control& control) override;
+    void watchReadable(int fd, std::function<void()> ready) override;
+    // The window manager draws the frame outside the window: a form's Width and Height are its inner size.
+    forms::FrameTwips frameOf(const forms::Form&) override { return {}; }
 
     forms::Runtime& runtime() { return m_runtime; }
     // The window of a loaded form, or null.
@@ -69,10 +73,10 @@ public:
     };
 
     // What the End statement does once it reaches a slot. Qt cannot unwind an exception through its event
-    // loop, so by default the process ends right there: the standard streams are flushed and std::exit runs
-    // with the code. With a handler (tests), the handler gets the code, every loop the driver runs is left,
-    // and runModal, doEvents, popupMenu and commonDialog throw vb::EndProgram on their way out so that no
-    // further handler code runs.
+    // loop, so by default the process ends right there: the standard streams are flushed and std::quick_exit
+    // runs with the code (handlers registered with at_quick_exit run; static destructors do not). With a handler
+    // (tests), the handler gets the code, every loop the driver runs is left, and runModal, doEvents, popupMenu and
+    // commonDialog throw vb::EndProgram on their way out so that no further handler code runs.
     using EndHandler = std::function<void(int exitCode)>;
     void setEndHandler(EndHandler handler) { m_endHandler = std::move(handler); }
 
@@ -86,6 +90,8 @@ private:
     };
 
     void onFocusChanged(QWidget* now);
+    // A mouse press on a movie control's page reaches the control as a click (it takes the focus).
+    void movieClicked(QWidget* target, QEvent* event);
     void checkLoops();
     void finish(int exitCode);
     void throwIfEnded() const;
@@ -96,6 +102,8 @@ private:
     std::vector<ModalFrame> m_modalLoops;
     QEventLoop* m_mainLoop = nullptr;
     QTimer* m_pointerTimer = nullptr;
+    QSocketNotifier* m_watched = nullptr;
+    const QEvent* m_lastPress = nullptr;
     int m_applying = 0;
     bool m_ending = false;
     int m_exitCode = 0;

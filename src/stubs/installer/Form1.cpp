@@ -86,7 +86,7 @@ void Form1::Form_Load() {
 
     core.setUpWorkFolder();
 
-    step([&] { Text1.Text = sWindowsDirectory(core.environment()); });
+    step([&] { Text1.Text = platform::toDisplayPath(sWindowsDirectory(core.environment())); });
     SetBar(0);
     step([&] { Picture1.Visible = false; });
     step([&] { common::CenterForm(*this); });
@@ -111,7 +111,17 @@ void Form1::Form_Load() {
 
 void Form1::Command15_Click() {
     auto& rt = runtime();
+    vb::ResumeNext step(rt.errorLog(), "Form1.Command15_Click");
     std::string folder = Text1.Text;
+    // An empty box would make the folder "\", the root of the file system: ask for a folder instead, and
+    // leave the window open for it.
+    if (vb::Trim(folder).empty()) {
+        MsgBox(rt, kNoFolderMessage, vbExclamation, kTitle);
+        step([&] { Text1.SetFocus(); });
+        return;
+    }
+    // The user reads and types the folder in the host's form; inside it is a system path.
+    folder = platform::fromDisplayPath(folder);
     if (vb::Right(folder, 1) != "\\") {
         folder += "\\";
     }
@@ -155,8 +165,10 @@ bool Form1::FileCopyTo(const std::string& FullPathFile, const std::string& DestP
         makeRunnable(DestPath);
     });
     if (step.failed()) {
-        MsgBox(rt, "An error occured copying the file " + FullPathFile + ".  " + step.errDescription(), vbCritical,
-               "Error.");
+        MsgBox(rt,
+               "An error occured copying the file " + platform::toDisplayPath(FullPathFile) + ".  " +
+                   step.errDescription(),
+               vbCritical, "Error.");
         return false;
     }
     return true;

@@ -11,6 +11,9 @@
 
 namespace glw::stubs::installer {
 
+// Shown by Install when the folder box is empty; the window stays open.
+inline constexpr const char* kNoFolderMessage = "Please enter the folder to install the screen saver to.";
+
 class Form1 : public forms::Form {
 public:
     Form1(forms::Runtime& runtime, StubEnvironment environment);

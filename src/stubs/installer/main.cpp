@@ -4,9 +4,12 @@
 #include "stubs/installer/Form1.h"
 
 int main(int argc, char** argv) {
-    return glw::common::runSystemProgram(argc, argv, [](glw::forms::Runtime& rt) {
-        auto form = std::make_shared<glw::stubs::installer::Form1>(rt, glw::stubs::StubEnvironment::fromProcess());
-        form->Show();
-        return form;
-    });
+    return glw::common::runSystemProgram(
+        argc, argv,
+        [](glw::forms::Runtime& rt) {
+            auto form = std::make_shared<glw::stubs::installer::Form1>(rt, glw::stubs::StubEnvironment::fromProcess());
+            form->Show();
+            return form;
+        },
+        true);
 }

@@ -60,8 +60,8 @@ void Form1::Form_Load() {
     step([&] { Show(); });
     MReady = false;
     // The window's inner area is exactly the progress box.
-    step([&] { Height = twips(picProgbar.Height + (Height - ScaleHeight(*this))); });
-    step([&] { Width = twips(picProgbar.Width + (Width - ScaleWidth(*this))); });
+    step([&] { Height = twips(picProgbar.Height + (Height - ScaleHeight())); });
+    step([&] { Width = twips(picProgbar.Width + (Width - ScaleWidth())); });
 
     core.setUpWorkFolder();
     IsLoading = true;
@@ -158,14 +158,7 @@ void Form1::Form_Resize() {
         return;
     }
     vb::ResumeNext step(runtime().errorLog(), "Form1.Form_Resize");
-    step([&] { FBit.Move(0, 0, ScaleWidth(*this), ScaleHeight(*this)); });
-}
-
-void Form1::propertyChanged(std::string_view name) {
-    Form::propertyChanged(name);
-    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState")) {
-        Form_Resize();
-    }
+    step([&] { FBit.Move(0, 0, ScaleWidth(), ScaleHeight()); });
 }
 
 void Form1::finishRun() {
@@ -173,8 +166,9 @@ void Form1::finishRun() {
         return;
     }
     m_finished = true;
+    // Beside the program a link may stand where a file came from: it is never followed.
     for (const std::string& f : m_copiedIn) {
-        APICopy(runtime(), core.TempFolder + f, programFolder() + f);
+        copyBackNoFollow(runtime(), core.hostTempFolder() + f, programFolder() + f);
     }
     core.cleanUp();
 }

@@ -42,12 +42,10 @@ public:
     // The extra files that were copied into the work folder at start-up; only these go back.
     const std::vector<std::string>& copiedIn() const { return m_copiedIn; }
 
-    void propertyChanged(std::string_view name) override;
-
 protected:
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
-    void Form_Resize();
+    void Form_Resize() override;
 
 private:
     // Unload steps 1 and 2: the extra files go back beside the program, then the clean-up. Runs once,

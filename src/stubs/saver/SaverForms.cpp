@@ -44,14 +44,7 @@ void frmScreen::Form_Load() {
 
 void frmScreen::Form_Resize() {
     vb::ResumeNext step(runtime().errorLog(), "frmScreen.Form_Resize");
-    step([&] { FBit.Move(0, 0, ScaleWidth(*this), ScaleHeight(*this)); });
-}
-
-void frmScreen::propertyChanged(std::string_view name) {
-    Form::propertyChanged(name);
-    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState" || name == "BorderStyle")) {
-        Form_Resize();
-    }
+    step([&] { FBit.Move(0, 0, ScaleWidth(), ScaleHeight()); });
 }
 
 // Any key ends the saver, also keys that type no character (arrows, function keys).

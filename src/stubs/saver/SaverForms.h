@@ -26,14 +26,12 @@ public:
     void Text1_KeyPress(int& KeyAscii);
     void Text1_LostFocus();
 
-    void propertyChanged(std::string_view name) override;
-
 protected:
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
     void Form_Deactivate() override;
     void Form_Click() override;
-    void Form_Resize();
+    void Form_Resize() override;
 };
 
 // The About box: the author's name and web address from the startup list, and the credit line.

@@ -4,9 +4,12 @@
 #include "stubs/saver/Module1.h"
 
 int main(int argc, char** argv) {
-    return glw::common::runSystemProgram(argc, argv, [](glw::forms::Runtime& rt) {
-        auto module = std::make_shared<glw::stubs::saver::Module1>(rt, glw::stubs::StubEnvironment::fromProcess());
-        module->Main();
-        return module;
-    });
+    return glw::common::runSystemProgram(
+        argc, argv,
+        [](glw::forms::Runtime& rt) {
+            auto module = std::make_shared<glw::stubs::saver::Module1>(rt, glw::stubs::StubEnvironment::fromProcess());
+            module->Main();
+            return module;
+        },
+        true);
 }

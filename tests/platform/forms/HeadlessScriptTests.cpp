@@ -118,4 +118,33 @@ TEST(HeadlessScriptTest, ActionsOnMissingControlsAreLoggedNotFatal) {
     EXPECT_EQ(form.name.Text(), "ok");
 }
 
+// A modal box blocks every other form, as it does in a window: actions aimed at a form behind it are refused
+// (logged), the box's own controls and answers work, and the form behind is reachable again once it is gone.
+TEST(HeadlessScriptTest, AModalBoxBlocksEveryOtherForm) {
+    Runtime rt{Services{}};
+    rt.trace().keepInMemory(true);
+    Main form(rt);
+    form.Show();
+    int answer = 0;
+    Question box(rt, answer);
+    int flagClicks = 0;
+    form.flags.add(0);
+    form.flags.on(&CheckBox::Click, [&](int) { ++flagClicks; });
+    ASSERT_TRUE(headless(rt)
+                    .queueScript("type Main.name \"behind\"\n"
+                                 "click Main.flags(0)\n"
+                                 "close Main\n"
+                                 "click Question.no\n"
+                                 "type Main.name \"after\"\n")
+                    .ok());
+    box.Show(vbModal);
+    EXPECT_EQ(answer, 7) << "the box's own button works";
+    EXPECT_EQ(flagClicks, 0);
+    EXPECT_TRUE(form.loaded()) << "the close box of the form behind cannot be reached either";
+    ASSERT_EQ(rt.errors().size(), 3u);
+    EXPECT_NE(rt.errors()[0].find("Main lies behind the modal Question"), std::string::npos) << rt.errors()[0];
+    rt.run();
+    EXPECT_EQ(form.name.Text(), "after");
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // The desktop clipboard: text round trips in the process, and under Xvfb text that a process sets just before
 // it ends is still there for the next process (through the holder).
 #include "platform/qt/QtClipboard.h"
+#include "support/Desktop.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -40,57 +41,7 @@ std::string selfPath() {
 }
 
 // An X server of the test's own, on a display number the server picks itself.
-class Xvfb {
-public:
-    Xvfb() {
-        const QString program = QStandardPaths::findExecutable("Xvfb");
-        if (program.isEmpty()) {
-            return;
-        }
-        int fds[2];
-        if (::pipe(fds) != 0) {
-            return;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const std::string path = program.toStdString();
-        char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>("-displayfd"), const_cast<char*>("3"),
-                        const_cast<char*>("-nolisten"),  const_cast<char*>("tcp"),        const_cast<char*>("-screen"),
-                        const_cast<char*>("0"),          const_cast<char*>("800x600x24"), nullptr};
-        const bool spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv, environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        if (spawned) {
-            std::string number;
-            pollfd fd{fds[0], POLLIN, 0};
-            char c;
-            while (::poll(&fd, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n') {
-                number += c;
-            }
-            if (!number.empty()) {
-                m_display = ":" + number;
-            }
-        }
-        ::close(fds[0]);
-    }
-    ~Xvfb() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
-
-    const std::string& display() const { return m_display; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_display;
-};
+using Xvfb = glw::test::XServer;
 
 class CrossProcessClipboardTest : public ::testing::Test {
 protected:

@@ -89,6 +89,8 @@ signals:
 private:
     void scheduleLoad();
     void load();
+    // Makes the engine draw the movie's first frame again into the view (see the definition for why).
+    void repaintFirstFrame();
 
     QWebEngineView* m_web = nullptr;
     MoviePage* m_page = nullptr;

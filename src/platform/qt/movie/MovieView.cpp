@@ -73,6 +73,7 @@ MovieView::MovieView(QWidget* parent) : QWidget(parent) {
 
     connect(m_page, &MoviePage::frameShown, this, [this](int gen, const QImage&) {
         if (gen == m_generation) {
+            repaintFirstFrame();
             emit firstFrameShown();
         }
     });
@@ -90,6 +91,19 @@ MovieView::MovieView(QWidget* parent) : QWidget(parent) {
 }
 
 MovieView::~MovieView() = default;
+
+void MovieView::repaintFirstFrame() {
+    // With the default Qt Quick backend the web engine's first compositor frame can reach the view before the
+    // view's own scene is ready to show it (seen under X servers without a window manager), and a movie that
+    // then stands still sends no other: the window stays blank until something changes the view's size. A
+    // change of one pixel, undone on the next turn, makes the engine send the frame again.
+    const QSize size = m_web->size();
+    if (size.isEmpty()) {
+        return;
+    }
+    m_web->resize(size.width(), size.height() + 1);
+    QTimer::singleShot(50, this, [this] { m_web->resize(this->size()); });
+}
 
 void MovieView::setMovie(const QString& hostPath, const QString& variables) {
     m_path = hostPath;
