@@ -30,7 +30,7 @@ done
 mkdir -p "$out"
 rm -f "$out/editor.png" "$out/editor-before.png"
 
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" sh -s "$work" "$out" <<'INNER'
+"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" <<'INNER'
 set -eu
 app="$1"; out="$2"
 cd "$app"

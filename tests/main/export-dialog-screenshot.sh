@@ -21,7 +21,7 @@ trap 'rm -rf "$work"' EXIT
 
 settle=1
 [ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] && settle=8
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" sh -s "$app" "$work" "$settle" <<'INNER'
+"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$work" "$settle" <<'INNER'
 app="$1"; work="$2"; settle="$3"
 cd "$app"
 unset GLW_UI GLW_SCRIPT

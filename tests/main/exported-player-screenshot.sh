@@ -33,7 +33,7 @@ GLW_UI=headless GLW_SCRIPT="$work/script.txt" XDG_CONFIG_HOME="$work/config" HOM
 ln -s "$build/ruffle/node_modules/@ruffle-rs/ruffle" "$work/out/ruffle"
 cp "$app/glwclipholder" "$work/out/"
 
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" sh -s "$work" <<'INNER'
+"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1024x768x24" sh -s "$work" <<'INNER'
 work="$1"
 export QT_QPA_PLATFORM=xcb HOME="$work/home" TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config"
 unset GLW_UI GLW_SCRIPT

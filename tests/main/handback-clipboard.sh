@@ -18,7 +18,7 @@ done
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" sh -s "$app" "$work" "$clip" <<'INNER'
+"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$work" "$clip" <<'INNER'
 app="$1"; work="$2"; clip="$3"
 export QT_QPA_PLATFORM=xcb HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 unset GLW_UI GLW_SCRIPT GLW_CLIPBOARD

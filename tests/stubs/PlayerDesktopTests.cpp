@@ -46,15 +46,16 @@ TEST(PlayerDesktop, ShowsItsMovieAndEndsOnTheMoviesExitCommand) {
     // The clipboard holder lives beside the programs of the application folder.
     std::filesystem::copy_file(std::string(GLW_APP_DIR) + "/glwclipholder", base.host("app/glwclipholder"));
 
-    const auto result = test::runProcess("/usr/bin/xvfb-run", {"-a", "-s", "-screen 0 1024x768x24 -nolisten tcp", exe},
-                                         {{"GLW_UI", ""},
-                                          {"GLW_SCRIPT", ""},
-                                          {"QT_QPA_PLATFORM", "xcb"},
-                                          {"GLW_TRACE", base.host("trace.txt")},
-                                          {"TMPDIR", base.host("tmp")},
-                                          {"XDG_CONFIG_HOME", base.host("config")},
-                                          {"HOME", base.host("home")}},
-                                         90);
+    const auto result =
+        test::runProcess(GLW_SOURCE_DIR "/tests/support/xvfb-run-free", {"-s", "-screen 0 1024x768x24", exe},
+                         {{"GLW_UI", ""},
+                          {"GLW_SCRIPT", ""},
+                          {"QT_QPA_PLATFORM", "xcb"},
+                          {"GLW_TRACE", base.host("trace.txt")},
+                          {"TMPDIR", base.host("tmp")},
+                          {"XDG_CONFIG_HOME", base.host("config")},
+                          {"HOME", base.host("home")}},
+                         90);
     const auto trace = test::readLines(base.host("trace.txt"));
     std::string text;
     for (const auto& line : trace) {

@@ -194,10 +194,10 @@ exit 0
     env["GLW_SCRIPT"] = "";
     env["QT_QPA_PLATFORM"] = "xcb";
     env["HOME"] = base.host("tmp");
-    const auto run = glw::test::runProcess("/usr/bin/xvfb-run",
-                                           {"-a", "-s", "-screen 0 1024x768x24 -nolisten tcp", "sh",
-                                            base.host("drive.sh"), base.host("app"), base.host("tmp"), shot},
-                                           env, 90);
+    const auto run = glw::test::runProcess(
+        GLW_SOURCE_DIR "/tests/support/xvfb-run-free",
+        {"-s", "-screen 0 1024x768x24", "sh", base.host("drive.sh"), base.host("app"), base.host("tmp"), shot}, env,
+        90);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     ASSERT_TRUE(fs::exists(shot)) << run.output;
 
@@ -261,10 +261,10 @@ exit 0
     env["GLW_SCRIPT"] = "";
     env["QT_QPA_PLATFORM"] = "xcb";
     env["HOME"] = base.host("tmp");
-    const auto run = glw::test::runProcess("/usr/bin/xvfb-run",
-                                           {"-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp", "sh",
-                                            base.host("drive.sh"), base.host("app"), base.host("tmp"), shot},
-                                           env, 90);
+    const auto run = glw::test::runProcess(
+        GLW_SOURCE_DIR "/tests/support/xvfb-run-free",
+        {"-s", "-screen 0 1280x1024x24", "sh", base.host("drive.sh"), base.host("app"), base.host("tmp"), shot}, env,
+        90);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const auto trace = glw::test::readLines(base.host("trace.txt"));
     EXPECT_EQ(countLines(trace, "shell \"" + base.system("app") + "\\glwupdate.exe\" -> 42"), 1);

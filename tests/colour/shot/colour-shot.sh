@@ -8,4 +8,4 @@ command -v xvfb-run >/dev/null 2>&1 || { echo "skipped: xvfb-run is not installe
 command -v xdotool >/dev/null 2>&1 || { echo "skipped: xdotool is not installed"; exit 77; }
 mkdir -p "$build/screenshots"
 unset GLW_UI GLW_SCRIPT
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$program" "$build/screenshots"
+QT_QPA_PLATFORM=xcb "$(dirname "$0")/../../support/xvfb-run-free" -s "-screen 0 1280x1024x24" "$program" "$build/screenshots"

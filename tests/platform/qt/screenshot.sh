@@ -24,7 +24,7 @@ rm -f "$out/glwclipart.png" "$out/screen.png"
 # crop the screen to it. With no window manager the window has no frame, so the crop is the window itself.
 settle=0
 [ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] && settle=8
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" sh -s "$app" "$out" "$expected" "$settle" <<'INNER'
+"$(dirname "$0")/../../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$out" "$expected" "$settle" <<'INNER'
 app="$1"; out="$2"; expected="$3"; settle="$4"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
