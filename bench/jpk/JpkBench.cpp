@@ -7,9 +7,9 @@
 // from the joined file, and JpkExtract of the movie; beside them cp of the movie and cat of stub, marker
 // and package. Each is run --runs times (default 3) and its fastest run is shown; peak memory is the
 // child's maximum resident set (ru_maxrss from wait4).
-#include "common/jpk/JpkMarker.h"
-#include "common/jpk/JpkReader.h"
-#include "common/jpk/JpkWriter.h"
+#include "jpk/JpkMarker.h"
+#include "jpk/JpkReader.h"
+#include "jpk/JpkWriter.h"
 
 #include <chrono>
 #include <cstdio>
@@ -26,7 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace glw::common;
+using namespace glw::jpk;
 
 struct Measure {
     double seconds = 0;

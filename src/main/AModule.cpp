@@ -1,11 +1,11 @@
 // The main program's shared procedures: copies, pop-up placement, names and the link chooser's call.
 #include "AModuleProcedures.h"
 #include "MainProgram.h"
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // configuration of the machine is ever read or written.
 #pragma once
 
-#include "Result.h"
+#include "base/Result.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,7 +2,7 @@
 // implementation for the desktop and an in-memory one for tests, chosen where a program is put together.
 #pragma once
 
-#include "Result.h"
+#include "base/Result.h"
 
 #include <chrono>
 #include <cstdint>

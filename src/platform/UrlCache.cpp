@@ -1,8 +1,7 @@
 // The in-memory URL cache and the walk over the desktop browsers' disk caches.
 #include "UrlCache.h"
 
-#include "VbFile.h"
-#include "WinPath.h"
+#include "platform/WinPath.h"
 
 #include <algorithm>
 #include <array>
@@ -218,7 +217,7 @@ BrowserUrlCache::BrowserUrlCache(std::vector<std::string> cacheHomes, std::strin
         m_homes = defaultCacheHomes();
     }
     if (m_movieFolder.empty()) {
-        auto temp = vb::userTempFolder();
+        auto temp = userTempFolder();
         if (temp.ok()) {
             const std::string host = toHostPath(*temp);
             if (!host.empty()) {

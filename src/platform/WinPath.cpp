@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <optional>
 #include <sys/stat.h>
@@ -212,6 +214,44 @@ std::string toSystemPath(std::string_view hostPath) {
 
 std::string currentSystemFolder() {
     return toSystemPath(hostCurrentFolder());
+}
+
+namespace {
+
+bool isHostFolder(const char* hostPath) {
+    struct stat st {};
+    return ::stat(hostPath, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+Result<std::string> userTempFolder() {
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && isHostFolder(tmpdir)) {
+        std::string host = tmpdir;
+        while (host.size() > 1 && host.back() == '/') {
+            host.pop_back();
+        }
+        std::string system = toSystemPath(host);
+        if (!system.empty()) {
+            if (system.size() > 3 && system.back() == '\\') {
+                system.pop_back();
+            }
+            return system;
+        }
+    }
+    uid_t uid = ::geteuid();
+    std::string host = "/tmp/glw-" + std::to_string(uid);
+    if (::mkdir(host.c_str(), 0700) != 0 && errno != EEXIST) {
+        return makeError(ErrorCode::Io, "cannot create " + host + ": " + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::lstat(host.c_str(), &st) != 0) {
+        return makeError(ErrorCode::Io, "cannot read " + host + ": " + std::strerror(errno));
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return makeError(ErrorCode::Unsafe, host + " is not a private folder of this user");
+    }
+    return toSystemPath(host);
 }
 
 } // namespace glw::platform

@@ -2,12 +2,12 @@
 #include "stubs/StubCore.h"
 
 #include "common/CopyHelpers.h"
-#include "common/jpk/JpkPackage.h"
-#include "common/jpk/JpkReader.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Launch.h"
+#include "jpk/JpkPackage.h"
+#include "jpk/JpkReader.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Launch.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -31,7 +31,7 @@ std::string sTempDirectory(const StubEnvironment& environment) {
     if (!environment.tempFolder.empty()) {
         return environment.tempFolder;
     }
-    auto folder = vb::userTempFolder();
+    auto folder = platform::userTempFolder();
     return folder ? *folder : std::string();
 }
 
@@ -127,7 +127,7 @@ bool StubCore::setUpWorkFolder() {
         m_runtime.logError("sTempDirectory", 0, "no private temporary folder");
         return false;
     }
-    auto work = common::StubWorkFolder::setUp(platform::toHostPath(base));
+    auto work = StubWorkFolder::setUp(platform::toHostPath(base));
     if (!work) {
         m_runtime.logError("TempFolder", 0, work.error().detail);
         return false;
@@ -192,7 +192,7 @@ bool StubCore::ExtractAppendedData() {
     if (!m_work) {
         return false;
     }
-    auto copied = common::ExtractAppendedData(m_environment.ownFile, m_work->dataFile());
+    auto copied = jpk::ExtractAppendedData(m_environment.ownFile, m_work->dataFile());
     if (!copied) {
         m_runtime.logError("ExtractAppendedData", 0, copied.error().detail);
         return false;
@@ -200,7 +200,7 @@ bool StubCore::ExtractAppendedData() {
     return true;
 }
 
-common::JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const common::SetBarCallback& setBar) {
+JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const SetBarCallback& setBar) {
     if (!m_work) {
         return {};
     }

@@ -1,0 +1,84 @@
+// Small POSIX file helpers of the package code: owned descriptors, piecewise copies and files written fresh.
+#pragma once
+
+#include "base/Result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace glw::base {
+
+// An open file descriptor that closes itself.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd();
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int release();
+    // Closes now and reports a failing close (a delayed write error on some file systems).
+    Result<void> close();
+
+private:
+    int m_fd = -1;
+};
+
+// An Error of kind Io (NotFound for ENOENT) that names the failing call, the path and the system's reason.
+Error systemError(const std::string& what, const std::string& path, int errnoValue);
+
+// Opens an existing regular file for reading. NotFound when it is missing; Io when it is a folder or unreadable.
+Result<UniqueFd> openForReading(const std::string& path);
+
+// The size in bytes of an open file.
+Result<std::uint64_t> fileSize(int fd);
+
+// Reads up to `length` bytes at `offset`, retrying short reads; fewer bytes only at the end of the file.
+Result<std::size_t> readAt(int fd, std::uint64_t offset, char* buffer, std::size_t length);
+
+// Writes all `length` bytes at `offset`, retrying short writes.
+Result<void> writeAt(int fd, std::uint64_t offset, const char* data, std::size_t length);
+
+// Copies `length` bytes from `srcOffset` of one file to `dstOffset` of another in pieces of at most `pieceSize`
+// bytes. The kernel copies where it can (nothing passes through this process); otherwise one buffer of
+// `pieceSize` bytes carries the pieces. A source that ends early is Truncated; nothing is retried then.
+Result<void> copyRange(int srcFd, std::uint64_t srcOffset, std::uint64_t length, int dstFd, std::uint64_t dstOffset,
+                       std::size_t pieceSize);
+
+// A new file written under a temporary name in the folder of its final path and renamed over that path only
+// by commit(), so that a reader never sees a partial file and a stale longer file never shows through. The
+// temporary is removed when the object dies uncommitted.
+class FreshFile {
+public:
+    // `mode` is the permission of the finished file (the process's umask is not applied to it).
+    static Result<FreshFile> create(const std::string& finalPath, mode_t mode = 0644);
+
+    FreshFile(FreshFile&& other) noexcept;
+    FreshFile& operator=(FreshFile&&) = delete;
+    FreshFile(const FreshFile&) = delete;
+    FreshFile& operator=(const FreshFile&) = delete;
+    ~FreshFile();
+
+    int fd() const { return m_fd.get(); }
+    const std::string& finalPath() const { return m_finalPath; }
+    // Closes the file and renames it over the final path; on failure the temporary is removed.
+    Result<void> commit();
+
+private:
+    FreshFile(UniqueFd fd, std::string tempPath, std::string finalPath, mode_t mode);
+
+    UniqueFd m_fd;
+    std::string m_tempPath;
+    std::string m_finalPath;
+    mode_t m_mode = 0644;
+    bool m_done = false;
+};
+
+} // namespace glw::base
