@@ -8,6 +8,8 @@
 #include "platform/WinPath.h"
 
 #include <cctype>
+#include <charconv>
+#include <climits>
 #include <sstream>
 
 namespace glw::forms {
@@ -71,6 +73,17 @@ struct Target {
     int index = -1;
 };
 
+// A whole number written in a script: an optional "-" and decimal digits, nothing else, within `long`.
+Result<long> parseNumber(const std::string& text, const std::string& what) {
+    long value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, failure] = std::from_chars(text.data(), end, value);
+    if (text.empty() || failure != std::errc() || stop != end) {
+        return makeError(ErrorCode::Malformed, "bad " + what + " '" + text + "'");
+    }
+    return value;
+}
+
 Result<Target> parseTarget(const std::string& text) {
     Target t;
     const auto dot = text.find('.');
@@ -87,11 +100,11 @@ Result<Target> parseTarget(const std::string& text) {
         if (rest.back() != ')') {
             return makeError(ErrorCode::Malformed, "bad control index in '" + text + "'");
         }
-        try {
-            t.index = std::stoi(rest.substr(open + 1, rest.size() - open - 2));
-        } catch (...) {
+        auto index = parseNumber(rest.substr(open + 1, rest.size() - open - 2), "control index");
+        if (!index || *index < 0 || *index > INT_MAX) {
             return makeError(ErrorCode::Malformed, "bad control index in '" + text + "'");
         }
+        t.index = int(*index);
         rest = rest.substr(0, open);
     }
     t.control = rest;
@@ -353,7 +366,15 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
         if (!t) {
             return t.error();
         }
-        return doAction(line, [t = *t, verb, arg = w[2]](Runtime& rt) {
+        long value = 0; // the position of a scroll
+        if (verb == "scroll") {
+            auto number = parseNumber(w[2], "scroll value");
+            if (!number || *number < INT_MIN || *number > INT_MAX) {
+                return makeError(ErrorCode::Malformed, "bad scroll value '" + w[2] + "'");
+            }
+            value = *number;
+        }
+        return doAction(line, [t = *t, verb, arg = w[2], value](Runtime& rt) {
             Control& c = resolveControl(rt, t);
             focusLikeAUser(c);
             if (auto* dirs = dynamic_cast<DirListBox*>(&c); dirs && verb == "open") {
@@ -371,8 +392,8 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
                         index = i;
                     }
                 }
-                if (index < 0 && !arg.empty() && std::all_of(arg.begin(), arg.end(), ::isdigit)) {
-                    index = std::stoi(arg);
+                if (auto number = parseNumber(arg, "index"); index < 0 && number && *number <= INT_MAX) {
+                    index = int(*number);
                 }
                 if (index < 0 || index >= list->ListCount()) {
                     vb::raise(vb::ErrInvalidCall, "script: " + c.fullName() + " has no entry " + arg);
@@ -385,7 +406,7 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
                     view->userCheckItem(arg, verb == "check");
                 }
             } else if (auto* range = dynamic_cast<RangeControl*>(&c); range && verb == "scroll") {
-                range->userScroll(std::stoi(arg));
+                range->userScroll(int(value));
             } else {
                 vb::raise(vb::ErrInvalidCall, "script: cannot " + verb + " on " + c.fullName());
             }
@@ -432,7 +453,11 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseLine(const std::string& line
             if (verb == "file") {
                 a.answer = {true, toSystemIfHost(w[1]), 0};
             } else {
-                a.answer = {true, {}, std::stol(w[1])};
+                auto colour = parseNumber(w[1], "colour");
+                if (!colour) {
+                    return colour.error();
+                }
+                a.answer = {true, {}, *colour};
             }
         }
         return a;

@@ -19,7 +19,15 @@ TEST(HeadlessScriptTest, RejectsMalformedLinesWithTheirLineNumber) {
                          "key Form1 Hyper+P",
                          "type Form1.t \"open",
                          "click Form1.x(1",
-                         "answer"};
+                         "click Form1.x(one)",
+                         "click Form1.x(-1)",
+                         "click Form1.x(99999999999)",
+                         "answer",
+                         "color red",
+                         "color 12px",
+                         "color 99999999999999999999",
+                         "scroll Form1.bar up",
+                         "scroll Form1.bar 99999999999"};
     for (const char* line : bad) {
         Runtime rt{Services{}};
         auto result = headless(rt).queueScript(std::string("# a comment\n\n") + line + "\n");
