@@ -153,8 +153,10 @@ void QtDriver::user(const std::string& what, const std::function<void()>& action
         m_runtime.userAction(what, action);
     } catch (const vb::EndProgram& end) {
         finish(end.exitCode);
+    } catch (const std::exception& fault) {
+        // Nothing may unwind into Qt's event loop: a fault that the runtime passed on is logged here.
+        m_runtime.logInternalError(what, fault);
     } catch (...) {
-        // Nothing may unwind into Qt's event loop.
         m_runtime.logError(what, 0, "unexpected exception");
     }
 }

@@ -156,12 +156,6 @@ public:
         m_binders.push_back(bind);
     }
 
-    template <class F> void forEach(F f) {
-        for (auto& [index, element] : m_elements) {
-            f(*element);
-        }
-    }
-
 private:
     Form& m_form;
     std::string m_name;

@@ -120,6 +120,8 @@ int runProgram(int argc, char** argv, const LaunchOptions& options, const Progra
         runtime.trace().write("start " + runtime.App.EXEName + " " + Trace::quote(runtime.App.Path) +
                               (command.empty() ? "" : " " + Trace::quote(command)));
     }
+    // A fault of the program's own code is logged with its type, and the program goes on.
+    runtime.setFaultPolicy(Runtime::FaultPolicy::LogAndGoOn);
     std::shared_ptr<void> program;
     try {
         runtime.userAction("start-up", [&] { program = start(runtime); });

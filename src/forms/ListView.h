@@ -23,8 +23,6 @@ public:
     bool Checked() const { return m_checked; }
     void setChecked(bool checked); // from code: raises no ItemCheck, as the original
     bool Selected() const;
-    const std::string& Tag() const { return m_tag; }
-    void setTag(const std::string& tag) { m_tag = tag; }
 
 private:
     friend class ListView;
@@ -33,7 +31,6 @@ private:
     std::string m_text;
     std::vector<std::string> m_subItems;
     bool m_checked = false;
-    std::string m_tag;
     int m_index = 0;
 };
 

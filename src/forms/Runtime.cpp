@@ -6,7 +6,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cxxabi.h>
 #include <filesystem>
+#include <memory>
+#include <typeinfo>
 
 namespace glw::forms {
 
@@ -164,8 +168,25 @@ void Runtime::userAction(const std::string& what, const std::function<void()>& a
     } catch (const vb::RuntimeError& e) {
         logError(what, e.Number(), e.what());
     } catch (const std::exception& e) {
-        logError(what, 0, e.what());
+        if (m_faultPolicy == FaultPolicy::Rethrow) {
+            throw;
+        }
+        logInternalError(what, e);
     }
+}
+
+void Runtime::logInternalError(const std::string& where, const std::exception& fault) {
+    int status = 0;
+    const char* mangled = typeid(fault).name();
+    std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                     std::free);
+    const std::string type = status == 0 && demangled ? demangled.get() : mangled;
+    const std::string line = "internal error " + where + " " + type + " " + Trace::quote(fault.what());
+    m_errors.push_back(line);
+    if (m_trace.enabled()) {
+        m_trace.write(line);
+    }
+    std::fprintf(stderr, "%s: %s\n", App.EXEName.c_str(), line.c_str());
 }
 
 vb::ErrorLog Runtime::errorLog() {

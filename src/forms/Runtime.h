@@ -101,8 +101,18 @@ public:
     int exitCode() const { return m_exitCode; }
 
     // Runs a user's action from the top of the call stack: a run-time error that no handler caught leaves
-    // the handler, is logged, and the program goes on; End passes through.
+    // the handler, is logged, and the program goes on; End passes through. Any other exception is a fault of
+    // the program's own code: what happens to it is the fault policy's choice.
     void userAction(const std::string& what, const std::function<void()>& action);
+
+    // What userAction does with a fault. Rethrow (the default, for tests): the exception leaves userAction,
+    // so the test that raised it fails. LogAndGoOn (set by the launcher for the programs): the fault is
+    // logged as an internal error with the exception's type, and the program goes on.
+    enum class FaultPolicy { Rethrow, LogAndGoOn };
+    void setFaultPolicy(FaultPolicy policy) { m_faultPolicy = policy; }
+    FaultPolicy faultPolicy() const { return m_faultPolicy; }
+    // Logs a fault as an internal error (errors(), the trace, and standard error).
+    void logInternalError(const std::string& where, const std::exception& fault);
     // Handlers in continue-on-error mode report skipped statements here.
     vb::ErrorLog errorLog();
     void logError(const std::string& where, int number, const std::string& description);
@@ -126,6 +136,7 @@ private:
     std::vector<std::string> m_errors;
     bool m_ended = false;
     int m_exitCode = 0;
+    FaultPolicy m_faultPolicy = FaultPolicy::Rethrow;
 };
 
 } // namespace glw::forms

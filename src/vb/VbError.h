@@ -61,20 +61,19 @@ class ResumeNext {
 public:
     explicit ResumeNext(ErrorLog log = {}, std::string where = {}) : m_log(std::move(log)), m_where(std::move(where)) {}
 
-    // Runs one statement. A RuntimeError or a standard exception is recorded and skipped; EndProgram passes.
+    // Runs one statement. A RuntimeError is recorded and skipped. Everything else passes: EndProgram, and any
+    // other exception, which is a fault of the program's own code rather than a failing statement (the
+    // runtime reports it as an internal error where the user's action started).
     template <class F> bool operator()(F&& statement) {
         try {
             statement();
             return true;
         } catch (const RuntimeError& e) {
             note(e.Number(), e.what());
-        } catch (const std::exception& e) {
-            note(ErrInvalidCall, e.what());
         }
         return false;
     }
 
-    int errNumber() const { return m_number; } // Err.Number of the last failure, 0 after Err.Clear
     const std::string& errDescription() const { return m_description; }
     bool failed() const { return m_number != 0; }
     void clear() {

@@ -89,7 +89,6 @@ public:
     VbFileHandle& operator=(const VbFileHandle&) = delete;
 
     void close();
-    bool isOpen() const { return m_fd >= 0; }
     OpenMode mode() const { return m_mode; }
 
     void print(std::string_view text);              // Print #n, text;

@@ -4,7 +4,11 @@
 #include "forms/HeadlessDriver.h"
 #include "forms/Runtime.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 using namespace glw::forms;
 
@@ -137,6 +141,42 @@ TEST(FormTest, ErrorLeavingAUserActionIsLoggedAndTheProgramGoesOn) {
     rt.userAction("click Box.ok", [] { glw::vb::raise(53, "File not found"); });
     ASSERT_EQ(rt.errors().size(), 1u);
     EXPECT_EQ(rt.errors()[0], "error click Box.ok 53 \"File not found\"");
+}
+
+// A run-time error is a failing statement: ResumeNext skips it. Any other exception is a fault of our own
+// code: ResumeNext lets it pass, a test's runtime lets it leave the user's action (so the test fails), and a
+// program's runtime logs it as an internal error with its type and goes on.
+TEST(FormTest, FaultsOfOurOwnCodeAreToldApartFromRunTimeErrors) {
+    std::vector<std::string> skipped;
+    glw::vb::ResumeNext step([&](const std::string& where, int number,
+                                 const std::string&) { skipped.push_back(where + " " + std::to_string(number)); },
+                             "Box.Form_Load");
+    EXPECT_FALSE(step([] { glw::vb::raise(53, "File not found"); }));
+    EXPECT_TRUE(step.failed());
+    EXPECT_THROW(step([] { throw std::out_of_range("vector::at"); }), std::out_of_range);
+    EXPECT_EQ(skipped, (std::vector<std::string>{"Box.Form_Load 53"})) << "only the run-time error was skipped";
+
+    struct Case {
+        std::function<void()> action;
+        const char* logged; // with LogAndGoOn
+    };
+    const Case cases[] = {
+        {[] { glw::vb::raise(53, "File not found"); }, "error click Box.ok 53 \"File not found\""},
+        {[] { throw std::out_of_range("vector::at"); }, "internal error click Box.ok std::out_of_range \"vector::at\""},
+        {[] { throw std::invalid_argument("stol"); }, "internal error click Box.ok std::invalid_argument \"stol\""},
+    };
+    for (const auto& c : cases) {
+        Runtime rt{Services{}};
+        rt.setFaultPolicy(Runtime::FaultPolicy::LogAndGoOn);
+        rt.userAction("click Box.ok", c.action);
+        ASSERT_EQ(rt.errors().size(), 1u) << c.logged;
+        EXPECT_EQ(rt.errors()[0], c.logged);
+    }
+
+    Runtime rt{Services{}};
+    ASSERT_EQ(rt.faultPolicy(), Runtime::FaultPolicy::Rethrow) << "the default fails the test that raised it";
+    EXPECT_THROW(rt.userAction("click Box.ok", [] { throw std::logic_error("bug"); }), std::logic_error);
+    EXPECT_NO_THROW(rt.userAction("click Box.ok", [] { glw::vb::raise(5, "Invalid procedure call or argument"); }));
 }
 
 } // namespace
