@@ -1,4 +1,4 @@
-// POSIX file helpers of the package code: descriptors, piecewise copies and files written fresh.
+// POSIX file helpers: descriptors, piecewise reads and copies, and the one way a file is replaced whole.
 #include "base/FileIo.h"
 
 #include <algorithm>
@@ -54,7 +54,9 @@ Error systemError(const std::string& what, const std::string& path, int errnoVal
     }
     detail += ": ";
     detail += std::strerror(errnoValue);
-    return makeError(code, detail);
+    Error error = makeError(code, detail);
+    error.osError = errnoValue;
+    return error;
 }
 
 Result<UniqueFd> openForReading(const std::string& path) {
@@ -184,7 +186,28 @@ FreshFile::FreshFile(FreshFile&& other) noexcept
     other.m_done = true;
 }
 
-Result<FreshFile> FreshFile::create(const std::string& finalPath, mode_t mode) {
+namespace {
+
+// The process's umask, read without changing it (umask() would, for a moment, for every thread).
+mode_t currentUmask() {
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status)) {
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        }
+        std::fclose(status);
+        if (found) {
+            return mode_t(mask);
+        }
+    }
+    return 022;
+}
+
+} // namespace
+
+Result<FreshFile> FreshFile::create(const std::string& finalPath, Permissions permissions) {
     if (finalPath.empty() || finalPath.back() == '/') {
         return makeError(ErrorCode::Invalid, "not a file path: " + finalPath);
     }
@@ -192,8 +215,15 @@ Result<FreshFile> FreshFile::create(const std::string& finalPath, mode_t mode) {
     std::string folder = slash == std::string::npos ? std::string(".") : finalPath.substr(0, slash == 0 ? 1 : slash);
     struct stat st {};
     // A folder in the final place keeps its name: renaming over it would fail only at the very end.
-    if (::lstat(finalPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool exists = ::stat(finalPath.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
         return makeError(ErrorCode::Io, "a folder is in the way: " + finalPath);
+    }
+    mode_t mode = permissions.bits & 07777;
+    if (exists && permissions.keepExisting && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    } else if (permissions.applyUmask) {
+        mode &= ~currentUmask();
     }
     // The temporary name is short and hidden, so a final name of the longest length still leaves room for it.
     std::string temp = folder;
@@ -221,6 +251,11 @@ Result<void> FreshFile::commit() {
         return makeError(ErrorCode::Invalid, "file already finished: " + m_finalPath);
     }
     m_done = true;
+    if (::fsync(m_fd.get()) != 0) {
+        int e = errno;
+        ::unlink(m_tempPath.c_str());
+        return systemError("flush", m_finalPath, e);
+    }
     if (::fchmod(m_fd.get(), m_mode) != 0) {
         int e = errno;
         ::unlink(m_tempPath.c_str());
@@ -236,6 +271,17 @@ Result<void> FreshFile::commit() {
         return systemError("replace", m_finalPath, e);
     }
     return {};
+}
+
+Result<void> replaceFileWith(const std::string& path, std::string_view bytes, Permissions permissions) {
+    auto file = FreshFile::create(path, permissions);
+    if (!file) {
+        return file.error();
+    }
+    if (auto written = writeAt(file->fd(), 0, bytes.data(), bytes.size()); !written) {
+        return written;
+    }
+    return file->commit();
 }
 
 } // namespace glw::base

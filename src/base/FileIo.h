@@ -1,4 +1,4 @@
-// Small POSIX file helpers of the package code: owned descriptors, piecewise copies and files written fresh.
+// POSIX file helpers: an owned descriptor, piecewise reads and copies, and the one way a file is replaced whole.
 #pragma once
 
 #include "base/Result.h"
@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace glw::base {
@@ -52,13 +53,24 @@ Result<void> writeAt(int fd, std::uint64_t offset, const char* data, std::size_t
 Result<void> copyRange(int srcFd, std::uint64_t srcOffset, std::uint64_t length, int dstFd, std::uint64_t dstOffset,
                        std::size_t pieceSize);
 
+// The permission bits of a file written whole: `bits` for a new file (less the process's umask, as open()
+// would, with `applyUmask`); with `keepExisting`, a file that is replaced keeps its own bits.
+struct Permissions {
+    mode_t bits = 0666;
+    bool applyUmask = true;
+    bool keepExisting = true;
+};
+
 // A new file written under a temporary name in the folder of its final path and renamed over that path only
 // by commit(), so that a reader never sees a partial file and a stale longer file never shows through. The
 // temporary is removed when the object dies uncommitted.
 class FreshFile {
 public:
-    // `mode` is the permission of the finished file (the process's umask is not applied to it).
-    static Result<FreshFile> create(const std::string& finalPath, mode_t mode = 0644);
+    static Result<FreshFile> create(const std::string& finalPath, Permissions permissions = {});
+    // `mode` is exactly the permission of the finished file (no umask, whatever the file it replaces had).
+    static Result<FreshFile> create(const std::string& finalPath, mode_t mode) {
+        return create(finalPath, Permissions{mode, false, false});
+    }
 
     FreshFile(FreshFile&& other) noexcept;
     FreshFile& operator=(FreshFile&&) = delete;
@@ -68,7 +80,8 @@ public:
 
     int fd() const { return m_fd.get(); }
     const std::string& finalPath() const { return m_finalPath; }
-    // Closes the file and renames it over the final path; on failure the temporary is removed.
+    // Flushes the file to the disk, sets its permissions, closes it and renames it over the final path; on
+    // failure the temporary is removed and the final path is left as it was.
     Result<void> commit();
 
 private:
@@ -80,5 +93,9 @@ private:
     mode_t m_mode = 0644;
     bool m_done = false;
 };
+
+// The one way the system replaces a file whole: the bytes go to a FreshFile beside it, which is flushed and
+// renamed over the path, so a reader never sees half a file and a failure leaves the old one.
+Result<void> replaceFileWith(const std::string& path, std::string_view bytes, Permissions permissions = {});
 
 } // namespace glw::base

@@ -26,6 +26,7 @@ struct Error {
     ErrorCode code = ErrorCode::None;
     std::uint64_t offset = 0; // byte offset in the input where the fault was found, when it applies
     std::string detail;
+    int osError = 0; // the system's errno behind an Io or NotFound error, when there is one
 };
 
 // Result<T>: a value or an Error. Result<void> carries only the status.

@@ -3,6 +3,7 @@
 
 #include "Form.h"
 #include "Runtime.h"
+#include "base/Ascii.h"
 
 #include <algorithm>
 
@@ -114,11 +115,7 @@ void ListControl::AddItem(const std::string& item, int index) {
         vb::raise(vb::ErrInvalidCall, "Invalid procedure call or argument");
     }
     if (index < 0 && Sorted) {
-        auto less = [](const std::string& a, const std::string& b) {
-            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-                return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-            });
-        };
+        auto less = [](const std::string& a, const std::string& b) { return base::icompare(a, b) < 0; };
         index = int(std::upper_bound(m_items.begin(), m_items.end(), item, less) - m_items.begin());
     }
     if (index < 0) {

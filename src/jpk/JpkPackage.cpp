@@ -1,19 +1,13 @@
 // Encoding of package entry headers, the rule for names a stub may use, and the bounded walk over entries.
 #include "jpk/JpkPackage.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 namespace glw::jpk {
-
-namespace {
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
 
 Result<std::string> encodeJpkEntryHeader(std::string_view name, std::uint64_t size) {
     if (name.empty()) {
@@ -52,8 +46,7 @@ bool isBareEntryName(std::string_view name) {
 }
 
 bool sameEntryName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return base::iequals(a, b);
 }
 
 Result<std::string> JpkWalker::readField(std::uint64_t offset, const char* what) {

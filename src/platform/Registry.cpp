@@ -3,6 +3,7 @@
 
 #include "ServicesReal.h"
 #include "WinPath.h"
+#include "base/FileIo.h"
 
 #include <cerrno>
 #include <cstring>
@@ -109,16 +110,6 @@ std::string unescape(std::string_view text) {
 Error systemError(const std::string& what, const std::string& path) {
     return makeError(ErrorCode::Io, what + " " + path + ": " + std::strerror(errno));
 }
-
-// A descriptor that closes itself.
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
 
 } // namespace
 
@@ -278,8 +269,8 @@ std::string FileRegistry::defaultPath() {
 }
 
 Result<RegistryData> FileRegistry::load() {
-    Fd file{::open(m_path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) {
+    base::UniqueFd file{::open(m_path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (!file.valid()) {
         if (errno == ENOENT) {
             return RegistryData{};
         }
@@ -288,7 +279,7 @@ Result<RegistryData> FileRegistry::load() {
     std::string text;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -315,11 +306,11 @@ Result<void> FileRegistry::update(const Change& change) {
         ::chmod(folder.c_str(), 0700);
     }
     // The lock on the folder covers the read, the change and the rename.
-    Fd lock{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (lock.fd < 0) {
+    base::UniqueFd lock{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (!lock.valid()) {
         return systemError("cannot open", folder);
     }
-    while (::flock(lock.fd, LOCK_EX) != 0) {
+    while (::flock(lock.get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
             return systemError("cannot lock", folder);
         }
@@ -334,40 +325,8 @@ Result<void> FileRegistry::update(const Change& change) {
     }
     const std::string text = formatRegistryFile(*data);
 
-    std::string temp = folder + "/.registry.ini.XXXXXX";
-    Fd out{::mkstemp(temp.data())};
-    if (out.fd < 0) {
-        return systemError("cannot create a file in", folder);
-    }
-    auto fail = [&](const char* what) {
-        Error error = systemError(what, temp);
-        ::unlink(temp.c_str());
-        return error;
-    };
-    ::fchmod(out.fd, 0600);
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(out.fd, text.data() + written, text.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail("cannot write");
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(out.fd) != 0) {
-        return fail("cannot write");
-    }
-    if (::close(out.fd) != 0) {
-        out.fd = -1;
-        return fail("cannot write");
-    }
-    out.fd = -1;
-    if (::rename(temp.c_str(), m_path.c_str()) != 0) {
-        return fail("cannot replace the registry file with");
-    }
-    return {};
+    // The registry is private to the user whatever the file had.
+    return base::replaceFileWith(m_path, text, base::Permissions{0600, false, false});
 }
 
 } // namespace glw::platform

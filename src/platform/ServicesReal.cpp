@@ -2,6 +2,7 @@
 #include "ServicesReal.h"
 
 #include "WinPath.h"
+#include "base/FileIo.h"
 
 #include <algorithm>
 #include <atomic>
@@ -59,42 +60,6 @@ std::optional<std::string> readHostFile(const std::string& path) {
         }
         bytes.append(buffer, std::size_t(got));
     }
-}
-
-// Writes `bytes` to a temporary file beside `path` and renames it over `path`; "" or what failed.
-std::string replaceHostFile(const std::string& path, const std::string& bytes, mode_t mode) {
-    static std::atomic<unsigned> counter{0};
-    std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) {
-        return "cannot create " + temp + ": " + std::strerror(errno);
-    }
-    std::string_view rest = bytes;
-    std::string failure;
-    while (!rest.empty() && failure.empty()) {
-        ssize_t written = ::write(fd, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            failure = "cannot write " + temp + ": " + std::strerror(errno);
-        } else {
-            rest.remove_prefix(std::size_t(written));
-        }
-    }
-    if (failure.empty() && ::fsync(fd) != 0) {
-        failure = "cannot write " + temp + ": " + std::strerror(errno);
-    }
-    if (::close(fd) != 0 && failure.empty()) {
-        failure = "cannot write " + temp + ": " + std::strerror(errno);
-    }
-    if (failure.empty() && ::rename(temp.c_str(), path.c_str()) != 0) {
-        failure = "cannot replace " + path + ": " + std::strerror(errno);
-    }
-    if (!failure.empty()) {
-        ::unlink(temp.c_str());
-    }
-    return failure;
 }
 
 bool makeFolders(const std::string& path) {
@@ -527,12 +492,13 @@ void IniSettingsStore::saveSetting(const std::string& appName, const std::string
     } else {
         s->values.emplace_back(key, value);
     }
-    std::string failure = replaceHostFile(path, formatIni(sections), 0600);
+    // The store is private to the user whatever the file had.
+    auto replaced = base::replaceFileWith(path, formatIni(sections), base::Permissions{0600, false, false});
     if (lock >= 0) {
         ::close(lock);
     }
-    if (!failure.empty()) {
-        logLine(m_log, "settings: " + failure);
+    if (!replaced) {
+        logLine(m_log, "settings: " + replaced.error().detail);
     }
 }
 

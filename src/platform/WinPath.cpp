@@ -1,6 +1,8 @@
 // Mapping between Windows-form system paths and host paths, with case-insensitive lookup of existing names.
 #include "WinPath.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -15,10 +17,6 @@
 namespace glw::platform {
 
 namespace {
-
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
 
 bool isDriveLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -97,30 +95,11 @@ std::optional<std::string> findNoCase(const std::string& folder, const std::stri
 } // namespace
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return base::iequals(a, b);
 }
 
 int compareNoCase(std::string_view a, std::string_view b) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<unsigned char>(foldAscii(a[i]));
-        auto cb = static_cast<unsigned char>(foldAscii(b[i]));
-        if (ca != cb) {
-            return ca < cb ? -1 : 1;
-        }
-    }
-    if (a.size() == b.size()) {
-        return 0;
-    }
-    return a.size() < b.size() ? -1 : 1;
+    return base::icompare(a, b);
 }
 
 bool isRepresentableName(std::string_view hostName) {
@@ -145,7 +124,7 @@ std::string toHostPath(std::string_view systemPath) {
     std::string_view rest = systemPath;
     bool rooted = false;
     if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
-        if (foldAscii(rest[0]) != foldAscii(kSystemDrive)) {
+        if (base::lowerAscii(rest[0]) != base::lowerAscii(kSystemDrive)) {
             return {};
         }
         rest.remove_prefix(2);

@@ -4,6 +4,7 @@
 
 #include "VbError.h"
 #include "VbText.h"
+#include "base/FileIo.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -248,36 +249,20 @@ bool writeFully(int fd, std::string_view bytes) {
     return true;
 }
 
-// Creates a temporary file beside `hostTarget`, lets `fill` write it, and renames it over the target.
+// Replaces `hostTarget` whole through a base::FreshFile that `fill` writes (0 or the errno of its failure).
 // On any failure the temporary file is removed and the target is left as it was.
 template <class Fill>
-void replaceFile(const std::string& hostTarget, std::string_view systemTarget, mode_t mode, Fill fill) {
-    std::string folder = parentOf(hostTarget);
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = temporaryName(folder);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST) {
-            raiseErrno(errno, hostTarget, systemTarget);
-        }
+void replaceFile(const std::string& hostTarget, std::string_view systemTarget, base::Permissions permissions,
+                 Fill fill) {
+    auto file = base::FreshFile::create(hostTarget, permissions);
+    if (!file) {
+        raiseErrno(file.error().osError ? file.error().osError : EACCES, hostTarget, systemTarget);
     }
-    if (fd < 0) {
-        raiseNumber(ErrPathFileAccess, systemTarget);
-    }
-    int error = fill(fd);
-    if (error == 0 && ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && ::rename(temp.c_str(), hostTarget.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(temp.c_str());
+    if (int error = fill(file->fd()); error != 0) {
         raiseErrno(error, hostTarget, systemTarget);
+    }
+    if (auto done = file->commit(); !done) {
+        raiseErrno(done.error().osError ? done.error().osError : EIO, hostTarget, systemTarget);
     }
 }
 
@@ -439,7 +424,9 @@ void FileCopy(std::string_view source, std::string_view destination) {
     try {
         mode_t ignored = 0;
         std::string target = checkReplaceable(hostTarget, destination, ignored);
-        replaceFile(target, destination, mode, [&](int out) { return copyAll(in, out); });
+        // The copy carries the source's permission bits, less the umask, as a new file would.
+        replaceFile(target, destination, base::Permissions{mode, true, false},
+                    [&](int out) { return copyAll(in, out); });
     } catch (...) {
         ::close(in);
         throw;
@@ -591,7 +578,8 @@ void writeAllBytes(std::string_view path, std::string_view bytes) {
     std::string host = hostOf(path);
     mode_t mode = 0666;
     std::string target = checkReplaceable(host, path, mode);
-    replaceFile(target, path, mode, [&](int fd) { return writeFully(fd, bytes) ? 0 : errno; });
+    replaceFile(target, path, base::Permissions{mode, true, true},
+                [&](int fd) { return writeFully(fd, bytes) ? 0 : errno; });
 }
 
 // ---- VbFileHandle ----

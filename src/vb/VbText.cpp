@@ -3,6 +3,7 @@
 #include "VbText.h"
 
 #include "VbError.h"
+#include "base/Ascii.h"
 
 #include <charconv>
 #include <cmath>
@@ -12,12 +13,8 @@ namespace glw::vb {
 
 namespace {
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
+using base::lowerAscii;
+using base::upperAscii;
 
 bool isValBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
@@ -379,18 +376,11 @@ long InStr(long start, std::string_view text, std::string_view find, CompareMeth
 }
 
 int StrComp(std::string_view a, std::string_view b, CompareMethod compare) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        char ca = compare == vbTextCompare ? lowerAscii(a[i]) : a[i];
-        char cb = compare == vbTextCompare ? lowerAscii(b[i]) : b[i];
-        if (ca != cb) {
-            return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb) ? -1 : 1;
-        }
+    if (compare == vbTextCompare) {
+        return base::icompare(a, b);
     }
-    if (a.size() == b.size()) {
-        return 0;
-    }
-    return a.size() < b.size() ? -1 : 1;
+    const int order = a.compare(b); // std::string_view compares bytes as unsigned char
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
 std::string UCase(std::string_view text) {

@@ -1,6 +1,7 @@
 // Zip listing, all-or-nothing extraction through a staging folder, and archive creation, on libzip.
 #include "zip/ZipArchive.h"
 
+#include "base/FileIo.h"
 #include "vb/VbFile.h"
 
 #include <algorithm>
@@ -33,33 +34,7 @@ struct EntryCloser {
 };
 using EntryPtr = std::unique_ptr<zip_file_t, EntryCloser>;
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
-    Fd& operator=(Fd&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closes now; false (with errno set) when the close reports a delayed write error.
-    bool close() {
-        int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
+using Fd = base::UniqueFd;
 
 Error sysError(const std::string& what, const std::string& path, int e) {
     return makeError(e == ENOENT ? ErrorCode::NotFound : ErrorCode::Io, what + " " + path + ": " + std::strerror(e));
@@ -270,8 +245,8 @@ Result<void> stageEntry(zip_t* archive, zip_uint64_t index, const ZipEntryInfo& 
     if (::fchmod(out.get(), entry.executable ? 0755 : 0644) != 0) {
         return sysError("set the permissions of", entry.name, errno);
     }
-    if (!out.close()) {
-        return sysError("write", entry.name, errno);
+    if (auto closed = out.close(); !closed) {
+        return sysError("write", entry.name, closed.error().osError);
     }
     return {};
 }
