@@ -67,15 +67,15 @@ protected:
             [this] { user("dblclick " + m_label.fullName(), [this] { m_label.userDblClick(); }); });
         return label;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* label = static_cast<QLabel*>(m_widget.data());
-        if (wants(property, "Caption")) {
+        if (wants(property, forms::PropertyId::Caption)) {
             label->setText(withoutMnemonics(m_label.Caption));
         }
-        if (wants(property, "Alignment")) {
+        if (wants(property, forms::PropertyId::Alignment)) {
             label->setAlignment(labelAlignment(m_label.Alignment));
         }
-        if (wants(property, "WordWrap")) {
+        if (wants(property, forms::PropertyId::WordWrap)) {
             label->setWordWrap(m_label.WordWrap);
         }
     }
@@ -107,16 +107,17 @@ protected:
                 [this] { user("click " + m_button.fullName(), [this] { m_button.userClick(); }); });
         return button;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* button = static_cast<QPushButton*>(m_widget.data());
-        if (wants(property, "Picture")) {
+        if (wants(property, forms::PropertyId::Picture)) {
             m_pixmap = loadPixmap(m_button.Picture);
             button->setIcon(m_pixmap.isNull() ? QIcon() : QIcon(m_pixmap));
             fitIcon();
         }
         // A picture button's picture is its face (its text is drawn in the picture): the caption shows only
         // on buttons without one, and is the tooltip of those with one when they have no tooltip of their own.
-        if (wants(property, "Caption") || wants(property, "Picture") || wants(property, "ToolTipText")) {
+        if (wants(property, forms::PropertyId::Caption) || wants(property, forms::PropertyId::Picture) ||
+            wants(property, forms::PropertyId::ToolTipText)) {
             const QString caption = QString::fromStdString(m_button.Caption);
             button->setText(m_pixmap.isNull() ? caption : QString());
             const std::string& tip = m_button.ToolTipText;
@@ -124,7 +125,7 @@ protected:
                                    ? withoutMnemonics(m_button.Caption)
                                    : QString::fromStdString(tip));
         }
-        if (wants(property, "Default")) {
+        if (wants(property, forms::PropertyId::Default)) {
             button->setDefault(m_button.Default);
         }
     }
@@ -170,7 +171,7 @@ class CheckView : public ControlView {
 public:
     CheckView(FormWindow& window, forms::CheckBox& check) : ControlView(window, check), m_check(check) {}
 
-    void resync() override { apply("Value"); }
+    void resync() override { apply(forms::PropertyId::Value); }
 
 protected:
     QWidget* createWidget(QWidget* parent) override {
@@ -182,12 +183,12 @@ protected:
         });
         return box;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* box = static_cast<QCheckBox*>(m_widget.data());
-        if (wants(property, "Caption")) {
+        if (wants(property, forms::PropertyId::Caption)) {
             box->setText(QString::fromStdString(m_check.Caption));
         }
-        if (wants(property, "Value")) {
+        if (wants(property, forms::PropertyId::Value)) {
             const int value = m_check.Value;
             box->setTristate(value == forms::vbGrayed);
             box->setCheckState(value == forms::vbChecked  ? Qt::Checked
@@ -205,7 +206,7 @@ class OptionView : public ControlView {
 public:
     OptionView(FormWindow& window, forms::OptionButton& option) : ControlView(window, option), m_option(option) {}
 
-    void resync() override { apply("Value"); }
+    void resync() override { apply(forms::PropertyId::Value); }
 
 protected:
     QWidget* createWidget(QWidget* parent) override {
@@ -220,12 +221,12 @@ protected:
         });
         return radio;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* radio = static_cast<QRadioButton*>(m_widget.data());
-        if (wants(property, "Caption")) {
+        if (wants(property, forms::PropertyId::Caption)) {
             radio->setText(QString::fromStdString(m_option.Caption));
         }
-        if (wants(property, "Value")) {
+        if (wants(property, forms::PropertyId::Value)) {
             radio->setChecked(m_option.Value);
         }
     }
@@ -251,8 +252,8 @@ protected:
         new ClickFilter(box, [this] { user("click " + m_frame.fullName(), [this] { m_frame.userClick(); }); });
         return box;
     }
-    void applyOwn(std::string_view property) override {
-        if (wants(property, "Caption")) {
+    void applyOwn(forms::PropertyId property) override {
+        if (wants(property, forms::PropertyId::Caption)) {
             static_cast<QGroupBox*>(m_widget.data())->setTitle(QString::fromStdString(m_frame.Caption));
         }
     }
@@ -333,8 +334,8 @@ protected:
         widget->installEventFilter(this);
         return widget;
     }
-    void applyOwn(std::string_view property) override {
-        if (wants(property, "Picture")) {
+    void applyOwn(forms::PropertyId property) override {
+        if (wants(property, forms::PropertyId::Picture)) {
             m_pixmap = loadPixmap(m_picture.Picture);
             static_cast<PictureWidget*>(m_widget.data())->setPixmap(m_pixmap);
         }
@@ -370,19 +371,19 @@ protected:
             [this] { user("dblclick " + m_image.fullName(), [this] { m_image.userDblClick(); }); });
         return label;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* label = static_cast<QLabel*>(m_widget.data());
-        if (wants(property, "Picture")) {
+        if (wants(property, forms::PropertyId::Picture)) {
             m_pixmap = loadPixmap(m_image.Picture);
             label->setPixmap(m_pixmap);
-            if (!property.empty()) {
-                window().applyControl(m_image, "Width"); // the size follows the picture
+            if (property != forms::PropertyId::All) {
+                window().applyControl(m_image, forms::PropertyId::Width); // the size follows the picture
             }
         }
-        if (wants(property, "Stretch")) {
+        if (wants(property, forms::PropertyId::Stretch)) {
             label->setScaledContents(m_image.Stretch);
-            if (!property.empty()) {
-                window().applyControl(m_image, "Width");
+            if (property != forms::PropertyId::All) {
+                window().applyControl(m_image, forms::PropertyId::Width);
             }
         }
     }
@@ -398,7 +399,7 @@ class RangeView : public ControlView {
 public:
     RangeView(FormWindow& window, forms::RangeControl& range) : ControlView(window, range), m_range(range) {}
 
-    void resync() override { apply("Value"); }
+    void resync() override { apply(forms::PropertyId::Value); }
     QSize defaultSize() const override {
         if (m_range.kind() == forms::ControlKind::HScrollBar) {
             return QSize(120, 17);
@@ -431,17 +432,17 @@ protected:
         });
         return slider;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         const int lo = std::min<int>(m_range.Min, m_range.Max);
         const int hi = std::max<int>(m_range.Min, m_range.Max);
         const bool inverted = m_range.Max < m_range.Min;
-        const bool range = wants(property, "Min") || wants(property, "Max");
+        const bool range = wants(property, forms::PropertyId::Min) || wants(property, forms::PropertyId::Max);
         if (auto* bar = qobject_cast<QProgressBar*>(m_widget.data())) {
             if (range) {
                 bar->setRange(lo, hi);
                 bar->setInvertedAppearance(inverted);
             }
-            if (range || wants(property, "Value")) {
+            if (range || wants(property, forms::PropertyId::Value)) {
                 bar->setValue(m_range.Value);
             }
             return;
@@ -452,13 +453,13 @@ protected:
             slider->setInvertedAppearance(inverted);
             slider->setInvertedControls(inverted);
         }
-        if (range || wants(property, "Value")) {
+        if (range || wants(property, forms::PropertyId::Value)) {
             slider->setValue(m_range.Value);
         }
-        if (wants(property, "SmallChange")) {
+        if (wants(property, forms::PropertyId::SmallChange)) {
             slider->setSingleStep(m_range.SmallChange);
         }
-        if (wants(property, "LargeChange")) {
+        if (wants(property, forms::PropertyId::LargeChange)) {
             slider->setPageStep(m_range.LargeChange);
         }
     }
@@ -489,8 +490,8 @@ public:
 
 protected:
     QWidget* createWidget(QWidget*) override { return nullptr; }
-    void applyOwn(std::string_view property) override {
-        if (!wants(property, "Interval") && !wants(property, "Enabled")) {
+    void applyOwn(forms::PropertyId property) override {
+        if (!wants(property, forms::PropertyId::Interval) && !wants(property, forms::PropertyId::Enabled)) {
             return;
         }
         if (m_timer.active()) {
@@ -514,7 +515,7 @@ public:
 
 protected:
     QWidget* createWidget(QWidget*) override { return nullptr; }
-    void applyOwn(std::string_view) override {}
+    void applyOwn(forms::PropertyId) override {}
 };
 
 class PlaceholderView : public ControlView {
@@ -530,7 +531,7 @@ protected:
         label->setText(QString::fromStdString(m_control->displayName()));
         return label;
     }
-    void applyOwn(std::string_view) override {}
+    void applyOwn(forms::PropertyId) override {}
 };
 
 } // namespace

@@ -41,7 +41,7 @@ void ControlView::reparent(QWidget* parent) {
         return;
     }
     m_widget->setParent(parent);
-    apply("Visible"); // setParent hides the widget
+    apply(forms::PropertyId::Visible); // setParent hides the widget
 }
 
 void ControlView::rebuildWidget() {
@@ -53,10 +53,10 @@ void ControlView::rebuildWidget() {
         m_widget = nullptr;
     }
     build(parent);
-    apply("");
+    apply(forms::PropertyId::All);
 }
 
-void ControlView::apply(std::string_view property) {
+void ControlView::apply(forms::PropertyId property) {
     if (!m_control) {
         return;
     }
@@ -69,21 +69,21 @@ void ControlView::apply(std::string_view property) {
     applyOwn(property);
 }
 
-void ControlView::applyCommon(std::string_view property) {
+void ControlView::applyCommon(forms::PropertyId property) {
     forms::Control& c = *m_control;
-    if (wants(property, "Visible")) {
+    if (wants(property, forms::PropertyId::Visible)) {
         m_widget->setVisible(c.Visible);
     }
-    if (wants(property, "Enabled")) {
+    if (wants(property, forms::PropertyId::Enabled)) {
         m_widget->setEnabled(c.Enabled);
     }
-    if (wants(property, "ToolTipText")) {
+    if (wants(property, forms::PropertyId::ToolTipText)) {
         m_widget->setToolTip(QString::fromStdString(c.ToolTipText));
     }
-    if (wants(property, "BackColor") || wants(property, "ForeColor")) {
+    if (wants(property, forms::PropertyId::BackColor) || wants(property, forms::PropertyId::ForeColor)) {
         applyColours();
     }
-    if (wants(property, "MousePointer")) {
+    if (wants(property, forms::PropertyId::MousePointer)) {
         Qt::CursorShape shape;
         if (cursorFor(c.MousePointer, shape)) {
             m_widget->setCursor(shape);

@@ -45,7 +45,7 @@ public:
     void reparent(QWidget* parent);
     // Shows one property of the control in the widget ("" shows them all), with the widget's signals blocked.
     // Geometry is the form window's business (it knows the siblings).
-    void apply(std::string_view property);
+    void apply(forms::PropertyId property);
     // After a user's action on this control: shows the runtime's value again, in case a handler changed it or
     // the widget's own idea (a radio button unchecking itself) differs.
     virtual void resync() {}
@@ -67,7 +67,7 @@ protected:
     // Builds the widget; null for controls without one.
     virtual QWidget* createWidget(QWidget* parent) = 0;
     // Shows a property of the control's own kind ("" for all of them).
-    virtual void applyOwn(std::string_view property) = 0;
+    virtual void applyOwn(forms::PropertyId property) = 0;
     // The background the runtime gives this kind by default: left to the style when it has not changed.
     virtual long defaultBackColor() const;
     // Widgets that paint their own background (labels, frames, pictures) fill it when it is not the default.
@@ -80,14 +80,16 @@ protected:
     QtDriver& driver() const;
     FormWindow& window() const { return m_window; }
     // The property named, or all of them.
-    static bool wants(std::string_view property, std::string_view name) { return property.empty() || property == name; }
+    static bool wants(forms::PropertyId property, forms::PropertyId name) {
+        return property == forms::PropertyId::All || property == name;
+    }
 
     FormWindow& m_window;
     forms::Control* m_control;
     QPointer<QWidget> m_widget;
 
 private:
-    void applyCommon(std::string_view property);
+    void applyCommon(forms::PropertyId property);
     void applyColours();
 };
 

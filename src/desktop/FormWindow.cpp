@@ -50,8 +50,9 @@ private:
     FormWindow& m_window;
 };
 
-bool isGeometry(std::string_view property) {
-    return property == "Left" || property == "Top" || property == "Width" || property == "Height";
+bool isGeometry(forms::PropertyId property) {
+    return property == forms::PropertyId::Left || property == forms::PropertyId::Top ||
+           property == forms::PropertyId::Width || property == forms::PropertyId::Height;
 }
 
 bool fixedSize(int borderStyle) {
@@ -101,7 +102,7 @@ void FormWindow::build() {
     }
     for (forms::Control* control : m_form->controls()) {
         if (ControlView* v = view(*control)) {
-            v->apply("");
+            v->apply(forms::PropertyId::All);
         }
     }
     layoutChildren(nullptr);
@@ -111,7 +112,7 @@ void FormWindow::build() {
         }
     }
     rebuildMenus();
-    applyForm("");
+    applyForm(forms::PropertyId::All);
 }
 
 ControlView* FormWindow::ensureView(forms::Control& control, int depth) {
@@ -172,7 +173,7 @@ void FormWindow::flushPending() {
     std::vector<const forms::Control*> containers;
     for (forms::Control* control : pending) {
         ControlView* v = ensureView(*control);
-        v->apply("");
+        v->apply(forms::PropertyId::All);
         menus = menus || control->kind() == forms::ControlKind::Menu;
         containers.push_back(control->Container());
     }
@@ -207,19 +208,20 @@ void FormWindow::removeControl(forms::Control& control) {
     }
 }
 
-void FormWindow::applyControl(forms::Control& control, std::string_view property) {
+void FormWindow::applyControl(forms::Control& control, forms::PropertyId property) {
     ControlView* v = view(control);
     if (!v) {
         return;
     }
-    if (property == "Container") {
+    if (property == forms::PropertyId::Container) {
         v->reparent(parentFor(control));
         layoutChildren(control.Container());
         return;
     }
     v->apply(property);
-    if (property.empty() || isGeometry(property) || property == "Caption" || property == "Picture" ||
-        property == "Stretch" || property == "Visible") {
+    if (property == forms::PropertyId::All || isGeometry(property) || property == forms::PropertyId::Caption ||
+        property == forms::PropertyId::Picture || property == forms::PropertyId::Stretch ||
+        property == forms::PropertyId::Visible) {
         layoutChildren(control.Container());
     }
     if (control.kind() == forms::ControlKind::Menu) {
@@ -274,25 +276,26 @@ void FormWindow::layoutChildren(const forms::Control* container) {
     }
 }
 
-void FormWindow::applyForm(std::string_view property) {
+void FormWindow::applyForm(forms::PropertyId property) {
     if (!m_form) {
         return;
     }
     forms::Form& form = *m_form;
-    const bool all = property.empty();
-    if (all || property == "BorderStyle" || property == "ShowInTaskbar") {
+    const bool all = property == forms::PropertyId::All;
+    if (all || property == forms::PropertyId::BorderStyle || property == forms::PropertyId::ShowInTaskbar) {
         applyWindowFlags();
     }
-    if (all || property == "Caption") {
+    if (all || property == forms::PropertyId::Caption) {
         setWindowTitle(QString::fromStdString(form.Caption));
     }
-    if (all || property == "Width" || property == "Height" || property == "BorderStyle") {
+    if (all || property == forms::PropertyId::Width || property == forms::PropertyId::Height ||
+        property == forms::PropertyId::BorderStyle) {
         applyWindowSize();
     }
-    if (all || property == "Left" || property == "Top") {
+    if (all || property == forms::PropertyId::Left || property == forms::PropertyId::Top) {
         move(toPixels(Twips{form.Left}).value, toPixels(Twips{form.Top}).value);
     }
-    if (all || property == "BackColor") {
+    if (all || property == forms::PropertyId::BackColor) {
         const bool own = form.BackColor != forms::kButtonFace;
         QPalette palette = QApplication::palette(m_client);
         if (own) {
@@ -301,7 +304,7 @@ void FormWindow::applyForm(std::string_view property) {
         m_client->setPalette(palette);
         m_client->setAutoFillBackground(own);
     }
-    if (all || property == "MousePointer") {
+    if (all || property == forms::PropertyId::MousePointer) {
         Qt::CursorShape shape;
         if (cursorFor(form.MousePointer, shape)) {
             setCursor(shape);
@@ -309,7 +312,7 @@ void FormWindow::applyForm(std::string_view property) {
             unsetCursor();
         }
     }
-    if (all || property == "Visible" || property == "WindowState") {
+    if (all || property == forms::PropertyId::Visible || property == forms::PropertyId::WindowState) {
         if (form.Visible) {
             requestShow();
         } else {

@@ -41,8 +41,8 @@ public:
     void addControl(forms::Control& control);
     void flushPending();
     void removeControl(forms::Control& control);
-    void applyForm(std::string_view property);
-    void applyControl(forms::Control& control, std::string_view property);
+    void applyForm(forms::PropertyId property);
+    void applyControl(forms::Control& control, forms::PropertyId property);
     // Gives the control's widget the Qt focus (the runtime moved the focus).
     void focusControl(forms::Control* control);
     // Shows the window now if the form is visible and the show is still pending (it is made on the next

@@ -50,7 +50,7 @@ class ListBoxView : public ControlView {
 public:
     ListBoxView(FormWindow& window, forms::ListControl& list) : ControlView(window, list), m_list(list) {}
 
-    void resync() override { apply("ListIndex"); }
+    void resync() override { apply(forms::PropertyId::ListIndex); }
     QSize defaultSize() const override { return QSize(120, 97); }
 
 protected:
@@ -71,7 +71,7 @@ protected:
             if (auto* folders = dynamic_cast<forms::DirListBox*>(&m_list)) {
                 const int row = list->row(item);
                 if (user("open " + m_list.fullName(), [folders, row] { folders->userOpen(row); })) {
-                    apply("List");
+                    apply(forms::PropertyId::List);
                 }
                 return;
             }
@@ -80,16 +80,16 @@ protected:
         m_shown.clear();
         return list;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* list = static_cast<QListWidget*>(m_widget.data());
-        const bool entries = wants(property, "List");
+        const bool entries = wants(property, forms::PropertyId::List);
         if (entries) {
             syncEntries(
                 m_shown, m_list.items(), [list](int row) { delete list->takeItem(row); },
                 [list](int row, const QString& text) { list->insertItem(row, text); },
                 m_list.kind() == forms::ControlKind::DirListBox ? folderText : entryText);
         }
-        if (entries || wants(property, "ListIndex")) {
+        if (entries || wants(property, forms::PropertyId::ListIndex)) {
             const int index = m_list.ListIndex;
             if (index < 0) {
                 list->setCurrentRow(-1);
@@ -116,7 +116,7 @@ public:
     ComboView(FormWindow& window, forms::ListControl& list)
         : ControlView(window, list), m_list(list), m_combo(dynamic_cast<forms::ComboBox*>(&list)) {}
 
-    void resync() override { apply("ListIndex"); }
+    void resync() override { apply(forms::PropertyId::ListIndex); }
 
 protected:
     QWidget* createWidget(QWidget* parent) override {
@@ -145,27 +145,28 @@ protected:
         m_shown.clear();
         return combo;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* combo = static_cast<QComboBox*>(m_widget.data());
-        if (property == "Style") {
+        if (property == forms::PropertyId::Style) {
             if (m_combo && m_editable != (m_combo->Style != forms::vbComboDropdownList)) {
                 rebuildWidget();
             }
             return;
         }
-        const bool entries = wants(property, "List");
+        const bool entries = wants(property, forms::PropertyId::List);
         if (entries) {
             syncEntries(
                 m_shown, m_list.items(), [combo](int row) { combo->removeItem(row); },
                 [combo](int row, const QString& text) { combo->insertItem(row, text); });
         }
-        if (entries || wants(property, "ListIndex")) {
+        if (entries || wants(property, forms::PropertyId::ListIndex)) {
             if (combo->currentIndex() != m_list.ListIndex) {
                 combo->setCurrentIndex(m_list.ListIndex);
             }
         }
         // Choosing an entry (or none) rewrites the edit field in Qt: the runtime's text wins.
-        if (m_editable && m_combo && (entries || wants(property, "ListIndex") || wants(property, "Text"))) {
+        if (m_editable && m_combo &&
+            (entries || wants(property, forms::PropertyId::ListIndex) || wants(property, forms::PropertyId::Text))) {
             const QString text = QString::fromStdString(m_combo->Text);
             if (combo->currentText() != text) {
                 combo->setEditText(text);
@@ -245,9 +246,9 @@ protected:
         m_rows.clear();
         return tree;
     }
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
         auto* tree = static_cast<QTreeWidget*>(m_widget.data());
-        if (wants(property, "ColumnHeaders")) {
+        if (wants(property, forms::PropertyId::ColumnHeaders)) {
             const auto& headers = m_view.ColumnHeaders;
             tree->setColumnCount(std::max<int>(1, int(headers.size())));
             tree->setHeaderHidden(headers.empty());
@@ -262,12 +263,13 @@ protected:
             m_rows.clear(); // the rows' column count changed
             tree->clear();
         }
-        const bool items = wants(property, "ColumnHeaders") || wants(property, forms::ListView::kItemsChanged) ||
-                           wants(property, "Checkboxes");
+        const bool items = wants(property, forms::PropertyId::ColumnHeaders) ||
+                           wants(property, forms::ListView::kItemsChanged) ||
+                           wants(property, forms::PropertyId::Checkboxes);
         if (items) {
             syncItems();
         }
-        if (items || wants(property, "SelectedItem")) {
+        if (items || wants(property, forms::PropertyId::SelectedItem)) {
             showSelection();
         }
     }

@@ -170,18 +170,19 @@ protected:
         return widget;
     }
 
-    void applyOwn(std::string_view property) override {
+    void applyOwn(forms::PropertyId property) override {
 #ifdef GLW_HAVE_MOVIE_PLAYER
         if (m_live) {
             applyLive(property);
             return;
         }
 #endif
-        if (!wants(property, "Movie") && !wants(property, "BGColor") && !wants(property, "ScaleMode") &&
-            !wants(property, "FlashVars") && !wants(property, forms::FlashPlayer::kVariableSet)) {
+        if (!wants(property, forms::PropertyId::Movie) && !wants(property, forms::PropertyId::BGColor) &&
+            !wants(property, forms::PropertyId::ScaleMode) && !wants(property, forms::PropertyId::FlashVars) &&
+            !wants(property, forms::FlashPlayer::kVariableSet)) {
             return;
         }
-        if (wants(property, "Movie")) {
+        if (wants(property, forms::PropertyId::Movie)) {
             probe();
         }
         MovieWidget::State state;
@@ -234,17 +235,17 @@ private:
         return view;
     }
 
-    void applyLive(std::string_view property) {
-        if (wants(property, "ScaleMode")) {
+    void applyLive(forms::PropertyId property) {
+        if (wants(property, forms::PropertyId::ScaleMode)) {
             m_live->setScaleMode(m_player.ScaleMode);
         }
-        if (wants(property, "BGColor")) {
+        if (wants(property, forms::PropertyId::BGColor)) {
             m_live->setBackground(QString::fromStdString(m_player.BGColor));
         }
-        if (wants(property, "WMode")) {
+        if (wants(property, forms::PropertyId::WMode)) {
             m_live->setTransparent(platform::equalsNoCase(m_player.WMode(), "Transparent"));
         }
-        if (wants(property, "Movie") || wants(property, "FlashVars")) {
+        if (wants(property, forms::PropertyId::Movie) || wants(property, forms::PropertyId::FlashVars)) {
             const auto source = movie::movieSource(m_player.Movie(), m_player.FlashVars());
             m_live->setMovie(source.hostPath, source.variables);
         }

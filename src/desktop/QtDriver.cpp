@@ -100,11 +100,11 @@ void QtDriver::formShown(forms::Form& form) {
     if (FormWindow* w = window(form)) {
         w->flushPending();
         const ApplyScope scope(*this);
-        w->applyForm("Visible");
+        w->applyForm(forms::PropertyId::Visible);
     }
 }
 
-void QtDriver::propertyChanged(forms::Form& form, forms::Control* control, std::string_view property) {
+void QtDriver::propertyChanged(forms::Form& form, forms::Control* control, forms::PropertyId property) {
     FormWindow* w = window(form);
     if (!w) {
         return;
@@ -117,7 +117,7 @@ void QtDriver::propertyChanged(forms::Form& form, forms::Control* control, std::
             w->applyForm(property);
         }
     }
-    if (!control && property == "Visible") {
+    if (!control && property == forms::PropertyId::Visible) {
         checkLoops();
     }
 }

@@ -32,7 +32,7 @@ public:
     void formLoaded(forms::Form& form) override;
     void formUnloaded(forms::Form& form) override;
     void formShown(forms::Form& form) override;
-    void propertyChanged(forms::Form& form, forms::Control* control, std::string_view property) override;
+    void propertyChanged(forms::Form& form, forms::Control* control, forms::PropertyId property) override;
     void controlAdded(forms::Form& form, forms::Control& control) override;
     void controlRemoved(forms::Form& form, forms::Control& control) override;
     void focusChanged(forms::Form& form, forms::Control* control) override;

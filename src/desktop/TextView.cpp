@@ -95,28 +95,28 @@ protected:
         return widget;
     }
 
-    void applyOwn(std::string_view property) override {
-        if (property == "MultiLine") {
+    void applyOwn(forms::PropertyId property) override {
+        if (property == forms::PropertyId::MultiLine) {
             if (m_multi != m_box.MultiLine) {
                 rebuildWidget();
             }
             return;
         }
-        if (wants(property, "Text")) {
+        if (wants(property, forms::PropertyId::Text)) {
             showText();
         }
         if (auto* line = lineEdit()) {
-            if (wants(property, "Locked")) {
+            if (wants(property, forms::PropertyId::Locked)) {
                 line->setReadOnly(m_box.Locked);
             }
-            if (wants(property, "MaxLength")) {
+            if (wants(property, forms::PropertyId::MaxLength)) {
                 line->setMaxLength(m_box.MaxLength > 0 ? int(m_box.MaxLength) : 32767);
             }
-            if (wants(property, "PasswordChar")) {
+            if (wants(property, forms::PropertyId::PasswordChar)) {
                 line->setEchoMode(std::string(m_box.PasswordChar).empty() ? QLineEdit::Normal : QLineEdit::Password);
             }
         } else if (auto* multi = multiEdit()) {
-            if (wants(property, "Locked")) {
+            if (wants(property, forms::PropertyId::Locked)) {
                 multi->setReadOnly(m_box.Locked);
             }
         }

@@ -31,17 +31,17 @@ public:
     CommonDialog(Form& form, std::string name, int index = -1)
         : Control(form, ControlKind::CommonDialog, std::move(name), index) {}
 
-    Property<std::string> DialogTitle{*this, "DialogTitle"};
-    Property<std::string> Filter{*this, "Filter"};
-    Property<int> FilterIndex{*this, "FilterIndex", 1};
-    Property<std::string> FileName{*this, "FileName"};
-    Property<std::string> FileTitle{*this, "FileTitle"};
-    Property<std::string> InitDir{*this, "InitDir"};
-    Property<std::string> DefaultExt{*this, "DefaultExt"};
-    Property<long> Color{*this, "Color", 0};
-    Property<long> Flags{*this, "Flags", 0};
+    Property<std::string> DialogTitle{*this, PropertyId::DialogTitle};
+    Property<std::string> Filter{*this, PropertyId::Filter};
+    Property<int> FilterIndex{*this, PropertyId::FilterIndex, 1};
+    Property<std::string> FileName{*this, PropertyId::FileName};
+    Property<std::string> FileTitle{*this, PropertyId::FileTitle};
+    Property<std::string> InitDir{*this, PropertyId::InitDir};
+    Property<std::string> DefaultExt{*this, PropertyId::DefaultExt};
+    Property<long> Color{*this, PropertyId::Color, 0};
+    Property<long> Flags{*this, PropertyId::Flags, 0};
     // With CancelError set, Cancel raises run-time error 32755; otherwise the properties stay as they were.
-    Property<bool> CancelError{*this, "CancelError", false};
+    Property<bool> CancelError{*this, PropertyId::CancelError, false};
 
     void ShowOpen() { show(DialogKind::Open); }
     void ShowSave() { show(DialogKind::Save); }

@@ -77,7 +77,7 @@ std::string Control::fullName() const {
 
 void Control::setContainer(Control* container) {
     m_container = container;
-    propertyChanged("Container");
+    propertyChanged(PropertyId::Container);
 }
 
 bool Control::effectivelyVisible() const {
@@ -120,8 +120,8 @@ bool Control::hasFocus() const {
     return m_form.ActiveControl() == this;
 }
 
-void Control::propertyChanged(std::string_view name) {
-    m_form.controlPropertyChanged(*this, name);
+void Control::propertyChanged(PropertyId id) {
+    m_form.controlPropertyChanged(*this, id);
 }
 
 void place(Control& control, int x, int y, int width, int height) {

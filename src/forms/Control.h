@@ -77,17 +77,17 @@ public:
     bool effectivelyVisible() const;
     bool effectivelyEnabled() const;
 
-    Property<bool> Visible{*this, "Visible", true};
-    Property<bool> Enabled{*this, "Enabled", true};
-    Property<std::string> ToolTipText{*this, "ToolTipText"};
-    Property<long> BackColor{*this, "BackColor", kButtonFace};
-    Property<long> ForeColor{*this, "ForeColor", kWindowText};
-    Property<int> Left{*this, "Left", 0};
-    Property<int> Top{*this, "Top", 0};
-    Property<int> Width{*this, "Width", 0};
-    Property<int> Height{*this, "Height", 0};
-    Property<std::string> Tag{*this, "Tag"};
-    Property<int> MousePointer{*this, "MousePointer", 0};
+    Property<bool> Visible{*this, PropertyId::Visible, true};
+    Property<bool> Enabled{*this, PropertyId::Enabled, true};
+    Property<std::string> ToolTipText{*this, PropertyId::ToolTipText};
+    Property<long> BackColor{*this, PropertyId::BackColor, kButtonFace};
+    Property<long> ForeColor{*this, PropertyId::ForeColor, kWindowText};
+    Property<int> Left{*this, PropertyId::Left, 0};
+    Property<int> Top{*this, PropertyId::Top, 0};
+    Property<int> Width{*this, PropertyId::Width, 0};
+    Property<int> Height{*this, PropertyId::Height, 0};
+    Property<std::string> Tag{*this, PropertyId::Tag};
+    Property<int> MousePointer{*this, PropertyId::MousePointer, 0};
 
     // Moves and sizes in twips; a negative width or height keeps that dimension.
     void Move(int left, int top, int width = -1, int height = -1);
@@ -105,7 +105,7 @@ public:
     virtual void userClick() {}
     virtual void userDblClick() {}
 
-    void propertyChanged(std::string_view name) override;
+    void propertyChanged(PropertyId id) override;
 
 private:
     Form& m_form;

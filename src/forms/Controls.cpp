@@ -13,7 +13,7 @@ namespace glw::forms {
 
 TextBox::TextBox(Form& form, std::string name, int index)
     : Control(form, ControlKind::TextBox, std::move(name), index),
-      Text(*this, "Text", "", [this](Property<std::string>& p, std::string value) {
+      Text(*this, PropertyId::Text, "", [this](Property<std::string>& p, std::string value) {
           if (p.store(std::move(value))) {
               Change.raise();
           }
@@ -58,7 +58,7 @@ void CommandButton::userClick() {
 
 CheckBox::CheckBox(Form& form, std::string name, int index)
     : Control(form, ControlKind::CheckBox, std::move(name), index),
-      Value(*this, "Value", vbUnchecked, [this](Property<int>& p, int value) {
+      Value(*this, PropertyId::Value, vbUnchecked, [this](Property<int>& p, int value) {
           if (value < 0 || value > 2) {
               vb::raise(vb::ErrInvalidProperty, "Invalid property value");
           }
@@ -73,7 +73,7 @@ void CheckBox::userClick() {
 
 OptionButton::OptionButton(Form& form, std::string name, int index)
     : Control(form, ControlKind::OptionButton, std::move(name), index),
-      Value(*this, "Value", false, [this](Property<bool>& p, bool value) {
+      Value(*this, PropertyId::Value, false, [this](Property<bool>& p, bool value) {
           if (!value) {
               p.store(false);
               return;
@@ -98,7 +98,7 @@ void OptionButton::userClick() {
 
 ListControl::ListControl(Form& form, ControlKind kind, std::string name, int index)
     : Control(form, kind, std::move(name), index),
-      ListIndex(*this, "ListIndex", -1, [this](Property<int>& p, int value) {
+      ListIndex(*this, PropertyId::ListIndex, -1, [this](Property<int>& p, int value) {
           if (value < -1 || value >= ListCount()) {
               vb::raise(vb::ErrInvalidProperty, "Invalid property value");
           }
@@ -127,7 +127,7 @@ void ListControl::AddItem(const std::string& item, int index) {
     if (ListIndex >= index && ListIndex >= 0) {
         ListIndex.store(ListIndex + 1);
     }
-    propertyChanged("List");
+    propertyChanged(PropertyId::List);
 }
 
 void ListControl::RemoveItem(int index) {
@@ -141,14 +141,14 @@ void ListControl::RemoveItem(int index) {
     } else if (ListIndex > index) {
         ListIndex.store(ListIndex - 1);
     }
-    propertyChanged("List");
+    propertyChanged(PropertyId::List);
 }
 
 void ListControl::Clear() {
     m_items.clear();
     m_itemData.clear();
     ListIndex.store(-1);
-    propertyChanged("List");
+    propertyChanged(PropertyId::List);
 }
 
 std::string ListControl::List(int index) const {
@@ -160,7 +160,7 @@ void ListControl::setList(int index, const std::string& text) {
         vb::raise(vb::ErrInvalidProperty, "Invalid property array index");
     }
     m_items[size_t(index)] = text;
-    propertyChanged("List");
+    propertyChanged(PropertyId::List);
 }
 
 long ListControl::ItemData(int index) const {
@@ -183,7 +183,7 @@ void ListControl::userChoose(int index) {
 
 ComboBox::ComboBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::ComboBox, std::move(name), index),
-      Text(*this, "Text", "", [this](Property<std::string>& p, std::string value) {
+      Text(*this, PropertyId::Text, "", [this](Property<std::string>& p, std::string value) {
           if (Style == vbComboDropdownList) {
               // A list-style combo takes only texts of its list, and selects that entry.
               auto it = std::find(items().begin(), items().end(), value);
@@ -210,17 +210,17 @@ void ComboBox::selectionChanged() {
 
 RangeControl::RangeControl(Form& form, ControlKind kind, std::string name, int index, int max)
     : Control(form, kind, std::move(name), index),
-      Min(*this, "Min", 0,
+      Min(*this, PropertyId::Min, 0,
           [this](Property<int>& p, int value) {
               p.store(value);
               Value = Value; // pulls Value inside the new range (Change when it moved)
           }),
-      Max(*this, "Max", max,
+      Max(*this, PropertyId::Max, max,
           [this](Property<int>& p, int value) {
               p.store(value);
               Value = Value;
           }),
-      Value(*this, "Value", 0, [this](Property<int>& p, int value) {
+      Value(*this, PropertyId::Value, 0, [this](Property<int>& p, int value) {
           if (p.store(clamp(value))) {
               Change.raise();
           }

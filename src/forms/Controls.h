@@ -12,9 +12,9 @@ namespace glw::forms {
 class Label : public Control {
 public:
     Label(Form& form, std::string name, int index = -1) : Control(form, ControlKind::Label, std::move(name), index) {}
-    Property<std::string> Caption{*this, "Caption"};
-    Property<int> Alignment{*this, "Alignment", 0}; // 0 left, 1 right, 2 centre
-    Property<bool> WordWrap{*this, "WordWrap", true};
+    Property<std::string> Caption{*this, PropertyId::Caption};
+    Property<int> Alignment{*this, PropertyId::Alignment, 0}; // 0 left, 1 right, 2 centre
+    Property<bool> WordWrap{*this, PropertyId::WordWrap, true};
     Event<> Click;
     Event<> DblClick;
     void userClick() override { Click.raise(); }
@@ -36,10 +36,10 @@ public:
     TextBox(Form& form, std::string name, int index = -1);
     // Setting Text raises Change whenever the text changes, from code as from typing.
     Property<std::string> Text;
-    Property<bool> MultiLine{*this, "MultiLine", false};
-    Property<bool> Locked{*this, "Locked", false};
-    Property<int> MaxLength{*this, "MaxLength", 0};
-    Property<std::string> PasswordChar{*this, "PasswordChar"};
+    Property<bool> MultiLine{*this, PropertyId::MultiLine, false};
+    Property<bool> Locked{*this, PropertyId::Locked, false};
+    Property<int> MaxLength{*this, PropertyId::MaxLength, 0};
+    Property<std::string> PasswordChar{*this, PropertyId::PasswordChar};
     Event<> Change;
     Event<int&> KeyPress;     // KeyAscii, which the handler may change (0 swallows the key)
     Event<int&, int> KeyDown; // KeyCode, Shift
@@ -58,11 +58,11 @@ class CommandButton : public Control {
 public:
     CommandButton(Form& form, std::string name, int index = -1)
         : Control(form, ControlKind::CommandButton, std::move(name), index) {}
-    Property<std::string> Caption{*this, "Caption"};
-    Property<platform::Picture> Picture{*this, "Picture"};
-    Property<int> Style{*this, "Style", 0}; // 1 graphical: shows Picture
-    Property<bool> Default{*this, "Default", false};
-    Property<bool> Cancel{*this, "Cancel", false};
+    Property<std::string> Caption{*this, PropertyId::Caption};
+    Property<platform::Picture> Picture{*this, PropertyId::Picture};
+    Property<int> Style{*this, PropertyId::Style, 0}; // 1 graphical: shows Picture
+    Property<bool> Default{*this, PropertyId::Default, false};
+    Property<bool> Cancel{*this, PropertyId::Cancel, false};
     Event<> Click;
     bool canFocus() const override { return true; }
     void userClick() override;
@@ -73,7 +73,7 @@ enum CheckValue : int { vbUnchecked = 0, vbChecked = 1, vbGrayed = 2 };
 class CheckBox : public Control {
 public:
     CheckBox(Form& form, std::string name, int index = -1);
-    Property<std::string> Caption{*this, "Caption"};
+    Property<std::string> Caption{*this, PropertyId::Caption};
     // Setting a different Value raises Click, exactly as the user's click does.
     Property<int> Value;
     Event<> Click;
@@ -84,7 +84,7 @@ public:
 class OptionButton : public Control {
 public:
     OptionButton(Form& form, std::string name, int index = -1);
-    Property<std::string> Caption{*this, "Caption"};
+    Property<std::string> Caption{*this, PropertyId::Caption};
     // Setting True clears the other option buttons of the same container and raises Click (only when it
     // was not already True). Setting False only clears it.
     Property<bool> Value;
@@ -97,7 +97,7 @@ public:
 class Frame : public Control {
 public:
     Frame(Form& form, std::string name, int index = -1) : Control(form, ControlKind::Frame, std::move(name), index) {}
-    Property<std::string> Caption{*this, "Caption"};
+    Property<std::string> Caption{*this, PropertyId::Caption};
     Event<> Click;
     void userClick() override { Click.raise(); }
 };
@@ -121,7 +121,7 @@ public:
     // -1 for no selection. Setting another value raises Click; a value outside -1 .. ListCount - 1 is
     // run-time error 380.
     Property<int> ListIndex;
-    Property<bool> Sorted{*this, "Sorted", false};
+    Property<bool> Sorted{*this, PropertyId::Sorted, false};
     Event<> Click;
     Event<> DblClick;
     bool canFocus() const override { return true; }
@@ -152,7 +152,7 @@ enum ComboStyle : int { vbComboDropdown = 0, vbComboSimple = 1, vbComboDropdownL
 class ComboBox : public ListControl {
 public:
     ComboBox(Form& form, std::string name, int index = -1);
-    Property<int> Style{*this, "Style", vbComboDropdown};
+    Property<int> Style{*this, PropertyId::Style, vbComboDropdown};
     // The edit field. Setting it raises Change; choosing an entry sets it without Change.
     Property<std::string> Text;
     Event<> Change;
@@ -166,8 +166,8 @@ class PictureBox : public Control {
 public:
     PictureBox(Form& form, std::string name, int index = -1)
         : Control(form, ControlKind::PictureBox, std::move(name), index) {}
-    Property<platform::Picture> Picture{*this, "Picture"};
-    Property<bool> AutoRedraw{*this, "AutoRedraw", false};
+    Property<platform::Picture> Picture{*this, PropertyId::Picture};
+    Property<bool> AutoRedraw{*this, PropertyId::AutoRedraw, false};
     Event<> Click;
     Event<int, int, float, float> MouseDown; // Button, Shift, X, Y (twips)
     Event<int, int, float, float> MouseMove;
@@ -179,8 +179,8 @@ public:
 class Image : public Control {
 public:
     Image(Form& form, std::string name, int index = -1) : Control(form, ControlKind::Image, std::move(name), index) {}
-    Property<platform::Picture> Picture{*this, "Picture"};
-    Property<bool> Stretch{*this, "Stretch", false};
+    Property<platform::Picture> Picture{*this, PropertyId::Picture};
+    Property<bool> Stretch{*this, PropertyId::Stretch, false};
     Event<> Click;
     Event<> DblClick;
     void userClick() override { Click.raise(); }
@@ -195,8 +195,8 @@ public:
     Property<int> Min;
     Property<int> Max;
     Property<int> Value;
-    Property<int> SmallChange{*this, "SmallChange", 1};
-    Property<int> LargeChange{*this, "LargeChange", 1};
+    Property<int> SmallChange{*this, PropertyId::SmallChange, 1};
+    Property<int> LargeChange{*this, PropertyId::LargeChange, 1};
     Event<> Change; // raised whenever Value changes
     Event<> Scroll;
     int clamp(int value) const;
@@ -228,7 +228,7 @@ public:
 class Timer : public Control {
 public:
     Timer(Form& form, std::string name, int index = -1);
-    Property<int> Interval{*this, "Interval", 0};
+    Property<int> Interval{*this, PropertyId::Interval, 0};
     Event<> TimerEvent; // the original's event is named Timer
     bool active() const { return Enabled && Interval > 0; }
     void fire();
@@ -238,8 +238,8 @@ class Menu : public Control {
 public:
     // `parent` is the menu this item belongs to, null for a top-level menu.
     Menu(Form& form, std::string name, Menu* parent = nullptr, int index = -1);
-    Property<std::string> Caption{*this, "Caption"};
-    Property<bool> Checked{*this, "Checked", false};
+    Property<std::string> Caption{*this, PropertyId::Caption};
+    Property<bool> Checked{*this, PropertyId::Checked, false};
     Event<> Click;
     Menu* parent() const { return m_parent; }
     const std::vector<Menu*>& items() const { return m_items; }

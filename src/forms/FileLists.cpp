@@ -35,7 +35,7 @@ bool isFolder(const std::string& systemPath) {
 
 DriveListBox::DriveListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::DriveListBox, std::move(name), index),
-      Drive(*this, "Drive", "c:", [this](Property<std::string>& p, std::string value) {
+      Drive(*this, PropertyId::Drive, "c:", [this](Property<std::string>& p, std::string value) {
           if (value.empty() || std::tolower(static_cast<unsigned char>(value[0])) != 'c') {
               vb::raise(68, "Device unavailable");
           }
@@ -49,17 +49,18 @@ DriveListBox::DriveListBox(Form& form, std::string name, int index)
 
 DirListBox::DirListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::DirListBox, std::move(name), index),
-      Path(*this, "Path", platform::currentSystemFolder(), [this](Property<std::string>& p, std::string value) {
-          value = normalizeFolder(value);
-          if (!isFolder(value)) {
-              vb::raise(vb::ErrPathNotFound, "Path not found");
-          }
-          const bool changed = p.store(value);
-          Refresh();
-          if (changed) {
-              Change.raise();
-          }
-      }) {
+      Path(*this, PropertyId::Path, platform::currentSystemFolder(),
+           [this](Property<std::string>& p, std::string value) {
+               value = normalizeFolder(value);
+               if (!isFolder(value)) {
+                   vb::raise(vb::ErrPathNotFound, "Path not found");
+               }
+               const bool changed = p.store(value);
+               Refresh();
+               if (changed) {
+                   Change.raise();
+               }
+           }) {
     Refresh();
 }
 
@@ -82,7 +83,7 @@ void DirListBox::userOpen(int index) {
 
 FileListBox::FileListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::FileListBox, std::move(name), index),
-      Path(*this, "Path", platform::currentSystemFolder(),
+      Path(*this, PropertyId::Path, platform::currentSystemFolder(),
            [this](Property<std::string>& p, std::string value) {
                value = normalizeFolder(value);
                if (!isFolder(value)) {
@@ -94,7 +95,7 @@ FileListBox::FileListBox(Form& form, std::string name, int index)
                    PathChange.raise();
                }
            }),
-      Pattern(*this, "Pattern", "*.*", [this](Property<std::string>& p, std::string value) {
+      Pattern(*this, PropertyId::Pattern, "*.*", [this](Property<std::string>& p, std::string value) {
           const bool changed = p.store(value);
           Refresh();
           if (changed) {

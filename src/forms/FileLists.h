@@ -35,7 +35,7 @@ public:
     FileListBox(Form& form, std::string name, int index = -1);
     Property<std::string> Path;
     Property<std::string> Pattern;
-    Property<bool> Hidden{*this, "Hidden", false};
+    Property<bool> Hidden{*this, PropertyId::Hidden, false};
     std::string FileName() const { return List(ListIndex); }
     Event<> PathChange;
     Event<> PatternChange;

@@ -9,10 +9,10 @@ namespace glw::forms {
 
 FlashPlayer::FlashPlayer(Form& form, std::string name, int index)
     : Control(form, ControlKind::FlashPlayer, std::move(name), index),
-      Movie(*this, "Movie", "", [this](Property<std::string>& p, std::string value) {
+      Movie(*this, PropertyId::Movie, "", [this](Property<std::string>& p, std::string value) {
           // Setting the movie always (re)loads it, even when the text is the same.
           if (!p.store(value)) {
-              propertyChanged("Movie");
+              propertyChanged(PropertyId::Movie);
           }
           record("Movie=" + value);
       }) {}

@@ -13,11 +13,11 @@ public:
     // The movie's system path, optionally followed by "?" and variables. Setting it loads and starts the
     // movie (also when it is the same text again); reading gives back the text last set.
     Property<std::string> Movie;
-    Property<int> ScaleMode{*this, "ScaleMode", 0}; // 0 show all, 1 no border, 2 exact fit, 3 no scale
-    Property<std::string> BGColor{*this, "BGColor"};
-    Property<std::string> FlashVars{*this, "FlashVars"};
-    Property<std::string> WMode{*this, "WMode", "Window"};
-    Property<bool> EmbedMovie{*this, "EmbedMovie", false};
+    Property<int> ScaleMode{*this, PropertyId::ScaleMode, 0}; // 0 show all, 1 no border, 2 exact fit, 3 no scale
+    Property<std::string> BGColor{*this, PropertyId::BGColor};
+    Property<std::string> FlashVars{*this, PropertyId::FlashVars};
+    Property<std::string> WMode{*this, PropertyId::WMode, "Window"};
+    Property<bool> EmbedMovie{*this, PropertyId::EmbedMovie, false};
 
     void Play();
     void SetVariable(const std::string& name, const std::string& value);
@@ -36,8 +36,8 @@ public:
     // The movie's path without its "?" part.
     std::string moviePath() const;
 
-    static constexpr std::string_view kVariableSet = "SetVariable";
-    static constexpr std::string_view kPlayCalled = "Play";
+    static constexpr PropertyId kVariableSet = PropertyId::SetVariable;
+    static constexpr PropertyId kPlayCalled = PropertyId::Play;
 
 private:
     void record(const std::string& call);

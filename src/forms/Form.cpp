@@ -195,17 +195,17 @@ void Form::userClick() {
     Form_Click();
 }
 
-void Form::propertyChanged(std::string_view name) {
+void Form::propertyChanged(PropertyId name) {
     if (!m_loaded) {
         return;
     }
     m_runtime.ui().propertyChanged(*this, nullptr, name);
-    if (name == "Caption" && m_runtime.trace().enabled()) {
+    if (name == PropertyId::Caption && m_runtime.trace().enabled()) {
         m_runtime.trace().write("caption " + m_name + " " + Trace::quote(Caption));
     }
 }
 
-void Form::controlPropertyChanged(Control& control, std::string_view name) {
+void Form::controlPropertyChanged(Control& control, PropertyId name) {
     if (m_loaded) {
         m_runtime.ui().propertyChanged(*this, &control, name);
     }

@@ -22,18 +22,18 @@ public:
     const std::string& name() const { return m_name; }
     Runtime& runtime() const { return m_runtime; }
 
-    Property<std::string> Caption{*this, "Caption"};
-    Property<int> Left{*this, "Left", 0};
-    Property<int> Top{*this, "Top", 0};
-    Property<int> Width{*this, "Width", 6000};
-    Property<int> Height{*this, "Height", 4500};
-    Property<bool> Visible{*this, "Visible", false};
-    Property<bool> KeyPreview{*this, "KeyPreview", false};
-    Property<int> MousePointer{*this, "MousePointer", vbDefault};
-    Property<long> BackColor{*this, "BackColor", kButtonFace};
-    Property<int> WindowState{*this, "WindowState", 0}; // 0 normal, 1 minimised, 2 maximised
-    Property<int> BorderStyle{*this, "BorderStyle", 2}; // 0 none, 1 fixed, 2 sizable, 3 fixed dialog
-    Property<bool> ShowInTaskbar{*this, "ShowInTaskbar", true};
+    Property<std::string> Caption{*this, PropertyId::Caption};
+    Property<int> Left{*this, PropertyId::Left, 0};
+    Property<int> Top{*this, PropertyId::Top, 0};
+    Property<int> Width{*this, PropertyId::Width, 6000};
+    Property<int> Height{*this, PropertyId::Height, 4500};
+    Property<bool> Visible{*this, PropertyId::Visible, false};
+    Property<bool> KeyPreview{*this, PropertyId::KeyPreview, false};
+    Property<int> MousePointer{*this, PropertyId::MousePointer, vbDefault};
+    Property<long> BackColor{*this, PropertyId::BackColor, kButtonFace};
+    Property<int> WindowState{*this, PropertyId::WindowState, 0}; // 0 normal, 1 minimised, 2 maximised
+    Property<int> BorderStyle{*this, PropertyId::BorderStyle, 2}; // 0 none, 1 fixed, 2 sizable, 3 fixed dialog
+    Property<bool> ShowInTaskbar{*this, PropertyId::ShowInTaskbar, true};
 
     // The Load statement: registers the form and runs Form_Load once. Loading a loaded form does nothing.
     void Load();
@@ -63,8 +63,8 @@ public:
     void userMouseMove(int button, int shift, float x, float y);
     void userClick();
 
-    void propertyChanged(std::string_view name) override;
-    void controlPropertyChanged(Control& control, std::string_view name);
+    void propertyChanged(PropertyId id) override;
+    void controlPropertyChanged(Control& control, PropertyId name);
     // A control made while the form is loaded (an array element's Load), once it is fully constructed.
     void controlLoaded(Control& control);
 

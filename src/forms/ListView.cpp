@@ -41,7 +41,7 @@ bool ListItem::Selected() const {
 
 void ListView::addColumn(const std::string& text, int width) {
     ColumnHeaders.push_back({text, width});
-    propertyChanged("ColumnHeaders");
+    propertyChanged(PropertyId::ColumnHeaders);
 }
 
 ListItem& ListView::Add(const std::string& key, const std::string& text) {
@@ -102,7 +102,7 @@ void ListView::Clear() {
 
 void ListView::setSelectedItem(ListItem* item) {
     m_selected = item;
-    propertyChanged("SelectedItem");
+    propertyChanged(PropertyId::SelectedItem);
 }
 
 void ListView::userClickItem(const std::string& key) {

@@ -44,10 +44,10 @@ public:
     ListView(Form& form, std::string name, int index = -1)
         : Control(form, ControlKind::ListView, std::move(name), index) {}
 
-    Property<bool> Checkboxes{*this, "Checkboxes", false};
-    Property<bool> FullRowSelect{*this, "FullRowSelect", true};
-    Property<bool> HideSelection{*this, "HideSelection", true};
-    Property<int> View{*this, "View", 3}; // 3 report
+    Property<bool> Checkboxes{*this, PropertyId::Checkboxes, false};
+    Property<bool> FullRowSelect{*this, PropertyId::FullRowSelect, true};
+    Property<bool> HideSelection{*this, PropertyId::HideSelection, true};
+    Property<int> View{*this, PropertyId::View, 3}; // 3 report
 
     std::vector<ColumnHeader> ColumnHeaders;
     void addColumn(const std::string& text, int width = 1440);
@@ -76,7 +76,7 @@ public:
     void userCheckItem(const std::string& key, bool checked);
 
     // Item changes tell the renderer through this property name.
-    static constexpr std::string_view kItemsChanged = "ListItems";
+    static constexpr PropertyId kItemsChanged = PropertyId::ListItems;
 
 private:
     friend class ListItem;

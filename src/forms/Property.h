@@ -2,6 +2,8 @@
 // changes (so a renderer can show it), and may run a setter with side effects (events, range checks).
 #pragma once
 
+#include "PropertyId.h"
+
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -11,7 +13,7 @@ namespace glw::forms {
 // Receives every property change of the object that owns the properties.
 class PropertyOwner {
 public:
-    virtual void propertyChanged(std::string_view name) = 0;
+    virtual void propertyChanged(PropertyId id) = 0;
 
 protected:
     ~PropertyOwner() = default;
@@ -24,8 +26,8 @@ template <class T> class Property {
 public:
     using Setter = std::function<void(Property&, T)>;
 
-    Property(PropertyOwner& owner, std::string_view name, T initial = T{}, Setter setter = {})
-        : m_owner(owner), m_name(name), m_value(std::move(initial)), m_setter(std::move(setter)) {}
+    Property(PropertyOwner& owner, PropertyId id, T initial = T{}, Setter setter = {})
+        : m_owner(owner), m_id(id), m_value(std::move(initial)), m_setter(std::move(setter)) {}
     Property(const Property&) = delete;
 
     operator const T&() const { return m_value; }
@@ -48,17 +50,17 @@ public:
             return false;
         }
         m_value = std::move(value);
-        m_owner.propertyChanged(m_name);
+        m_owner.propertyChanged(m_id);
         return true;
     }
 
-    std::string_view name() const { return m_name; }
+    PropertyId id() const { return m_id; }
 
     friend bool operator==(const Property& a, const T& b) { return a.m_value == b; }
 
 private:
     PropertyOwner& m_owner;
-    std::string_view m_name;
+    PropertyId m_id;
     T m_value;
     Setter m_setter;
 };

@@ -25,7 +25,7 @@ public:
     virtual void formUnloaded(Form&) {}
     virtual void formShown(Form&) {}
     // A property of the form (control null) or of one of its controls changed.
-    virtual void propertyChanged(Form&, Control*, std::string_view /*property*/) {}
+    virtual void propertyChanged(Form&, Control*, PropertyId /*property*/) {}
     virtual void controlAdded(Form&, Control&) {}
     virtual void controlRemoved(Form&, Control&) {}
     virtual void focusChanged(Form&, Control*) {}

@@ -161,9 +161,10 @@ void Form1::Form_Resize() {
     step([&] { FBit.Move(0, 0, ScaleWidth(*this), ScaleHeight(*this)); });
 }
 
-void Form1::propertyChanged(std::string_view name) {
+void Form1::propertyChanged(forms::PropertyId name) {
     Form::propertyChanged(name);
-    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState")) {
+    if (loaded() && (name == forms::PropertyId::Width || name == forms::PropertyId::Height ||
+                     name == forms::PropertyId::WindowState)) {
         Form_Resize();
     }
 }

@@ -42,7 +42,7 @@ public:
     // The extra files that were copied into the work folder at start-up; only these go back.
     const std::vector<std::string>& copiedIn() const { return m_copiedIn; }
 
-    void propertyChanged(std::string_view name) override;
+    void propertyChanged(forms::PropertyId name) override;
 
 protected:
     void Form_Load() override;

@@ -47,9 +47,10 @@ void frmScreen::Form_Resize() {
     step([&] { FBit.Move(0, 0, ScaleWidth(*this), ScaleHeight(*this)); });
 }
 
-void frmScreen::propertyChanged(std::string_view name) {
+void frmScreen::propertyChanged(forms::PropertyId name) {
     Form::propertyChanged(name);
-    if (loaded() && (name == "Width" || name == "Height" || name == "WindowState" || name == "BorderStyle")) {
+    if (loaded() && (name == forms::PropertyId::Width || name == forms::PropertyId::Height ||
+                     name == forms::PropertyId::WindowState || name == forms::PropertyId::BorderStyle)) {
         Form_Resize();
     }
 }

@@ -26,7 +26,7 @@ public:
     void Text1_KeyPress(int& KeyAscii);
     void Text1_LostFocus();
 
-    void propertyChanged(std::string_view name) override;
+    void propertyChanged(forms::PropertyId name) override;
 
 protected:
     void Form_Load() override;
