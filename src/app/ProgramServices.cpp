@@ -1,12 +1,20 @@
-// The real services of a program.
+// The one place that chooses every service of a program, and the launcher options that carry them.
 #include "ProgramServices.h"
 
+#include "platform/Registry.h"
+#include "platform/ServicesMemory.h"
 #include "platform/ServicesReal.h"
 #include "platform/UrlCache.h"
 #include "swf/Header.h"
 
+#ifdef GLW_HAVE_DESKTOP
+#include "desktop/Desktop.h"
+#include "desktop/QtClipboard.h"
+#endif
+
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace glw::app {
 
@@ -18,25 +26,40 @@ std::optional<forms::MovieSize> readMovieSize(const std::string& hostPath) {
     return forms::MovieSize{int(std::lround(header->widthPixels)), int(std::lround(header->heightPixels))};
 }
 
-forms::Services desktopServices() {
+forms::Services programServices(bool windows) {
     forms::Services services;
     auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     services.settings = std::make_shared<platform::IniSettingsStore>(platform::IniSettingsStore::defaultFolder(), log);
     services.shell = std::make_shared<platform::DesktopShell>("xdg-open", log);
-    services.fonts = std::make_shared<platform::FontconfigFontList>();
     services.pictures = std::make_shared<platform::JpegPictureLoader>();
     services.clock = std::make_shared<platform::SystemClock>();
     services.random = std::make_shared<platform::StdRandom>();
     services.urlCache = std::make_shared<platform::BrowserUrlCache>();
     services.movieProbe = readMovieSize;
     services.registry = std::make_shared<platform::FileRegistry>();
+    services.fonts = std::make_shared<platform::FontconfigFontList>();
+    services.clipboard = std::make_shared<platform::MemoryClipboard>();
+#ifdef GLW_HAVE_DESKTOP
+    if (windows) {
+        services.fonts = std::make_shared<qt::QtFontList>();
+        services.clipboard = std::make_shared<qt::QtClipboard>(qt::QtClipboard::defaultHolderPath());
+    }
+#else
+    (void)windows;
+#endif
+    if (const char* file = std::getenv("GLW_CLIPBOARD"); file && *file) {
+        services.clipboard = std::make_shared<platform::FileClipboard>(file, log);
+    }
     return services;
 }
 
-forms::LaunchOptions launchOptions(forms::DesktopFactory desktop) {
+forms::LaunchOptions launchOptions() {
     forms::LaunchOptions options;
-    options.desktop = std::move(desktop);
-    options.services = desktopServices;
+    options.services = programServices;
+#ifdef GLW_HAVE_DESKTOP
+    options.openDesktop = qt::openDesktop;
+    options.desktopDriver = [](forms::Runtime& runtime) { return qt::makeDesktopDriver(runtime); };
+#endif
     return options;
 }
 

@@ -1,20 +1,22 @@
-// The services a program of the system runs with on this machine, put together in one place.
+// The one place that chooses every service of a program of the system.
 #pragma once
 
 #include "forms/Launch.h"
 
 namespace glw::app {
 
-// The real services: settings store under the user's configuration folder, the desktop shell, the installed
-// fonts, JPEG pictures, the system clock and random generator, and movie headers read from the files. The
-// clipboard is left to the launcher and the desktop driver.
-forms::Services desktopServices();
+// Every service of a program: the settings store under the user's configuration folder, the desktop shell,
+// JPEG pictures, the system clock and random generator, the browsers' URL cache, the registry, movie
+// headers read from the files; with `windows`, the desktop's clipboard and fonts (the Qt ones), else the
+// fontconfig fonts and a clipboard of the process. GLW_CLIPBOARD=<file> keeps the clipboard text in a file
+// instead, so that headless processes can hand text to each other.
+forms::Services programServices(bool windows);
 
 // Reads a movie's stage size in pixels from its header.
 std::optional<forms::MovieSize> readMovieSize(const std::string& hostPath);
 
-// The launcher's options for a program of the system: desktopServices() and the desktop driver when the
-// program was built with it.
-forms::LaunchOptions launchOptions(forms::DesktopFactory desktop);
+// The launcher's options for a program of the system: programServices() and, when the build has it, the
+// desktop renderer.
+forms::LaunchOptions launchOptions();
 
 } // namespace glw::app

@@ -273,6 +273,24 @@ Result<void> FreshFile::commit() {
     return {};
 }
 
+Result<std::string> readWholeFile(const std::string& path) {
+    auto file = openForReading(path);
+    if (!file) {
+        return file.error();
+    }
+    auto size = fileSize(file->get());
+    if (!size) {
+        return size.error();
+    }
+    std::string bytes(std::size_t(*size), '\0');
+    auto got = readAt(file->get(), 0, bytes.data(), bytes.size());
+    if (!got) {
+        return got.error();
+    }
+    bytes.resize(*got);
+    return bytes;
+}
+
 Result<void> replaceFileWith(const std::string& path, std::string_view bytes, Permissions permissions) {
     auto file = FreshFile::create(path, permissions);
     if (!file) {

@@ -38,6 +38,9 @@ Error systemError(const std::string& what, const std::string& path, int errnoVal
 // Opens an existing regular file for reading. NotFound when it is missing; Io when it is a folder or unreadable.
 Result<UniqueFd> openForReading(const std::string& path);
 
+// A whole file's bytes. NotFound (osError ENOENT) when it is missing.
+Result<std::string> readWholeFile(const std::string& path);
+
 // The size in bytes of an open file.
 Result<std::uint64_t> fileSize(int fd);
 

@@ -1,7 +1,6 @@
-// Creating the QApplication once, choosing the platform, and installing the desktop services.
+// Creating the QApplication once, choosing the platform, and the desktop driver.
 #include "Desktop.h"
 
-#include "QtClipboard.h"
 #include "QtDriver.h"
 
 #include <QApplication>
@@ -51,24 +50,27 @@ bool displayAvailable() {
     return !env("QT_QPA_PLATFORM").empty() || !env("DISPLAY").empty() || !env("WAYLAND_DISPLAY").empty();
 }
 
-std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, int argc, char** argv) {
+bool openDesktop(int argc, char** argv) {
     if (!displayAvailable()) {
-        return nullptr;
+        return false;
     }
     static bool s_unusable = false; // the display failed once: QApplication cannot be made again
     if (s_unusable) {
-        return nullptr;
+        return false;
     }
     if (!application(argc, argv)) {
         s_unusable = true;
-        return nullptr;
+        return false;
     }
-    auto& services = runtime.services();
-    if (env("GLW_CLIPBOARD").empty()) {
-        services.clipboard = std::make_shared<QtClipboard>(QtClipboard::defaultHolderPath());
-    }
-    services.fonts = std::make_shared<QtFontList>();
+    return true;
+}
+
+std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime) {
     return std::make_unique<QtDriver>(runtime);
+}
+
+std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, int argc, char** argv) {
+    return openDesktop(argc, argv) ? makeDesktopDriver(runtime) : nullptr;
 }
 
 } // namespace glw::qt

@@ -11,11 +11,15 @@ namespace glw::qt {
 // (offscreen for tests).
 bool displayAvailable();
 
-// Returns the desktop driver for `runtime`, or null when there is no display (the caller then runs without
-// windows; the launcher says so). Creates the QApplication on the first call (argc and argv must outlive it,
-// as main's do); later calls reuse it. Also puts the desktop's clipboard (unless GLW_CLIPBOARD asks for the
-// file clipboard) and its font list into the runtime's services, and the primary screen's size into Screen.
-// Suitable as forms::LaunchOptions::desktop.
+// Opens the desktop: creates the QApplication on the first call (argc and argv must outlive it, as main's
+// do; later calls reuse it). False when there is no display to draw on. Suitable as
+// forms::LaunchOptions::openDesktop.
+bool openDesktop(int argc, char** argv);
+
+// The desktop driver of `runtime`, once the desktop is open. Suitable as forms::LaunchOptions::desktopDriver.
+std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime);
+
+// Both at once: the driver, or null when there is no display.
 std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, int argc, char** argv);
 
 } // namespace glw::qt

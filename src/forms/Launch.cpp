@@ -14,40 +14,6 @@ namespace glw::forms {
 
 namespace {
 
-// Clipboard text kept in a file, for headless runs of several processes (GLW_CLIPBOARD).
-class FileClipboard : public platform::Clipboard {
-public:
-    explicit FileClipboard(std::string path) : m_path(std::move(path)) {}
-    std::string getText() override {
-        std::ifstream in(m_path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    void setText(const std::string& text) override {
-        const std::string temp = m_path + ".tmp";
-        {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            out << text;
-        }
-        std::rename(temp.c_str(), m_path.c_str());
-    }
-    void clear() override { setText(""); }
-
-private:
-    std::string m_path;
-};
-
-class ProcessClipboard : public platform::Clipboard {
-public:
-    std::string getText() override { return m_text; }
-    void setText(const std::string& text) override { m_text = text; }
-    void clear() override { m_text.clear(); }
-
-private:
-    std::string m_text;
-};
-
 std::string env(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
@@ -62,18 +28,17 @@ std::string ownExecutablePath() {
 }
 
 int runProgram(int argc, char** argv, const LaunchOptions& options, const ProgramStart& start) {
-    Services services = options.services ? options.services() : Services{};
-    const std::string clipboardFile = env("GLW_CLIPBOARD");
-    if (!clipboardFile.empty()) {
-        services.clipboard = std::make_shared<FileClipboard>(clipboardFile);
-    }
-    const bool headlessWanted = env("GLW_UI") == "headless";
-    if (headlessWanted && clipboardFile.empty()) {
-        services.clipboard = std::make_shared<ProcessClipboard>();
+    const std::filesystem::path exe = ownExecutablePath();
+    bool windows = false;
+    if (env("GLW_UI") != "headless" && options.openDesktop) {
+        windows = options.openDesktop(argc, argv) && options.desktopDriver;
+        if (!windows) {
+            std::fprintf(stderr, "%s: no display found (DISPLAY is not set): running without windows\n",
+                         exe.stem().string().c_str());
+        }
     }
 
-    Runtime runtime(std::move(services));
-    const std::filesystem::path exe = ownExecutablePath();
+    Runtime runtime(options.services ? options.services(windows) : Services{});
     runtime.App.Path = platform::toSystemPath(exe.parent_path().string());
     runtime.App.EXEName = exe.stem().string();
     runtime.App.Title = runtime.App.EXEName;
@@ -88,13 +53,8 @@ int runProgram(int argc, char** argv, const LaunchOptions& options, const Progra
         std::fprintf(stderr, "%s: cannot write the trace file %s\n", runtime.App.EXEName.c_str(), tracePath.c_str());
     }
 
-    if (!headlessWanted && options.desktop) {
-        if (auto desktop = options.desktop(runtime, argc, argv)) {
-            runtime.setDriver(std::move(desktop));
-        } else {
-            std::fprintf(stderr, "%s: no display found (DISPLAY is not set): running without windows\n",
-                         runtime.App.EXEName.c_str());
-        }
+    if (windows) {
+        runtime.setDriver(options.desktopDriver(runtime));
     }
     auto& ui = runtime.ui();
     if (auto* driver = dynamic_cast<HeadlessDriver*>(&ui)) {

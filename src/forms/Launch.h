@@ -6,20 +6,20 @@
 
 namespace glw::forms {
 
-// Makes the desktop driver, or returns null when there is no display to draw on (the launcher then runs
-// headless and says so). A program built without the desktop front end passes an empty function.
-using DesktopFactory = std::function<std::unique_ptr<UiDriver>(Runtime&, int argc, char** argv)>;
-
+// What the place where a program is put together hands the launcher.
 struct LaunchOptions {
-    DesktopFactory desktop;
-    // Makes the program's services; the launcher adds the clipboard and trace it chose.
-    std::function<Services()> services;
+    // Opens the desktop (the display and the renderer) and tells whether windows can be shown; false: the
+    // launcher runs headless and says so. Empty in a program built without the renderer.
+    std::function<bool(int argc, char** argv)> openDesktop;
+    // The desktop driver of the runtime, once the desktop is open.
+    std::function<std::unique_ptr<UiDriver>(Runtime&)> desktopDriver;
+    // Chooses every service of the program; `windows` tells whether it runs with the desktop.
+    std::function<Services(bool windows)> services;
 };
 
 // Runs a program:
 //  - GLW_UI=headless (or no desktop driver, or no display) runs without windows; GLW_SCRIPT=<file> feeds
-//    it user actions; GLW_TRACE=<file> records what it showed and did; GLW_CLIPBOARD=<file> keeps the
-//    clipboard text in a file so that headless processes can hand text to each other.
+//    it user actions; GLW_TRACE=<file> records what it showed and did.
 //  - App.Path and App.EXEName come from the program's own file (/proc/self/exe).
 //  - `start` makes the program (its modules and forms) and shows the start-up form; it returns what it made,
 //    which the launcher keeps until the main loop ends and drops before the runtime goes.

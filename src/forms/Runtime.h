@@ -16,27 +16,10 @@
 
 namespace glw::forms {
 
-// The size of a movie's stage in pixels, as the movie player control reports it.
-struct MovieSize {
-    int width = 0;
-    int height = 0;
-};
-// Reads a movie file's header (host path); nullopt when it is not a readable movie.
-using MovieProbe = std::function<std::optional<MovieSize>(const std::string& hostPath)>;
-
-// Every service a program uses, chosen where the program is put together.
-struct Services {
-    std::shared_ptr<platform::Clipboard> clipboard;
-    std::shared_ptr<platform::SettingsStore> settings;
-    std::shared_ptr<platform::Shell> shell;
-    std::shared_ptr<platform::FontList> fonts;
-    std::shared_ptr<platform::PictureLoader> pictures;
-    std::shared_ptr<platform::Clock> clock;
-    std::shared_ptr<platform::Random> random;
-    std::shared_ptr<platform::UrlCache> urlCache;
-    MovieProbe movieProbe;
-    std::shared_ptr<platform::Registry> registry;
-};
+// The services, the movie's size and its probe are the platform's (platform/Services.h).
+using platform::MovieProbe;
+using platform::MovieSize;
+using platform::Services;
 
 struct AppObject {
     std::string Path;    // system path of the program's folder, without a closing "\"
