@@ -9,7 +9,11 @@
 
 #ifdef GLW_HAVE_DESKTOP
 #include "desktop/Desktop.h"
+#include "desktop/MovieView.h"
 #include "desktop/QtClipboard.h"
+#endif
+#ifdef GLW_HAVE_MOVIE_PLAYER
+#include "desktop/movie/PlayerViews.h"
 #endif
 
 #include <cmath>
@@ -58,7 +62,11 @@ forms::LaunchOptions launchOptions() {
     options.services = programServices;
 #ifdef GLW_HAVE_DESKTOP
     options.openDesktop = qt::openDesktop;
-    options.desktopDriver = [](forms::Runtime& runtime) { return qt::makeDesktopDriver(runtime); };
+    std::shared_ptr<qt::MovieViews> movieViews;
+#ifdef GLW_HAVE_MOVIE_PLAYER
+    movieViews = std::make_shared<qt::movie::PlayerMovieViews>();
+#endif
+    options.desktopDriver = [movieViews](forms::Runtime& runtime) { return qt::makeDesktopDriver(runtime, movieViews); };
 #endif
     return options;
 }

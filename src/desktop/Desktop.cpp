@@ -65,8 +65,8 @@ bool openDesktop(int argc, char** argv) {
     return true;
 }
 
-std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime) {
-    return std::make_unique<QtDriver>(runtime);
+std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, std::shared_ptr<MovieViews> movieViews) {
+    return std::make_unique<QtDriver>(runtime, std::move(movieViews));
 }
 
 std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, int argc, char** argv) {

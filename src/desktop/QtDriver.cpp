@@ -24,7 +24,8 @@
 
 namespace glw::qt {
 
-QtDriver::QtDriver(forms::Runtime& runtime) : m_runtime(runtime) {
+QtDriver::QtDriver(forms::Runtime& runtime, std::shared_ptr<MovieViews> movieViews)
+    : m_runtime(runtime), m_movieViews(std::move(movieViews)) {
     QApplication::setQuitOnLastWindowClosed(false); // the program ends when its last form unloads
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { onFocusChanged(now); });

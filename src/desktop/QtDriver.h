@@ -19,11 +19,13 @@ class QWidget;
 namespace glw::qt {
 
 class FormWindow;
+class MovieViews;
 
 class QtDriver : public QObject, public forms::UiDriver {
 public:
     // Needs a QApplication that outlives the driver. Sets the runtime's Screen from the primary screen.
-    explicit QtDriver(forms::Runtime& runtime);
+    // `movieViews`: how movie controls show (null: their outlines).
+    explicit QtDriver(forms::Runtime& runtime, std::shared_ptr<MovieViews> movieViews = {});
     ~QtDriver() override;
     QtDriver(const QtDriver&) = delete;
     QtDriver& operator=(const QtDriver&) = delete;
@@ -44,6 +46,7 @@ public:
     forms::PixelRect screenRect(const forms::Control& control) override;
 
     forms::Runtime& runtime() { return m_runtime; }
+    MovieViews* movieViews() const { return m_movieViews.get(); }
     // The window of a loaded form, or null.
     FormWindow* window(const forms::Form& form) const;
     // The widget that shows a control, or null (timers, menus, common dialogs, forms not loaded).
@@ -92,6 +95,7 @@ private:
     void applyScreenPointer();
 
     forms::Runtime& m_runtime;
+    std::shared_ptr<MovieViews> m_movieViews;
     std::map<const forms::Form*, FormWindow*> m_windows;
     std::vector<ModalFrame> m_modalLoops;
     QEventLoop* m_mainLoop = nullptr;
