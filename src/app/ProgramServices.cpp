@@ -66,7 +66,9 @@ forms::LaunchOptions launchOptions() {
 #ifdef GLW_HAVE_MOVIE_PLAYER
     movieViews = std::make_shared<qt::movie::PlayerMovieViews>();
 #endif
-    options.desktopDriver = [movieViews](forms::Runtime& runtime) { return qt::makeDesktopDriver(runtime, movieViews); };
+    options.desktopDriver = [movieViews](forms::Runtime& runtime) {
+        return qt::makeDesktopDriver(runtime, movieViews);
+    };
 #endif
     return options;
 }

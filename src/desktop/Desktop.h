@@ -20,7 +20,8 @@ class MovieViews;
 
 // The desktop driver of `runtime`, once the desktop is open; `movieViews` is how movie controls show (null:
 // their outlines).
-std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, std::shared_ptr<MovieViews> movieViews = {});
+std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime,
+                                                   std::shared_ptr<MovieViews> movieViews = {});
 
 // Both at once: the driver, or null when there is no display.
 std::unique_ptr<forms::UiDriver> makeDesktopDriver(forms::Runtime& runtime, int argc, char** argv);

@@ -36,7 +36,7 @@ public:
 protected:
     QWidget* createWidget(QWidget* parent) override {
         auto* view = new MovieView(parent);
-                view->setFocusPolicy(m_player.canFocus() ? Qt::ClickFocus : Qt::NoFocus);
+        view->setFocusPolicy(m_player.canFocus() ? Qt::ClickFocus : Qt::NoFocus);
         QObject::connect(view, &MovieView::fsCommand, this, [this](const QString& command, const QString& args) {
             user("fscommand " + m_player.fullName(),
                  [this, command, args] { m_player.userFSCommand(command.toStdString(), args.toStdString()); });
@@ -114,10 +114,16 @@ private:
 
 } // namespace
 
-PlayerMovieViews::PlayerMovieViews() {
-    // Whether movies play: the player is installed, and GLW_MOVIES=outline does not ask for the outlines only.
-    const char* choice = std::getenv("GLW_MOVIES");
-    m_play = playerAvailable() && !(choice && std::string_view(choice) == "outline");
+PlayerMovieViews::PlayerMovieViews() = default;
+
+bool PlayerMovieViews::play() {
+    if (!m_play) {
+        // Asked once, with the first movie control (the player is found beside the application, which
+        // exists by then): the player is installed, and GLW_MOVIES=outline does not ask for outlines only.
+        const char* choice = std::getenv("GLW_MOVIES");
+        m_play = playerAvailable() && !(choice && std::string_view(choice) == "outline");
+    }
+    return *m_play;
 }
 
 PlayerMovieViews::~PlayerMovieViews() = default; // the cache belongs to the application object
@@ -132,7 +138,7 @@ PosterCache& PlayerMovieViews::posters() {
 }
 
 std::unique_ptr<qt::ControlView> PlayerMovieViews::makeView(qt::FormWindow& window, forms::FlashPlayer& player) {
-    if (!m_play) {
+    if (!play()) {
         return nullptr;
     }
     // A control of its own is where a user watches one movie; array elements come in pages of many.

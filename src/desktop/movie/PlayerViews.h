@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <optional>
 
 namespace glw::qt::movie {
 
@@ -21,9 +22,10 @@ public:
     std::unique_ptr<qt::ControlView> makeView(qt::FormWindow& window, forms::FlashPlayer& player) override;
 
 private:
+    bool play();
     PosterCache& posters();
 
-    bool m_play;
+    std::optional<bool> m_play;
     QPointer<PosterCache> m_posters;
 };
 
