@@ -1,11 +1,12 @@
 // The one place that chooses every service of a program, and the launcher options that carry them.
 #include "ProgramServices.h"
 
+#include "SwfMovieProbe.h"
+#include "platform/BrowserUrlCache.h"
+#include "platform/FileRegistry.h"
 #include "platform/Registry.h"
 #include "platform/ServicesMemory.h"
 #include "platform/ServicesReal.h"
-#include "platform/UrlCache.h"
-#include "swf/Header.h"
 
 #ifdef GLW_HAVE_DESKTOP
 #include "desktop/Desktop.h"
@@ -22,14 +23,6 @@
 
 namespace glw::app {
 
-std::optional<forms::MovieSize> readMovieSize(const std::string& hostPath) {
-    auto header = swf::readSwfHeader(hostPath);
-    if (!header) {
-        return std::nullopt;
-    }
-    return forms::MovieSize{int(std::lround(header->widthPixels)), int(std::lround(header->heightPixels))};
-}
-
 forms::Services programServices(bool windows) {
     forms::Services services;
     auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
@@ -39,7 +32,7 @@ forms::Services programServices(bool windows) {
     services.clock = std::make_shared<platform::SystemClock>();
     services.random = std::make_shared<platform::StdRandom>();
     services.urlCache = std::make_shared<platform::BrowserUrlCache>();
-    services.movieProbe = readMovieSize;
+    services.movieProbe = std::make_shared<SwfMovieProbe>();
     services.registry = std::make_shared<platform::FileRegistry>();
     services.fonts = std::make_shared<platform::FontconfigFontList>();
     services.clipboard = std::make_shared<platform::MemoryClipboard>();

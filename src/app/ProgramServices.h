@@ -12,9 +12,6 @@ namespace glw::app {
 // instead, so that headless processes can hand text to each other.
 forms::Services programServices(bool windows);
 
-// Reads a movie's stage size in pixels from its header.
-std::optional<forms::MovieSize> readMovieSize(const std::string& hostPath);
-
 // The launcher's options for a program of the system: programServices() and, when the build has it, the
 // desktop renderer.
 forms::LaunchOptions launchOptions();

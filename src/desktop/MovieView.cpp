@@ -60,7 +60,7 @@ void OutlineMovieView::probe() {
     }
     const std::string host = platform::toHostPath(path);
     if (!host.empty()) {
-        m_size = movieProbe(host);
+        m_size = movieProbe->size(host);
     }
 }
 

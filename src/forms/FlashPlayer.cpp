@@ -42,7 +42,7 @@ std::string FlashPlayer::TGetProperty(const std::string& target, int property) {
     if (!probe || path.empty()) {
         return "0";
     }
-    const auto size = probe(platform::toHostPath(path));
+    const auto size = probe->size(platform::toHostPath(path));
     if (!size) {
         return "0";
     }

@@ -100,8 +100,13 @@ struct MovieSize {
     int width = 0;
     int height = 0;
 };
-// Reads a movie file's header (host path); nullopt when it is not a readable movie.
-using MovieProbe = std::function<std::optional<MovieSize>(const std::string& hostPath)>;
+// Reads a movie file's stage size from its header.
+class MovieProbe {
+public:
+    virtual ~MovieProbe() = default;
+    // The size of the movie at `hostPath`; nullopt when it is not a readable movie.
+    virtual std::optional<MovieSize> size(const std::string& hostPath) = 0;
+};
 
 // Every service a program uses, chosen where the program is put together.
 struct Services {
@@ -113,7 +118,7 @@ struct Services {
     std::shared_ptr<Clock> clock;
     std::shared_ptr<Random> random;
     std::shared_ptr<UrlCache> urlCache;
-    MovieProbe movieProbe;
+    std::shared_ptr<MovieProbe> movieProbe;
     std::shared_ptr<Registry> registry;
 };
 

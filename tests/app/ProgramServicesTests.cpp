@@ -1,11 +1,12 @@
 // The one place that chooses every service: a run without windows gets the fontconfig fonts and a clipboard
 // of its own process; GLW_CLIPBOARD puts the clipboard in a file; every other service is the real one.
 #include "app/ProgramServices.h"
+#include "platform/BrowserUrlCache.h"
+#include "platform/FileRegistry.h"
 #include "platform/Registry.h"
 #include "platform/ServicesMemory.h"
 #include "platform/ServicesReal.h"
 #include "platform/TempDir.h"
-#include "platform/UrlCache.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

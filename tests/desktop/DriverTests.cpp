@@ -358,12 +358,12 @@ TEST_F(DriverTest, ClickingAFocusableMovieSelectsIt) {
 }
 
 TEST_F(DriverTest, MovieControlDrawsItsBackgroundAndTheMovieFrame) {
-    movieSize = MovieSize{100, 100};
+    movieProbe->setSize(MovieSize{100, 100});
     auto& form = open<MovieForm>();
     form.movie.BGColor = "#336699";
     form.movie.Movie = "C:\\clips\\Star.swf?CWR=1";
-    ASSERT_EQ(probed.size(), 1u);
-    EXPECT_EQ(probed[0], platform::toHostPath("C:\\clips\\Star.swf"));
+    ASSERT_EQ(movieProbe->probed().size(), 1u);
+    EXPECT_EQ(movieProbe->probed()[0], platform::toHostPath("C:\\clips\\Star.swf"));
 
     QWidget* movie = driver->widget(form.movie);
     ASSERT_NE(movie, nullptr);
@@ -374,7 +374,7 @@ TEST_F(DriverTest, MovieControlDrawsItsBackgroundAndTheMovieFrame) {
     EXPECT_NE(QColor(picture.pixel(60, 10)), QColor(0x33, 0x66, 0x99));
 
     // A movie that cannot be read leaves the control blank.
-    movieSize.reset();
+    movieProbe->setSize(std::nullopt);
     form.movie.Movie = "C:\\clips\\broken.swf";
     const QImage blank = movie->grab().toImage();
     EXPECT_EQ(QColor(blank.pixel(60, 10)), QColor(0x33, 0x66, 0x99));

@@ -8,6 +8,7 @@
 #include "forms/Form.h"
 #include "forms/ListView.h"
 #include "forms/Runtime.h"
+#include "platform/ServicesMemory.h"
 
 #include <QApplication>
 #include <QTest>
@@ -119,10 +120,7 @@ public:
 protected:
     void SetUp() override {
         Services services;
-        services.movieProbe = [this](const std::string& hostPath) -> std::optional<MovieSize> {
-            probed.push_back(hostPath);
-            return movieSize;
-        };
+        services.movieProbe = movieProbe;
         runtime = std::make_unique<Runtime>(std::move(services));
         auto made = std::make_unique<QtDriver>(*runtime);
         driver = made.get();
@@ -156,8 +154,8 @@ protected:
     QtDriver* driver = nullptr;
     std::vector<std::unique_ptr<Form>> forms;
     std::optional<int> endCode;
-    std::optional<MovieSize> movieSize;
-    std::vector<std::string> probed;
+    // Movie sizes the tests give (none unless set), and the paths probed.
+    std::shared_ptr<platform::MemoryMovieProbe> movieProbe = std::make_shared<platform::MemoryMovieProbe>();
 };
 
 } // namespace glw::qt::testing

@@ -4,6 +4,7 @@
 #include "forms/Form.h"
 #include "forms/ListView.h"
 #include "forms/Runtime.h"
+#include "platform/ServicesMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -184,20 +185,15 @@ TEST_F(ControlTest, HidingAFrameHidesItsChildren) {
 }
 
 TEST_F(ControlTest, MovieControlRecordsAndAnswersSizeFromTheProbe) {
-    std::string probed;
-    rt.services().movieProbe = [&](const std::string& host) -> std::optional<MovieSize> {
-        probed = host;
-        if (host.find("missing") != std::string::npos) {
-            return std::nullopt;
-        }
-        return MovieSize{550, 400};
-    };
+    auto probe = std::make_shared<glw::platform::MemoryMovieProbe>(MovieSize{550, 400});
+    probe->setSize("/missing.swf", std::nullopt);
+    rt.services().movieProbe = probe;
     form.movie.Movie = "C:\\clips\\a.swf?CWR=1&CWG=2";
     form.movie.Movie = "C:\\clips\\a.swf?CWR=1&CWG=2";
     form.movie.SetVariable("txtTitle", "Clipart");
     EXPECT_EQ(form.movie.TGetProperty("/", 8), "550");
     EXPECT_EQ(form.movie.TGetProperty("/", 9), "400");
-    EXPECT_EQ(probed, "/clips/a.swf") << "the variables are not part of the path";
+    EXPECT_EQ(probe->probed().back(), "/clips/a.swf") << "the variables are not part of the path";
     form.movie.Movie = "C:\\missing.swf";
     EXPECT_EQ(form.movie.TGetProperty("/", 8), "0");
     EXPECT_EQ(form.movie.calls().size(), 4u) << "setting the same movie again reloads it";

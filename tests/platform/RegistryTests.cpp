@@ -1,5 +1,7 @@
 // The installer's registry layer: the memory and the file store behind the same calls, and the file format.
+#include "platform/FileRegistry.h"
 #include "platform/Registry.h"
+#include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
 
 #include <filesystem>

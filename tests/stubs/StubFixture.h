@@ -4,6 +4,7 @@
 
 #include "StubTestSupport.h"
 #include "forms/HeadlessDriver.h"
+#include "platform/FileRegistry.h"
 #include "platform/Registry.h"
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"

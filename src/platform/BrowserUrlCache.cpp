@@ -1,5 +1,5 @@
 // The in-memory URL cache and the walk over the desktop browsers' disk caches.
-#include "UrlCache.h"
+#include "BrowserUrlCache.h"
 
 #include "platform/WinPath.h"
 
@@ -13,34 +13,6 @@
 namespace glw::platform {
 
 namespace fs = std::filesystem;
-
-// ---- MemoryUrlCache ----
-
-bool MemoryUrlCache::firstEntry() {
-    ++m_walks;
-    m_position = 0;
-    m_open = !m_entries.empty();
-    return m_open;
-}
-
-bool MemoryUrlCache::nextEntry() {
-    if (!m_open) {
-        return false;
-    }
-    if (m_position + 1 >= m_entries.size()) {
-        m_position = m_entries.size();
-        return false;
-    }
-    ++m_position;
-    return true;
-}
-
-const UrlCacheEntry& MemoryUrlCache::current() const {
-    static const UrlCacheEntry none{};
-    return m_position < m_entries.size() ? m_entries[m_position] : none;
-}
-
-// ---- BrowserUrlCache ----
 
 namespace {
 
