@@ -31,6 +31,14 @@ function(glw_library name)
     glw_target_options(${name})
 endfunction()
 
+# glw_interface_library(NAME [DEPS ...]): a folder of headers only (interfaces), headers found from src/.
+function(glw_interface_library name)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+endfunction()
+
 # glw_program(NAME OUTPUT file-name SOURCES ... DEPS ...): a program of the system, built into the
 # application folder under the file name the system knows it by (glwbase.exe on Linux too).
 function(glw_program name)

@@ -12,10 +12,10 @@
 //
 // Goals: the median of the package steps' ratios to cp at most 1.2; the extraction loop over --entries
 // (default 20,000) entries of 1 KB at most 3 times the loop over one entry of the same total size.
-#include "common/jpk/JpkMarker.h"
-#include "common/jpk/JpkReader.h"
-#include "common/jpk/JpkWriter.h"
-#include "common/jpk/StubWorkFolder.h"
+#include "jpk/JpkMarker.h"
+#include "jpk/JpkReader.h"
+#include "jpk/JpkWriter.h"
+#include "stubs/StubWorkFolder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,7 +33,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace glw::common;
+using namespace glw::jpk;
+using glw::stubs::DelFileList;
+using glw::stubs::JpkExtraction;
+using glw::stubs::StubWorkFolder;
 
 struct Measure {
     double seconds = 0;

@@ -4,11 +4,11 @@
 // engine saves with, and prints the ratio against the goal of 1.5; and the same with the scan before it.
 //
 //   glw_editor_bench [--repeat N] [MOVIE...]
+#include "forms/HeadlessDriver.h"
+#include "forms/Runtime.h"
 #include "main/Form1.h"
 #include "main/MainProgram.h"
 #include "platform/WinPath.h"
-#include "platform/forms/HeadlessDriver.h"
-#include "platform/forms/Runtime.h"
 
 #include <algorithm>
 #include <chrono>

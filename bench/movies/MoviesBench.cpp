@@ -10,7 +10,7 @@
 // clips are copied to two pages of twelve distinct files, so each page change draws twelve new posters.
 // Memory is the sum of Pss over /proc/<pid>/smaps_rollup of this process and every process below it
 // (the web engine's); CPU is the utime + stime of the same processes over the idle time.
-#include "platform/qt/movie/MoviePlayer.h"
+#include "desktop/movie/MoviePlayer.h"
 
 #ifdef GLW_HAVE_DEMOLIB
 #include "demolib/DemoLibrary.h"

@@ -1,13 +1,13 @@
 // Fuzz target: walking an appended package from arbitrary bytes must end, in bounded memory, without a fault.
-#include "common/jpk/JpkMarker.h"
-#include "common/jpk/JpkPackage.h"
+#include "jpk/JpkMarker.h"
+#include "jpk/JpkPackage.h"
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    auto walker = glw::common::walkJpkBytes(bytes);
+    auto walker = glw::jpk::walkJpkBytes(bytes);
     for (int guard = 0; guard < 100000; ++guard) {
         auto entry = walker.next();
         if (!entry || !*entry) {

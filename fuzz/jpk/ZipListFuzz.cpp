@@ -1,5 +1,5 @@
 // Fuzz target: listing and test-extracting a zip archive from arbitrary bytes must fail cleanly, never fault.
-#include "platform/zip/ZipArchive.h"
+#include "zip/ZipArchive.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool written = ::write(fd, data, size) == static_cast<ssize_t>(size);
     ::close(fd);
     if (written) {
-        (void)glw::platform::listZipEntries(path);
+        (void)glw::zip::listZipEntries(path);
     }
     ::unlink(path);
     return 0;

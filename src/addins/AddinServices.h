@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/Services.h"
-#include "platform/VbError.h"
+#include "vb/VbError.h"
 
 #include <memory>
 #include <string>

@@ -2,8 +2,8 @@
 #include "ClipText.h"
 
 #include "common/ModText.h"
-#include "platform/VbText.h"
 #include "platform/WinPath.h"
+#include "vb/VbText.h"
 
 #include <charconv>
 #include <cmath>

@@ -4,7 +4,7 @@
 // input and is read strictly.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // add-ins it loads.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "platform/Services.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 #include "ColorSel.h"
 
 #include "common/ModText.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Runtime.h"
 
 #include <cctype>
 

@@ -1,7 +1,7 @@
 // The tint control.
 #include "CtlTinter.h"
 
-#include "platform/forms/Form.h"
+#include "forms/Form.h"
 
 namespace glw::colour {
 
@@ -73,9 +73,9 @@ void ctlTinter::UserControl_Resize() {
     m_resizing = false;
 }
 
-void ctlTinter::propertyChanged(std::string_view name) {
+void ctlTinter::propertyChanged(forms::PropertyId name) {
     UserControl::propertyChanged(name);
-    if (name == "Width" || name == "Height") {
+    if (name == forms::PropertyId::Width || name == forms::PropertyId::Height) {
         UserControl_Resize();
     }
 }

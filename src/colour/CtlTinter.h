@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ColorSel.h"
-#include "platform/forms/UserControl.h"
+#include "forms/UserControl.h"
 
 #include <cstdint>
 #include <functional>
@@ -45,7 +45,7 @@ public:
     void Command1_Click() { ResetTint(); }
     void UserControl_Resize();
 
-    void propertyChanged(std::string_view name) override;
+    void propertyChanged(forms::PropertyId name) override;
 
 protected:
     void UserControl_ReadProperties(const forms::PropertyBag& PropBag) override;

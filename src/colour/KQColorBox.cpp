@@ -1,9 +1,9 @@
 // The colour picker's behaviour: painting, hit test, the mouse over the grid, hover, palettes and files.
 #include "KQColorBox.h"
 
-#include "platform/VbFile.h"
-#include "platform/forms/Form.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Form.h"
+#include "forms/Runtime.h"
+#include "vb/VbFile.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 #include "Palette.h"
 #include "QuelloTimer.h"
 #include "common/MsgForm.h"
-#include "platform/forms/CommonDialog.h"
-#include "platform/forms/UserControl.h"
+#include "forms/CommonDialog.h"
+#include "forms/UserControl.h"
 
 namespace glw::colour {
 

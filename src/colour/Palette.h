@@ -4,7 +4,7 @@
 #pragma once
 
 #include "QuelloLibColor.h"
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // destroying it (or its owner) disarms it.
 #pragma once
 
-#include "platform/forms/Controls.h"
+#include "forms/Controls.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 // File copy and file-name helpers.
 #include "CopyHelpers.h"
 
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
 #include "platform/WinPath.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <filesystem>
 

@@ -1,9 +1,9 @@
 // Text, file, shell, font and placement helpers.
 #include "ModText.h"
 
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
 #include "platform/WinPath.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <cerrno>
 #include <fcntl.h>

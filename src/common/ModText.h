@@ -1,8 +1,8 @@
 // Text, file, shell, font and placement helpers that every program of the system uses.
 #pragma once
 
-#include "platform/forms/Controls.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Controls.h"
+#include "forms/Runtime.h"
 
 #include <string>
 #include <vector>

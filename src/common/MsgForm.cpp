@@ -1,7 +1,7 @@
 // The message and input boxes.
 #include "MsgForm.h"
 
-#include "platform/forms/Runtime.h"
+#include "forms/Runtime.h"
 
 namespace glw::common {
 

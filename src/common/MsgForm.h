@@ -1,8 +1,8 @@
 // The system's own message box and input box forms, and the module procedures that show them modally.
 #pragma once
 
-#include "platform/forms/Controls.h"
-#include "platform/forms/Form.h"
+#include "forms/Controls.h"
+#include "forms/Form.h"
 
 namespace glw::common {
 

@@ -12,6 +12,8 @@
 //  - Calls come on the host's one user-interface thread.
 #pragma once
 
+#include "vb/VbError.h"
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -21,9 +23,11 @@
 namespace glw::hostapi {
 
 // A host member that failed.
-class HostError : public std::runtime_error {
+// A failing call on a host's object is a run-time error of the calling code, as a failing automation call
+// is, so continue-on-error steps skip it like any other failing statement.
+class HostError : public vb::RuntimeError {
 public:
-    using std::runtime_error::runtime_error;
+    explicit HostError(const std::string& description) : vb::RuntimeError(vb::ErrAutomation, description) {}
 };
 
 // One event with one binding.

@@ -2,7 +2,7 @@
 // its progress, moved on by polling from the program's own loop (no second thread).
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <cstdint>
 #include <functional>

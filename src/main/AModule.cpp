@@ -2,11 +2,11 @@
 #include "AModuleProcedures.h"
 #include "FrmUrl.h"
 #include "MainProgram.h"
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <algorithm>
 #include <cmath>

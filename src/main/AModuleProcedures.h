@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/CopyHelpers.h"
-#include "platform/forms/Form.h"
+#include "forms/Form.h"
 
 #include <string>
 

@@ -2,9 +2,9 @@
 #include "CtlFlashProp.h"
 
 #include "common/ModText.h"
-#include "platform/VbText.h"
-#include "platform/forms/Form.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Form.h"
+#include "forms/Runtime.h"
+#include "vb/VbText.h"
 
 namespace glw::main {
 

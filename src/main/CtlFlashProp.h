@@ -3,8 +3,8 @@
 // together, so the list shown and the values read cannot drift apart.
 #pragma once
 
-#include "platform/forms/Controls.h"
-#include "platform/forms/UserControl.h"
+#include "forms/Controls.h"
+#include "forms/UserControl.h"
 
 #include <string>
 #include <vector>

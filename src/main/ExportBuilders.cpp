@@ -2,12 +2,12 @@
 #include "ExportBuilders.h"
 
 #include "ExportTag.h"
-#include "common/jpk/JpkPackage.h"
-#include "common/jpk/JpkWriter.h"
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "jpk/JpkPackage.h"
+#include "jpk/JpkWriter.h"
 #include "platform/WinPath.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <filesystem>
 #include <fstream>
@@ -120,7 +120,7 @@ Result<std::string> saverStartupText(const SaverStartup& s) {
 
 namespace {
 
-using Joiner = Result<void> (*)(const std::string&, const std::string&, const common::JpkPackageData&);
+using Joiner = Result<void> (*)(const std::string&, const std::string&, const jpk::JpkPackageData&);
 
 Error failure(ErrorCode code, std::string detail) {
     return makeError(code, std::move(detail));
@@ -167,12 +167,12 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
         if (!fs::is_regular_file(source)) {
             return failure(ErrorCode::NotFound, "The file " + name + " to pack is missing.");
         }
-        if (auto added = common::JpkAdd(package, source, name); !added) {
+        if (auto added = jpk::JpkAdd(package, source, name); !added) {
             return failure(added.error().code, "The file " + name + " could not be packed.  " + added.error().detail);
         }
     }
     if (startup) {
-        const std::string startupPath = working + "/" + std::string(common::kJpkStartupFileName);
+        const std::string startupPath = working + "/" + std::string(jpk::kJpkStartupFileName);
         // A staging file, packed at once: it needs no flush to disk of its own.
         std::ofstream out(startupPath, std::ios::binary | std::ios::trunc);
         out.write(startup->data(), std::streamsize(startup->size()));
@@ -180,11 +180,11 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
         if (!out) {
             return failure(ErrorCode::Io, "The startup list could not be written in " + working + ".");
         }
-        if (auto added = common::JpkAdd(package, startupPath, std::string(common::kJpkStartupFileName)); !added) {
+        if (auto added = jpk::JpkAdd(package, startupPath, std::string(jpk::kJpkStartupFileName)); !added) {
             return failure(added.error().code, "The startup list could not be packed.  " + added.error().detail);
         }
     }
-    auto data = common::LoadData(package);
+    auto data = jpk::LoadData(package);
     if (!data) {
         return failure(data.error().code, "The package could not be read.  " + data.error().detail);
     }
@@ -200,7 +200,7 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
 Result<void> checkNotAStub(const std::string& appFolder, const std::string& outputPath) {
     std::error_code ec;
     const auto out = fs::weakly_canonical(platform::toHostPath(outputPath), ec);
-    for (auto name : {common::kPlayerStubName, common::kSaverStubName, common::kInstallerStubName}) {
+    for (auto name : {jpk::kPlayerStubName, jpk::kSaverStubName, jpk::kInstallerStubName}) {
         std::error_code ec2;
         if (!ec && out == fs::weakly_canonical(platform::toHostPath(appFolder) + "/" + std::string(name), ec2)) {
             return failure(ErrorCode::Invalid, "The output may not be the program " + std::string(name) + " itself.");
@@ -241,7 +241,7 @@ Result<void> BuildExeExport(const PackageExport& package, const PlayerStartup& s
     if (!text) {
         return text.error();
     }
-    return packAndJoin(package.appFolder, common::kPlayerStubName, &common::NewExe, stagedFiles(package), &*text,
+    return packAndJoin(package.appFolder, jpk::kPlayerStubName, &jpk::NewExe, stagedFiles(package), &*text,
                        package.outputPath);
 }
 
@@ -253,7 +253,7 @@ Result<void> BuildScrExport(const PackageExport& package, const SaverStartup& st
     if (!text) {
         return text.error();
     }
-    return packAndJoin(package.appFolder, common::kSaverStubName, &common::NewSCR, stagedFiles(package), &*text,
+    return packAndJoin(package.appFolder, jpk::kSaverStubName, &jpk::NewSCR, stagedFiles(package), &*text,
                        package.outputPath);
 }
 
@@ -267,7 +267,7 @@ Result<void> BuildInstallerExport(const std::string& appFolder, const std::strin
     if (scrHost.empty() || !fs::is_regular_file(scrHost) || fs::file_size(scrHost, ec) == 0 || ec) {
         return failure(ErrorCode::NotFound, "The screen saver " + scrName + " is missing or empty.");
     }
-    return packAndJoin(appFolder, common::kInstallerStubName, &common::NewQuillseter, {{scrName, scrHost}}, nullptr,
+    return packAndJoin(appFolder, jpk::kInstallerStubName, &jpk::NewQuillseter, {{scrName, scrHost}}, nullptr,
                        outputPath);
 }
 

@@ -2,7 +2,7 @@
 // pack the staged files into a package and join it to the player, screen-saver or installer stub.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <string>
 #include <string_view>

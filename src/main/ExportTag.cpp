@@ -1,9 +1,9 @@
 // The export's HTML side: text checks, the OBJECT/EMBED tag and the page insertion.
 #include "ExportTag.h"
 
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
 #include "platform/WinPath.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
 
 #include <algorithm>
 #include <filesystem>

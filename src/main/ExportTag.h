@@ -2,7 +2,7 @@
 // clip, and the insertion of that tag into a web page (or a new page) without ever losing the page.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <array>
 #include <cstddef>

@@ -4,8 +4,8 @@
 
 #include "MainProgram.h"
 #include "common/ModText.h"
-#include "platform/VbFile.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Runtime.h"
+#include "vb/VbFile.h"
 
 namespace glw::main {
 

@@ -2,15 +2,15 @@
 // library's browse panels and pages, and (in later areas) the clip editor and the Export button.
 #pragma once
 
-#include "platform/Result.h"
-#include "platform/VbError.h"
-#include "platform/forms/CommonDialog.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/FileLists.h"
-#include "platform/forms/FlashPlayer.h"
-#include "platform/forms/Form.h"
-#include "platform/forms/ListView.h"
+#include "base/Result.h"
+#include "forms/CommonDialog.h"
+#include "forms/Controls.h"
+#include "forms/FileLists.h"
+#include "forms/FlashPlayer.h"
+#include "forms/Form.h"
+#include "forms/ListView.h"
 #include "swf/SwfGenerator.h"
+#include "vb/VbError.h"
 
 #include <array>
 #include <memory>

@@ -5,11 +5,11 @@
 #include "Form1.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Runtime.h"
+#include "forms/Trace.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
-#include "platform/forms/Trace.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,11 +4,11 @@
 #include "Form1.h"
 #include "FrmExportAll.h"
 #include "MainProgram.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
 #include "swf/SwfGenerator.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <algorithm>
 #include <cfenv>

@@ -7,10 +7,10 @@
 #include "ImportNew.h"
 #include "LibraryNames.h"
 #include "MainProgram.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <cmath>
 #include <filesystem>

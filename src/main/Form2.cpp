@@ -7,9 +7,9 @@
 #include "LibraryNames.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
-#include "platform/VbFile.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
+#include "vb/VbFile.h"
 
 #include <filesystem>
 

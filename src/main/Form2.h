@@ -2,11 +2,11 @@
 // and a description into an import package that the import dialog unpacks as a new library category.
 #pragma once
 
-#include "platform/forms/CommonDialog.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/FlashPlayer.h"
-#include "platform/forms/Form.h"
-#include "platform/zip/ZipArchive.h"
+#include "forms/CommonDialog.h"
+#include "forms/Controls.h"
+#include "forms/FlashPlayer.h"
+#include "forms/Form.h"
+#include "zip/ZipArchive.h"
 
 namespace glw::main {
 
@@ -36,7 +36,7 @@ public:
     forms::CommandButton Command5{*this, "Command5"};   // "Help"
     forms::CommandButton Command1{*this, "Command1"};   // the sample button's Flash source
     forms::CommonDialog CDL1{*this, "CDL1"};
-    platform::ZipArchive Zipper;
+    zip::ZipArchive Zipper;
 
     void Command10_Click();
     void Command12_Click();

@@ -7,11 +7,11 @@
 #include "Form1.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <filesystem>
 

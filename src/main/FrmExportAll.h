@@ -4,11 +4,11 @@
 // button that runs every export.
 #pragma once
 
-#include "platform/Result.h"
-#include "platform/forms/CommonDialog.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/FileLists.h"
-#include "platform/forms/Form.h"
+#include "base/Result.h"
+#include "forms/CommonDialog.h"
+#include "forms/Controls.h"
+#include "forms/FileLists.h"
+#include "forms/Form.h"
 
 namespace glw::main {
 

@@ -4,10 +4,10 @@
 #include "INetExplorer.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
 
 #include <filesystem>
 

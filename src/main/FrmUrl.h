@@ -3,9 +3,9 @@
 // navigation command or a script. The address comes in and goes out through LinkURL.
 #pragma once
 
-#include "platform/forms/CommonDialog.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/Form.h"
+#include "forms/CommonDialog.h"
+#include "forms/Controls.h"
+#include "forms/Form.h"
 
 namespace glw::main {
 

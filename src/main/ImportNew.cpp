@@ -4,10 +4,10 @@
 #include "Form1.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Runtime.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Runtime.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 namespace glw::main {
 

@@ -2,10 +2,10 @@
 // impinfo.dat at its root) into the library folder that the package's category names.
 #pragma once
 
-#include "platform/forms/CommonDialog.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/Form.h"
-#include "platform/zip/ZipArchive.h"
+#include "forms/CommonDialog.h"
+#include "forms/Controls.h"
+#include "forms/Form.h"
+#include "zip/ZipArchive.h"
 
 #include <array>
 
@@ -47,7 +47,7 @@ public:
     forms::CommandButton Command10{*this, "Command10"}; // "Help"
     forms::ListBox List1{*this, "List1"};               // the movies met while unpacking
     forms::CommonDialog CommonDialog1{*this, "CommonDialog1"};
-    platform::ZipArchive DoUnzip;
+    zip::ZipArchive DoUnzip;
 
     static constexpr const char* kNoFileSelected = "No File Selected";
 

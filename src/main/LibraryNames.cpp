@@ -1,7 +1,7 @@
 // Name rules of the library.
 #include "LibraryNames.h"
 
-#include "platform/VbText.h"
+#include "vb/VbText.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // link chooser's list of open pages. An interface with the real reader and an in-memory list for tests.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <cstdint>
 #include <string>

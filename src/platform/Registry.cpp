@@ -3,6 +3,7 @@
 
 #include "ServicesReal.h"
 #include "WinPath.h"
+#include "base/FileIo.h"
 
 #include <cerrno>
 #include <cstring>
@@ -106,20 +107,6 @@ std::string unescape(std::string_view text) {
     return out;
 }
 
-Error systemError(const std::string& what, const std::string& path) {
-    return makeError(ErrorCode::Io, what + " " + path + ": " + std::strerror(errno));
-}
-
-// A descriptor that closes itself.
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
 } // namespace
 
 RegistryData::Key* RegistryData::findKey(std::string_view path) {
@@ -206,18 +193,7 @@ std::optional<std::string> Registry::queryValue(HKEY root, std::string_view subK
     return std::nullopt;
 }
 
-// ---- MemoryRegistry ----
-
-Result<void> MemoryRegistry::update(const Change& change) {
-    RegistryData copy = m_data;
-    if (auto changed = change(copy); !changed) {
-        return changed;
-    }
-    m_data = std::move(copy);
-    return {};
-}
-
-// ---- the file ----
+// ---- the file format ----
 
 std::string formatRegistryFile(const RegistryData& data) {
     std::string text = "; Per-user registry of the Glintwave programs: text values only.\n";
@@ -269,105 +245,6 @@ RegistryData parseRegistryFile(std::string_view text) {
         }
     }
     return data;
-}
-
-FileRegistry::FileRegistry(std::string path) : m_path(std::move(path)) {}
-
-std::string FileRegistry::defaultPath() {
-    return IniSettingsStore::defaultFolder() + "/registry.ini";
-}
-
-Result<RegistryData> FileRegistry::load() {
-    Fd file{::open(m_path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) {
-        if (errno == ENOENT) {
-            return RegistryData{};
-        }
-        return systemError("cannot read", m_path);
-    }
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return systemError("cannot read", m_path);
-        }
-        if (n == 0) {
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return parseRegistryFile(text);
-}
-
-Result<void> FileRegistry::update(const Change& change) {
-    const std::filesystem::path file(m_path);
-    const std::string folder = file.parent_path().empty() ? std::string(".") : file.parent_path().string();
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
-        std::filesystem::create_directories(folder, ec);
-        if (ec) {
-            return makeError(ErrorCode::Io, "cannot create " + folder + ": " + ec.message());
-        }
-        ::chmod(folder.c_str(), 0700);
-    }
-    // The lock on the folder covers the read, the change and the rename.
-    Fd lock{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (lock.fd < 0) {
-        return systemError("cannot open", folder);
-    }
-    while (::flock(lock.fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            return systemError("cannot lock", folder);
-        }
-    }
-
-    auto data = load();
-    if (!data) {
-        return data.error();
-    }
-    if (auto changed = change(*data); !changed) {
-        return changed;
-    }
-    const std::string text = formatRegistryFile(*data);
-
-    std::string temp = folder + "/.registry.ini.XXXXXX";
-    Fd out{::mkstemp(temp.data())};
-    if (out.fd < 0) {
-        return systemError("cannot create a file in", folder);
-    }
-    auto fail = [&](const char* what) {
-        Error error = systemError(what, temp);
-        ::unlink(temp.c_str());
-        return error;
-    };
-    ::fchmod(out.fd, 0600);
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(out.fd, text.data() + written, text.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail("cannot write");
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(out.fd) != 0) {
-        return fail("cannot write");
-    }
-    if (::close(out.fd) != 0) {
-        out.fd = -1;
-        return fail("cannot write");
-    }
-    out.fd = -1;
-    if (::rename(temp.c_str(), m_path.c_str()) != 0) {
-        return fail("cannot replace the registry file with");
-    }
-    return {};
 }
 
 } // namespace glw::platform

@@ -1,9 +1,10 @@
 // The registry functions the installer calls (RegCreateKey, RegSetValueEx, RegCloseKey) over a per-user
-// store of our own: a file under the user's configuration folder, or memory for tests. No desktop
+// store of our own: the interface and the store's file format (the file store is FileRegistry.h, the
+// in-memory one is in ServicesMemory.h). No desktop
 // configuration of the machine is ever read or written.
 #pragma once
 
-#include "Result.h"
+#include "base/Result.h"
 
 #include <cstdint>
 #include <functional>
@@ -73,44 +74,6 @@ protected:
 private:
     std::map<HKEY, std::string> m_open; // handle -> key path
     HKEY m_next = 1;
-};
-
-// The store in memory (tests).
-class MemoryRegistry : public Registry {
-public:
-    const RegistryData& data() const { return m_data; }
-
-protected:
-    Result<RegistryData> load() override { return m_data; }
-    Result<void> update(const Change& change) override;
-
-private:
-    RegistryData m_data;
-};
-
-// The store in one text file, created with mode 0600 in a folder of mode 0700:
-//  - "[path]" lines open a key, "name=data" lines hold its values; lines that start with ";" or "#" and
-//    lines without "=" are ignored.
-//  - "%", control characters (line breaks included) and, in names and paths, "=", "[" and "]" are written
-//    as "%" and two hexadecimal digits, so that every text round-trips and paths stay readable.
-//  - Every change reads the file again, changes it and replaces it through a temporary file and a rename,
-//    under a lock, so that programs running at once do not lose each other's values and no reader ever
-//    sees half a file.
-class FileRegistry : public Registry {
-public:
-    // `path` is a host path.
-    explicit FileRegistry(std::string path = defaultPath());
-
-    // $XDG_CONFIG_HOME/glw/registry.ini, or ~/.config/glw/registry.ini when that is unset or not absolute.
-    static std::string defaultPath();
-    const std::string& path() const { return m_path; }
-
-protected:
-    Result<RegistryData> load() override;
-    Result<void> update(const Change& change) override;
-
-private:
-    std::string m_path;
 };
 
 // The text of a store file and back (FileRegistry's format).

@@ -2,6 +2,7 @@
 #include "Services.h"
 
 #include <ctime>
+#include <iostream>
 
 namespace glw::platform {
 
@@ -34,6 +35,14 @@ int Clock::hour() {
 
 int Clock::second() {
     return localParts(now()).tm_sec;
+}
+
+void logLine(const ServiceLog& log, const std::string& line) {
+    if (log) {
+        log(line);
+    } else {
+        std::cerr << "glw: " << line << '\n';
+    }
 }
 
 } // namespace glw::platform

@@ -2,17 +2,23 @@
 // implementation for the desktop and an in-memory one for tests, chosen where a program is put together.
 #pragma once
 
-#include "Result.h"
+#include "base/Result.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace glw::platform {
+
+// Where a real service reports what it could not do and did not throw (one line, no line end).
+using ServiceLog = std::function<void(const std::string& line)>;
+// Passes the line to the log, or to standard error when there is none.
+void logLine(const ServiceLog& log, const std::string& line);
 
 // Clipboard text. The desktop implementation crosses processes; the in-memory one lives in the process.
 class Clipboard {
@@ -84,6 +90,38 @@ public:
     virtual ~Random() = default;
     virtual void randomize(double seed) = 0;
     virtual float rnd() = 0; // uniform in [0, 1)
+};
+
+class UrlCache;
+class Registry;
+class BrowserWindows;
+
+// The size of a movie's stage in pixels, as the movie player control reports it.
+struct MovieSize {
+    int width = 0;
+    int height = 0;
+};
+// Reads a movie file's stage size from its header.
+class MovieProbe {
+public:
+    virtual ~MovieProbe() = default;
+    // The size of the movie at `hostPath`; nullopt when it is not a readable movie.
+    virtual std::optional<MovieSize> size(const std::string& hostPath) = 0;
+};
+
+// Every service a program uses, chosen where the program is put together.
+struct Services {
+    std::shared_ptr<Clipboard> clipboard;
+    std::shared_ptr<SettingsStore> settings;
+    std::shared_ptr<Shell> shell;
+    std::shared_ptr<FontList> fonts;
+    std::shared_ptr<PictureLoader> pictures;
+    std::shared_ptr<Clock> clock;
+    std::shared_ptr<Random> random;
+    std::shared_ptr<UrlCache> urlCache;
+    std::shared_ptr<MovieProbe> movieProbe;
+    std::shared_ptr<Registry> registry;
+    std::shared_ptr<BrowserWindows> browserWindows; // the open pages the link chooser offers
 };
 
 } // namespace glw::platform

@@ -75,4 +75,49 @@ float SequenceRandom::rnd() {
     return value;
 }
 
+// MemoryUrlCache
+
+bool MemoryUrlCache::firstEntry() {
+    ++m_walks;
+    m_position = 0;
+    m_open = !m_entries.empty();
+    return m_open;
+}
+
+bool MemoryUrlCache::nextEntry() {
+    if (!m_open) {
+        return false;
+    }
+    if (m_position + 1 >= m_entries.size()) {
+        m_position = m_entries.size();
+        return false;
+    }
+    ++m_position;
+    return true;
+}
+
+const UrlCacheEntry& MemoryUrlCache::current() const {
+    static const UrlCacheEntry none{};
+    return m_position < m_entries.size() ? m_entries[m_position] : none;
+}
+
+// MemoryRegistry
+
+Result<void> MemoryRegistry::update(const Change& change) {
+    RegistryData copy = m_data;
+    if (auto changed = change(copy); !changed) {
+        return changed;
+    }
+    m_data = std::move(copy);
+    return {};
+}
+
+// MemoryMovieProbe
+
+std::optional<MovieSize> MemoryMovieProbe::size(const std::string& hostPath) {
+    m_probed.push_back(hostPath);
+    auto own = m_sizes.find(hostPath);
+    return own != m_sizes.end() ? own->second : m_size;
+}
+
 } // namespace glw::platform

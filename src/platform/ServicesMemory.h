@@ -2,10 +2,13 @@
 // the desktop, and each records what it was given so that a test can read it back.
 #pragma once
 
+#include "Registry.h"
 #include "Services.h"
+#include "UrlCache.h"
 
 #include <chrono>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -125,6 +128,56 @@ private:
     std::vector<float> m_values;
     std::size_t m_next = 0;
     std::vector<double> m_seeds;
+};
+
+// A cache given by the test, walked in order; it counts the walks so that a test can tell a list was
+// built once.
+class MemoryUrlCache : public UrlCache {
+public:
+    explicit MemoryUrlCache(std::vector<UrlCacheEntry> entries = {}) : m_entries(std::move(entries)) {}
+
+    bool firstEntry() override;
+    bool nextEntry() override;
+    void close() override { m_open = false; }
+    const UrlCacheEntry& current() const override;
+
+    int walks() const { return m_walks; }
+    bool open() const { return m_open; }
+
+private:
+    std::vector<UrlCacheEntry> m_entries;
+    std::size_t m_position = 0;
+    bool m_open = false;
+    int m_walks = 0;
+};
+
+// The store in memory (tests).
+class MemoryRegistry : public Registry {
+public:
+    const RegistryData& data() const { return m_data; }
+
+protected:
+    Result<RegistryData> load() override { return m_data; }
+    Result<void> update(const Change& change) override;
+
+private:
+    RegistryData m_data;
+};
+
+// Movie sizes given by the test: one for every movie, or per host path; records the paths probed.
+class MemoryMovieProbe : public MovieProbe {
+public:
+    explicit MemoryMovieProbe(std::optional<MovieSize> size = std::nullopt) : m_size(size) {}
+    std::optional<MovieSize> size(const std::string& hostPath) override;
+    // The size of every movie without one of its own (nullopt: not a readable movie).
+    void setSize(std::optional<MovieSize> size) { m_size = size; }
+    void setSize(const std::string& hostPath, std::optional<MovieSize> size) { m_sizes[hostPath] = size; }
+    const std::vector<std::string>& probed() const { return m_probed; }
+
+private:
+    std::optional<MovieSize> m_size;
+    std::map<std::string, std::optional<MovieSize>> m_sizes;
+    std::vector<std::string> m_probed;
 };
 
 } // namespace glw::platform

@@ -1,5 +1,5 @@
-// The browser's URL cache as a walk over its entries, with the desktop browsers' disk caches behind it on
-// this system and an in-memory cache for tests.
+// The browser's URL cache as a walk over its entries: the interface (the desktop browsers' caches are
+// BrowserUrlCache.h, the in-memory one is in ServicesMemory.h).
 #pragma once
 
 #include <cstdint>
@@ -30,72 +30,6 @@ public:
     virtual void close() = 0;
     // The current entry; an empty one before the first step or after the end.
     virtual const UrlCacheEntry& current() const = 0;
-};
-
-// A cache given by the test, walked in order; it counts the walks so that a test can tell a list was
-// built once.
-class MemoryUrlCache : public UrlCache {
-public:
-    explicit MemoryUrlCache(std::vector<UrlCacheEntry> entries = {}) : m_entries(std::move(entries)) {}
-
-    bool firstEntry() override;
-    bool nextEntry() override;
-    void close() override { m_open = false; }
-    const UrlCacheEntry& current() const override;
-
-    int walks() const { return m_walks; }
-    bool open() const { return m_open; }
-
-private:
-    std::vector<UrlCacheEntry> m_entries;
-    std::size_t m_position = 0;
-    bool m_open = false;
-    int m_walks = 0;
-};
-
-// The disk caches of the desktop's browsers for this user:
-//  - Firefox (cache2): <cache home>/mozilla/firefox/<profile>/cache2/entries/<hash>; the body comes first,
-//    then the metadata with the entry's key (its address); the last 4 bytes (big-endian) give the body's
-//    length.
-//  - Chromium and the browsers built on it (Chrome, Brave, Edge, Vivaldi), simple cache:
-//    <cache home>/<browser>/<profile>/Cache[/Cache_Data]/<hash>_0; a header with the key, the body, an
-//    end record, the response headers and a closing end record that gives their length.
-// <cache home> is $XDG_CACHE_HOME or ~/.cache, and the snap package's ~/snap/firefox/common/.cache.
-//
-// Every cache file is one entry. Unlike the platform whose cache this stands for, these browsers keep their
-// files under hashed names with their own records around the body, so a body that is a Flash movie (it
-// starts with "FWS", "CWS" or "ZWS") is copied out into a folder of our own under the last part of its
-// address (ending in ".swf", made unique with "[1]", "[2]"...), and that copy is the entry's local file.
-// Other entries keep the cache file itself as their local file. Copies of an earlier walk are removed when a
-// new walk starts. Files that are links, cannot be read or do not follow their format are taken as plain
-// entries; movies larger than `maxMovieBytes` are not copied.
-class BrowserUrlCache : public UrlCache {
-public:
-    // `cacheHomes`: host folders to look in (the defaults when empty); `movieFolder`: host folder for the
-    // copies (a folder in the user's temporary folder when empty).
-    explicit BrowserUrlCache(std::vector<std::string> cacheHomes = {}, std::string movieFolder = {},
-                             std::uint64_t maxMovieBytes = 64u << 20);
-    ~BrowserUrlCache() override;
-
-    static std::vector<std::string> defaultCacheHomes();
-
-    bool firstEntry() override;
-    bool nextEntry() override;
-    void close() override;
-    const UrlCacheEntry& current() const override { return m_current; }
-
-private:
-    bool load(std::size_t index);
-    std::string movieCopyName(const std::string& url, const std::string& cacheFile);
-
-    std::vector<std::string> m_homes;
-    std::string m_movieFolder;
-    std::uint64_t m_maxMovieBytes;
-    std::vector<std::string> m_files; // host paths of the walk's cache files
-    std::vector<std::string> m_usedNames;
-    std::size_t m_position = 0;
-    bool m_open = false;
-    UrlCacheEntry m_current;
 };
 
 } // namespace glw::platform

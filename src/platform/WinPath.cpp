@@ -1,10 +1,13 @@
 // Mapping between Windows-form system paths and host paths, with case-insensitive lookup of existing names.
 #include "WinPath.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <optional>
 #include <sys/stat.h>
@@ -14,10 +17,6 @@
 namespace glw::platform {
 
 namespace {
-
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
 
 bool isDriveLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -96,30 +95,11 @@ std::optional<std::string> findNoCase(const std::string& folder, const std::stri
 } // namespace
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return base::iequals(a, b);
 }
 
 int compareNoCase(std::string_view a, std::string_view b) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<unsigned char>(foldAscii(a[i]));
-        auto cb = static_cast<unsigned char>(foldAscii(b[i]));
-        if (ca != cb) {
-            return ca < cb ? -1 : 1;
-        }
-    }
-    if (a.size() == b.size()) {
-        return 0;
-    }
-    return a.size() < b.size() ? -1 : 1;
+    return base::icompare(a, b);
 }
 
 bool isRepresentableName(std::string_view hostName) {
@@ -144,7 +124,7 @@ std::string toHostPath(std::string_view systemPath) {
     std::string_view rest = systemPath;
     bool rooted = false;
     if (rest.size() >= 2 && isDriveLetter(rest[0]) && rest[1] == ':') {
-        if (foldAscii(rest[0]) != foldAscii(kSystemDrive)) {
+        if (base::lowerAscii(rest[0]) != base::lowerAscii(kSystemDrive)) {
             return {};
         }
         rest.remove_prefix(2);
@@ -239,6 +219,44 @@ std::string fromDisplayPath(std::string_view typed) {
 
 std::string currentSystemFolder() {
     return toSystemPath(hostCurrentFolder());
+}
+
+namespace {
+
+bool isHostFolder(const char* hostPath) {
+    struct stat st {};
+    return ::stat(hostPath, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+Result<std::string> userTempFolder() {
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir && isHostFolder(tmpdir)) {
+        std::string host = tmpdir;
+        while (host.size() > 1 && host.back() == '/') {
+            host.pop_back();
+        }
+        std::string system = toSystemPath(host);
+        if (!system.empty()) {
+            if (system.size() > 3 && system.back() == '\\') {
+                system.pop_back();
+            }
+            return system;
+        }
+    }
+    uid_t uid = ::geteuid();
+    std::string host = "/tmp/glw-" + std::to_string(uid);
+    if (::mkdir(host.c_str(), 0700) != 0 && errno != EEXIST) {
+        return makeError(ErrorCode::Io, "cannot create " + host + ": " + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::lstat(host.c_str(), &st) != 0) {
+        return makeError(ErrorCode::Io, "cannot read " + host + ": " + std::strerror(errno));
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return makeError(ErrorCode::Unsafe, host + " is not a private folder of this user");
+    }
+    return toSystemPath(host);
 }
 
 } // namespace glw::platform

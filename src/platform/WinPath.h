@@ -1,6 +1,8 @@
 // Windows-form system paths ("C:\Users\x\app\Working\newclip.swf") over the Linux file system.
 #pragma once
 
+#include "base/Result.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -57,5 +59,10 @@ std::pair<std::string, std::string> splitSystemPath(std::string_view systemPath)
 // ASCII case-insensitive equality and ordering (the order of listings): letters fold to lower case.
 bool equalsNoCase(std::string_view a, std::string_view b);
 int compareNoCase(std::string_view a, std::string_view b);
+
+// The user's own temporary folder in system form, without a closing separator (what Environ("TEMP")
+// gives): $TMPDIR when it names a folder, else /tmp/glw-<uid>, created with mode 0700 and refused
+// (ErrorCode::Unsafe) unless it is a real folder owned by the user that nobody else can write into.
+Result<std::string> userTempFolder();
 
 } // namespace glw::platform

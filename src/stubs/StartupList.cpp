@@ -1,9 +1,9 @@
 // Reading the startup lists value by value.
 #include "stubs/StartupList.h"
 
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 namespace glw::stubs {
 

@@ -1,14 +1,14 @@
 // The stubs' shared unpacking: folders, the run's work folder, the package copy, extraction and clean-up.
 #include "stubs/StubCore.h"
 
+#include "base/FileIo.h"
 #include "common/CopyHelpers.h"
-#include "common/jpk/JpkFileIo.h"
-#include "common/jpk/JpkPackage.h"
-#include "common/jpk/JpkReader.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
+#include "forms/Launch.h"
+#include "jpk/JpkPackage.h"
+#include "jpk/JpkReader.h"
 #include "platform/WinPath.h"
-#include "platform/forms/Launch.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -32,7 +32,7 @@ std::string sTempDirectory(const StubEnvironment& environment) {
     if (!environment.tempFolder.empty()) {
         return environment.tempFolder;
     }
-    auto folder = vb::userTempFolder();
+    auto folder = platform::userTempFolder();
     return folder ? *folder : std::string();
 }
 
@@ -98,7 +98,7 @@ bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, co
     if (in < 0) {
         return refuse("the working copy cannot be read");
     }
-    common::jpkio::UniqueFd source(in);
+    base::UniqueFd source(in);
     struct stat from {};
     if (::fstat(in, &from) != 0 || !S_ISREG(from.st_mode)) {
         return refuse("the working copy is not a plain file");
@@ -113,12 +113,11 @@ bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, co
     }
     // The copy replaces the name itself: should a link appear there meanwhile, the rename replaces the link
     // and never writes through it.
-    auto out = common::jpkio::FreshFile::create(target, mode);
+    auto out = base::FreshFile::create(target, mode);
     if (!out) {
         return refuse(out.error().detail);
     }
-    if (auto copied = common::jpkio::copyRange(in, 0, std::uint64_t(from.st_size), out->fd(), 0, common::kJpkPieceSize);
-        !copied) {
+    if (auto copied = base::copyRange(in, 0, std::uint64_t(from.st_size), out->fd(), 0, jpk::kJpkPieceSize); !copied) {
         return refuse(copied.error().detail);
     }
     if (auto committed = out->commit(); !committed) {
@@ -190,7 +189,7 @@ bool StubCore::setUpWorkFolder() {
         m_runtime.logError("sTempDirectory", 0, "no private temporary folder");
         return false;
     }
-    auto work = common::StubWorkFolder::setUp(platform::toHostPath(base));
+    auto work = StubWorkFolder::setUp(platform::toHostPath(base));
     if (!work) {
         m_runtime.logError("TempFolder", 0, work.error().detail);
         return false;
@@ -255,7 +254,7 @@ bool StubCore::ExtractAppendedData() {
     if (!m_work) {
         return false;
     }
-    auto copied = common::ExtractAppendedData(m_environment.ownFile, m_work->dataFile());
+    auto copied = jpk::ExtractAppendedData(m_environment.ownFile, m_work->dataFile());
     if (!copied) {
         m_runtime.logError("ExtractAppendedData", 0, copied.error().detail);
         return false;
@@ -263,7 +262,7 @@ bool StubCore::ExtractAppendedData() {
     return true;
 }
 
-common::JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const common::SetBarCallback& setBar) {
+JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const SetBarCallback& setBar) {
     if (!m_work) {
         return {};
     }

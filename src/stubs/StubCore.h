@@ -3,10 +3,10 @@
 // clean-up at the end.
 #pragma once
 
-#include "common/jpk/StubWorkFolder.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/Form.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Controls.h"
+#include "forms/Form.h"
+#include "forms/Runtime.h"
+#include "stubs/StubWorkFolder.h"
 
 #include <optional>
 #include <string>
@@ -21,7 +21,7 @@ struct StubEnvironment {
     // Host path of the program's own file: the self-extracting file whose package the stub reads. On this
     // system that is the file the process was started from, whatever its name or extension.
     std::string ownFile;
-    // The user's temporary folder in system form ("%TEMP%"); empty: vb::userTempFolder().
+    // The user's temporary folder in system form ("%TEMP%"); empty: platform::userTempFolder().
     std::string tempFolder;
     // The installer's default target folder in system form (the Windows folder there); empty: the user's
     // own screen-saver folder, see sWindowsDirectory.
@@ -81,7 +81,7 @@ public:
     // "" until setUpWorkFolder succeeded.
     std::string TempFolder;
     // The names extracted (and, in the player, its extra files), deleted from TempFolder at the end.
-    common::DelFileList DelFileList;
+    stubs::DelFileList DelFileList;
 
     // Sets up the work folder. On failure (no private temporary folder) TempFolder stays "" and it is
     // logged; the next step then finds no package.
@@ -104,7 +104,7 @@ public:
     // address anything else ("..\x", "/abs", "c:x", "glwexe.dta") are skipped. A malformed package ends the
     // listing; what was listed before the fault is still extracted. `setBar` receives 40, 50, then
     // 50 + 20 / n * (i + 1) after entry i of n. The trace shows each "extract" and "skip".
-    common::JpkExtraction extractEntries(forms::ListBox& List1, const common::SetBarCallback& setBar);
+    JpkExtraction extractEntries(forms::ListBox& List1, const SetBarCallback& setBar);
 
     // Deletes one file of the work folder (a bare name); failures are ignored.
     void deleteWorkFile(std::string_view name);
@@ -124,7 +124,7 @@ private:
 
     forms::Runtime& m_runtime;
     StubEnvironment m_environment;
-    std::optional<common::StubWorkFolder> m_work;
+    std::optional<StubWorkFolder> m_work;
     int m_runLock = -1; // holds the run folder against the clean-up of abandoned folders by other runs
     bool m_cleanedUp = false;
 };

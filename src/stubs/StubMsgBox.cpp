@@ -2,7 +2,7 @@
 #include "stubs/StubMsgBox.h"
 
 #include "common/ModText.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Runtime.h"
 
 namespace glw::stubs {
 

@@ -1,8 +1,8 @@
 // The platform's plain message box as the stubs use it: a message, an icon, one OK button and a title.
 #pragma once
 
-#include "platform/forms/Controls.h"
-#include "platform/forms/Form.h"
+#include "forms/Controls.h"
+#include "forms/Form.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // strings they hold, and rewriting a block with every branch offset and code size kept right.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Movie.h"
 

@@ -2,7 +2,7 @@
 // bodies, decoded with stated bounds and encoded again in the same form.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Io.h"
 

@@ -2,7 +2,7 @@
 // height, every other field kept as stored.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Movie.h"
 #include "swf/Records.h"

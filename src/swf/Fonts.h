@@ -2,7 +2,7 @@
 // tables, glyph shapes and layout, and writing a font again with glyphs added in code order.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Media.h"
 #include "swf/Movie.h"

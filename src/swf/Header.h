@@ -1,7 +1,7 @@
 // Reading a movie's header (version, stage, rate, frame count) without loading the movie.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Container.h"
 #include "swf/Records.h"

@@ -2,7 +2,7 @@
 // their pixel size and JPEG quality, and a replacement bitmap tag for a new JPEG image.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Media.h"
 #include "swf/Movie.h"

@@ -1,6 +1,8 @@
 // Byte sources and sinks over host files, and the complete-or-nothing replacement of a target file.
 #include "swf/Io.h"
 
+#include "base/FileIo.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -159,41 +161,20 @@ Result<void> writeFileAtomically(const std::string& hostPath, const std::functio
     if (hostPath.empty()) {
         return makeError(ErrorCode::Invalid, "no output path");
     }
-    std::string temp = hostPath + ".tmpXXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return ioError("cannot create a file beside", hostPath, errno);
+    // Movies are read by other programs right after saving: a new movie gets the bits of a plain new file,
+    // a replaced one keeps its own.
+    auto file = base::FreshFile::create(hostPath, base::Permissions{0666, true, true});
+    if (!file) {
+        return file.error();
     }
-    auto fail = [&](Error e) -> Result<void> {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return e;
-    };
-    FdSink fileSink(fd);
+    FdSink fileSink(file->fd());
     std::unique_ptr<ByteSink> wrapped = filter ? filter(fileSink) : nullptr;
     ByteSink& sink = wrapped ? *wrapped : fileSink;
     Result<void> produced = produce(sink);
     if (!produced) {
-        return fail(produced.error());
+        return produced.error();
     }
-    // Movies are read by other programs right after saving: permissions as for a plain new file.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    if (::fsync(fd) != 0) {
-        return fail(ioError("cannot flush", temp, errno));
-    }
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        return ioError("cannot close", temp, err);
-    }
-    if (::rename(temp.c_str(), hostPath.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        return ioError("cannot replace", hostPath, err);
-    }
-    return {};
+    return file->commit();
 }
 
 } // namespace glw::swf

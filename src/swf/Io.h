@@ -1,7 +1,7 @@
 // Byte sources and sinks over host files, and the complete-or-nothing replacement of a target file.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 
 #include <functional>

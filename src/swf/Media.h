@@ -3,7 +3,7 @@
 // that tests can stand in for them; defaultMedia() gives the real ones.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Records.h"
 

@@ -3,7 +3,7 @@
 // own tag lists the same way.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Container.h"
 #include "swf/Io.h"

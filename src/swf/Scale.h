@@ -1,7 +1,7 @@
 // Rescaling a movie: a new stage size, with the root timeline's content scaled to match.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Movie.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Event sounds (DefineSound) and the names movies export their characters under (ExportAssets).
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Media.h"
 #include "swf/Movie.h"

@@ -3,7 +3,7 @@
 // rescales and saves the movie.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Media.h"
 #include "swf/Movie.h"
 

@@ -2,7 +2,7 @@
 // characters through the fonts, and laying a new text out again.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 #include "swf/Bytes.h"
 #include "swf/Fonts.h"
 #include "swf/Records.h"

@@ -2,7 +2,7 @@
 // service, never a command line for a shell.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <string>
 #include <vector>

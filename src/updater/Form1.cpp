@@ -4,11 +4,11 @@
 
 #include "common/CopyHelpers.h"
 #include "common/ModText.h"
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
 #include "platform/WinPath.h"
 #include "updater/UpdateFormats.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <cmath>
 #include <filesystem>
@@ -310,7 +310,7 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
         return discard(FileOutcome::Failed, "received " + std::to_string(reply.received) + " of " +
                                                 std::to_string(*reply.contentLength) + " bytes");
     }
-    if (!platform::listZipEntries(temp).ok()) {
+    if (!zip::listZipEntries(temp).ok()) {
         std::ifstream in(temp, std::ios::binary);
         const std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         return discard(bodyMeansNotFound(body, false) ? FileOutcome::NotFound : FileOutcome::Failed,

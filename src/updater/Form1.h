@@ -3,13 +3,13 @@
 #pragma once
 
 #include "common/MsgForm.h"
+#include "forms/Controls.h"
+#include "forms/FlashPlayer.h"
+#include "forms/Form.h"
+#include "forms/ListView.h"
 #include "http/Http.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/FlashPlayer.h"
-#include "platform/forms/Form.h"
-#include "platform/forms/ListView.h"
-#include "platform/zip/ZipArchive.h"
 #include "updater/ComponentRegistration.h"
+#include "zip/ZipArchive.h"
 
 #include <memory>
 #include <string>
@@ -64,7 +64,7 @@ public:
     forms::FlashPlayer FlashEnd{*this, "FlashEnd"};
     forms::Label Label10{*this, "Label10"}; // " Updates Complete!"
 
-    platform::ZipArchive Zipper;
+    zip::ZipArchive Zipper;
 
     // The window state.
     std::string UpdateTitle, UpdateArchivePath, ComponentPath, ProgramId;

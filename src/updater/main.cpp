@@ -1,12 +1,12 @@
 // glwupdate: the updater. Its window is the start-up object. GLW_UPDATE_SITE, when set, replaces the update
 // site's preset address (a test site on this machine, or a mirror).
-#include "common/ProgramMain.h"
+#include "app/ProgramMain.h"
 #include "updater/Form1.h"
 
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    return glw::common::runSystemProgram(argc, argv, [](glw::forms::Runtime& rt) {
+    return glw::app::runSystemProgram(argc, argv, [](glw::forms::Runtime& rt) {
         glw::updater::UpdaterServices services;
         services.http = std::make_shared<glw::http::CurlClient>();
         services.registration = std::make_shared<glw::updater::FileComponentRegistry>();

@@ -1,7 +1,7 @@
 // The colour dialog headless: typed colours with Enter, Okay and Cancel on a target passed in, and the
 // back colour and tooltip written from the one selected colour.
 #include "colour/ColorSel.h"
-#include "platform/forms/HeadlessDriver.h"
+#include "forms/HeadlessDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The tint control headless: tints from colour parts, a pick through the dialog, Cancel and reset.
 #include "colour/CtlTinter.h"
-#include "platform/forms/HeadlessDriver.h"
+#include "forms/HeadlessDriver.h"
 
 #include <gtest/gtest.h>
 

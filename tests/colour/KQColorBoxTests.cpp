@@ -2,9 +2,9 @@
 // and release; hover with the timer; capture and the host's cancel button; typed and asked-for colours;
 // "More Colors..." and the palette files through the picker's dialogs.
 #include "colour/KQColorBox.h"
+#include "forms/HeadlessDriver.h"
+#include "forms/Runtime.h"
 #include "platform/TempDir.h"
-#include "platform/forms/HeadlessDriver.h"
-#include "platform/forms/Runtime.h"
 
 #include <gtest/gtest.h>
 

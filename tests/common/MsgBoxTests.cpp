@@ -1,7 +1,7 @@
 // The message and input boxes: answers per style and button, closing without a button, Enter and Esc.
 #include "common/MsgForm.h"
-#include "platform/forms/HeadlessDriver.h"
-#include "platform/forms/Runtime.h"
+#include "forms/HeadlessDriver.h"
+#include "forms/Runtime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The marker's bytes, the one-pass search for it in any chunking, and that no program image holds it.
 #include "JpkTestSupport.h"
-#include "common/jpk/JpkMarker.h"
-#include "common/jpk/JpkReader.h"
+#include "jpk/JpkMarker.h"
+#include "jpk/JpkReader.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
 
-namespace glw::common {
+namespace glw::jpk {
 namespace {
 
 using testing::markerText;
@@ -105,4 +105,4 @@ TEST(LocateJpkPackage, ReportsLayoutAndFaults) {
 }
 
 } // namespace
-} // namespace glw::common
+} // namespace glw::jpk

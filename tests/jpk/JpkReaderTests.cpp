@@ -1,14 +1,14 @@
 // The package reader: the bounded walk over well-formed and malformed packages, listing and extraction.
 #include "JpkTestSupport.h"
-#include "common/jpk/JpkPackage.h"
-#include "common/jpk/JpkReader.h"
-#include "common/jpk/JpkWriter.h"
+#include "jpk/JpkPackage.h"
+#include "jpk/JpkReader.h"
+#include "jpk/JpkWriter.h"
 
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace glw::common {
+namespace glw::jpk {
 namespace {
 
 namespace fs = std::filesystem;
@@ -263,4 +263,4 @@ TEST(JpkRoundTrip, WriterThenReader) {
 }
 
 } // namespace
-} // namespace glw::common
+} // namespace glw::jpk

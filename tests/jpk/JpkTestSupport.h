@@ -1,7 +1,7 @@
 // Temporary folders and small file helpers shared by the package tests.
 #pragma once
 
-#include "common/jpk/JpkMarker.h"
+#include "jpk/JpkMarker.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace glw::common::testing {
+namespace glw::jpk::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
@@ -77,4 +77,4 @@ inline std::string entryBytes(const std::string& name, const std::string& data) 
     return name + std::string(1, '\0') + std::to_string(data.size()) + std::string(1, '\0') + data;
 }
 
-} // namespace glw::common::testing
+} // namespace glw::jpk::testing

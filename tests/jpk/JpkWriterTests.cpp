@@ -1,8 +1,8 @@
 // The package writer: entry layout byte for byte, piecewise copies, refused names and sources, and joins.
 #include "JpkTestSupport.h"
-#include "common/jpk/JpkPackage.h"
-#include "common/jpk/JpkReader.h"
-#include "common/jpk/JpkWriter.h"
+#include "jpk/JpkPackage.h"
+#include "jpk/JpkReader.h"
+#include "jpk/JpkWriter.h"
 
 #include <csignal>
 #include <filesystem>
@@ -10,7 +10,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-namespace glw::common {
+namespace glw::jpk {
 namespace {
 
 namespace fs = std::filesystem;
@@ -180,4 +180,4 @@ TEST(Joiners, MissingStubOrChangedPackageWritesNothing) {
 }
 
 } // namespace
-} // namespace glw::common
+} // namespace glw::jpk

@@ -1,8 +1,8 @@
 // The colour presets control on files with each kind of line end, and its selection rules.
 #include "common/ModText.h"
+#include "forms/Runtime.h"
 #include "main/CtlFlashProp.h"
 #include "platform/TempDir.h"
-#include "platform/forms/Runtime.h"
 
 #include <array>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The stand-alone exports on stand-in stubs: package entries in order, the startup lists as the stubs read
 // them, and failures that are reported and leave no output or package behind.
-#include "common/jpk/JpkMarker.h"
-#include "common/jpk/JpkPackage.h"
+#include "jpk/JpkMarker.h"
+#include "jpk/JpkPackage.h"
 #include "main/ExportBuilders.h"
 #include "platform/TempDir.h"
 #include "stubs/StartupList.h"
@@ -16,9 +16,9 @@ namespace fs = std::filesystem;
 
 // The entries of a joined file behind its stub: name and data.
 std::vector<std::pair<std::string, std::string>> packedEntries(const std::string& joined, std::size_t stubLength) {
-    const std::string package = joined.substr(stubLength + common::kJpkMarkerLength);
+    const std::string package = joined.substr(stubLength + jpk::kJpkMarkerLength);
     std::vector<std::pair<std::string, std::string>> out;
-    auto walker = common::walkJpkBytes(package);
+    auto walker = jpk::walkJpkBytes(package);
     while (true) {
         auto next = walker.next();
         EXPECT_TRUE(next.ok());

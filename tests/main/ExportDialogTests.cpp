@@ -2,10 +2,11 @@
 // Export button to its one closing message, the checks and questions, the remembered settings, the
 // hand-back, and failures that are reported once and lose nothing.
 #include "LibraryTestSupport.h"
-#include "common/jpk/JpkMarker.h"
-#include "common/jpk/JpkPackage.h"
+#include "app/SwfMovieProbe.h"
+#include "jpk/JpkMarker.h"
+#include "jpk/JpkPackage.h"
 #include "main/FrmExportAll.h"
-#include "platform/VbError.h"
+#include "vb/VbError.h"
 
 namespace glw::main::test {
 namespace {
@@ -202,8 +203,8 @@ TEST_F(ExportDialog, ExecutableWithExtraFiles) {
     EXPECT_EQ(boxes, (std::vector<std::string>{"Glintwave SE|Executable Export Complete."}));
     const std::string exe = out.read("cat.exe");
     ASSERT_EQ(exe.rfind("PLAYER-STUB", 0), 0u);
-    const std::string package = exe.substr(11 + common::kJpkMarkerLength);
-    auto walker = common::walkJpkBytes(package);
+    const std::string package = exe.substr(11 + jpk::kJpkMarkerLength);
+    auto walker = jpk::walkJpkBytes(package);
     std::vector<std::string> names;
     while (auto next = walker.next()) {
         if (!next.value()) {
@@ -522,7 +523,7 @@ TEST_F(ExportDialog, DoMainExportWithApplyRebuildsAtTheBoxesSize) {
     form.EHeight.Text = "160";
     auto r = form.DoMainExport("applied.swf", "");
     ASSERT_TRUE(r.ok()) << r.error().detail;
-    const auto size = common::readMovieSize(app.host("Working/applied.swf"));
+    const auto size = app::SwfMovieProbe().size(app.host("Working/applied.swf"));
     ASSERT_TRUE(size.has_value());
     EXPECT_EQ(size->width, 240);
     EXPECT_EQ(size->height, 160);

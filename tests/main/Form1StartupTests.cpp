@@ -1,9 +1,9 @@
 // The main window's start-up road against a temporary application folder, and its commands.
+#include "forms/HeadlessDriver.h"
 #include "main/Form1.h"
 #include "main/MainProgram.h"
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
-#include "platform/forms/HeadlessDriver.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -38,12 +38,15 @@ TEST(GlwclipartProcess, ExitButtonEndsAHeadlessRunAndTheTraceShowsStartUpAndEnd)
 }
 
 TEST(GlwclipartProcess, ScriptThatDoesNotParseStopsBeforeStartUp) {
-    TempDir dir;
-    dir.file("script.txt", "click Form1.Command3\nwobble\n");
-    const auto result = glw::test::runProcess(GLW_APP_DIR "/glwclipart", {},
-                                              {{"GLW_UI", "headless"}, {"GLW_SCRIPT", dir.host("script.txt")}});
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.output.find("line 2"), std::string::npos) << result.output;
+    // An unknown action, and a number that is not one: both stop the program with its line number.
+    for (const char* bad : {"wobble", "color red"}) {
+        TempDir dir;
+        dir.file("script.txt", std::string("click Form1.Command3\n") + bad + "\n");
+        const auto result = glw::test::runProcess(GLW_APP_DIR "/glwclipart", {},
+                                                  {{"GLW_UI", "headless"}, {"GLW_SCRIPT", dir.host("script.txt")}});
+        EXPECT_EQ(result.exitCode, 2) << bad;
+        EXPECT_NE(result.output.find("line 2"), std::string::npos) << result.output;
+    }
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "LibraryTestSupport.h"
 #include "main/Form2.h"
 #include "main/ImportNew.h"
-#include "platform/zip/ZipArchive.h"
+#include "zip/ZipArchive.h"
 
 #include <filesystem>
 #include <sys/stat.h>
@@ -29,7 +29,7 @@ protected:
         for (const auto& [path, bytes] : content) {
             work.file(stage + "/" + path, bytes);
         }
-        auto made = platform::createZip(work.host(name), work.host(stage), {"*.*", password, {}});
+        auto made = zip::createZip(work.host(name), work.host(stage), {"*.*", password, {}});
         EXPECT_TRUE(made.ok()) << made.error().detail;
         return platform::toSystemPath(work.host(name));
     }

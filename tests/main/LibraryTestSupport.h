@@ -2,14 +2,14 @@
 // window started headless on it, and helpers that answer and record message boxes.
 #pragma once
 
+#include "app/SwfMovieProbe.h"
 #include "common/MsgForm.h"
-#include "common/ProgramServices.h"
+#include "forms/HeadlessDriver.h"
 #include "main/Form1.h"
 #include "main/MainProgram.h"
+#include "platform/BrowserUrlCache.h"
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
-#include "platform/UrlCache.h"
-#include "platform/forms/HeadlessDriver.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -111,7 +111,7 @@ protected:
         services.clipboard = std::make_shared<platform::MemoryClipboard>();
         services.shell = shell;
         services.urlCache = urlCache;
-        services.movieProbe = common::readMovieSize;
+        services.movieProbe = std::make_shared<app::SwfMovieProbe>();
         if (adjust) {
             adjust(services);
         }

@@ -4,7 +4,7 @@
 #include "main/Form2.h"
 #include "main/ImportNew.h"
 #include "main/LibraryNames.h"
-#include "platform/zip/ZipArchive.h"
+#include "zip/ZipArchive.h"
 
 #include <filesystem>
 
@@ -68,7 +68,7 @@ TEST_F(Maker, PackageHoldsImpinfoAndTheCategoryMoviesUnderThePassword) {
     run(form);
     EXPECT_EQ(boxes, (std::vector<std::string>{
                          "Complete!|Import File Created.  It is recommended to test imports prior to distribution."}));
-    auto entries = platform::listZipEntries(work.host("out.gwi"));
+    auto entries = zip::listZipEntries(work.host("out.gwi"));
     ASSERT_TRUE(entries.ok()) << entries.error().detail;
     std::vector<std::string> names;
     for (const auto& e : *entries) {
@@ -77,7 +77,7 @@ TEST_F(Maker, PackageHoldsImpinfoAndTheCategoryMoviesUnderThePassword) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"Buttons/a.swf", "Buttons/b.swf", "impinfo.dat"}));
-    ASSERT_TRUE(platform::extractZip(work.host("out.gwi"), work.host("check"), {"*.*", kImportPassword, {}}).ok());
+    ASSERT_TRUE(zip::extractZip(work.host("out.gwi"), work.host("check"), {"*.*", kImportPassword, {}}).ok());
     EXPECT_EQ(work.read("check/impinfo.dat"), "[clipart]{Round blue buttons}\r\n");
     EXPECT_EQ(work.read("check/Buttons/b.swf"), tinySwf(20, 10, "b"));
     EXPECT_TRUE(stagingEmpty());
@@ -166,7 +166,7 @@ TEST_F(Maker, LeftOversOfAnEarlierBuildDoNotTravel) {
     fill("Buttons", "x", {"a.swf"});
     create();
     run(form);
-    auto entries = platform::listZipEntries(work.host("out.gwi"));
+    auto entries = zip::listZipEntries(work.host("out.gwi"));
     ASSERT_TRUE(entries.ok()) << entries.error().detail;
     std::vector<std::string> names;
     for (const auto& e : *entries) {

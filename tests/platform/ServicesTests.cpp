@@ -71,6 +71,28 @@ std::vector<std::string> linesOf(const std::string& path) {
 
 // ---- settings ----
 
+// The clipboard in a file: what one process sets, another reads; a text that cannot be written is logged
+// and the clipboard keeps what it had.
+TEST(FileClipboard, HandsTextBetweenInstancesAndReportsAFailedWrite) {
+    TempDir dir;
+    std::vector<std::string> log;
+    auto record = [&](const std::string& line) { log.push_back(line); };
+    FileClipboard one(dir.host("clip.txt"), record);
+    FileClipboard other(dir.host("clip.txt"), record);
+    EXPECT_EQ(other.getText(), "") << "no file yet: an empty clipboard";
+    one.setText("line one\r\nline two");
+    EXPECT_EQ(other.getText(), "line one\r\nline two");
+    other.clear();
+    EXPECT_EQ(one.getText(), "");
+    EXPECT_TRUE(log.empty());
+
+    FileClipboard nowhere(dir.host("missing/clip.txt"), record);
+    nowhere.setText("lost");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("clipboard: cannot write"));
+    EXPECT_EQ(nowhere.getText(), "");
+}
+
 TEST(IniSettingsStore, ValuesRoundTripWhateverTheyHold) {
     TempDir dir;
     struct Case {

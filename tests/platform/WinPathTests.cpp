@@ -2,7 +2,11 @@
 #include "TempDir.h"
 #include "platform/WinPath.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace glw::platform {
 namespace {
@@ -137,6 +141,51 @@ TEST(WinPath, CaseInsensitiveOrderFoldsLettersOnly) {
     EXPECT_LT(compareNoCase("_x", "a"), 0); // "_" sorts before letters, as in listings
     EXPECT_EQ(compareNoCase("ABC", "abc"), 0);
     EXPECT_GT(compareNoCase("abcd", "ABC"), 0);
+}
+
+class TempFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* old = std::getenv("TMPDIR")) {
+            m_old = old;
+        }
+    }
+    void TearDown() override {
+        if (m_old) {
+            ::setenv("TMPDIR", m_old->c_str(), 1);
+        } else {
+            ::unsetenv("TMPDIR");
+        }
+    }
+    std::optional<std::string> m_old;
+};
+
+TEST_F(TempFolderTest, HonoursTmpdir) {
+    TempDir dir;
+    ::setenv("TMPDIR", (dir.host() + "/").c_str(), 1);
+    auto folder = userTempFolder();
+    ASSERT_TRUE(folder.ok()) << folder.error().detail;
+    EXPECT_EQ(*folder, dir.system());
+}
+
+TEST_F(TempFolderTest, OwnFolderIsPrivateAndCheckedEveryTime) {
+    ::unsetenv("TMPDIR");
+    auto folder = userTempFolder();
+    ASSERT_TRUE(folder.ok()) << folder.error().detail;
+    std::string host = "/tmp/glw-" + std::to_string(::geteuid());
+    EXPECT_EQ(*folder, toSystemPath(host));
+    struct stat st {};
+    ASSERT_EQ(::lstat(host.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(st.st_mode & 077, 0u);
+
+    // A folder that others can write into is refused.
+    ::chmod(host.c_str(), 0777);
+    auto refused = userTempFolder();
+    ::chmod(host.c_str(), 0700);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, ErrorCode::Unsafe);
 }
 
 } // namespace

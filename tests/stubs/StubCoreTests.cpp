@@ -79,7 +79,7 @@ TEST_F(StubCoreRun, AnEntryThatCannotBeWrittenIsTracedAsAnError) {
     std::filesystem::create_directory(core.hostTempFolder() + "blocked.txt");
     forms::Form form(*rt, "Form1");
     forms::ListBox List1(form, "List1");
-    const common::JpkExtraction done = core.extractEntries(List1, {});
+    const stubs::JpkExtraction done = core.extractEntries(List1, {});
     EXPECT_EQ(done.extracted, (std::vector<std::string>{"a.txt", "c.txt"}));
     EXPECT_EQ(done.skipped, std::vector<std::string>{"../up.txt"});
     ASSERT_EQ(done.failed.size(), 1u);

@@ -3,8 +3,8 @@
 // screen saver, message boxes must show their icon, and the termination signals must end a stub as its own
 // exit does. Each test saves what it saw under <build>/screenshots/ and checks it by pixels.
 #include "StubTestSupport.h"
+#include "desktop/movie/TinySwf.h"
 #include "platform/TempDir.h"
-#include "platform/qtmovie/TinySwf.h"
 #include "support/Desktop.h"
 #include "support/Process.h"
 

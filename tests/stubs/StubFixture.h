@@ -3,10 +3,11 @@
 #pragma once
 
 #include "StubTestSupport.h"
+#include "forms/HeadlessDriver.h"
+#include "platform/FileRegistry.h"
 #include "platform/Registry.h"
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
-#include "platform/forms/HeadlessDriver.h"
 #include "stubs/StubCore.h"
 
 #include <memory>
@@ -65,7 +66,7 @@ protected:
 
     // app/<name>: the stand-in stub, the marker and these package bytes as they stand.
     std::string joinedBytes(const std::string& name, const std::string& packageBytes) {
-        const auto marker = common::JpkMarker();
+        const auto marker = jpk::JpkMarker();
         const std::string output = dir.host("app/" + name);
         writeBytes(output, readBytes(stubFile()) + std::string(marker.begin(), marker.end()) + packageBytes);
         env.ownFile = output;

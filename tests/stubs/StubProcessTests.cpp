@@ -241,7 +241,7 @@ TEST_F(StubProcess, SaverAboutBoxFromTheCommandLine) {
 }
 
 TEST(StubPrograms, NoBuiltStubHoldsTheMarkerBytesInARow) {
-    const auto marker = common::JpkMarker();
+    const auto marker = jpk::JpkMarker();
     const std::string needle(marker.begin(), marker.end());
     for (const char* stub : {"glwbase.exe", "glwbase.scr", "quillset.exe"}) {
         const std::string bytes = readBytes(std::string(GLW_APP_DIR) + "/" + stub);

@@ -2,10 +2,10 @@
 // joined files, and running a form until the program ends.
 #pragma once
 
-#include "common/jpk/JpkMarker.h"
-#include "common/jpk/JpkWriter.h"
-#include "platform/VbError.h"
-#include "platform/forms/Runtime.h"
+#include "forms/Runtime.h"
+#include "jpk/JpkMarker.h"
+#include "jpk/JpkWriter.h"
+#include "vb/VbError.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -88,16 +88,16 @@ inline void writePackage(const std::string& packagePath, const std::string& stag
     for (const auto& [name, bytes] : entries) {
         const std::string source = stage + "/" + name;
         writeBytes(source, bytes);
-        auto added = common::JpkAdd(packagePath, source, name);
+        auto added = jpk::JpkAdd(packagePath, source, name);
         ASSERT_TRUE(added.ok()) << added.error().detail;
     }
 }
 
 // Joins a stub file and a package file into `output` (stub, marker, package).
 inline void joinFile(const std::string& stubPath, const std::string& packagePath, const std::string& output) {
-    auto data = common::LoadData(packagePath);
+    auto data = jpk::LoadData(packagePath);
     ASSERT_TRUE(data.ok()) << data.error().detail;
-    auto joined = common::joinSelfExtractingFile(stubPath, *data, output);
+    auto joined = jpk::joinSelfExtractingFile(stubPath, *data, output);
     ASSERT_TRUE(joined.ok()) << joined.error().detail;
 }
 

@@ -51,8 +51,8 @@ protected:
 TEST_F(LocalSite, TheToolWritesThePagesTheUpdaterReads) {
     EXPECT_EQ(siteFile("glwupd.asp"), "5/12/2004/" + ReplaceBars(server.base()) + "|release|glwse.zip/GLW UPDATE\r\n");
     EXPECT_EQ(siteFile("glwimps.asp"), "[imports/animals.gwi](Animals)|[imports/loops.gwi](Party loops)|\r\n");
-    EXPECT_TRUE(platform::listZipEntries(work.host("site/release/glwse.zip")).ok());
-    auto entries = platform::listZipEntries(work.host("site/imports/animals.gwi"));
+    EXPECT_TRUE(zip::listZipEntries(work.host("site/release/glwse.zip")).ok());
+    auto entries = zip::listZipEntries(work.host("site/imports/animals.gwi"));
     ASSERT_TRUE(entries.ok());
     EXPECT_NE(entries->front().encryptionMethod, 0);
 }

@@ -2,7 +2,7 @@
 // refused replies, the list of packages, and the download road with its failures, none of which may lose
 // or half-write a file of the application folder.
 #include "UpdaterTestSupport.h"
-#include "platform/VbError.h"
+#include "vb/VbError.h"
 
 namespace glw::updater::test {
 namespace {

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "common/MsgForm.h"
+#include "forms/HeadlessDriver.h"
 #include "http/MemoryClient.h"
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
-#include "platform/forms/HeadlessDriver.h"
 #include "updater/Form1.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // The zip layer against real archives in temporary folders: our own, Info-ZIP's, AES ones and hostile ones.
-#include "platform/zip/ZipArchive.h"
+#include "zip/ZipArchive.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <zip.h>
 
-namespace glw::platform {
+namespace glw::zip {
 namespace {
 
 namespace fs = std::filesystem;
@@ -398,4 +398,4 @@ TEST(ZipArchive, ControlMembersAsTheImportUsesThem) {
 }
 
 } // namespace
-} // namespace glw::platform
+} // namespace glw::zip

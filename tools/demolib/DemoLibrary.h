@@ -2,7 +2,7 @@
 // our own clips, the empty and title movies, the resource pictures, the font exclusion list and help.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <filesystem>
 #include <string>

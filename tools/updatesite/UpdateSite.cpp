@@ -2,7 +2,7 @@
 #include "UpdateSite.h"
 
 #include "main/ImportNew.h"
-#include "platform/zip/ZipArchive.h"
+#include "zip/ZipArchive.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,7 +27,7 @@ Result<void> writeText(const fs::path& path, const std::string& text) {
 Result<void> placeArchive(const std::string& source, const fs::path& target, const std::string& password) {
     std::error_code ec;
     if (fs::is_directory(source, ec)) {
-        auto packed = platform::createZip(target.string(), source, {"*.*", password, {}});
+        auto packed = zip::createZip(target.string(), source, {"*.*", password, {}});
         if (!packed) {
             return packed.error();
         }

@@ -3,7 +3,7 @@
 // import packages.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <string>
 #include <vector>

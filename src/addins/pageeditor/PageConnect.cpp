@@ -4,9 +4,9 @@
 #include "addins/AddinEntry.h"
 #include "common/CopyHelpers.h"
 #include "common/ModText.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
 #include "platform/WinPath.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <filesystem>
 

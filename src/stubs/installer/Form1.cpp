@@ -2,11 +2,11 @@
 #include "stubs/installer/Form1.h"
 
 #include "common/ModText.h"
-#include "platform/VbError.h"
-#include "platform/VbFile.h"
-#include "platform/VbText.h"
 #include "platform/WinPath.h"
 #include "stubs/StubMsgBox.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+#include "vb/VbText.h"
 
 #include <sys/stat.h>
 
@@ -97,7 +97,7 @@ void Form1::Form_Load() {
         rt.End(1);
     }
 
-    const common::JpkExtraction extraction = core.extractEntries(List1, [this](double precent) { SetBar(precent); });
+    const JpkExtraction extraction = core.extractEntries(List1, [this](double precent) { SetBar(precent); });
     for (const std::string& name : extraction.extracted) {
         if (vb::LCase(vb::Right(name, 4)) == ".scr") {
             ScrFileName = name;

@@ -2,9 +2,9 @@
 // copies it into the chosen folder and, when asked, makes it the user's current screen saver.
 #pragma once
 
+#include "forms/Controls.h"
+#include "forms/Form.h"
 #include "platform/Registry.h"
-#include "platform/forms/Controls.h"
-#include "platform/forms/Form.h"
 #include "stubs/StubCore.h"
 
 #include <string>

@@ -2,10 +2,10 @@
 #include "stubs/player/Form1.h"
 
 #include "common/ModText.h"
-#include "platform/VbError.h"
-#include "platform/VbText.h"
 #include "stubs/StartupList.h"
 #include "stubs/StubMsgBox.h"
+#include "vb/VbError.h"
+#include "vb/VbText.h"
 
 namespace glw::stubs::player {
 

@@ -2,9 +2,9 @@
 // sizes itself to the movie and plays it; the movie's script commands close, maximise or minimise it.
 #pragma once
 
-#include "platform/forms/Controls.h"
-#include "platform/forms/FlashPlayer.h"
-#include "platform/forms/Form.h"
+#include "forms/Controls.h"
+#include "forms/FlashPlayer.h"
+#include "forms/Form.h"
 #include "stubs/StubCore.h"
 
 #include <string>

@@ -2,9 +2,9 @@
 #include "stubs/saver/Module1.h"
 
 #include "common/ModText.h"
-#include "platform/VbError.h"
-#include "platform/VbText.h"
 #include "stubs/saver/SaverForms.h"
+#include "vb/VbError.h"
+#include "vb/VbText.h"
 
 #include <cerrno>
 #include <fcntl.h>

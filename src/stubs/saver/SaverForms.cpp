@@ -2,11 +2,11 @@
 #include "stubs/saver/SaverForms.h"
 
 #include "common/ModText.h"
-#include "platform/VbError.h"
-#include "platform/VbText.h"
 #include "stubs/StartupList.h"
 #include "stubs/StubMsgBox.h"
 #include "stubs/saver/Module1.h"
+#include "vb/VbError.h"
+#include "vb/VbText.h"
 
 namespace glw::stubs::saver {
 
@@ -141,7 +141,7 @@ Form1::Form1(Module1& m) : Form(m.runtime, "Form1"), module(m) {
 
 void Form1::Form_Load() {
     auto& rt = runtime();
-    module.core.DelFileList = common::DelFileList();
+    module.core.DelFileList = stubs::DelFileList();
     if (!module.core.ExtractAppendedData()) {
         MsgBox(rt, "No data found to run screensaver.  Aborting.", vbCritical, "Error");
         rt.End(1);

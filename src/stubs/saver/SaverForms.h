@@ -1,9 +1,9 @@
 // The screen saver's forms: frmScreen shows the movie, frmConfig is the About box, Form1 unpacks.
 #pragma once
 
-#include "platform/forms/Controls.h"
-#include "platform/forms/FlashPlayer.h"
-#include "platform/forms/Form.h"
+#include "forms/Controls.h"
+#include "forms/FlashPlayer.h"
+#include "forms/Form.h"
 
 #include <string>
 

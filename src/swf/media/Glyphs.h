@@ -2,7 +2,7 @@
 // into SWF glyph shapes with their advances and metrics.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 // JPEG images for SWF bitmaps: decode, resample, encode and estimate the quality of JPEG data (libjpeg-turbo).
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // SWF sound format fields they give.
 #pragma once
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 #include <cstdint>
 #include <filesystem>

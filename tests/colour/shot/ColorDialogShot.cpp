@@ -5,12 +5,12 @@
 // that colour and the tints -256, -256, 256 (<out>/colour-tinter.png).
 // Usage: glw_colour_shot <output folder>; exits 0 when every check holds. glw_colour_shot --show only shows the
 // dialog.
+#include "app/ProgramServices.h"
 #include "colour/ColorSel.h"
 #include "colour/CtlTinter.h"
-#include "common/ProgramServices.h"
+#include "desktop/FormWindow.h"
+#include "desktop/QtDriver.h"
 #include "platform/WinPath.h"
-#include "platform/qt/FormWindow.h"
-#include "platform/qt/QtDriver.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QApplication app(argc, argv);
-    forms::Runtime rt(common::desktopServices());
+    forms::Runtime rt(app::programServices(true));
     rt.App.Path = platform::toSystemPath(GLW_APP_DIR);
     auto made = std::make_unique<qt::QtDriver>(rt);
     qt::QtDriver& driver = *made;

@@ -1,0 +1,105 @@
+// POSIX file helpers: an owned descriptor, piecewise reads and copies, and the one way a file is replaced whole.
+#pragma once
+
+#include "base/Result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace glw::base {
+
+// An open file descriptor that closes itself.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd();
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int release();
+    // Closes now and reports a failing close (a delayed write error on some file systems).
+    Result<void> close();
+
+private:
+    int m_fd = -1;
+};
+
+// An Error of kind Io (NotFound for ENOENT) that names the failing call, the path and the system's reason.
+Error systemError(const std::string& what, const std::string& path, int errnoValue);
+
+// Opens an existing regular file for reading. NotFound when it is missing; Io when it is a folder or unreadable.
+Result<UniqueFd> openForReading(const std::string& path);
+
+// A whole file's bytes. NotFound (osError ENOENT) when it is missing.
+Result<std::string> readWholeFile(const std::string& path);
+
+// The size in bytes of an open file.
+Result<std::uint64_t> fileSize(int fd);
+
+// Reads up to `length` bytes at `offset`, retrying short reads; fewer bytes only at the end of the file.
+Result<std::size_t> readAt(int fd, std::uint64_t offset, char* buffer, std::size_t length);
+
+// Writes all `length` bytes at `offset`, retrying short writes.
+Result<void> writeAt(int fd, std::uint64_t offset, const char* data, std::size_t length);
+
+// Copies `length` bytes from `srcOffset` of one file to `dstOffset` of another. The kernel copies where it can
+// (copy_file_range: nothing passes through this process, in as few calls as it allows); otherwise one buffer
+// of `pieceSize` bytes carries the data piece by piece. A source that ends early is Truncated; nothing is
+// retried then.
+Result<void> copyRange(int srcFd, std::uint64_t srcOffset, std::uint64_t length, int dstFd, std::uint64_t dstOffset,
+                       std::size_t pieceSize);
+
+// The permission bits of a file written whole: `bits` for a new file (less the process's umask, as open()
+// would, with `applyUmask`); with `keepExisting`, a file that is replaced keeps its own bits.
+struct Permissions {
+    mode_t bits = 0666;
+    bool applyUmask = true;
+    bool keepExisting = true;
+};
+
+// A new file written under a temporary name in the folder of its final path and renamed over that path only
+// by commit(), so that a reader never sees a partial file and a stale longer file never shows through. The
+// temporary is removed when the object dies uncommitted.
+class FreshFile {
+public:
+    static Result<FreshFile> create(const std::string& finalPath, Permissions permissions = {});
+    // `mode` is exactly the permission of the finished file (no umask, whatever the file it replaces had).
+    static Result<FreshFile> create(const std::string& finalPath, mode_t mode) {
+        return create(finalPath, Permissions{mode, false, false});
+    }
+
+    FreshFile(FreshFile&& other) noexcept;
+    FreshFile& operator=(FreshFile&&) = delete;
+    FreshFile(const FreshFile&) = delete;
+    FreshFile& operator=(const FreshFile&) = delete;
+    ~FreshFile();
+
+    int fd() const { return m_fd.get(); }
+    const std::string& finalPath() const { return m_finalPath; }
+    // Flushes the file to the disk, sets its permissions, closes it and renames it over the final path; on
+    // failure the temporary is removed and the final path is left as it was.
+    Result<void> commit();
+
+private:
+    FreshFile(UniqueFd fd, std::string tempPath, std::string finalPath, mode_t mode);
+
+    UniqueFd m_fd;
+    std::string m_tempPath;
+    std::string m_finalPath;
+    mode_t m_mode = 0644;
+    bool m_done = false;
+};
+
+// The one way the system replaces a file whole: the bytes go to a FreshFile beside it, which is flushed and
+// renamed over the path, so a reader never sees half a file and a failure leaves the old one.
+Result<void> replaceFileWith(const std::string& path, std::string_view bytes, Permissions permissions = {});
+
+} // namespace glw::base

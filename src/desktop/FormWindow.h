@@ -1,0 +1,103 @@
+// The top-level window of one form: its menu bar, the client area its controls sit on, a view per control,
+// the placement of controls, and the close box, activation and keys of the form.
+#pragma once
+
+#include "ControlView.h"
+#include "forms/Form.h"
+
+#include <QWidget>
+#include <map>
+#include <string_view>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+namespace glw::forms {
+class Menu;
+}
+
+namespace glw::qt {
+
+class QtDriver;
+struct VbKey;
+
+class FormWindow : public QWidget {
+public:
+    FormWindow(QtDriver& driver, forms::Form& form);
+    ~FormWindow() override;
+
+    // The form, null once it was unloaded (the window then only waits to be deleted).
+    forms::Form* form() const { return m_form; }
+    QtDriver& driver() const { return m_driver; }
+    // The area below the menu bar that holds the controls.
+    QWidget* client() const { return m_client; }
+
+    // Creates a view for every control of the form and shows all properties.
+    void build();
+    // A control loaded at run time. The runtime tells while the control is still being constructed, so its
+    // view is made a moment later (flushPending), once the control is whole.
+    void addControl(forms::Control& control);
+    void flushPending();
+    void removeControl(forms::Control& control);
+    void applyForm(forms::PropertyId property);
+    void applyControl(forms::Control& control, forms::PropertyId property);
+    // Gives the control's widget the Qt focus (the runtime moved the focus).
+    void focusControl(forms::Control* control);
+    // Shows the window now if the form is visible and the show is still pending (it is made on the next
+    // pass of the event loop, so that a modal form opens modal and without flicker).
+    void showNow();
+    void setModal(bool modal);
+    // The form is gone: drops every view; nothing calls into the form any more.
+    void detach();
+
+    ControlView* view(const forms::Control& control) const;
+    // The view whose widget is `widget` or contains it (the line edit inside a combo box).
+    ControlView* viewOfWidget(QWidget* widget) const;
+    // A key pressed while `target` (this window or one of its widgets) has the focus: KeyDown to the form
+    // (which previews it with KeyPreview), then the typed character. Returns true to keep it from the widget.
+    bool handleKey(QWidget* target, const VbKey& key);
+    // Adds the visible items of `menu` to `qmenu`; `chosen` maps each action to its item. With
+    // `clickOnOpen`, opening a submenu raises its item's Click, as opening a menu title does.
+    void fillMenu(QMenu& qmenu, forms::Menu& menu, std::map<QAction*, forms::Menu*>& chosen, bool clickOnOpen);
+    // Whether the menu item is still a control of this form.
+    bool hasMenu(const forms::Menu* menu) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    ControlView* ensureView(forms::Control& control, int depth = 0);
+    QWidget* parentFor(const forms::Control& control) const;
+    // Places the controls of one container (null: the form) by the placement rule.
+    void layoutChildren(const forms::Control* container);
+    void requestShow();
+    void rebuildMenus();
+    void scheduleMenus();
+    void applyWindowSize();
+    // Hands the window's inner size to the form (Form::userResize) when it differs from the form's Width and
+    // Height: after a user's resize, or when the window could not take the size asked for (`force`: also
+    // when it has the size last asked for, which was already cut to the screen).
+    void reportSize(bool force = false);
+    void applyWindowFlags();
+    void layoutBars();
+    int menuBarHeight() const;
+
+    QtDriver& m_driver;
+    forms::Form* m_form;
+    QMenuBar* m_menuBar = nullptr;
+    QWidget* m_client = nullptr;
+    // Views are QObject children of the window: a removed one is deleted later, the rest go with the window.
+    std::map<const forms::Control*, ControlView*> m_views;
+    std::vector<forms::Control*> m_pending;
+    std::map<QAction*, forms::Menu*> m_menuActions;
+    QSize m_flowExtent;
+    QSize m_requested; // the outer size last asked for by applyWindowSize
+    bool m_menusPending = false;
+    bool m_showPending = false;
+};
+
+} // namespace glw::qt

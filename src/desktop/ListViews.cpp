@@ -1,0 +1,378 @@
+// Views of the list controls: list boxes (and the folder and file lists), combo boxes (and the drive list),
+// and report-style list views with columns and check boxes.
+#include "FormWindow.h"
+#include "ListSync.h"
+#include "QtDriver.h"
+#include "Views.h"
+#include "forms/Controls.h"
+#include "forms/FileLists.h"
+#include "forms/Form.h"
+#include "forms/ListView.h"
+#include "platform/WinPath.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
+
+namespace glw::qt {
+
+namespace {
+
+QString entryText(const std::string& entry) {
+    return QString::fromStdString(entry);
+}
+
+// A folder list holds full paths: it shows each folder's own name.
+QString folderText(const std::string& entry) {
+    const std::string name = platform::splitSystemPath(entry).second;
+    return QString::fromStdString(name.empty() ? entry : name);
+}
+
+// Applies the runtime's entries to a widget's list through the smallest edit.
+template <class Remove, class Insert>
+void syncEntries(std::vector<std::string>& shown, const std::vector<std::string>& wanted, Remove remove, Insert insert,
+                 QString (*text)(const std::string&) = entryText) {
+    const ListEdit edit = diffLists(shown, wanted);
+    for (size_t i = 0; i < edit.removeCount; ++i) {
+        remove(int(edit.first));
+    }
+    for (size_t i = 0; i < edit.insertCount; ++i) {
+        insert(int(edit.first + i), text(wanted[edit.first + i]));
+    }
+    shown = wanted;
+}
+
+// ---- ListBox ----
+
+class ListBoxView : public ControlView {
+public:
+    ListBoxView(FormWindow& window, forms::ListControl& list) : ControlView(window, list), m_list(list) {}
+
+    void resync() override { apply(forms::PropertyId::ListIndex); }
+    QSize defaultSize() const override { return QSize(120, 97); }
+
+protected:
+    QWidget* createWidget(QWidget* parent) override {
+        auto* list = new QListWidget(parent);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setUniformItemSizes(true);
+        connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
+            if (row < 0 || row == m_list.ListIndex) {
+                return;
+            }
+            if (user("choose " + m_list.fullName(), [this, row] { m_list.userChoose(row); })) {
+                resync();
+            }
+        });
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, list](QListWidgetItem* item) {
+            // A double click on a folder of a folder list opens it; elsewhere it is the list's DblClick.
+            if (auto* folders = dynamic_cast<forms::DirListBox*>(&m_list)) {
+                const int row = list->row(item);
+                if (user("open " + m_list.fullName(), [folders, row] { folders->userOpen(row); })) {
+                    apply(forms::PropertyId::List);
+                }
+                return;
+            }
+            user("dblclick " + m_list.fullName(), [this] { m_list.userDblClick(); });
+        });
+        m_shown.clear();
+        return list;
+    }
+    void applyOwn(forms::PropertyId property) override {
+        auto* list = static_cast<QListWidget*>(m_widget.data());
+        const bool entries = wants(property, forms::PropertyId::List);
+        if (entries) {
+            syncEntries(
+                m_shown, m_list.items(), [list](int row) { delete list->takeItem(row); },
+                [list](int row, const QString& text) { list->insertItem(row, text); },
+                m_list.kind() == forms::ControlKind::DirListBox ? folderText : entryText);
+        }
+        if (entries || wants(property, forms::PropertyId::ListIndex)) {
+            const int index = m_list.ListIndex;
+            if (index < 0) {
+                list->setCurrentRow(-1);
+                list->clearSelection();
+            } else if (list->currentRow() != index) {
+                list->setCurrentRow(index);
+            }
+            if (index >= 0) {
+                list->scrollToItem(list->item(index));
+            }
+        }
+    }
+    long defaultBackColor() const override { return forms::kWindowBackground; }
+
+private:
+    forms::ListControl& m_list;
+    std::vector<std::string> m_shown;
+};
+
+// ---- ComboBox ----
+
+class ComboView : public ControlView {
+public:
+    ComboView(FormWindow& window, forms::ListControl& list)
+        : ControlView(window, list), m_list(list), m_combo(dynamic_cast<forms::ComboBox*>(&list)) {}
+
+    void resync() override { apply(forms::PropertyId::ListIndex); }
+
+protected:
+    QWidget* createWidget(QWidget* parent) override {
+        auto* combo = new QComboBox(parent);
+        m_editable = m_combo && m_combo->Style != forms::vbComboDropdownList;
+        combo->setEditable(m_editable);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMaxVisibleItems(16);
+        if (m_editable) {
+            combo->setCompleter(nullptr); // typed text is the user's alone
+            connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+                if (!m_combo) {
+                    return;
+                }
+                const std::string value = text.toStdString();
+                if (user("type " + m_list.fullName(), [this, &value] { m_combo->userSetText(value); })) {
+                    resync();
+                }
+            });
+        }
+        connect(combo, &QComboBox::activated, this, [this](int index) {
+            if (user("choose " + m_list.fullName(), [this, index] { m_list.userChoose(index); })) {
+                resync();
+            }
+        });
+        m_shown.clear();
+        return combo;
+    }
+    void applyOwn(forms::PropertyId property) override {
+        auto* combo = static_cast<QComboBox*>(m_widget.data());
+        if (property == forms::PropertyId::Style) {
+            if (m_combo && m_editable != (m_combo->Style != forms::vbComboDropdownList)) {
+                rebuildWidget();
+            }
+            return;
+        }
+        const bool entries = wants(property, forms::PropertyId::List);
+        if (entries) {
+            syncEntries(
+                m_shown, m_list.items(), [combo](int row) { combo->removeItem(row); },
+                [combo](int row, const QString& text) { combo->insertItem(row, text); });
+        }
+        if (entries || wants(property, forms::PropertyId::ListIndex)) {
+            if (combo->currentIndex() != m_list.ListIndex) {
+                combo->setCurrentIndex(m_list.ListIndex);
+            }
+        }
+        // Choosing an entry (or none) rewrites the edit field in Qt: the runtime's text wins.
+        if (m_editable && m_combo &&
+            (entries || wants(property, forms::PropertyId::ListIndex) || wants(property, forms::PropertyId::Text))) {
+            const QString text = QString::fromStdString(m_combo->Text);
+            if (combo->currentText() != text) {
+                combo->setEditText(text);
+            }
+        }
+    }
+    long defaultBackColor() const override { return forms::kWindowBackground; }
+
+private:
+    forms::ListControl& m_list;
+    forms::ComboBox* m_combo; // null for drive lists, which have no edit field
+    bool m_editable = false;
+    std::vector<std::string> m_shown;
+};
+
+// ---- ListView ----
+
+constexpr int kKeyRole = Qt::UserRole + 1;
+
+struct Row {
+    std::string key;
+    std::vector<std::string> texts;
+    bool checked = false;
+    bool operator==(const Row&) const = default;
+};
+
+class ListViewView : public ControlView {
+public:
+    ListViewView(FormWindow& window, forms::ListView& view) : ControlView(window, view), m_view(view) {}
+
+    void resync() override {
+        if (!m_widget) {
+            return;
+        }
+        const QSignalBlocker blocker(m_widget.data());
+        syncItems();
+        showSelection();
+    }
+    QSize defaultSize() const override { return QSize(240, 120); }
+
+protected:
+    QWidget* createWidget(QWidget* parent) override {
+        auto* tree = new QTreeWidget(parent);
+        tree->setRootIsDecorated(false);
+        tree->setUniformRowHeights(true);
+        tree->setAllColumnsShowFocus(true);
+        tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+        tree->header()->setStretchLastSection(false);
+        connect(tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+            if (!item) {
+                return;
+            }
+            const std::string key = item->data(0, kKeyRole).toString().toStdString();
+            const forms::ListItem* selected = m_view.SelectedItem();
+            if (selected && selected->Key() == key) {
+                return;
+            }
+            if (user("choose " + m_view.fullName(), [this, &key] { m_view.userClickItem(key); })) {
+                resync();
+            }
+        });
+        connect(tree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+            if (column != 0 || !m_view.Checkboxes) {
+                return;
+            }
+            const std::string key = item->data(0, kKeyRole).toString().toStdString();
+            const bool checked = item->checkState(0) == Qt::Checked;
+            const forms::ListItem* listItem = m_view.find(key);
+            if (!listItem || listItem->Checked() == checked) {
+                return;
+            }
+            if (user("check " + m_view.fullName(), [this, &key, checked] { m_view.userCheckItem(key, checked); })) {
+                resync();
+            }
+        });
+        m_rows.clear();
+        return tree;
+    }
+    void applyOwn(forms::PropertyId property) override {
+        auto* tree = static_cast<QTreeWidget*>(m_widget.data());
+        if (wants(property, forms::PropertyId::ColumnHeaders)) {
+            const auto& headers = m_view.ColumnHeaders;
+            tree->setColumnCount(std::max<int>(1, int(headers.size())));
+            tree->setHeaderHidden(headers.empty());
+            QStringList labels;
+            for (const auto& header : headers) {
+                labels << QString::fromStdString(header.Text);
+            }
+            tree->setHeaderLabels(labels);
+            for (size_t i = 0; i < headers.size(); ++i) {
+                tree->setColumnWidth(int(i), toPixels(Twips{headers[i].Width}).value);
+            }
+            m_rows.clear(); // the rows' column count changed
+            tree->clear();
+        }
+        const bool items = wants(property, forms::PropertyId::ColumnHeaders) ||
+                           wants(property, forms::ListView::kItemsChanged) ||
+                           wants(property, forms::PropertyId::Checkboxes);
+        if (items) {
+            syncItems();
+        }
+        if (items || wants(property, forms::PropertyId::SelectedItem)) {
+            showSelection();
+        }
+    }
+    long defaultBackColor() const override { return forms::kButtonFace; }
+
+private:
+    int columns() const { return std::max<int>(1, int(m_view.ColumnHeaders.size())); }
+
+    Row rowOf(const forms::ListItem& item) const {
+        Row row;
+        row.key = item.Key();
+        row.texts.push_back(item.Text());
+        for (int i = 1; i < columns(); ++i) {
+            row.texts.push_back(item.SubItems(i));
+        }
+        row.checked = m_view.Checkboxes && item.Checked();
+        return row;
+    }
+
+    void fill(QTreeWidgetItem& item, const Row& row) const {
+        for (size_t i = 0; i < row.texts.size(); ++i) {
+            item.setText(int(i), QString::fromStdString(row.texts[i]));
+        }
+        item.setData(0, kKeyRole, QString::fromStdString(row.key));
+        if (m_view.Checkboxes) {
+            item.setFlags(item.flags() | Qt::ItemIsUserCheckable);
+            item.setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+        } else {
+            item.setFlags(item.flags() & ~Qt::ItemIsUserCheckable);
+            item.setData(0, Qt::CheckStateRole, QVariant());
+        }
+    }
+
+    void syncItems() {
+        auto* tree = static_cast<QTreeWidget*>(m_widget.data());
+        std::vector<Row> wanted;
+        wanted.reserve(m_view.items().size());
+        for (const auto& item : m_view.items()) {
+            wanted.push_back(rowOf(*item));
+        }
+        if (m_checkboxesShown != m_view.Checkboxes) {
+            m_rows.clear(); // every row changes its check box
+            tree->clear();
+            m_checkboxesShown = m_view.Checkboxes;
+        }
+        std::vector<std::string> shownKeys, wantedKeys;
+        for (const auto& row : m_rows) {
+            shownKeys.push_back(row.key);
+        }
+        for (const auto& row : wanted) {
+            wantedKeys.push_back(row.key);
+        }
+        const ListEdit edit = diffLists(shownKeys, wantedKeys);
+        for (size_t i = 0; i < edit.removeCount; ++i) {
+            delete tree->takeTopLevelItem(int(edit.first));
+        }
+        m_rows.erase(m_rows.begin() + long(edit.first), m_rows.begin() + long(edit.first + edit.removeCount));
+        for (size_t i = 0; i < edit.insertCount; ++i) {
+            const Row& row = wanted[edit.first + i];
+            auto* item = new QTreeWidgetItem;
+            fill(*item, row);
+            tree->insertTopLevelItem(int(edit.first + i), item);
+            m_rows.insert(m_rows.begin() + long(edit.first + i), row);
+        }
+        // Rows with the same key may still have new texts or check marks.
+        for (size_t i = 0; i < wanted.size(); ++i) {
+            if (!(m_rows[i] == wanted[i])) {
+                fill(*tree->topLevelItem(int(i)), wanted[i]);
+                m_rows[i] = wanted[i];
+            }
+        }
+    }
+
+    void showSelection() {
+        auto* tree = static_cast<QTreeWidget*>(m_widget.data());
+        const forms::ListItem* selected = m_view.SelectedItem();
+        QTreeWidgetItem* item =
+            selected && selected->Index() >= 1 ? tree->topLevelItem(selected->Index() - 1) : nullptr;
+        if (tree->currentItem() != item) {
+            if (item) {
+                tree->setCurrentItem(item);
+            } else {
+                tree->setCurrentItem(nullptr);
+                tree->clearSelection();
+            }
+        }
+    }
+
+    forms::ListView& m_view;
+    std::vector<Row> m_rows;
+    bool m_checkboxesShown = false;
+};
+
+} // namespace
+
+std::unique_ptr<ControlView> makeListBoxView(FormWindow& w, forms::ListControl& c) {
+    return std::make_unique<ListBoxView>(w, c);
+}
+std::unique_ptr<ControlView> makeComboView(FormWindow& w, forms::ListControl& c) {
+    return std::make_unique<ComboView>(w, c);
+}
+std::unique_ptr<ControlView> makeListViewView(FormWindow& w, forms::ListView& c) {
+    return std::make_unique<ListViewView>(w, c);
+}
+
+} // namespace glw::qt

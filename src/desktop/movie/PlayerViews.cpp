@@ -1,0 +1,151 @@
+// Movie controls that play live, and posters for the elements of control arrays.
+#include "PlayerViews.h"
+
+#include "MoviePlayer.h"
+#include "platform/WinPath.h"
+
+#include <QApplication>
+#include <QUrl>
+#include <cstdlib>
+#include <string_view>
+
+namespace glw::qt::movie {
+
+namespace {
+
+// The movie's variables as the player takes them: those of the Movie text and FlashVars, then those the
+// program set in the running movie (a panel's "txtTitle"), URL-encoded.
+QString variablesOf(const forms::FlashPlayer& player, const QString& fromSource) {
+    QString variables = fromSource;
+    for (const auto& [name, value] : player.variables()) {
+        if (!variables.isEmpty()) {
+            variables += u'&';
+        }
+        variables += QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(name))) + u'=' +
+                     QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(value)));
+    }
+    return variables;
+}
+
+class LiveMovieView : public qt::ControlView {
+public:
+    LiveMovieView(qt::FormWindow& window, forms::FlashPlayer& player) : ControlView(window, player), m_player(player) {}
+
+    QSize defaultSize() const override { return QSize(120, 90); }
+
+protected:
+    QWidget* createWidget(QWidget* parent) override {
+        auto* view = new MovieView(parent);
+        view->setFocusPolicy(m_player.canFocus() ? Qt::ClickFocus : Qt::NoFocus);
+        QObject::connect(view, &MovieView::fsCommand, this, [this](const QString& command, const QString& args) {
+            user("fscommand " + m_player.fullName(),
+                 [this, command, args] { m_player.userFSCommand(command.toStdString(), args.toStdString()); });
+        });
+        // A movie's link goes to the shell, as the player control opens it, and nowhere else.
+        QObject::connect(view, &MovieView::urlRequested, this, [this](const QString& url, const QString&) {
+            user("getURL " + m_player.fullName(), [this, url] { m_player.runtime().ShellOpen(url.toStdString()); });
+        });
+        return view;
+    }
+
+    void applyOwn(forms::PropertyId property) override {
+        auto* live = static_cast<MovieView*>(m_widget.data());
+        if (wants(property, forms::PropertyId::ScaleMode)) {
+            live->setScaleMode(m_player.ScaleMode);
+        }
+        if (wants(property, forms::PropertyId::BGColor)) {
+            live->setBackground(QString::fromStdString(m_player.BGColor));
+        }
+        if (wants(property, forms::PropertyId::WMode)) {
+            live->setTransparent(platform::equalsNoCase(m_player.WMode(), "Transparent"));
+        }
+        if (wants(property, forms::PropertyId::Movie) || wants(property, forms::PropertyId::FlashVars)) {
+            const auto source = movieSource(m_player.Movie(), m_player.FlashVars());
+            live->setMovie(source.hostPath, source.variables);
+        }
+        if (property == forms::FlashPlayer::kVariableSet) {
+            for (const auto& [name, value] : m_player.variables()) {
+                live->setVariable(QString::fromStdString(name), QString::fromStdString(value));
+            }
+        }
+        if (property == forms::FlashPlayer::kPlayCalled) {
+            live->play();
+        }
+    }
+
+private:
+    forms::FlashPlayer& m_player;
+};
+
+class PosterMovieView : public qt::OutlineMovieView {
+public:
+    PosterMovieView(qt::FormWindow& window, forms::FlashPlayer& player, PosterCache& posters)
+        : OutlineMovieView(window, player), m_posters(posters) {}
+
+protected:
+    void posterWanted() override {
+        qt::MovieWidget* widget = movieWidget();
+        if (!widget || widget->width() <= 0 || widget->height() <= 0) {
+            return;
+        }
+        const auto source = movieSource(m_player.Movie(), m_player.FlashVars());
+        if (source.hostPath.isEmpty()) {
+            m_posters.cancel(widget);
+            widget->setPoster({});
+            return;
+        }
+        PosterRequest request;
+        request.hostPath = source.hostPath;
+        request.variables = variablesOf(m_player, source.variables);
+        request.size = widget->size();
+        request.scaleMode = m_player.ScaleMode;
+        request.background = QString::fromStdString(m_player.BGColor);
+        QPointer<qt::MovieWidget> target(widget);
+        m_posters.request(widget, request, [target](const QImage& image) {
+            if (target) {
+                target->setPoster(image);
+            }
+        });
+    }
+
+private:
+    PosterCache& m_posters;
+};
+
+} // namespace
+
+PlayerMovieViews::PlayerMovieViews() = default;
+
+bool PlayerMovieViews::play() {
+    if (!m_play) {
+        // Asked once, with the first movie control (the player is found beside the application, which
+        // exists by then): the player is installed, and GLW_MOVIES=outline does not ask for outlines only.
+        const char* choice = std::getenv("GLW_MOVIES");
+        m_play = playerAvailable() && !(choice && std::string_view(choice) == "outline");
+    }
+    return *m_play;
+}
+
+PlayerMovieViews::~PlayerMovieViews() = default; // the cache belongs to the application object
+
+PosterCache& PlayerMovieViews::posters() {
+    if (!m_posters) {
+        // Started ahead of the first page of cells; it goes with the application, after every view.
+        m_posters = new PosterCache(qApp);
+        m_posters->prewarm();
+    }
+    return *m_posters;
+}
+
+std::unique_ptr<qt::ControlView> PlayerMovieViews::makeView(qt::FormWindow& window, forms::FlashPlayer& player) {
+    if (!play()) {
+        return nullptr;
+    }
+    // A control of its own is where a user watches one movie; array elements come in pages of many.
+    if (!player.isArrayElement()) {
+        return std::make_unique<LiveMovieView>(window, player);
+    }
+    return std::make_unique<PosterMovieView>(window, player, posters());
+}
+
+} // namespace glw::qt::movie

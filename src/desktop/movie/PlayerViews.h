@@ -1,0 +1,32 @@
+// Movie controls that play: the views a build with the Flash player hands the desktop renderer.
+#pragma once
+
+#include "desktop/MovieView.h"
+
+#include <QObject>
+#include <QPointer>
+#include <optional>
+
+namespace glw::qt::movie {
+
+class PosterCache;
+
+// A movie control of its own (the preview, a stub's movie) plays live; the elements of control arrays (the
+// twelve thumbnail cells, the panel titles) show posters of their movie's first frame, drawn once by the
+// one poster cache of these views. With GLW_MOVIES=outline, or without the player's files, every movie
+// control shows its outline. Made once where the program is put together; lives as long as the driver.
+class PlayerMovieViews : public qt::MovieViews {
+public:
+    PlayerMovieViews();
+    ~PlayerMovieViews() override;
+    std::unique_ptr<qt::ControlView> makeView(qt::FormWindow& window, forms::FlashPlayer& player) override;
+
+private:
+    bool play();
+    PosterCache& posters();
+
+    std::optional<bool> m_play;
+    QPointer<PosterCache> m_posters;
+};
+
+} // namespace glw::qt::movie

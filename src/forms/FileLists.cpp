@@ -1,0 +1,135 @@
+// Drive, folder and file lists.
+#include "FileLists.h"
+
+#include "platform/WinPath.h"
+#include "vb/VbError.h"
+#include "vb/VbFile.h"
+
+#include <filesystem>
+
+namespace glw::forms {
+
+namespace {
+
+std::string normalizeFolder(std::string path) {
+    while (path.size() > 3 && platform::isSystemSeparator(path.back())) {
+        path.pop_back();
+    }
+    if (path.size() == 2 && path[1] == ':') {
+        path += '\\';
+    }
+    return path;
+}
+
+std::string joinFolder(const std::string& folder, const std::string& name) {
+    return platform::isSystemSeparator(folder.back()) ? folder + name : folder + "\\" + name;
+}
+
+bool isFolder(const std::string& systemPath) {
+    std::error_code ec;
+    const std::string host = platform::toHostPath(systemPath);
+    return !host.empty() && std::filesystem::is_directory(host, ec);
+}
+
+} // namespace
+
+DriveListBox::DriveListBox(Form& form, std::string name, int index)
+    : ListControl(form, ControlKind::DriveListBox, std::move(name), index),
+      Drive(*this, PropertyId::Drive, "c:", [this](Property<std::string>& p, std::string value) {
+          if (value.empty() || std::tolower(static_cast<unsigned char>(value[0])) != 'c') {
+              vb::raise(68, "Device unavailable");
+          }
+          if (p.store("c:")) {
+              Change.raise();
+          }
+      }) {
+    AddItem("c:");
+    ListIndex.store(0);
+}
+
+DirListBox::DirListBox(Form& form, std::string name, int index)
+    : ListControl(form, ControlKind::DirListBox, std::move(name), index),
+      Path(*this, PropertyId::Path, platform::currentSystemFolder(),
+           [this](Property<std::string>& p, std::string value) {
+               value = normalizeFolder(value);
+               if (!isFolder(value)) {
+                   vb::raise(vb::ErrPathNotFound, "Path not found");
+               }
+               const bool changed = p.store(value);
+               Refresh();
+               if (changed) {
+                   Change.raise();
+               }
+           }) {
+    Refresh();
+}
+
+void DirListBox::Refresh() {
+    Clear();
+    for (const auto& name : vb::DirList(joinFolder(Path, ""), vb::vbDirectory)) {
+        if (name == "." || name == "..") {
+            continue;
+        }
+        const std::string full = joinFolder(Path, name);
+        if (isFolder(full)) {
+            AddItem(full);
+        }
+    }
+}
+
+void DirListBox::userOpen(int index) {
+    Path = folder(index);
+}
+
+FileListBox::FileListBox(Form& form, std::string name, int index)
+    : ListControl(form, ControlKind::FileListBox, std::move(name), index),
+      Path(*this, PropertyId::Path, platform::currentSystemFolder(),
+           [this](Property<std::string>& p, std::string value) {
+               value = normalizeFolder(value);
+               if (!isFolder(value)) {
+                   vb::raise(vb::ErrPathNotFound, "Path not found");
+               }
+               const bool changed = p.store(value);
+               Refresh();
+               if (changed) {
+                   PathChange.raise();
+               }
+           }),
+      Pattern(*this, PropertyId::Pattern, "*.*", [this](Property<std::string>& p, std::string value) {
+          const bool changed = p.store(value);
+          Refresh();
+          if (changed) {
+              PatternChange.raise();
+          }
+      }) {}
+
+void FileListBox::Refresh() {
+    Clear();
+    std::vector<std::string> names;
+    const int attributes = Hidden ? vb::vbHidden : vb::vbNormal;
+    for (const auto& name : vb::DirList(joinFolder(Path, ""), attributes)) {
+        if (isFolder(joinFolder(Path, name))) {
+            continue;
+        }
+        const std::string& patterns = Pattern;
+        size_t start = 0;
+        for (;;) {
+            const size_t semi = patterns.find(';', start);
+            const std::string one =
+                patterns.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
+            if (!one.empty() && vb::matchesFilePattern(name, one)) {
+                names.push_back(name);
+                break;
+            }
+            if (semi == std::string::npos) {
+                break;
+            }
+            start = semi + 1;
+        }
+    }
+    for (const auto& name : names) {
+        AddItem(name);
+    }
+}
+
+} // namespace glw::forms

@@ -1,0 +1,57 @@
+// The URL cache of the desktop browsers' disk caches on this system.
+#pragma once
+
+#include "UrlCache.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace glw::platform {
+
+// The disk caches of the desktop's browsers for this user:
+//  - Firefox (cache2): <cache home>/mozilla/firefox/<profile>/cache2/entries/<hash>; the body comes first,
+//    then the metadata with the entry's key (its address); the last 4 bytes (big-endian) give the body's
+//    length.
+//  - Chromium and the browsers built on it (Chrome, Brave, Edge, Vivaldi), simple cache:
+//    <cache home>/<browser>/<profile>/Cache[/Cache_Data]/<hash>_0; a header with the key, the body, an
+//    end record, the response headers and a closing end record that gives their length.
+// <cache home> is $XDG_CACHE_HOME or ~/.cache, and the snap package's ~/snap/firefox/common/.cache.
+//
+// Every cache file is one entry. Unlike the platform whose cache this stands for, these browsers keep their
+// files under hashed names with their own records around the body, so a body that is a Flash movie (it
+// starts with "FWS", "CWS" or "ZWS") is copied out into a folder of our own under the last part of its
+// address (ending in ".swf", made unique with "[1]", "[2]"...), and that copy is the entry's local file.
+// Other entries keep the cache file itself as their local file. Copies of an earlier walk are removed when a
+// new walk starts. Files that are links, cannot be read or do not follow their format are taken as plain
+// entries; movies larger than `maxMovieBytes` are not copied.
+class BrowserUrlCache : public UrlCache {
+public:
+    // `cacheHomes`: host folders to look in (the defaults when empty); `movieFolder`: host folder for the
+    // copies (a folder in the user's temporary folder when empty).
+    explicit BrowserUrlCache(std::vector<std::string> cacheHomes = {}, std::string movieFolder = {},
+                             std::uint64_t maxMovieBytes = 64u << 20);
+    ~BrowserUrlCache() override;
+
+    static std::vector<std::string> defaultCacheHomes();
+
+    bool firstEntry() override;
+    bool nextEntry() override;
+    void close() override;
+    const UrlCacheEntry& current() const override { return m_current; }
+
+private:
+    bool load(std::size_t index);
+    std::string movieCopyName(const std::string& url, const std::string& cacheFile);
+
+    std::vector<std::string> m_homes;
+    std::string m_movieFolder;
+    std::uint64_t m_maxMovieBytes;
+    std::vector<std::string> m_files; // host paths of the walk's cache files
+    std::vector<std::string> m_usedNames;
+    std::size_t m_position = 0;
+    bool m_open = false;
+    UrlCacheEntry m_current;
+};
+
+} // namespace glw::platform

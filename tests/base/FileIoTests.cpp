@@ -1,0 +1,103 @@
+// The one way a file is replaced whole: a temporary file beside it, flushed and renamed over it, with the
+// permission bits the caller asks for and those of the file it replaces kept.
+#include "base/FileIo.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glw::base {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileIoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "glw-fileio-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        m_oldMask = ::umask(022);
+    }
+    void TearDown() override {
+        ::umask(m_oldMask);
+        fs::remove_all(m_dir);
+    }
+    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+    static std::string read(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    static mode_t modeOf(const std::string& file) {
+        struct stat st {};
+        EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
+        return st.st_mode & 07777;
+    }
+    // Only the files the test wrote: no temporary is left behind.
+    std::size_t entries() const { return std::size_t(std::distance(fs::directory_iterator(m_dir), {})); }
+
+    std::string m_dir;
+    mode_t m_oldMask = 022;
+};
+
+TEST_F(FileIoTest, PermissionsOfNewAndReplacedFiles) {
+    struct Case {
+        const char* name;
+        mode_t existing; // 0: no file before
+        Permissions permissions;
+        mode_t expected;
+    };
+    const Case cases[] = {
+        {"new plain file, umask applied", 0, Permissions{}, 0644},
+        {"replaced file keeps its bits", 0640, Permissions{}, 0640},
+        {"replaced program stays executable", 0755, Permissions{}, 0755},
+        {"exact bits for a new file", 0, Permissions{0600, false, false}, 0600},
+        {"exact bits over an existing file", 0644, Permissions{0600, false, false}, 0600},
+        {"bits less the umask, existing ignored", 0600, Permissions{0666, true, false}, 0644},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string file = path("f" + std::to_string(n++));
+        if (c.existing != 0) {
+            std::ofstream(file) << "old";
+            ::chmod(file.c_str(), c.existing);
+        }
+        ASSERT_TRUE(replaceFileWith(file, "new bytes", c.permissions).ok()) << c.name;
+        EXPECT_EQ(read(file), "new bytes") << c.name;
+        EXPECT_EQ(modeOf(file), c.expected) << c.name;
+    }
+    EXPECT_EQ(entries(), std::size(cases));
+}
+
+TEST_F(FileIoTest, AFailureLeavesTheOldFileAndNoTemporary) {
+    const std::string file = path("kept.txt");
+    std::ofstream(file) << "old";
+    {
+        auto fresh = FreshFile::create(file);
+        ASSERT_TRUE(fresh.ok()) << fresh.error().detail;
+        ASSERT_TRUE(writeAt(fresh->fd(), 0, "half", 4).ok());
+        EXPECT_EQ(entries(), 2u) << "the temporary sits beside the file";
+        // Dropped without commit(): the write was abandoned.
+    }
+    EXPECT_EQ(read(file), "old");
+    EXPECT_EQ(entries(), 1u);
+
+    fs::create_directory(path("folder"));
+    auto inTheWay = replaceFileWith(path("folder"), "x");
+    ASSERT_FALSE(inTheWay.ok());
+    EXPECT_EQ(inTheWay.error().code, ErrorCode::Io);
+
+    auto missing = replaceFileWith(path("no/such/file"), "x");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().code, ErrorCode::NotFound);
+    EXPECT_EQ(missing.error().osError, ENOENT);
+    EXPECT_EQ(entries(), 2u);
+}
+
+} // namespace
+} // namespace glw::base

@@ -1,0 +1,107 @@
+// The demo application folder: its layout, its files and a second run that changes nothing.
+#include "demolib/DemoLibrary.h"
+#include "swf/media/Jpeg.h"
+#include "swf/media/SwfTestReader.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <random>
+
+namespace glw::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DemoLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device seed;
+        m_root = fs::temp_directory_path() / ("glw-demolib-" + std::to_string(seed()));
+        fs::create_directories(m_root);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_root, ec);
+    }
+
+    static std::string read(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path m_root;
+};
+
+TEST_F(DemoLibraryTest, LaysOutTheApplicationFolder) {
+    const fs::path app = m_root / "app";
+    auto report = makeDemoLibrary(app);
+    ASSERT_TRUE(report.ok()) << report.error().detail;
+    EXPECT_TRUE(report->unchanged.empty());
+    for (const std::string& folder : applicationFolders()) {
+        EXPECT_TRUE(fs::is_directory(app / folder)) << folder;
+    }
+    for (const char* file : {"blank.swf", "Resource/titlebar.swf", "Resource/badfont.txt", "Resource/export.jpg",
+                             "Resource/okay.jpg", "Resource/cancel.jpg", "Resource/no.jpg", "Help/index.htm"}) {
+        EXPECT_TRUE(fs::is_regular_file(app / file)) << file;
+    }
+    int categories = 0;
+    for (const auto& entry : fs::directory_iterator(app / "CLTemplates")) {
+        ASSERT_TRUE(entry.is_directory());
+        ++categories;
+        int clips = 0;
+        for (const auto& clip : fs::directory_iterator(entry.path())) {
+            EXPECT_EQ(clip.path().extension(), ".swf");
+            const std::string bytes = read(clip.path());
+            EXPECT_NO_THROW(glw::tests::readMovie({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}))
+                << clip.path();
+            ++clips;
+        }
+        EXPECT_GE(clips, 2) << entry.path();
+    }
+    EXPECT_GE(categories, 2);
+    for (const char* picture : {"Resource/export.jpg", "Resource/okay.jpg", "Resource/cancel.jpg", "Resource/no.jpg"}) {
+        EXPECT_TRUE(glw::swf::media::readJpegFile(app / picture).ok()) << picture;
+    }
+}
+
+TEST_F(DemoLibraryTest, FontListHasNoEmptyFragment) {
+    ASSERT_TRUE(makeDemoLibrary(m_root).ok());
+    const std::string list = read(m_root / "Resource" / "badfont.txt");
+    ASSERT_FALSE(list.empty());
+    EXPECT_NE(list.front(), ',');
+    EXPECT_NE(list.back(), ',');
+    EXPECT_EQ(list.find(",,"), std::string::npos);
+    EXPECT_EQ(list.find_first_of("\r\n"), std::string::npos);
+}
+
+TEST_F(DemoLibraryTest, SecondRunChangesNothingAndRepairsWhatWasDamaged) {
+    ASSERT_TRUE(makeDemoLibrary(m_root).ok());
+    auto again = makeDemoLibrary(m_root);
+    ASSERT_TRUE(again.ok());
+    EXPECT_TRUE(again->written.empty());
+
+    const fs::path blank = m_root / "blank.swf";
+    const std::string good = read(blank);
+    std::ofstream(blank, std::ios::binary | std::ios::trunc) << "damaged";
+    fs::remove(m_root / "Help" / "index.htm");
+    std::ofstream(m_root / "CLTemplates" / "mine.swf") << "a file of the user's own";
+    auto repair = makeDemoLibrary(m_root);
+    ASSERT_TRUE(repair.ok());
+    EXPECT_EQ(repair->written, (std::vector<std::string>{"blank.swf", "Help/index.htm"}));
+    EXPECT_EQ(read(blank), good);
+    EXPECT_TRUE(fs::exists(m_root / "CLTemplates" / "mine.swf"));
+    for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
+        EXPECT_NE(entry.path().extension(), ".part") << "a temporary file was left behind";
+    }
+}
+
+TEST_F(DemoLibraryTest, ReportsAFileWhereAFolderBelongs) {
+    std::ofstream(m_root / "Resource") << "not a folder";
+    auto report = makeDemoLibrary(m_root);
+    ASSERT_FALSE(report.ok());
+    EXPECT_EQ(report.error().code, ErrorCode::Io);
+}
+
+} // namespace
+} // namespace glw::tools
