@@ -122,7 +122,7 @@ void EditTextElements::plan(Movie& m, const MovieFonts& fonts, FontTargets& targ
         plan.site = &site;
         plan.field = std::move(*field);
         plan.textChanged = e.Text != site.detected;
-        bool fontChanged = !e.FontName.empty() && !sameName(e.FontName, site.fontName);
+        bool fontChanged = !e.FontName.empty() && !base::iequals(e.FontName, site.fontName);
         bool heightChanged = e.FontHeight > 0 && e.FontHeight != site.height;
         if (!plan.textChanged && !fontChanged && !heightChanged) {
             continue;

@@ -2,6 +2,8 @@
 // the movie's fonts.
 #include "swf/GeneratorParts.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 
 namespace glw::swf::generator {
@@ -29,20 +31,11 @@ void walk(std::vector<Tag>& tags, TagPath& path, const std::function<void(Tag&, 
     }
 }
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
 
 void walkWithPath(std::vector<Tag>& tags, const std::function<void(Tag&, const TagPath&)>& visit) {
     TagPath path;
     walk(tags, path, visit);
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 std::string withoutNul(std::string_view s) {
@@ -136,7 +129,7 @@ std::string MovieFonts::nameOf(std::uint16_t id) const {
 
 const Font* MovieFonts::glyphFontNamed(const std::string& name) const {
     for (const auto& [id, f] : fonts) {
-        if (sameName(f.name, name) && f.glyphCount() > 0 && f.hasCodes()) {
+        if (base::iequals(f.name, name) && f.glyphCount() > 0 && f.hasCodes()) {
             return &f;
         }
     }
@@ -145,7 +138,7 @@ const Font* MovieFonts::glyphFontNamed(const std::string& name) const {
 
 const Font* MovieFonts::editFontNamed(const std::string& name) const {
     for (const auto& [id, f] : fonts) {
-        if (sameName(f.name, name) && f.code != TagCode::DefineFont) {
+        if (base::iequals(f.name, name) && f.code != TagCode::DefineFont) {
             return &f;
         }
     }

@@ -3,6 +3,7 @@
 // Internal to the engine; the public face is SwfGenerator.h.
 #pragma once
 
+#include "base/Ascii.h"
 #include "swf/Actions.h"
 #include "swf/EditText.h"
 #include "swf/Fonts.h"
@@ -29,8 +30,6 @@ Tag& tagAt(std::vector<Tag>& root, const TagPath& path);
 // Calls `visit(tag, path)` for every tag in file order, descending into sprites.
 void walkWithPath(std::vector<Tag>& tags, const std::function<void(Tag&, const TagPath&)>& visit);
 
-// Font names compare without regard to ASCII case, whatever the locale.
-bool sameName(std::string_view a, std::string_view b);
 std::string withoutNul(std::string_view s);
 // The characters a new text is set in: NUL and other control characters dropped, tabs as blanks,
 // line breaks kept.

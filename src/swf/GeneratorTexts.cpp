@@ -60,7 +60,7 @@ void TextElements::plan(const Movie& m, const MovieFonts& fonts, FontTargets& ta
         std::uint16_t height =
             e.FontHeight > 0 ? static_cast<std::uint16_t>(std::min(e.FontHeight, 0xFFFF)) : site.height;
         std::string fontName = e.FontName.empty() ? site.fontName : e.FontName;
-        bool sameFont = sameName(fontName, site.fontName);
+        bool sameFont = base::iequals(fontName, site.fontName);
         if (e.Text == site.detected && sameFont && height == site.height) {
             continue;
         }

@@ -33,15 +33,14 @@ void Tag::setPayload(Bytes payload) {
     // A sprite given a whole new payload is no longer described by its children.
     m_spriteParsed = false;
     m_children.clear();
-    m_childrenEdited = false;
 }
 
 bool Tag::edited() const {
-    return m_owned != nullptr || m_childrenEdited || (m_spriteParsed && spriteContentEdited(m_children));
+    return m_owned != nullptr || (m_spriteParsed && spriteContentEdited(m_children));
 }
 
 std::size_t Tag::encodedPayloadSize() const {
-    if (m_owned || !m_spriteParsed || !(m_childrenEdited || spriteContentEdited(m_children))) {
+    if (m_owned || !m_spriteParsed || !spriteContentEdited(m_children)) {
         return payload().size();
     }
     std::size_t n = 4 + m_spriteTail.size();
@@ -64,7 +63,7 @@ void Tag::encode(ByteWriter& out) const {
     } else {
         out.u16(static_cast<std::uint16_t>((toU16(m_code) << 6) | n));
     }
-    if (m_owned || !m_spriteParsed || !(m_childrenEdited || spriteContentEdited(m_children))) {
+    if (m_owned || !m_spriteParsed || !spriteContentEdited(m_children)) {
         out.bytes(payload());
         return;
     }

@@ -36,14 +36,11 @@ public:
     bool edited() const;
 
     void setPayload(Bytes payload);
-    void setCode(TagCode code) { m_code = code; }
 
     // Sprites (DefineSprite): the tags inside and any bytes after their End tag.
     bool isSprite() const { return m_code == TagCode::DefineSprite && m_spriteParsed; }
     std::vector<Tag>& children() { return m_children; }
     const std::vector<Tag>& children() const { return m_children; }
-    // Call after editing children(): the sprite's payload is then rebuilt when written.
-    void markChildrenEdited() { m_childrenEdited = true; }
 
     // Appends header and payload to `out`.
     void encode(ByteWriter& out) const;
@@ -57,7 +54,6 @@ private:
     std::shared_ptr<const Bytes> m_owned;
     // Sprite contents.
     bool m_spriteParsed = false;
-    bool m_childrenEdited = false;
     std::vector<Tag> m_children;
     ByteView m_spriteTail;
 };
@@ -82,7 +78,6 @@ public:
         frame = r;
         m_frameEdited = true;
     }
-    bool frameEdited() const { return m_frameEdited; }
     bool streamComplete() const { return m_streamComplete; }
 
     // The uncompressed body (everything after the 8-byte header) as it will be written.
