@@ -1,6 +1,7 @@
 // Finding a stub's package behind its marker, and listing and extracting the package's entries from files.
 #include "jpk/JpkReader.h"
 
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 #include "jpk/JpkMarker.h"
 
@@ -79,11 +80,7 @@ Result<OpenPackage> openPackage(const std::string& path) {
 
 std::string lowerName(std::string_view name) {
     std::string lower(name);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    std::transform(lower.begin(), lower.end(), lower.begin(), base::lowerAscii);
     return lower;
 }
 
