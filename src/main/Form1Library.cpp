@@ -352,7 +352,7 @@ void Form1::Command2_Click() {
     const SaveName saveName = applySaveNameRules(txtSaveAs.Text);
     txtSaveAs.Text = saveName.name;
     if (saveName.verdict == SaveName::Verdict::Refused) {
-        program.MsgBoxEx(unsafeNameMessage("file name"), common::msgOk, "Glintwave SE");
+        program.MsgBoxEx(badFileNameMessage(), common::msgOk, "Glintwave SE");
         return;
     }
     if (saveName.verdict == SaveName::Verdict::TooLong) {
