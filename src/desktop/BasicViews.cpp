@@ -265,6 +265,7 @@ protected:
         }
     }
     bool fillsBackground() const override { return true; }
+    bool opaque() const override { return true; }
 
 private:
     forms::Frame& m_frame;
@@ -348,6 +349,7 @@ protected:
         }
     }
     bool fillsBackground() const override { return true; }
+    bool opaque() const override { return true; }
 
 private:
     forms::PictureBox& m_picture;
