@@ -144,6 +144,9 @@ void Form1::Form_Load() {
     BrowseSource = 0;
     CacheLoaded = false;
 
+    // picFP holds the hand-back picture that the Export button shows in add-in mode.
+    step([&] { picFP.Picture = rt.LoadPicture(appPath + "\\resource\\handback.jpg"); });
+
     // 3.
     step([&] { Command8.Picture = rt.LoadPicture(appPath + "\\resource\\export.jpg"); });
 
