@@ -28,7 +28,7 @@ forms::Services programServices(bool windows) {
     forms::Services services;
     auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     services.settings = std::make_shared<platform::IniSettingsStore>(platform::IniSettingsStore::defaultFolder(), log);
-    services.shell = std::make_shared<platform::DesktopShell>("xdg-open", log);
+    services.shell = std::make_shared<platform::DesktopShell>("xdg-open", log, "xdg-mime");
     services.pictures = std::make_shared<platform::JpegPictureLoader>();
     services.clock = std::make_shared<platform::SystemClock>();
     services.random = std::make_shared<platform::StdRandom>();

@@ -277,7 +277,12 @@ void Form1::Command6_Click() {
 }
 
 void Form1::CallHelp() {
-    common::ShellOpen(runtime(), runtime().App.Path + "\\Help\\glwtrans.chm");
+    // Where the desktop cannot open the help file (no program for it, or the file is missing), the help
+    // page opens in the browser instead, so that Help never does nothing.
+    const std::string help = runtime().App.Path + "\\Help\\";
+    if (common::ShellOpen(runtime(), help + "glwtrans.chm") <= 32) {
+        common::ShellOpen(runtime(), help + "index.htm");
+    }
 }
 
 void Form1::mnuWeb_Click() {

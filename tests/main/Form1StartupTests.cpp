@@ -192,6 +192,27 @@ TEST_F(Form1Startup, SupportMenuAndHelpOpenTheirTargets) {
     EXPECT_EQ(shell->targets()[1], app.system() + "\\Help\\glwtrans.chm");
 }
 
+TEST_F(Form1Startup, HelpFallsBackToTheHelpPageWhenTheHelpFileCannotBeOpened) {
+    auto& form = start("");
+    const std::string help = app.system() + "\\Help\\";
+    struct Case {
+        long result; // what the shell answers for the help file
+        std::vector<std::string> opened;
+    };
+    const Case cases[] = {
+        {42, {help + "glwtrans.chm"}},
+        {31, {help + "glwtrans.chm", help + "index.htm"}}, // no program for the file
+        {2, {help + "glwtrans.chm", help + "index.htm"}},  // the file is missing
+    };
+    for (const auto& c : cases) {
+        shell = std::make_shared<platform::RecordingShell>();
+        rt->services().shell = shell;
+        shell->setResult(c.result);
+        form.Command6.userClick();
+        EXPECT_EQ(shell->targets(), c.opened) << c.result;
+    }
+}
+
 TEST_F(Form1Startup, ExitClearsTheLinkAndEndsTheProgram) {
     auto& form = start("");
     program->aModule.LinkURL = "http://x";
