@@ -55,17 +55,18 @@ std::string firstLineOf(const std::string& program, const std::vector<std::strin
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         return {};
     }
+    // Everything the child needs is made before the fork: only async-signal-safe calls follow it.
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int devNull = ::open("/dev/null", O_RDWR);
         ::dup2(devNull, 0);
         ::dup2(fds[1], 1);
         ::dup2(devNull, 2);
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
