@@ -315,7 +315,7 @@ void Form1::FSel_GotFocus(int Index) {
 void Form1::FillCacheList() {
     MousePointer = forms::vbHourglass;
     auto isMovie = [](const std::string& name) { return vb::UCase(vb::Right(name, 4)) == ".SWF"; };
-    if (auto cache = runtime().services().urlCache) {
+    if (auto cache = runtime().services().cache) {
         // The first entry counts on its name alone; later ones must also be ordinary cached files.
         if (cache->firstEntry()) {
             if (isMovie(cache->current().localFileName)) {
