@@ -437,7 +437,9 @@ void Form1::Command7_Click() {
 
 void Form1::Command15_Click() {
     {
+        // The pop-up opens over the button that opened it, as the program's other pop-ups do.
         ImportNew dialog(program);
+        PlaceFormAboveControl(dialog, Command15);
         dialog.Show(forms::vbModal);
     }
     auto& rt = runtime();
@@ -449,6 +451,7 @@ void Form1::Command15_Click() {
 
 void Form1::Command27_Click() {
     Form2 maker(program);
+    PlaceFormAboveControl(maker, Command27);
     maker.Show(forms::vbModal);
 }
 

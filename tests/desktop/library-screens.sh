@@ -1,8 +1,10 @@
 #!/bin/sh
 # Clicks through glwclipart on a copy of the demo application folder under Xvfb and checks, by pixels, what
 # the user must see: the selection marker under the selected cell, the save panel over the cells with its
-# text box readable, the clip saved through it, and the update question's paragraph break.
-# Saves selection-marker.png, save-panel.png and update-question.png under <build>/screenshots/.
+# text box readable, the clip saved through it, the update question's paragraph break, and the package maker
+# placed over its button.
+# Saves selection-marker.png, save-panel.png, update-question.png, package-maker.png and
+# package-maker-screen.png (the whole screen) under <build>/screenshots/.
 # Usage: library-screens.sh <build folder>. Exits 77 (skipped) when glwclipart, Xvfb, xdotool or ImageMagick
 # is missing.
 set -eu
@@ -107,4 +109,17 @@ echo "$rows" | awk '{
     exit !(biggap >= 1)
 }' || fail "the update question shows no paragraph break"
 echo "update question shows its paragraph break"
+# No: the program keeps running.
+xdotool mousemove $((X + 181)) $((Y + 120)) click 1
+sleep 1
+
+# 4. Create An Import Library: the package maker opens over its button, its bottom edge one pixel below the
+# button's top edge, its left edge on the button's.
+click 118 562
+sleep 1
+grab "Import Maker" "$out/package-maker.png"
+[ "$X" -eq $((wx + 8)) ] && [ $((Y + HEIGHT)) -eq $((wy + 550 + 1)) ] ||
+    fail "the package maker is at $X,$Y (${WIDTH}x$HEIGHT), not over its button at $((wx + 8)),$((wy + 550))"
+echo "package maker over its button: $X,$Y"
+import -window root "$out/package-maker-screen.png"
 INNER
