@@ -109,6 +109,10 @@ echo "$rows" | awk '{
     exit !(biggap >= 1)
 }' || fail "the update question shows no paragraph break"
 echo "update question shows its paragraph break"
+# The box is centred on the 1280 x 1024 screen.
+[ $((X + WIDTH / 2 - 640)) -le 1 ] && [ $((640 - X - WIDTH / 2)) -le 1 ] && [ $((Y + HEIGHT / 2 - 512)) -le 1 ] &&
+    [ $((512 - Y - HEIGHT / 2)) -le 1 ] || fail "the message box is at $X,$Y (${WIDTH}x$HEIGHT), not centred"
+echo "message box centred: $X,$Y"
 # No: the program keeps running.
 xdotool mousemove $((X + 181)) $((Y + 120)) click 1
 sleep 1
