@@ -2,7 +2,7 @@
 #include "ProgramServices.h"
 
 #include "SwfMovieProbe.h"
-#include "platform/BrowserUrlCache.h"
+#include "platform/BrowserCache.h"
 #include "platform/BrowserWindows.h"
 #include "platform/FileRegistry.h"
 #include "platform/Registry.h"
@@ -28,11 +28,11 @@ forms::Services programServices(bool windows) {
     forms::Services services;
     auto log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     services.settings = std::make_shared<platform::IniSettingsStore>(platform::IniSettingsStore::defaultFolder(), log);
-    services.shell = std::make_shared<platform::DesktopShell>("xdg-open", log);
+    services.shell = std::make_shared<platform::DesktopShell>("xdg-open", log, "xdg-mime");
     services.pictures = std::make_shared<platform::JpegPictureLoader>();
     services.clock = std::make_shared<platform::SystemClock>();
     services.random = std::make_shared<platform::StdRandom>();
-    services.urlCache = std::make_shared<platform::BrowserUrlCache>();
+    services.cache = std::make_shared<platform::BrowserCache>();
     services.movieProbe = std::make_shared<SwfMovieProbe>();
     services.registry = std::make_shared<platform::FileRegistry>();
     services.browserWindows = std::make_shared<platform::SessionFileBrowserWindows>();

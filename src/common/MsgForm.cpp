@@ -1,6 +1,7 @@
 // The message and input boxes.
 #include "MsgForm.h"
 
+#include "ModText.h"
 #include "forms/Runtime.h"
 
 namespace glw::common {
@@ -169,6 +170,7 @@ int Module1::MsgBoxEx(const std::string& message, int style, const std::string& 
         trace.write("msgbox " + forms::Trace::quote(title) + " " + forms::Trace::quote(message) + " " +
                     std::to_string(style));
     }
+    CenterForm(form); // the boxes open in the middle of the screen, not in its corner
     form.Show(forms::vbModal);
     if (trace.enabled()) {
         trace.write("msgbox-answer " + std::to_string(MsgBoxResult));
@@ -186,6 +188,7 @@ std::string Module1::InputBoxEx(const std::string& prompt, const std::string& ti
     if (trace.enabled()) {
         trace.write("inputbox " + forms::Trace::quote(title) + " " + forms::Trace::quote(prompt));
     }
+    CenterForm(form);
     form.Show(forms::vbModal);
     if (trace.enabled()) {
         trace.write("inputbox-answer " + forms::Trace::quote(InputBoxResult));

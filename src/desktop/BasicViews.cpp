@@ -40,6 +40,12 @@ QString withoutMnemonics(const std::string& caption) {
     return out;
 }
 
+QString withLineBreaks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
 namespace {
 
 Qt::Alignment labelAlignment(int alignment) {
@@ -71,7 +77,7 @@ protected:
     void applyOwn(forms::PropertyId property) override {
         auto* label = static_cast<QLabel*>(m_widget.data());
         if (wants(property, forms::PropertyId::Caption)) {
-            label->setText(withoutMnemonics(m_label.Caption));
+            label->setText(withLineBreaks(withoutMnemonics(m_label.Caption)));
         }
         if (wants(property, forms::PropertyId::Alignment)) {
             label->setAlignment(labelAlignment(m_label.Alignment));
@@ -259,6 +265,7 @@ protected:
         }
     }
     bool fillsBackground() const override { return true; }
+    bool opaque() const override { return true; }
 
 private:
     forms::Frame& m_frame;
@@ -342,6 +349,7 @@ protected:
         }
     }
     bool fillsBackground() const override { return true; }
+    bool opaque() const override { return true; }
 
 private:
     forms::PictureBox& m_picture;

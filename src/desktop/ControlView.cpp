@@ -115,7 +115,7 @@ void ControlView::applyColours() {
     }
     m_widget->setPalette(palette);
     if (fillsBackground()) {
-        m_widget->setAutoFillBackground(ownBack);
+        m_widget->setAutoFillBackground(ownBack || opaque());
     }
 }
 

@@ -72,6 +72,9 @@ protected:
     virtual long defaultBackColor() const;
     // Widgets that paint their own background (labels, frames, pictures) fill it when it is not the default.
     virtual bool fillsBackground() const { return false; }
+    // Paints its background even in the default colour, so that what lies below it never shows through
+    // (picture boxes and frames over the movie cells).
+    virtual bool opaque() const { return false; }
 
     // Runs the user's action on this control; returns false when the view was detached meanwhile.
     bool user(const std::string& what, const std::function<void()>& action);

@@ -112,8 +112,17 @@ void FormWindow::build() {
             layoutChildren(control);
         }
     }
+    restack();
     rebuildMenus();
     applyForm(forms::PropertyId::All);
+}
+
+void FormWindow::restack() {
+    for (forms::Control* control : m_form->stackOrder()) {
+        if (ControlView* v = view(*control); v && v->widget()) {
+            v->widget()->raise();
+        }
+    }
 }
 
 ControlView* FormWindow::ensureView(forms::Control& control, int depth) {
@@ -181,6 +190,7 @@ void FormWindow::flushPending() {
     for (const forms::Control* container : containers) {
         layoutChildren(container);
     }
+    restack();
     if (menus) {
         scheduleMenus();
     }

@@ -41,6 +41,8 @@ public:
     void addControl(forms::Control& control);
     void flushPending();
     void removeControl(forms::Control& control);
+    // Stacks the widgets of each container in the form's stacking order, the last on top.
+    void restack();
     void applyForm(forms::PropertyId property);
     void applyControl(forms::Control& control, forms::PropertyId property);
     // Gives the control's widget the Qt focus (the runtime moved the focus).

@@ -137,6 +137,12 @@ void QtDriver::controlRemoved(forms::Form& form, forms::Control& control) {
     }
 }
 
+void QtDriver::zOrderChanged(forms::Form& form, forms::Control& /*control*/) {
+    if (FormWindow* w = window(form)) {
+        w->restack();
+    }
+}
+
 void QtDriver::focusChanged(forms::Form& form, forms::Control* control) {
     if (FormWindow* w = window(form)) {
         w->flushPending();

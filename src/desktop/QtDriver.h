@@ -38,6 +38,7 @@ public:
     void propertyChanged(forms::Form& form, forms::Control* control, forms::PropertyId property) override;
     void controlAdded(forms::Form& form, forms::Control& control) override;
     void controlRemoved(forms::Form& form, forms::Control& control) override;
+    void zOrderChanged(forms::Form& form, forms::Control& control) override;
     void focusChanged(forms::Form& form, forms::Control* control) override;
     void runModal(forms::Form& form) override;
     void runMainLoop() override;

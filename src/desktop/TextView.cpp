@@ -17,10 +17,7 @@ namespace {
 
 // The runtime keeps line breaks as CR LF; Qt's editors use LF.
 QString toWidgetText(const std::string& text) {
-    QString s = QString::fromStdString(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(u'\r', u'\n');
-    return s;
+    return withLineBreaks(QString::fromStdString(text));
 }
 
 std::string fromWidgetText(QString text, bool multiLine) {

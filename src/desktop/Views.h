@@ -47,5 +47,7 @@ std::unique_ptr<ControlView> makeSurfaceView(FormWindow& window, forms::SurfaceC
 
 // "&File" as plain text: a single "&" marks a mnemonic and is dropped, "&&" is one "&".
 QString withoutMnemonics(const std::string& caption);
+// A label's text with CR, LF and CR LF each one line break (Qt's plain text takes a lone CR for a blank).
+QString withLineBreaks(QString text);
 
 } // namespace glw::qt

@@ -141,6 +141,14 @@ void notifyLoaded(Form& form, Control& control) {
     form.controlLoaded(control);
 }
 
+void declareArray(Form& form, const std::string& name) {
+    form.declareArray(name);
+}
+
+void Control::ZOrder(int position) {
+    m_form.restack(*this, position);
+}
+
 void raiseNoSuchElement(const std::string& name, int index) {
     vb::raise(340, "Control array element '" + std::to_string(index) + "' doesn't exist (" + name + ")");
 }

@@ -97,6 +97,10 @@ public:
     void SetFocus();
     bool hasFocus() const;
     virtual bool canFocus() const { return false; }
+    // Brings the control to the front of its container (0) or sends it to the back (1).
+    void ZOrder(int position = 0);
+    // Where the control was declared on the form: its design slot, and its index within an array.
+    int designSlot() const { return m_designSlot; }
 
     Event<> GotFocus;
     Event<> LostFocus;
@@ -109,6 +113,7 @@ public:
     void propertyChanged(PropertyId id) override;
 
 protected:
+    friend class Form;
     // A click gives the control the focus even where SetFocus would not take it (a movie's window takes
     // the focus from the control that had it): LostFocus on the old one. Nothing when hidden.
     void focusByClick();
@@ -119,13 +124,16 @@ private:
     std::string m_name;
     int m_index;
     Control* m_container = nullptr;
+    int m_designSlot = 0;
 };
 
 // A control array: elements share a name and each event carries the element's index. Handlers bound
 // with on() reach every element, including those loaded later.
+void declareArray(Form& form, const std::string& name);
+
 template <class T> class ControlArray {
 public:
-    ControlArray(Form& form, std::string name) : m_form(form), m_name(std::move(name)) {}
+    ControlArray(Form& form, std::string name) : m_form(form), m_name(std::move(name)) { declareArray(m_form, m_name); }
 
     // Creates element `index` (design time, or the Load statement at run time).
     T& add(int index) {

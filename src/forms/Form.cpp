@@ -19,8 +19,38 @@ Form::~Form() {
     }
 }
 
+void Form::declareArray(const std::string& name) {
+    m_arraySlots.emplace(name, m_nextSlot++);
+}
+
 void Form::registerControl(Control* control) {
     m_controls.push_back(control);
+    auto slot = control->isArrayElement() ? m_arraySlots.find(control->name()) : m_arraySlots.end();
+    control->m_designSlot = slot != m_arraySlots.end() ? slot->second : m_nextSlot++;
+    // Just above the last control declared before it (or a lower element of its array): in design order when
+    // nothing has been moved, and above its array's other elements when loaded later.
+    auto earlier = [control](const Control* other) {
+        return other->m_designSlot < control->m_designSlot ||
+               (other->m_designSlot == control->m_designSlot && other->Index() < control->Index());
+    };
+    auto last = std::find_if(m_stack.rbegin(), m_stack.rend(), earlier);
+    m_stack.insert(last.base(), control);
+}
+
+void Form::restack(Control& control, int position) {
+    auto it = std::find(m_stack.begin(), m_stack.end(), &control);
+    if (it == m_stack.end()) {
+        return;
+    }
+    m_stack.erase(it);
+    if (position == 1) {
+        m_stack.insert(m_stack.begin(), &control);
+    } else {
+        m_stack.push_back(&control);
+    }
+    if (m_loaded) {
+        m_runtime.ui().zOrderChanged(*this, control);
+    }
 }
 
 void Form::controlLoaded(Control& control) {
@@ -34,6 +64,7 @@ void Form::unregisterControl(Control* control) {
         m_active = nullptr;
     }
     m_controls.erase(std::remove(m_controls.begin(), m_controls.end(), control), m_controls.end());
+    m_stack.erase(std::remove(m_stack.begin(), m_stack.end(), control), m_stack.end());
     if (m_loaded) {
         m_runtime.ui().controlRemoved(*this, *control);
     }

@@ -56,6 +56,11 @@ public:
     bool modal() const { return m_modal; }
     Control* ActiveControl() const { return m_active; }
     const std::vector<Control*>& controls() const { return m_controls; }
+    // Every control in stacking order, back to front. Controls start in the form's design order (an array's
+    // elements where the array was declared, by index), the later on top; `Control::ZOrder` moves one.
+    const std::vector<Control*>& stackOrder() const { return m_stack; }
+    // Declares a control array at this point of the design order: its elements, whenever loaded, stack there.
+    void declareArray(const std::string& name);
     // The control of that name (and index, for an array element), or null.
     Control* findControl(std::string_view name, int index = -1) const;
 
@@ -94,10 +99,14 @@ private:
     void registerControl(Control* control);
     void unregisterControl(Control* control);
     void setActive(Control* control);
+    void restack(Control& control, int position);
 
     Runtime& m_runtime;
     std::string m_name;
     std::vector<Control*> m_controls;
+    std::vector<Control*> m_stack;
+    std::map<std::string, int, std::less<>> m_arraySlots; // design slot of each control array
+    int m_nextSlot = 0;
     Control* m_active = nullptr;
     bool m_loaded = false;
     bool m_modal = false;

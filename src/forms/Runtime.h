@@ -6,9 +6,9 @@
 #include "Trace.h"
 #include "UiDriver.h"
 #include "platform/BrowserWindows.h"
+#include "platform/Cache.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
-#include "platform/UrlCache.h"
 #include "vb/VbError.h"
 
 #include <functional>

@@ -35,6 +35,8 @@ public:
     virtual void propertyChanged(Form&, Control*, PropertyId /*property*/) {}
     virtual void controlAdded(Form&, Control&) {}
     virtual void controlRemoved(Form&, Control&) {}
+    // `Control::ZOrder` moved the control in the form's stacking order.
+    virtual void zOrderChanged(Form&, Control&) {}
     virtual void focusChanged(Form&, Control*) {}
 
     // Runs a nested loop until the form is unloaded or hidden.

@@ -144,6 +144,9 @@ void Form1::Form_Load() {
     BrowseSource = 0;
     CacheLoaded = false;
 
+    // picFP holds the hand-back picture that the Export button shows in add-in mode.
+    step([&] { picFP.Picture = rt.LoadPicture(appPath + "\\resource\\handback.jpg"); });
+
     // 3.
     step([&] { Command8.Picture = rt.LoadPicture(appPath + "\\resource\\export.jpg"); });
 
@@ -274,7 +277,12 @@ void Form1::Command6_Click() {
 }
 
 void Form1::CallHelp() {
-    common::ShellOpen(runtime(), runtime().App.Path + "\\Help\\glwtrans.chm");
+    // Where the desktop cannot open the help file (no program for it, or the file is missing), the help
+    // page opens in the browser instead, so that Help never does nothing.
+    const std::string help = runtime().App.Path + "\\Help\\";
+    if (common::ShellOpen(runtime(), help + "glwtrans.chm") <= 32) {
+        common::ShellOpen(runtime(), help + "index.htm");
+    }
 }
 
 void Form1::mnuWeb_Click() {

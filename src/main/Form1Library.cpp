@@ -315,7 +315,7 @@ void Form1::FSel_GotFocus(int Index) {
 void Form1::FillCacheList() {
     MousePointer = forms::vbHourglass;
     auto isMovie = [](const std::string& name) { return vb::UCase(vb::Right(name, 4)) == ".SWF"; };
-    if (auto cache = runtime().services().urlCache) {
+    if (auto cache = runtime().services().cache) {
         // The first entry counts on its name alone; later ones must also be ordinary cached files.
         if (cache->firstEntry()) {
             if (isMovie(cache->current().localFileName)) {
@@ -352,7 +352,7 @@ void Form1::Command2_Click() {
     const SaveName saveName = applySaveNameRules(txtSaveAs.Text);
     txtSaveAs.Text = saveName.name;
     if (saveName.verdict == SaveName::Verdict::Refused) {
-        program.MsgBoxEx(unsafeNameMessage("file name"), common::msgOk, "Glintwave SE");
+        program.MsgBoxEx(badFileNameMessage(), common::msgOk, "Glintwave SE");
         return;
     }
     if (saveName.verdict == SaveName::Verdict::TooLong) {
@@ -437,7 +437,9 @@ void Form1::Command7_Click() {
 
 void Form1::Command15_Click() {
     {
+        // The pop-up opens over the button that opened it, as the program's other pop-ups do.
         ImportNew dialog(program);
+        PlaceFormAboveControl(dialog, Command15);
         dialog.Show(forms::vbModal);
     }
     auto& rt = runtime();
@@ -449,6 +451,7 @@ void Form1::Command15_Click() {
 
 void Form1::Command27_Click() {
     Form2 maker(program);
+    PlaceFormAboveControl(maker, Command27);
     maker.Show(forms::vbModal);
 }
 

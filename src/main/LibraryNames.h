@@ -7,6 +7,12 @@
 
 namespace glw::main {
 
+// True when the name is one file name inside its folder: not empty, not "." or "..", no path separator ("\" or
+// "/"), no colon (a drive), none of * ? " < > | and no control characters.
+bool isFileNameInFolder(std::string_view name);
+// The message shown when a save name breaks isFileNameInFolder.
+std::string badFileNameMessage();
+
 // True when the name can be one file or folder name inside the library and nothing else: not empty, no
 // path separator ("\" or "/"), no colon (a drive), no "..", none of the characters that file names on the
 // system's original platform may not hold (* ? " < > | and control characters), and not only dots and
@@ -17,8 +23,8 @@ bool isSafeLibraryName(std::string_view name);
 std::string unsafeNameMessage(const std::string& what);
 
 // A save name after the rules: ".swf" appended unless the name ends in it (any case); blanks, double
-// quotes, apostrophes and ampersands turned into "_"; all in lower case. Refused when the typed name is
-// empty or only dots and blanks before its extension, or when the result is not a safe library name; too
+// quotes, apostrophes and ampersands turned into "_"; all in lower case. Refused only when the result cannot
+// be a file name inside the category folder (isFileNameInFolder); "x..y" and names of blanks are kept. Too
 // long beyond 12 characters (8.3 names), extension included.
 struct SaveName {
     enum class Verdict { Ok, TooLong, Refused };

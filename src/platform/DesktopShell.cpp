@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace glw::platform {
 
@@ -45,6 +46,49 @@ std::optional<std::string> findProgram(const std::string& name) {
         }
         dirs.remove_prefix(colon + 1);
     }
+}
+
+// The first line that the program writes to its standard output ("" when it fails or writes nothing). Its
+// standard input and error are /dev/null; the arguments are never read by a shell.
+std::string firstLineOf(const std::string& program, const std::vector<std::string>& args) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        return {};
+    }
+    // Everything the child needs is made before the fork: only async-signal-safe calls follow it.
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, 0);
+        ::dup2(fds[1], 1);
+        ::dup2(devNull, 2);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buffer[512];
+    ssize_t n = 0;
+    while (pid > 0 && (n = ::read(fds[0], buffer, sizeof buffer)) != 0) {
+        if (n < 0 && errno != EINTR) {
+            break;
+        }
+        if (n > 0 && out.size() < 4096) {
+            out.append(buffer, std::size_t(n));
+        }
+    }
+    ::close(fds[0]);
+    int status = 0;
+    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return {};
+    }
+    out = out.substr(0, out.find('\n'));
+    return out;
 }
 
 // A file that the system can run as a program of ours: executable, and an ELF image or a script.
@@ -152,7 +196,20 @@ int spawnDetached(const std::string& program, const std::vector<std::string>& ar
 
 // DesktopShell
 
-DesktopShell::DesktopShell(std::string opener, ServiceLog log) : m_opener(std::move(opener)), m_log(std::move(log)) {}
+DesktopShell::DesktopShell(std::string opener, ServiceLog log, std::string handlers)
+    : m_opener(std::move(opener)), m_log(std::move(log)), m_handlers(std::move(handlers)) {}
+
+bool DesktopShell::hasProgramFor(const std::string& hostPath) const {
+    if (m_handlers.empty()) {
+        return true;
+    }
+    std::optional<std::string> query = findProgram(m_handlers);
+    if (!query) {
+        return true; // nothing to ask: leave it to the opener
+    }
+    const std::string type = firstLineOf(*query, {*query, "query", "filetype", hostPath});
+    return !type.empty() && !firstLineOf(*query, {*query, "query", "default", type}).empty();
+}
 
 long DesktopShell::open(const std::string& target) {
     constexpr long kStarted = 42, kFileNotFound = 2, kAccessDenied = 5, kNoAssociation = 31;
@@ -188,6 +245,10 @@ long DesktopShell::open(const std::string& target) {
         }
         logLine(m_log, "shell: cannot start " + host + ": " + std::strerror(error));
         return (error == EACCES || error == EPERM) ? kAccessDenied : kFileNotFound;
+    }
+    if (S_ISREG(st.st_mode) && !hasProgramFor(host)) {
+        logLine(m_log, "shell: no program for " + host);
+        return kNoAssociation;
     }
     return viaOpener(host);
 }

@@ -20,12 +20,18 @@ namespace glw::platform {
 class DesktopShell : public Shell {
 public:
     // `opener`: a program name looked up in $PATH, or a host path.
-    explicit DesktopShell(std::string opener = "xdg-open", ServiceLog log = {});
+    // `handlers`: the program asked whether the desktop has a program for a document ("xdg-mime": `query
+    // filetype <file>`, then `query default <type>`); a document without one gives 31 without the opener
+    // being started. Empty, or not found: every document goes to the opener.
+    explicit DesktopShell(std::string opener = "xdg-open", ServiceLog log = {}, std::string handlers = {});
     long open(const std::string& target) override;
 
 private:
+    bool hasProgramFor(const std::string& hostPath) const;
+
     std::string m_opener;
     ServiceLog m_log;
+    std::string m_handlers;
 };
 
 } // namespace glw::platform

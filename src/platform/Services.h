@@ -92,7 +92,7 @@ public:
     virtual float rnd() = 0; // uniform in [0, 1)
 };
 
-class UrlCache;
+class Cache;
 class Registry;
 class BrowserWindows;
 
@@ -118,7 +118,7 @@ struct Services {
     std::shared_ptr<PictureLoader> pictures;
     std::shared_ptr<Clock> clock;
     std::shared_ptr<Random> random;
-    std::shared_ptr<UrlCache> urlCache;
+    std::shared_ptr<Cache> cache;
     std::shared_ptr<MovieProbe> movieProbe;
     std::shared_ptr<Registry> registry;
     std::shared_ptr<BrowserWindows> browserWindows; // the open pages the link chooser offers

@@ -75,16 +75,16 @@ float SequenceRandom::rnd() {
     return value;
 }
 
-// MemoryUrlCache
+// MemoryCache
 
-bool MemoryUrlCache::firstEntry() {
+bool MemoryCache::firstEntry() {
     ++m_walks;
     m_position = 0;
     m_open = !m_entries.empty();
     return m_open;
 }
 
-bool MemoryUrlCache::nextEntry() {
+bool MemoryCache::nextEntry() {
     if (!m_open) {
         return false;
     }
@@ -96,8 +96,8 @@ bool MemoryUrlCache::nextEntry() {
     return true;
 }
 
-const UrlCacheEntry& MemoryUrlCache::current() const {
-    static const UrlCacheEntry none{};
+const CacheEntry& MemoryCache::current() const {
+    static const CacheEntry none{};
     return m_position < m_entries.size() ? m_entries[m_position] : none;
 }
 

@@ -2,9 +2,9 @@
 // the desktop, and each records what it was given so that a test can read it back.
 #pragma once
 
+#include "Cache.h"
 #include "Registry.h"
 #include "Services.h"
-#include "UrlCache.h"
 
 #include <chrono>
 #include <cstddef>
@@ -132,20 +132,20 @@ private:
 
 // A cache given by the test, walked in order; it counts the walks so that a test can tell a list was
 // built once.
-class MemoryUrlCache : public UrlCache {
+class MemoryCache : public Cache {
 public:
-    explicit MemoryUrlCache(std::vector<UrlCacheEntry> entries = {}) : m_entries(std::move(entries)) {}
+    explicit MemoryCache(std::vector<CacheEntry> entries = {}) : m_entries(std::move(entries)) {}
 
     bool firstEntry() override;
     bool nextEntry() override;
     void close() override { m_open = false; }
-    const UrlCacheEntry& current() const override;
+    const CacheEntry& current() const override;
 
     int walks() const { return m_walks; }
     bool open() const { return m_open; }
 
 private:
-    std::vector<UrlCacheEntry> m_entries;
+    std::vector<CacheEntry> m_entries;
     std::size_t m_position = 0;
     bool m_open = false;
     int m_walks = 0;

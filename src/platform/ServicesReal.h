@@ -3,7 +3,7 @@
 // libjpeg, the system clock and random numbers, the browsers' URL cache and the registry file.
 #pragma once
 
-#include "BrowserUrlCache.h"
+#include "BrowserCache.h"
 #include "DesktopShell.h"
 #include "FileClipboard.h"
 #include "FileRegistry.h"

@@ -1,7 +1,7 @@
 // The one place that chooses every service: a run without windows gets the fontconfig fonts and a clipboard
 // of its own process; GLW_CLIPBOARD puts the clipboard in a file; every other service is the real one.
 #include "app/ProgramServices.h"
-#include "platform/BrowserUrlCache.h"
+#include "platform/BrowserCache.h"
 #include "platform/FileRegistry.h"
 #include "platform/Registry.h"
 #include "platform/ServicesMemory.h"
@@ -46,7 +46,7 @@ TEST_F(ProgramServicesTest, HeadlessRunsGetRealServicesAndAClipboardOfTheirOwn) 
     EXPECT_TRUE(is<platform::JpegPictureLoader>(services.pictures));
     EXPECT_TRUE(is<platform::SystemClock>(services.clock));
     EXPECT_TRUE(is<platform::StdRandom>(services.random));
-    EXPECT_TRUE(is<platform::BrowserUrlCache>(services.urlCache));
+    EXPECT_TRUE(is<platform::BrowserCache>(services.cache));
     EXPECT_TRUE(is<platform::FileRegistry>(services.registry));
     EXPECT_TRUE(services.movieProbe);
     EXPECT_TRUE(is<platform::MemoryClipboard>(services.clipboard));

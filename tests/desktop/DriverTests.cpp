@@ -472,3 +472,76 @@ TEST_F(DriverTest, FolderListShowsNamesAndOpensAFolderOnDoubleClick) {
 
 } // namespace
 } // namespace glw::qt::testing
+
+namespace glw::qt::testing {
+namespace {
+
+// Movie cells loaded after every member exists, with a marker and a panel declared after their array.
+class StackForm : public Form {
+public:
+    explicit StackForm(Runtime& runtime) : Form(runtime, "StackForm") {
+        Width = 6000;
+        Height = 4000;
+        for (int i = 0; i < 2; ++i) {
+            cells.add(i).Move(i * 1500, 0, 1500, 1500);
+        }
+        marker.Move(0, 1400, 1500, 100);
+        panel.Move(600, 600, 2400, 1500);
+        lblNote.Move(3000, 2400, 2400, 900);
+    }
+    ControlArray<FlashPlayer> cells{*this, "cells"};
+    PictureBox marker{*this, "marker"};
+    PictureBox panel{*this, "panel"};
+    Label lblNote{*this, "lblNote"};
+};
+
+// The widget's position among its siblings, back to front.
+int stackIndex(QWidget* widget) {
+    const QObjectList& siblings = widget->parentWidget()->children();
+    int at = 0;
+    for (QObject* sibling : siblings) {
+        if (sibling == widget) {
+            return at;
+        }
+        at += sibling->isWidgetType() ? 1 : 0;
+    }
+    return -1;
+}
+
+TEST_F(DriverTest, WidgetsStackInDesignOrderAndFollowZOrder) {
+    auto& form = open<StackForm>();
+    QWidget* cell = driver->widget(form.cells[1]);
+    QWidget* marker = driver->widget(form.marker);
+    QWidget* panel = driver->widget(form.panel);
+    ASSERT_TRUE(cell && marker && panel);
+    EXPECT_LT(stackIndex(cell), stackIndex(marker));
+    EXPECT_LT(stackIndex(marker), stackIndex(panel));
+    // What the user sees at a point the panel covers is the panel.
+    QWidget* window = driver->window(form);
+    const QPoint inPanel = panel->mapTo(window, QPoint(5, 5));
+    EXPECT_EQ(window->childAt(inPanel), panel);
+
+    runtime->userAction("zorder", [&] { form.panel.ZOrder(1); });
+    settle();
+    EXPECT_LT(stackIndex(panel), stackIndex(cell));
+    runtime->userAction("zorder", [&] { form.cells[0].ZOrder(0); });
+    settle();
+    EXPECT_GT(stackIndex(driver->widget(form.cells[0])), stackIndex(marker));
+}
+
+TEST_F(DriverTest, LabelsBreakLinesAtCrLfAndCrLf) {
+    auto& form = open<StackForm>();
+    const std::pair<const char*, const char*> cases[] = {
+        {"one\r\rtwo", "one\n\ntwo"},
+        {"one\ntwo", "one\ntwo"},
+        {"one\r\ntwo\rthree", "one\ntwo\nthree"},
+        {"&Save\r", "Save\n"},
+    };
+    for (const auto& [caption, shown] : cases) {
+        form.lblNote.Caption = caption;
+        EXPECT_EQ(widget<QLabel>(form.lblNote)->text(), QString::fromUtf8(shown)) << caption;
+    }
+}
+
+} // namespace
+} // namespace glw::qt::testing

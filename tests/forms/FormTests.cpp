@@ -180,3 +180,57 @@ TEST(FormTest, FaultsOfOurOwnCodeAreToldApartFromRunTimeErrors) {
 }
 
 } // namespace
+
+namespace {
+
+// A page of cells declared between a frame and a panel: the cells are loaded after every member exists.
+struct Stacked : Form {
+    explicit Stacked(Runtime& rt) : Form(rt, "Stacked") {
+        for (int i = 2; i >= 0; --i) {
+            cells.add(i);
+        }
+    }
+    Frame page{*this, "page"};
+    ControlArray<PictureBox> cells{*this, "cells"};
+    PictureBox marker{*this, "marker"};
+    PictureBox panel{*this, "panel"};
+};
+
+std::vector<std::string> stackNames(const Form& form) {
+    std::vector<std::string> names;
+    for (const Control* control : form.stackOrder()) {
+        names.push_back(control->displayName());
+    }
+    return names;
+}
+
+} // namespace
+
+TEST(FormTest, ControlsStackInDesignOrderAndZOrderMovesThem) {
+    Runtime rt{Services{}};
+    Stacked form(rt);
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(stackNames(form), (Names{"page", "cells(0)", "cells(1)", "cells(2)", "marker", "panel"}));
+    struct Case {
+        const char* control;
+        int position;
+        Names expected;
+    };
+    const Case cases[] = {
+        {"marker", 1, {"marker", "page", "cells(0)", "cells(1)", "cells(2)", "panel"}},
+        {"cells(0)", 0, {"marker", "page", "cells(1)", "cells(2)", "panel", "cells(0)"}},
+        {"marker", 0, {"page", "cells(1)", "cells(2)", "panel", "cells(0)", "marker"}},
+    };
+    for (const Case& c : cases) {
+        std::string name = c.control;
+        const int index = name.back() == ')' ? name[name.size() - 2] - '0' : -1;
+        if (index >= 0) {
+            name = name.substr(0, name.find('('));
+        }
+        form.findControl(name, index)->ZOrder(c.position);
+        EXPECT_EQ(stackNames(form), c.expected) << c.control;
+    }
+    form.cells.remove(1);
+    form.cells.add(1);
+    EXPECT_EQ(stackNames(form), (Names{"page", "cells(2)", "panel", "cells(0)", "cells(1)", "marker"}));
+}

@@ -4,6 +4,7 @@
 #include "main/MainProgram.h"
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
+#include "platform/WinPath.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ protected:
     TempDir app;
     std::shared_ptr<platform::MemoryClipboard> clipboard = std::make_shared<platform::MemoryClipboard>();
     std::shared_ptr<platform::RecordingShell> shell = std::make_shared<platform::RecordingShell>();
+    std::shared_ptr<platform::MemoryPictureLoader> pictures = std::make_shared<platform::MemoryPictureLoader>();
     std::unique_ptr<forms::Runtime> rt;
     std::unique_ptr<main::MainProgram> program;
 
@@ -36,6 +38,8 @@ protected:
         app.file("Working/NewImport/keep.txt");
         app.file("Resource/titlebar.swf");
         app.file("Resource/badfont.txt", "Wingdings,Symbol");
+        pictures->add(app.system() + "\\Resource\\export.jpg", 96, 32);
+        pictures->add(app.system() + "\\Resource\\handback.jpg", 96, 32);
     }
 
     main::Form1& start(const std::string& clipboardText) {
@@ -43,6 +47,7 @@ protected:
         forms::Services services;
         services.clipboard = clipboard;
         services.shell = shell;
+        services.pictures = pictures;
         services.fonts = std::make_shared<platform::FixedFontList>(
             std::vector<std::string>{"Arial", "Wingdings 2", "MT Symbol", "Liberation Sans"});
         rt = std::make_unique<forms::Runtime>(services);
@@ -106,7 +111,14 @@ TEST_F(Form1Startup, AddinRequestsOnTheClipboard) {
         EXPECT_EQ(g.HostPageFolder, c.pageFolder);
         EXPECT_EQ(g.ExportDataFolder, c.dataFolder);
         EXPECT_EQ(g.HostPageFiles, c.pageFiles);
-        EXPECT_EQ(form.Command8.Picture(), c.addinMode ? form.picFP.Picture() : platform::Picture{});
+        // The Export button shows the hand-back picture in add-in mode, its own export picture otherwise.
+        const std::string shown = form.Command8.Picture().path;
+        EXPECT_TRUE(platform::equalsNoCase(
+            shown, app.system() + (c.addinMode ? "\\Resource\\handback.jpg" : "\\Resource\\export.jpg")))
+            << shown;
+        if (c.addinMode) {
+            EXPECT_EQ(form.Command8.Picture(), form.picFP.Picture());
+        }
         EXPECT_EQ(clipboard->getText(), c.addinMode ? "" : c.clipboard) << "a request is taken once, other text stays";
         program.reset();
         rt.reset();
@@ -178,6 +190,27 @@ TEST_F(Form1Startup, SupportMenuAndHelpOpenTheirTargets) {
     EXPECT_EQ(shell->targets()[0].rfind("mailto:", 0), 0u);
     EXPECT_NE(shell->targets()[0].find("?Subject=Glintwave SE"), std::string::npos);
     EXPECT_EQ(shell->targets()[1], app.system() + "\\Help\\glwtrans.chm");
+}
+
+TEST_F(Form1Startup, HelpFallsBackToTheHelpPageWhenTheHelpFileCannotBeOpened) {
+    auto& form = start("");
+    const std::string help = app.system() + "\\Help\\";
+    struct Case {
+        long result; // what the shell answers for the help file
+        std::vector<std::string> opened;
+    };
+    const Case cases[] = {
+        {42, {help + "glwtrans.chm"}},
+        {31, {help + "glwtrans.chm", help + "index.htm"}}, // no program for the file
+        {2, {help + "glwtrans.chm", help + "index.htm"}},  // the file is missing
+    };
+    for (const auto& c : cases) {
+        shell = std::make_shared<platform::RecordingShell>();
+        rt->services().shell = shell;
+        shell->setResult(c.result);
+        form.Command6.userClick();
+        EXPECT_EQ(shell->targets(), c.opened) << c.result;
+    }
 }
 
 TEST_F(Form1Startup, ExitClearsTheLinkAndEndsTheProgram) {

@@ -159,7 +159,7 @@ TEST_F(LibraryBrowse, CacheListIsBuiltOnceAndKeepsOnlyMovies) {
     category("Animals", 1);
     app.file("cache/CLIP.SWF", tinySwf(64, 32));
     app.file("cache/intro.swf", tinySwf(65, 32));
-    urlCache = std::make_shared<platform::MemoryUrlCache>(std::vector<platform::UrlCacheEntry>{
+    cache = std::make_shared<platform::MemoryCache>(std::vector<platform::CacheEntry>{
         {"http://a/first", sys("cache\\first.swf"), 0}, // the first entry counts on its name alone
         {"http://a/CLIP.SWF", sys("cache\\CLIP.SWF"), 1},
         {"http://a/cookie", sys("cache\\cookie.swf"), 0},
@@ -174,12 +174,12 @@ TEST_F(LibraryBrowse, CacheListIsBuiltOnceAndKeepsOnlyMovies) {
     EXPECT_EQ(form.lstFlashFiles.items(), movies);
     EXPECT_TRUE(form.frmCache.Visible);
     EXPECT_FALSE(form.Frame2.Visible);
-    EXPECT_FALSE(urlCache->open()) << "the walk is closed";
+    EXPECT_FALSE(cache->open()) << "the walk is closed";
     EXPECT_TRUE(form.FSel[0].hasFocus());
 
     form.chkBrowseWhat[0].userClick();
     form.chkBrowseWhat[2].userClick();
-    EXPECT_EQ(urlCache->walks(), 1) << "choosing the cache again does not rebuild the list";
+    EXPECT_EQ(cache->walks(), 1) << "choosing the cache again does not rebuild the list";
     EXPECT_EQ(form.lstFlashFiles.items(), movies);
     clickCell(1);
     EXPECT_EQ(form.CurrentClip, sys("cache\\CLIP.SWF"));

@@ -25,23 +25,24 @@ const SaveCase kSaveCases[] = {
     {"abcdefgh", "abcdefgh.swf", Verdict::Ok},
     {"abcdefghi", "abcdefghi.swf", Verdict::TooLong},
     {"\"q\"", "_q_.swf", Verdict::Ok},
-    // Refused: names that would become paths or say nothing.
+    // Refused: names that would become paths or cannot be file names.
     {"..\\up", "..\\up.swf", Verdict::Refused},
     {"../up", "../up.swf", Verdict::Refused},
     {"a\\b", "a\\b.swf", Verdict::Refused},
     {"a/b", "a/b.swf", Verdict::Refused},
     {"c:x", "c:x.swf", Verdict::Refused},
-    {"x..y", "x..y.swf", Verdict::Refused},
     {"a*b", "a*b.swf", Verdict::Refused},
     {"a?b", "a?b.swf", Verdict::Refused},
     {"a<b>", "a<b>.swf", Verdict::Refused},
     {"a|b", "a|b.swf", Verdict::Refused},
     {"tab\there", "tab\there.swf", Verdict::Refused},
-    {"", ".swf", Verdict::Refused},
-    {".swf", ".swf", Verdict::Refused},
-    {"...", "....swf", Verdict::Refused},
-    {"  ", "__.swf", Verdict::Refused},
-    {". .SWF", "._.swf", Verdict::Refused},
+    // Kept: names that stay inside the category folder, blanks turned into "_".
+    {"x..y", "x..y.swf", Verdict::Ok},
+    {"", ".swf", Verdict::Ok},
+    {".swf", ".swf", Verdict::Ok},
+    {"...", "....swf", Verdict::Ok},
+    {"  ", "__.swf", Verdict::Ok},
+    {". .SWF", "._.swf", Verdict::Ok},
 };
 
 TEST(SaveNameRules, Table) {
@@ -90,7 +91,7 @@ TEST_F(LibraryManage, SavePanelAppliesTheRulesAndWritesOnlyIntoTheCategory) {
                 EXPECT_EQ(boxes[0], "Glintwave SE|File name is to long.  Filenames should be kept to 8.3 format to "
                                     "ensure server compatibility.");
             } else {
-                EXPECT_EQ(boxes[0], "Glintwave SE|" + unsafeNameMessage("file name"));
+                EXPECT_EQ(boxes[0], "Glintwave SE|" + badFileNameMessage());
             }
             form.Command4.userClick();
             EXPECT_FALSE(form.Picture3.Visible);

@@ -7,7 +7,7 @@
 #include "forms/HeadlessDriver.h"
 #include "main/Form1.h"
 #include "main/MainProgram.h"
-#include "platform/BrowserUrlCache.h"
+#include "platform/BrowserCache.h"
 #include "platform/ServicesMemory.h"
 #include "platform/TempDir.h"
 
@@ -80,7 +80,7 @@ inline constexpr int kBlankHeight = 400;
 class LibraryApp : public ::testing::Test {
 protected:
     platform::test::TempDir app;
-    std::shared_ptr<platform::MemoryUrlCache> urlCache = std::make_shared<platform::MemoryUrlCache>();
+    std::shared_ptr<platform::MemoryCache> cache = std::make_shared<platform::MemoryCache>();
     std::shared_ptr<platform::RecordingShell> shell = std::make_shared<platform::RecordingShell>();
     std::unique_ptr<forms::Runtime> rt;
     std::unique_ptr<MainProgram> program;
@@ -110,7 +110,7 @@ protected:
         forms::Services services;
         services.clipboard = std::make_shared<platform::MemoryClipboard>();
         services.shell = shell;
-        services.urlCache = urlCache;
+        services.cache = cache;
         services.movieProbe = std::make_shared<app::SwfMovieProbe>();
         if (adjust) {
             adjust(services);

@@ -316,6 +316,20 @@ TEST_F(DesktopShellTest, ExecutableDocumentsAreOpenedNotRun) {
     EXPECT_THAT(openerArguments(), ElementsAre("1", m_dir.host("readme.txt")));
 }
 
+TEST_F(DesktopShellTest, DocumentsWithoutAProgramOnTheDesktopGive31) {
+    // The handler query knows .htm files only: a type for each file, a program for text/html alone.
+    script("mime", "if [ \"$2\" = filetype ]; then case \"$3\" in *.htm) echo text/html;; *) echo application/x-chm;; "
+                   "esac; elif [ \"$3\" = text/html ]; then echo browser.desktop; fi\n");
+    DesktopShell shell(
+        m_dir.host("opener"), [](const std::string&) {}, m_dir.host("mime"));
+    m_dir.file("Help/glwtrans.chm");
+    m_dir.file("Help/index.htm");
+    EXPECT_EQ(shell.open(m_dir.system("Help\\glwtrans.chm")), 31);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.host("opener.out"))) << "the opener is not started";
+    EXPECT_EQ(shell.open(m_dir.system("Help\\index.htm")), 42);
+    EXPECT_EQ(openerArguments(), (std::vector<std::string>{"1", m_dir.host("Help/index.htm")}));
+}
+
 TEST_F(DesktopShellTest, FailuresInTheWindowsManner) {
     EXPECT_EQ(m_shell.open(m_dir.system("missing.chm")), 2);
     EXPECT_EQ(m_shell.open(m_dir.system("missing\\glwupdate.exe")), 2);

@@ -309,6 +309,9 @@ std::vector<Item> items() {
     out.push_back({"Resource/export.jpg", [] {
                        return picture(buttonPicture(96, 32, {70, 130, 210}, {30, 70, 150}, PictureMark::Arrow));
                    }});
+    out.push_back({"Resource/handback.jpg", [] {
+                       return picture(buttonPicture(96, 32, {80, 180, 120}, {30, 110, 60}, PictureMark::Check));
+                   }});
     out.push_back({"Resource/okay.jpg", [] {
                        return picture(buttonPicture(80, 26, {90, 180, 90}, {40, 120, 40}, PictureMark::Check));
                    }});

@@ -41,8 +41,9 @@ TEST_F(DemoLibraryTest, LaysOutTheApplicationFolder) {
     for (const std::string& folder : applicationFolders()) {
         EXPECT_TRUE(fs::is_directory(app / folder)) << folder;
     }
-    for (const char* file : {"blank.swf", "Resource/titlebar.swf", "Resource/badfont.txt", "Resource/export.jpg",
-                             "Resource/okay.jpg", "Resource/cancel.jpg", "Resource/no.jpg", "Help/index.htm"}) {
+    for (const char* file :
+         {"blank.swf", "Resource/titlebar.swf", "Resource/badfont.txt", "Resource/export.jpg", "Resource/okay.jpg",
+          "Resource/cancel.jpg", "Resource/no.jpg", "Resource/handback.jpg", "Help/index.htm"}) {
         EXPECT_TRUE(fs::is_regular_file(app / file)) << file;
     }
     int categories = 0;
@@ -60,7 +61,8 @@ TEST_F(DemoLibraryTest, LaysOutTheApplicationFolder) {
         EXPECT_GE(clips, 2) << entry.path();
     }
     EXPECT_GE(categories, 2);
-    for (const char* picture : {"Resource/export.jpg", "Resource/okay.jpg", "Resource/cancel.jpg", "Resource/no.jpg"}) {
+    for (const char* picture : {"Resource/export.jpg", "Resource/okay.jpg", "Resource/cancel.jpg", "Resource/no.jpg",
+                                "Resource/handback.jpg"}) {
         EXPECT_TRUE(glw::swf::media::readJpegFile(app / picture).ok()) << picture;
     }
 }

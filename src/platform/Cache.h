@@ -1,5 +1,5 @@
 // The browser's URL cache as a walk over its entries: the interface (the desktop browsers' caches are
-// BrowserUrlCache.h, the in-memory one is in ServicesMemory.h).
+// BrowserCache.h, the in-memory one is in ServicesMemory.h).
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@ namespace glw::platform {
 inline constexpr long kNormalCacheEntry = 1;
 
 // One entry of the cache.
-struct UrlCacheEntry {
+struct CacheEntry {
     std::string sourceUrl;     // the address it was fetched from; "" when the cache does not say
     std::string localFileName; // system path of the cached file on this machine
     long entryType = kNormalCacheEntry;
@@ -20,16 +20,16 @@ struct UrlCacheEntry {
 
 // One walk at a time: firstEntry, then nextEntry until it gives false, then close. The current entry stays
 // valid until the next step of the walk. Nothing here changes or deletes a browser's cache.
-class UrlCache {
+class Cache {
 public:
-    virtual ~UrlCache() = default;
+    virtual ~Cache() = default;
     // Closes a walk that is still open and starts a new one; false when the cache is empty or cannot be read.
     virtual bool firstEntry() = 0;
     // Steps to the next entry; false when no walk is open or at the end of the cache.
     virtual bool nextEntry() = 0;
     virtual void close() = 0;
     // The current entry; an empty one before the first step or after the end.
-    virtual const UrlCacheEntry& current() const = 0;
+    virtual const CacheEntry& current() const = 0;
 };
 
 } // namespace glw::platform

@@ -2,7 +2,10 @@
 // browsers' layouts, and the main window's cache list built from it.
 #include "LibraryTestSupport.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace glw::main::test {
 namespace {
@@ -46,13 +49,13 @@ std::string chromiumEntry(const std::string& body, const std::string& key) {
     return file;
 }
 
-class BrowserCache : public LibraryApp {
+class BrowserCacheWalk : public LibraryApp {
 protected:
     platform::test::TempDir home;   // stands for ~/.cache
     platform::test::TempDir copies; // the layer's own folder of movie copies
 
-    std::vector<platform::UrlCacheEntry> walk(platform::UrlCache& cache) {
-        std::vector<platform::UrlCacheEntry> entries;
+    std::vector<platform::CacheEntry> walk(platform::Cache& cache) {
+        std::vector<platform::CacheEntry> entries;
         if (cache.firstEntry()) {
             entries.push_back(cache.current());
             while (cache.nextEntry()) {
@@ -64,7 +67,7 @@ protected:
     }
 };
 
-TEST_F(BrowserCache, MoviesOfFirefoxAndChromiumCachesAreCopiedOutUnderTheirAddressNames) {
+TEST_F(BrowserCacheWalk, MoviesOfFirefoxAndChromiumCachesAreCopiedOutUnderTheirAddressNames) {
     const std::string ff = "mozilla/firefox/abcd.default-release/cache2/entries/";
     const std::string cr = "chromium/Default/Cache/Cache_Data/";
     home.file(ff + "0A1B", firefoxEntry(tinySwf(64, 48, "ff"), "a,:https://example.com/flash/intro.swf?v=2"));
@@ -78,7 +81,7 @@ TEST_F(BrowserCache, MoviesOfFirefoxAndChromiumCachesAreCopiedOutUnderTheirAddre
     home.file(ff + "broken", "FWS\x01"); // cut short: a plain entry, no copy
     fs::create_symlink(home.host(ff + "0A1B"), home.host(ff + "0B00-link"));
 
-    platform::BrowserUrlCache cache({home.host()}, copies.host("movies"));
+    platform::BrowserCache cache({home.host()}, copies.host("movies"));
     const auto entries = walk(cache);
     std::vector<std::string> locals;
     for (const auto& e : entries) {
@@ -102,20 +105,53 @@ TEST_F(BrowserCache, MoviesOfFirefoxAndChromiumCachesAreCopiedOutUnderTheirAddre
     EXPECT_TRUE(fs::exists(copies.host("movies/intro.swf")));
 }
 
-TEST_F(BrowserCache, NoCacheGivesAnEmptyWalk) {
-    platform::BrowserUrlCache cache({home.host("nothing here")}, copies.host("movies"));
+TEST_F(BrowserCacheWalk, EachProcessCopiesIntoItsOwnFolderAndSweepsOnlyThoseOfEndedProcesses) {
+    home.file("chromium/Default/Cache/Cache_Data/1111aaaa_0",
+              chromiumEntry(tinySwf(80, 60, "cr"), "1/0/_dk_https://x.net https://x.net https://x.net/a.swf"));
+    // Another running program's copies (this test's parent process), and an ended program's.
+    const std::string running = "CachedMovies/" + std::to_string(::getppid());
+    copies.file(running + "/theirs.swf", "FWS");
+    pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(ended, nullptr, 0);
+    const std::string gone = "CachedMovies/" + std::to_string(ended);
+    copies.file(gone + "/left.swf", "FWS");
+
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", copies.host().c_str(), 1);
+    platform::BrowserCache cache({home.host()});
+    if (before) {
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
+    const auto entries = walk(cache);
+    ASSERT_EQ(entries.size(), 1u);
+    const std::string own = "CachedMovies/" + std::to_string(::getpid());
+    EXPECT_EQ(entries[0].localFileName, platform::toSystemPath(copies.host(own + "/a.swf")));
+    walk(cache);
+    EXPECT_EQ(copies.read(own + "/a.swf"), tinySwf(80, 60, "cr"));
+    EXPECT_TRUE(fs::exists(copies.host(running + "/theirs.swf"))) << "a running program's copies stay";
+    EXPECT_FALSE(fs::exists(copies.host(gone))) << "an ended program's copies go";
+}
+
+TEST_F(BrowserCacheWalk, NoCacheGivesAnEmptyWalk) {
+    platform::BrowserCache cache({home.host("nothing here")}, copies.host("movies"));
     EXPECT_FALSE(cache.firstEntry());
     EXPECT_FALSE(cache.nextEntry());
     EXPECT_EQ(cache.current().localFileName, "");
 }
 
-TEST_F(BrowserCache, TheMainWindowListsTheCachedMovies) {
+TEST_F(BrowserCacheWalk, TheMainWindowListsTheCachedMovies) {
     category("Animals", 1);
     home.file("mozilla/firefox/p/cache2/entries/AA", firefoxEntry(tinySwf(64, 48), ":http://a.com/one.swf"));
     home.file("mozilla/firefox/p/cache2/entries/BB", firefoxEntry("text", ":http://a.com/readme.txt"));
     auto& form = start();
-    rt->services().urlCache =
-        std::make_shared<platform::BrowserUrlCache>(std::vector<std::string>{home.host()}, copies.host("movies"));
+    rt->services().cache =
+        std::make_shared<platform::BrowserCache>(std::vector<std::string>{home.host()}, copies.host("movies"));
     form.chkBrowseWhat[2].userClick();
     EXPECT_EQ(form.lstcache.items(), (std::vector<std::string>{platform::toSystemPath(copies.host("movies/one.swf"))}));
     EXPECT_EQ(form.CurrentClip, platform::toSystemPath(copies.host("movies/one.swf")));

@@ -1,14 +1,17 @@
 // The in-memory URL cache and the walk over the desktop browsers' disk caches.
-#include "BrowserUrlCache.h"
+#include "BrowserCache.h"
 
 #include "platform/WinPath.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <unistd.h>
 
 namespace glw::platform {
 
@@ -182,8 +185,7 @@ const std::array<const char*, 7> kChromiumBrowsers = {
 
 } // namespace
 
-BrowserUrlCache::BrowserUrlCache(std::vector<std::string> cacheHomes, std::string movieFolder,
-                                 std::uint64_t maxMovieBytes)
+BrowserCache::BrowserCache(std::vector<std::string> cacheHomes, std::string movieFolder, std::uint64_t maxMovieBytes)
     : m_homes(std::move(cacheHomes)), m_movieFolder(std::move(movieFolder)), m_maxMovieBytes(maxMovieBytes) {
     if (m_homes.empty()) {
         m_homes = defaultCacheHomes();
@@ -193,15 +195,26 @@ BrowserUrlCache::BrowserUrlCache(std::vector<std::string> cacheHomes, std::strin
         if (temp.ok()) {
             const std::string host = toHostPath(*temp);
             if (!host.empty()) {
-                m_movieFolder = host + "/CachedMovies";
+                // Each process its own folder of copies: two running programs never sweep each other's.
+                m_sharedParent = host + "/CachedMovies";
+                m_movieFolder = m_sharedParent + "/" + std::to_string(::getpid());
             }
         }
     }
 }
 
-BrowserUrlCache::~BrowserUrlCache() = default;
+BrowserCache::~BrowserCache() = default;
 
-std::vector<std::string> BrowserUrlCache::defaultCacheHomes() {
+void BrowserCache::removeMovieCopies(const std::string& folder) {
+    for (const auto& old : sortedEntries(folder)) {
+        if (isRegularFile(old) && endsWithNoCase(old.filename().string(), ".swf")) {
+            std::error_code ignored;
+            fs::remove(old, ignored);
+        }
+    }
+}
+
+std::vector<std::string> BrowserCache::defaultCacheHomes() {
     std::vector<std::string> homes;
     const char* home = std::getenv("HOME");
     const char* xdg = std::getenv("XDG_CACHE_HOME");
@@ -217,7 +230,7 @@ std::vector<std::string> BrowserUrlCache::defaultCacheHomes() {
     return homes;
 }
 
-bool BrowserUrlCache::firstEntry() {
+bool BrowserCache::firstEntry() {
     close();
     m_files.clear();
     m_usedNames.clear();
@@ -244,10 +257,19 @@ bool BrowserUrlCache::firstEntry() {
     }
     // The copies of the last walk go; only plain movie files of our own folder are touched.
     if (!m_movieFolder.empty()) {
-        for (const auto& old : sortedEntries(m_movieFolder)) {
-            if (isRegularFile(old) && endsWithNoCase(old.filename().string(), ".swf")) {
+        removeMovieCopies(m_movieFolder);
+    }
+    // So do the folders that programs which have ended left behind (named by their process number).
+    if (!m_sharedParent.empty()) {
+        for (const auto& folder : sortedEntries(m_sharedParent)) {
+            const std::string name = folder.filename().string();
+            const bool number = !name.empty() && name.size() < 10 &&
+                                std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (number && folder.string() != m_movieFolder && ::kill(::pid_t(std::stol(name)), 0) != 0 &&
+                errno == ESRCH) {
+                removeMovieCopies(folder.string());
                 std::error_code ignored;
-                fs::remove(old, ignored);
+                fs::remove(folder, ignored); // only when nothing else is left in it
             }
         }
     }
@@ -258,7 +280,7 @@ bool BrowserUrlCache::firstEntry() {
     return load(0);
 }
 
-bool BrowserUrlCache::nextEntry() {
+bool BrowserCache::nextEntry() {
     if (!m_open) {
         return false;
     }
@@ -270,14 +292,14 @@ bool BrowserUrlCache::nextEntry() {
     return load(m_position + 1);
 }
 
-void BrowserUrlCache::close() {
+void BrowserCache::close() {
     m_open = false;
 }
 
-bool BrowserUrlCache::load(std::size_t index) {
+bool BrowserCache::load(std::size_t index) {
     m_position = index;
     const std::string& file = m_files[index];
-    m_current = UrlCacheEntry{"", toSystemPath(file), kNormalCacheEntry};
+    m_current = CacheEntry{"", toSystemPath(file), kNormalCacheEntry};
 
     std::ifstream in(file, std::ios::binary);
     std::error_code ec;
@@ -323,7 +345,7 @@ bool BrowserUrlCache::load(std::size_t index) {
     return true;
 }
 
-std::string BrowserUrlCache::movieCopyName(const std::string& url, const std::string& cacheFile) {
+std::string BrowserCache::movieCopyName(const std::string& url, const std::string& cacheFile) {
     std::string address = url.substr(0, url.find_first_of("?#"));
     std::string last =
         address.substr(address.find_last_of('/') == std::string::npos ? 0 : address.find_last_of('/') + 1);

@@ -1,7 +1,7 @@
 // The URL cache of the desktop browsers' disk caches on this system.
 #pragma once
 
-#include "UrlCache.h"
+#include "Cache.h"
 
 #include <cstdint>
 #include <string>
@@ -25,33 +25,36 @@ namespace glw::platform {
 // Other entries keep the cache file itself as their local file. Copies of an earlier walk are removed when a
 // new walk starts. Files that are links, cannot be read or do not follow their format are taken as plain
 // entries; movies larger than `maxMovieBytes` are not copied.
-class BrowserUrlCache : public UrlCache {
+class BrowserCache : public Cache {
 public:
     // `cacheHomes`: host folders to look in (the defaults when empty); `movieFolder`: host folder for the
-    // copies (a folder in the user's temporary folder when empty).
-    explicit BrowserUrlCache(std::vector<std::string> cacheHomes = {}, std::string movieFolder = {},
-                             std::uint64_t maxMovieBytes = 64u << 20);
-    ~BrowserUrlCache() override;
+    // copies (when empty, a folder of this process's own, named by its process number, under CachedMovies in
+    // the user's temporary folder; a walk also removes the folders of processes that have ended).
+    explicit BrowserCache(std::vector<std::string> cacheHomes = {}, std::string movieFolder = {},
+                          std::uint64_t maxMovieBytes = 64u << 20);
+    ~BrowserCache() override;
 
     static std::vector<std::string> defaultCacheHomes();
 
     bool firstEntry() override;
     bool nextEntry() override;
     void close() override;
-    const UrlCacheEntry& current() const override { return m_current; }
+    const CacheEntry& current() const override { return m_current; }
 
 private:
     bool load(std::size_t index);
+    static void removeMovieCopies(const std::string& folder);
     std::string movieCopyName(const std::string& url, const std::string& cacheFile);
 
     std::vector<std::string> m_homes;
     std::string m_movieFolder;
+    std::string m_sharedParent; // the folder of every process's copies, when the copies go to the default place
     std::uint64_t m_maxMovieBytes;
     std::vector<std::string> m_files; // host paths of the walk's cache files
     std::vector<std::string> m_usedNames;
     std::size_t m_position = 0;
     bool m_open = false;
-    UrlCacheEntry m_current;
+    CacheEntry m_current;
 };
 
 } // namespace glw::platform
