@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "colour/CtlTinter.h"
 #include "forms/CommonDialog.h"
 #include "forms/Controls.h"
 #include "forms/FileLists.h"
@@ -140,6 +141,20 @@ public:
     forms::Label lblBack{*this, "lblBack"};
     forms::Label colBack{*this, "colBack"}; // the preview's background: BackColor, and ToolTipText as an HTML colour
     forms::CommandButton Command17{*this, "Command17"};
+    // The tint towards a colour: its three tints reach the players as the movie variables CWR, CWG and CWB.
+    static common::Module1& boxesOf(MainProgram& program);
+    colour::ctlTinter ctlTinter1{*this, "ctlTinter1", boxesOf(program)};
+    void ctlTinter1_SetTint(std::int16_t red, std::int16_t green, std::int16_t blue);
+    // Rebuilds ClipFlashVars from ctlTinter1 and reloads the preview (and, in the browse view, the selected
+    // cell) with the clean clip path and that query.
+    void ApplyTintToPreview();
+    // "CWR=" red "&CWG=" green "&CWB=" blue, from ctlTinter1.
+    std::string tintText() const;
+    // The clip path the preview plays, never with a query; "" while it plays none.
+    std::string PreviewClip;
+    // Loads the empty movie, then `clip` (followed by "?" and ClipFlashVars when `tinted`) into FlashDemo,
+    // showing it when `show`, with colBack's colour as its background.
+    void preview(const std::string& clip, bool tinted, bool show);
     forms::CommonDialog CommonDialog1{*this, "CommonDialog1"};
     // The detected-resources list (hidden) and its visible view of one kind.
     forms::ListView ListView1{*this, "ListView1"};
@@ -259,7 +274,6 @@ private:
     // Ticks "Apply" when it is not ticked; true when its click has just rebuilt the working copy (edit view),
     // so that the caller does not run the same pass twice.
     bool tickApply();
-    void preview(const std::string& target, bool show);
     std::string workingCopy() const;
     forms::ListItem* rowToApply(const char* kind);
     void recordTextRow(const swf::TextElement& element, const char* kind);

@@ -118,6 +118,16 @@ void Form1::layOutEditor() {
     Command17.Caption = "...";
     Command17.ToolTipText = "Background colour";
     place(Command17, 362, 506, 28, 22);
+    ctlTinter1.Move(400 * kPixel, 506 * kPixel);
+    ctlTinter1.ReadProperties(forms::PropertyBag{});
+    ctlTinter1.setLabel("Tint :");
+    ctlTinter1.PlaceForm = [](forms::Form& dialog, const forms::Control& button, bool aboveLeft) {
+        if (aboveLeft) {
+            PlaceFormAboveLeftOfControl(dialog, button);
+        } else {
+            PlaceFormAboveControl(dialog, button);
+        }
+    };
     CommonDialog1.Visible = false;
 
     // The detected resources: the hidden list of every row and the visible one of the chosen kind.
@@ -226,6 +236,9 @@ void Form1::bindEditorEvents() {
     Command14.Click = [this] { Command14_Click(); };
     Command16.Click = [this] { Command16_Click(); };
     Command17.Click = [this] { Command17_Click(); };
+    ctlTinter1.SetTint = [this](std::int16_t red, std::int16_t green, std::int16_t blue) {
+        ctlTinter1_SetTint(red, green, blue);
+    };
     Command18.Click = [this] { Command18_Click(); };
     Command19.Click = [this] { Command19_Click(); };
     Command20.Click = [this] { Command20_Click(); };
@@ -324,8 +337,10 @@ Result<void> Form1::applyPass(bool sized, const std::string& output) {
     return done;
 }
 
-void Form1::preview(const std::string& target, bool show) {
+void Form1::preview(const std::string& clip, bool tinted, bool show) {
     vb::ResumeNext step(runtime().errorLog(), "Form1.preview");
+    PreviewClip = clip;
+    const std::string target = tinted ? clip + "?" + program.aModule.ClipFlashVars : clip;
     step([&] { FlashDemo.Movie = runtime().App.Path + "\\BLANK.SWF"; });
     step([&] { FlashDemo.ScaleMode = 0; });
     step([&] { FlashDemo.Movie = target; });
@@ -340,7 +355,7 @@ void Form1::RebuildWorkingClip() {
         return;
     }
     (void)applyPass(true, workingCopy());
-    preview(workingCopy() + "?" + program.aModule.ClipFlashVars, false);
+    preview(workingCopy(), true, false);
 }
 
 void Form1::Command1_Click() {
@@ -366,16 +381,16 @@ void Form1::Command1_Click() {
             // The working copy keeps the clip's own size until a resize.
             const Result<void> built = applyPass(false, workingCopy());
             if (built) {
-                preview(workingCopy() + "?" + program.aModule.ClipFlashVars, true);
+                preview(workingCopy(), true, true);
             } else {
-                preview(CurrentClip, true);
+                preview(CurrentClip, false, true);
                 program.MsgBoxEx("The changes could not be built into the clip, so the preview shows the clip as "
                                  "it is.  (" +
                                      built.error().detail + ")",
                                  common::msgOk, "Glintwave SE");
             }
         } else {
-            preview(cellClips[std::size_t(SelectedCell)] + "?" + program.aModule.ClipFlashVars, true);
+            preview(cellClips[std::size_t(SelectedCell)], true, true);
         }
         PixProps.Visible = true;
         return;
@@ -386,21 +401,22 @@ void Form1::Command1_Click() {
     Label8.Caption = "Available Files";
     FlashDemo.Movie = rt.App.Path + "\\blank.swf";
     FlashDemo.Visible = false;
+    PreviewClip.clear();
 }
 
 void Form1::chkDoChange_Click() {
     if (chkDoChange.Value == forms::vbChecked && FlashDemo.Visible) {
         (void)applyPass(true, workingCopy());
-        preview(workingCopy() + "?" + program.aModule.ClipFlashVars, false);
+        preview(workingCopy(), true, false);
         return;
     }
-    preview(CurrentClip, false);
+    preview(CurrentClip, false, false);
 }
 
 void Form1::Command11_Click() {
     scanPass();
     chkDoChange.Value = forms::vbUnchecked;
-    preview(CurrentClip, false);
+    preview(CurrentClip, false, false);
     Option1[0].Value = true;
     Option1_Click(0);
 }
@@ -418,7 +434,7 @@ void Form1::Command12_Click() {
         return; // the tick has just run this very pass
     }
     (void)applyPass(true, workingCopy());
-    preview(workingCopy() + "?" + program.aModule.ClipFlashVars, false);
+    preview(workingCopy(), true, false);
 }
 
 void Form1::Command13_Click() {
@@ -780,11 +796,43 @@ void Form1::Command25_Click() {
 }
 
 void Form1::Command17_Click() {
-    // The colour dialog writes the chosen colour into colBack; until the program has one, the label keeps
-    // its colour and the preview is left as it is.
+    // The dialog writes the chosen colour into colBack (back colour, and the same colour as its tooltip);
+    // Cancel leaves the label, and so the preview, as it was.
     const std::string before = colBack.ToolTipText;
+    colour::ShowColorSel(runtime(), program.module1, colBack, before,
+                         [this](forms::Form& dialog) { PlaceFormAboveLeftOfControl(dialog, Command17); });
     if (colBack.ToolTipText() != before && !CurrentClip.empty()) {
         FlashDemo.BGColor = colBack.ToolTipText();
+    }
+}
+
+common::Module1& Form1::boxesOf(MainProgram& program) {
+    return program.module1;
+}
+
+std::string Form1::tintText() const {
+    return "CWR=" + std::to_string(ctlTinter1.mRedTint) + "&CWG=" + std::to_string(ctlTinter1.mGreenTint) +
+           "&CWB=" + std::to_string(ctlTinter1.mBlueTint);
+}
+
+void Form1::ctlTinter1_SetTint(std::int16_t, std::int16_t, std::int16_t) {
+    ApplyTintToPreview();
+}
+
+void Form1::ApplyTintToPreview() {
+    auto& rt = runtime();
+    const std::string blank = rt.App.Path + "\\blank.swf";
+    program.aModule.ClipFlashVars = tintText();
+    // The query goes after the clean clip path the preview plays; the hidden preview of the browse view
+    // plays the empty movie.
+    const std::string clip = FlashDemo.Visible && !PreviewClip.empty() ? PreviewClip : blank;
+    FlashDemo.Movie = blank;
+    FlashDemo.Movie = clip + "?" + program.aModule.ClipFlashVars;
+    FlashDemo.FlashVars = program.aModule.ClipFlashVars;
+    if (!FlashDemo.Visible && cellHoldsClip(SelectedCell)) {
+        auto& cell = FSel[SelectedCell];
+        cell.Movie = blank;
+        cell.Movie = cellClips[std::size_t(SelectedCell)] + "?" + program.aModule.ClipFlashVars;
     }
 }
 

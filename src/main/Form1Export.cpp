@@ -37,27 +37,12 @@ double sizeOf(const std::string& text) {
     return value;
 }
 
-// One tint of ClipFlashVars ("CWR=10&CWG=0&CWB=-5"), which the editor keeps in step with the tint
-// control; 0 when it is not there.
-long tintFrom(const std::string& vars, const std::string& name) {
-    const std::string key = name + "=";
-    for (std::size_t pos = 0; (pos = vars.find(key, pos)) != std::string::npos; pos += key.size()) {
-        if (pos == 0 || vars[pos - 1] == '&') {
-            return long(vb::Val(vars.substr(pos + key.size(), vars.find('&', pos) - pos - key.size())));
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 void Form1::Command8_Click() {
     auto& g = program.aModule;
     // 1. The tint, red, green and blue.
-    const std::string tints = g.ClipFlashVars;
-    g.ClipFlashVars = "CWR=" + std::to_string(tintFrom(tints, "CWR")) +
-                      "&CWG=" + std::to_string(tintFrom(tints, "CWG")) +
-                      "&CWB=" + std::to_string(tintFrom(tints, "CWB"));
+    g.ClipFlashVars = tintText();
     // 2. The size in pixels.
     const double width = sizeOf(EWidth.Text);
     const double height = sizeOf(EHeight.Text);

@@ -75,7 +75,10 @@ protected:
 TEST_F(ExportDialog, WithoutAClipTheButtonSaysSoButTheSizesAndTintAreTaken) {
     auto& form = begin();
     form.CurrentClip = "";
-    program->aModule.ClipFlashVars = "CWR=10&CWG=0&CWB=-5";
+    program->aModule.ClipFlashVars = "CWR=99&CWG=99&CWB=99"; // replaced by the tint control's values
+    form.ctlTinter1.mRedTint = 10;
+    form.ctlTinter1.mGreenTint = 0;
+    form.ctlTinter1.mBlueTint = -5;
     form.EWidth.Text = "12.5";
     form.EHeight.Text = "13.5";
     answerBox("OK");
@@ -111,7 +114,10 @@ TEST_F(ExportDialog, SizesAreThirtyTwoBitAndAbsurdOnesAreRefused) {
 
 TEST_F(ExportDialog, FirstUseDefaultsAndTheVariablesFromTheTint) {
     auto& form = begin();
-    program->aModule.ClipFlashVars = "CWR=10&CWG=0&CWB=-5";
+    program->aModule.ClipFlashVars = "CWR=99&CWG=99&CWB=99"; // replaced by the tint control's values
+    form.ctlTinter1.mRedTint = 10;
+    form.ctlTinter1.mGreenTint = 0;
+    form.ctlTinter1.mBlueTint = -5;
     ui().then("look", [](forms::Runtime& runtime) {
         auto& d = *dynamic_cast<frmExportAll*>(runtime.findForm("frmExportAll"));
         EXPECT_EQ(d.Caption(), "Export");
