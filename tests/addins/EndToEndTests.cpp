@@ -31,7 +31,7 @@ protected:
     TempDir base;
 
     void SetUp() override {
-        for (const char* folder : {"app", "site", "tmp", "config", "data", "home"}) {
+        for (const char* folder : {"app", "tmp", "config", "data", "home"}) {
             base.folder(folder);
         }
         // The add-in starts glwclipart from its own library's folder, so both are copied side by side.
@@ -42,7 +42,6 @@ protected:
             fs::copy(std::string(GLW_APP_DIR) + "/" + folder, base.host(std::string("app/") + folder),
                      fs::copy_options::recursive);
         }
-        base.file("site/index.htm", "<html><head></head><body><p>Welcome</p></body></html>");
         base.file("clipboard.txt", "");
     }
 
@@ -96,25 +95,39 @@ protected:
 };
 
 TEST_F(AddinEndToEnd, PageEditorTakesTheClipBesideThePageAndPastesTheTag) {
-    const auto s = play({"--library", base.host("app/glwseclips.so"), "--page", "file://" + base.host("site/index.htm"),
-                         "connect", "click=Flash Browser/Transformer", "wait-reply=60", "activate", "report"},
-                        "focus Form1.FSel(0)\nclick Form1.Command8\ntype frmExportAll.Text1 \"clip\"\n"
-                        "click frmExportAll.Command20\n");
-    ASSERT_EQ(s.host.exitCode, 0) << s.host.output << joined(s.trace);
-    EXPECT_EQ(s.trace.back(), "end 0") << joined(s.trace);
-    const std::string reply = replyIn(s.trace);
-    ASSERT_FALSE(reply.empty()) << joined(s.trace);
-    EXPECT_NE(reply.find("<GLWFILES>GLWDATA," + base.system("app") + "\\Working\\clip.swf</GLWFILES>"),
-              std::string::npos)
-        << reply;
-    // The file list's system path came back to the host as the copy beside the page.
-    EXPECT_TRUE(base.exists("site/GLWDATA/clip.swf")) << s.host.output;
-    EXPECT_TRUE(base.read("site/GLWDATA/clip.swf") == firstClipBytes());
-    // The tag went into the saved selection, nothing else was said, and the clipboard is empty again.
-    EXPECT_NE(s.host.output.find("pasted: <OBJECT  ID='GLINTWAVECL"), std::string::npos) << s.host.output;
-    EXPECT_NE(s.host.output.find("<PARAM NAME=movie VALUE=\"GLWDATA/clip.swf\">"), std::string::npos) << s.host.output;
-    EXPECT_EQ(s.host.output.find("message:"), std::string::npos) << s.host.output;
-    EXPECT_EQ(base.read("clipboard.txt"), "");
+    // The page's folder crosses from the host's "/" paths to glwclipart's system paths and back, blanks,
+    // parentheses and a non-ASCII letter included.
+    const struct {
+        const char* folder;
+        const char* url;
+    } pages[] = {{"site", "site/index.htm"}, {"My Site (\xC3\xA9)", "My%20Site%20(%C3%A9)/index.htm"}};
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.folder);
+        const std::string folder = page.folder;
+        base.folder(folder);
+        base.file(folder + "/index.htm", "<html><head></head><body><p>Welcome</p></body></html>");
+        base.file("clipboard.txt", "");
+        const auto s = play({"--library", base.host("app/glwseclips.so"), "--page", "file://" + base.host(page.url),
+                             "connect", "click=Flash Browser/Transformer", "wait-reply=60", "activate", "report"},
+                            "focus Form1.FSel(0)\nclick Form1.Command8\ntype frmExportAll.Text1 \"clip\"\n"
+                            "click frmExportAll.Command20\n");
+        ASSERT_EQ(s.host.exitCode, 0) << s.host.output << joined(s.trace);
+        EXPECT_EQ(s.trace.back(), "end 0") << joined(s.trace);
+        const std::string reply = replyIn(s.trace);
+        ASSERT_FALSE(reply.empty()) << joined(s.trace);
+        EXPECT_NE(reply.find("<GLWFILES>GLWDATA," + base.system("app") + "\\Working\\clip.swf</GLWFILES>"),
+                  std::string::npos)
+            << reply;
+        // The file list's system path came back to the host as the copy beside the page.
+        EXPECT_TRUE(base.exists(folder + "/GLWDATA/clip.swf")) << s.host.output;
+        EXPECT_TRUE(base.read(folder + "/GLWDATA/clip.swf") == firstClipBytes());
+        // The tag went into the saved selection, nothing else was said, and the clipboard is empty again.
+        EXPECT_NE(s.host.output.find("pasted: <OBJECT  ID='GLINTWAVECL"), std::string::npos) << s.host.output;
+        EXPECT_NE(s.host.output.find("<PARAM NAME=movie VALUE=\"GLWDATA/clip.swf\">"), std::string::npos)
+            << s.host.output;
+        EXPECT_EQ(s.host.output.find("message:"), std::string::npos) << s.host.output;
+        EXPECT_EQ(base.read("clipboard.txt"), "");
+    }
 }
 
 TEST_F(AddinEndToEnd, PresentationProgramInsertsAFlashObjectOfTheReplysSize) {
