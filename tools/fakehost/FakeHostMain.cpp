@@ -3,15 +3,19 @@
 //
 //   fakehost (--library FILE | --progid PROGID) [--page URL] [--web URL FOLDER] [--view N] [--master]
 //            COMMAND...
-//   commands: connect, activate, click=CAPTION, wait-reply=SECONDS, disconnect, report
+//   commands: connect, activate, click=CAPTION, wait-reply=SECONDS, select=ID, disconnect, report
 //
 // wait-reply waits (at most the seconds given) until the clipboard (GLW_CLIPBOARD) holds a hand-back; with
 // it a session can click the menu, let the main program run, and then activate the host to take the clip.
+// select=ID puts the page's selection into a paragraph of that id (added when the page has none), so that a
+// session can move the selection between the click and the hand-back; the report names the element each
+// paste went into.
 #include "FakeHost.h"
 #include "addins/ClipText.h"
 #include "addins/Registration.h"
 #include "platform/ServicesReal.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,9 +28,9 @@ using namespace glw;
 namespace {
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: fakehost (--library FILE | --progid PROGID) [--page URL] [--web URL FOLDER] "
-                 "[--view N] [--master] connect|activate|click=CAPTION|wait-reply=SECONDS|disconnect|report...\n");
+    std::fprintf(stderr, "usage: fakehost (--library FILE | --progid PROGID) [--page URL] [--web URL FOLDER] "
+                         "[--view N] [--master] connect|activate|click=CAPTION|wait-reply=SECONDS|select=ID|disconnect|"
+                         "report...\n");
     return 2;
 }
 
@@ -141,6 +145,12 @@ int main(int argc, char** argv) {
                 std::printf("no reply\n");
                 status = 1;
             }
+        } else if (command.rfind("select=", 0) == 0 && document) {
+            const std::string id = command.substr(7);
+            auto found = std::find_if(document->elements.begin(), document->elements.end(),
+                                      [&](const auto& element) { return element->idText == id; });
+            document->active = found != document->elements.end() ? int(found - document->elements.begin())
+                                                                 : document->addElement("P", "", id);
         } else if (command == "disconnect") {
             addin.disconnect(core);
         } else if (command == "report") {
@@ -148,6 +158,10 @@ int main(int argc, char** argv) {
             if (document) {
                 for (const auto& paste : document->pasted) {
                     std::printf("pasted: %s\n", paste.html.c_str());
+                    const auto& elements = document->elements;
+                    if (paste.elementIndex >= 0 && paste.elementIndex < int(elements.size())) {
+                        std::printf("pasted into: %s\n", elements[size_t(paste.elementIndex)]->idText.c_str());
+                    }
                 }
             }
             for (const auto& object : slides->added) {
