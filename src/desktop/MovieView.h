@@ -40,6 +40,12 @@ public:
         m_poster = poster;
         update();
     }
+    // A see-through widget paints nothing at all: a player under it shows through (the thumbnail cells,
+    // whose movies play on one sheet below them).
+    void setSeeThrough(bool seeThrough) {
+        m_seeThrough = seeThrough;
+        update();
+    }
     // Called with the widget's new size, so that its poster can be drawn again at that size.
     std::function<void()> resized;
 
@@ -51,6 +57,9 @@ protected:
     }
 
     void paintEvent(QPaintEvent*) override {
+        if (m_seeThrough) {
+            return;
+        }
         QPainter painter(this);
         painter.fillRect(rect(), m_state.background);
         if (!m_poster.isNull()) {
@@ -101,6 +110,7 @@ protected:
 private:
     State m_state;
     QImage m_poster;
+    bool m_seeThrough = false;
 };
 
 // The view of a movie control that shows its outline (MovieWidget). A player's poster view derives from it

@@ -1,8 +1,10 @@
-// The host page the Flash player runs in: one player element at a time, driven by the host through glw.*
-// calls and reporting back through console messages that start with a per-page token. Only the page's
-// own scripts (carrying its nonce) and the player's files run: a movie's getURL("javascript:...") is
-// refused by the page's content security policy.
+// The host page the Flash player runs in: one player element per slot (one slot filling the page, or a slot
+// per thumbnail cell), driven by the host through glw.* calls and reporting back through console messages that start
+// with a per-page token. Only the page's own scripts (carrying its nonce) and the player's files run: a movie's
+// getURL("javascript:...") is refused by the page's content security policy.
 #include "MovieEngine.h"
+
+#include <algorithm>
 
 namespace glw::qt::movie {
 
@@ -16,7 +18,8 @@ constexpr const char* kHostPage = R"html(<!DOCTYPE html>
 <style>
 html, body { margin: 0; padding: 0; width: 100%; height: 100%; overflow: hidden; background: transparent; }
 #stage { position: absolute; left: 0; top: 0; right: 0; bottom: 0; }
-#stage > * { display: block; width: 100%; height: 100%; }
+.slot { position: absolute; left: 0; top: 0; right: 0; bottom: 0; overflow: hidden; }
+.slot > * { display: block; width: var(--player-width, 100%); height: var(--player-height, 100%); }
 </style>
 <script nonce="@NONCE@">
 window.RufflePlayer = window.RufflePlayer || {};
@@ -48,52 +51,129 @@ if (@SILENT@) {
     " #hardware-acceleration-modal, #clipboard-modal, #save-manager, #volume-controls-modal, #video-modal," +
     " #virtual-keyboard, #play-button { display: none !important; }";
 
-  // When the movie's first frame is drawn: the player draws only after it has run a frame (or changed
-  // size), always from an animation frame callback. Drawing calls mark the canvas drawn; a hook that runs
-  // after each callback sees it, so the frame is caught before the player can run another.
-  let drawn = false;
+  // When a movie's first frame is drawn: the player draws only after it has run a frame (or changed size),
+  // always from an animation frame callback. Drawing calls mark their canvas drawn; hooks that run after
+  // each callback see it, so the frame is caught before the player can run another.
+  const drawnCanvases = new WeakSet();
   for (const name of ["fillRect", "clearRect", "fill", "drawImage", "setTransform", "resetTransform"]) {
     const original = CanvasRenderingContext2D.prototype[name];
     CanvasRenderingContext2D.prototype[name] = function (...args) {
-      drawn = true;
+      drawnCanvases.add(this.canvas);
       return original.apply(this, args);
     };
   }
-  let afterCallback = null;
-  const nativeAnimationFrame = window.requestAnimationFrame.bind(window);
-  window.requestAnimationFrame = (callback) => nativeAnimationFrame((time) => {
+  const afterCallbacks = new Set();
+  const runCallback = (callback, time) => {
     try {
       callback(time);
     } finally {
-      if (afterCallback)
-        afterCallback();
+      for (const check of Array.from(afterCallbacks))
+        check();
     }
-  });
+  };
+  const nativeAnimationFrame = window.requestAnimationFrame.bind(window);
+  const nativeCancelAnimationFrame = window.cancelAnimationFrame.bind(window);
+  // A page of many players runs all their animation frames together, at most once per frame interval:
+  // each player draws at its own moments, and the page would otherwise send the engine a new picture at
+  // every display frame. The players keep their movies' speed (they count time, not callbacks).
+  // While such a page is suspended its animation frames stop altogether: a stopped player still asks for
+  // every frame, and twelve of them would keep the page awake behind a minimised window.
+  const frameInterval = @FRAME_INTERVAL@;
+  let frozen = false;
+  let thaw = () => {};
+  if (frameInterval > 0) {
+    const waiting = new Map();
+    let nextId = 1;
+    let last = 0;
+    let pending = false;
+    const runAll = (time) => {
+      pending = false;
+      last = time;
+      const batch = Array.from(waiting.values());
+      waiting.clear();
+      for (const callback of batch)
+        runCallback(callback, time);
+    };
+    const schedule = () => {
+      if (pending || frozen)
+        return;
+      pending = true;
+      const wait = last + frameInterval - performance.now() - 4;
+      if (wait > 0)
+        setTimeout(() => nativeAnimationFrame(runAll), wait);
+      else
+        nativeAnimationFrame(runAll);
+    };
+    window.requestAnimationFrame = (callback) => {
+      const id = nextId++;
+      waiting.set(id, callback);
+      schedule();
+      return id;
+    };
+    window.cancelAnimationFrame = (id) => {
+      waiting.delete(id);
+    };
+    thaw = () => {
+      if (waiting.size)
+        schedule();
+    };
+  } else {
+    window.requestAnimationFrame = (callback) => nativeAnimationFrame((time) => runCallback(callback, time));
+    window.cancelAnimationFrame = nativeCancelAnimationFrame;
+  }
 
   const stage = document.getElementById("stage");
-  let player = null;    // the player element, kept from movie to movie (building one takes a while)
-  let generation = 0;   // the newest load
-  let playing = 0;      // the load whose movie the player was last given
-  let onParsed = null;  // what that load does once its movie is parsed
-  let held = false;     // the host wants the player stopped (suspend) once its first frame is drawn
+  let held = false; // the host wants every player stopped (suspend) once its first frame is drawn
 
-  function drop() {
-    if (player) {
-      player.remove();
-      player = null;
+  // A slot is one player's place on the page: slot 0 fills the page unless given a rectangle; a page of
+  // thumbnails has one slot per cell, each at its rectangle.
+  const slots = new Map();
+  function slotOf(number) {
+    let slot = slots.get(number);
+    if (!slot) {
+      const box = document.createElement("div");
+      box.className = "slot";
+      stage.appendChild(box);
+      slot = {
+        number,
+        box,
+        player: null,     // the player element, kept from movie to movie (building one takes a while)
+        generation: 0,    // the newest load
+        playing: 0,       // the load whose movie the player was last given
+        onParsed: null,   // what that load does once its movie is parsed
+        check: null,      // the first-frame check of that load
+        hidden: false,
+      };
+      slots.set(number, slot);
     }
-    onParsed = null;
+    return slot;
+  }
+
+  function stopChecking(slot) {
+    if (slot.check) {
+      afterCallbacks.delete(slot.check);
+      slot.check = null;
+    }
+  }
+
+  function drop(slot) {
+    if (slot.player) {
+      slot.player.remove();
+      slot.player = null;
+    }
+    slot.onParsed = null;
+    stopChecking(slot);
   }
 
   function canvasOf(element) {
     return element && element.shadowRoot ? element.shadowRoot.querySelector("canvas") : null;
   }
 
-  function ensurePlayer() {
-    if (player)
-      return player;
+  function ensurePlayer(slot) {
+    if (slot.player)
+      return slot.player;
     const element = window.RufflePlayer.newest().createPlayer();
-    stage.appendChild(element);
+    slot.box.appendChild(element);
     const root = element.shadowRoot;
     if (root) {
       const style = document.createElement("style");
@@ -102,24 +182,40 @@ if (@SILENT@) {
       // The player shows an error box over a movie it cannot play: that load shows nothing instead, and
       // the next movie gets a new player.
       const observer = new MutationObserver(() => {
-        if (player !== element || !root.querySelector("#panic, #message-overlay"))
+        if (slot.player !== element || !root.querySelector("#panic, #message-overlay"))
           return;
         observer.disconnect();
-        drop();
-        post({ kind: "error", gen: playing, message: "the player could not show the movie" });
+        drop(slot);
+        post({ kind: "error", gen: slot.playing, message: "the player could not show the movie" });
       });
       observer.observe(root, { childList: true, subtree: true });
     }
     element.ruffle().addFSCommandHandler((command, args) => {
-      if (player === element)
-        post({ kind: "fscommand", gen: playing, command: String(command ?? ""), args: String(args ?? "") });
+      if (slot.player === element)
+        post({ kind: "fscommand", gen: slot.playing, command: String(command ?? ""), args: String(args ?? "") });
     });
     element.addEventListener("loadeddata", () => {
-      if (player === element && onParsed)
-        onParsed();
+      if (slot.player === element && slot.onParsed)
+        slot.onParsed();
     });
-    player = element;
+    slot.player = element;
     return element;
+  }
+
+  // Puts the slot at its rectangle ({x, y, width, height} in page pixels), or over the whole page.
+  function place(slot, rect) {
+    const style = slot.box.style;
+    if (rect) {
+      style.left = rect.x + "px";
+      style.top = rect.y + "px";
+      style.width = rect.width + "px";
+      style.height = rect.height + "px";
+      style.right = "auto";
+      style.bottom = "auto";
+    } else {
+      style.left = style.top = style.right = style.bottom = "0";
+      style.width = style.height = "auto";
+    }
   }
 
   // Where the time of a load goes, sent with its first frame when the host logs (GLW_MOVIE_LOG).
@@ -129,27 +225,32 @@ if (@SILENT@) {
   }
 
   window.glw = {
-    // order: gen, url ("" for none), data (the movie's bytes in base64, or none to read them from url),
-    // parameters ("a=1&b=2"), scale, background ("#RRGGBB" or ""),
-    // transparent, poster (stop on the first frame and send it as a PNG data URL), suspended, width and
-    // height (the player's size, else the page's), frameRate, debug.
+    // order: gen, slot (0 unless given), rect (the slot's place, else the whole page), url ("" for none),
+    // data (the movie's bytes in base64, or none to read them from url), parameters ("a=1&b=2"), scale,
+    // background ("#RRGGBB" or ""), transparent, poster (stop on the first frame and send it as a PNG data
+    // URL), suspended, width and height (the player's size, else the slot's), frameRate, debug.
     load(order) {
       const gen = order.gen;
-      generation = gen;
+      const slot = slotOf(order.slot || 0);
+      slot.generation = gen;
       held = !!order.suspended;
-      afterCallback = null;
-      onParsed = null;
+      stopChecking(slot);
+      slot.onParsed = null;
       const timing = order.debug ? Object.assign([], { start: performance.now() }) : null;
       // The movie shown so far stops at once: nothing of it (a script command) mixes with the next one.
-      if (player)
-        player.ruffle().suspend();
-      document.body.style.background = order.transparent ? "transparent" : (order.background || "transparent");
-      stage.style.width = order.width ? order.width + "px" : "";
-      stage.style.height = order.height ? order.height + "px" : "";
-      stage.style.right = order.width ? "auto" : "";
-      stage.style.bottom = order.height ? "auto" : "";
+      if (slot.player)
+        slot.player.ruffle().suspend();
+      place(slot, order.rect);
+      const background = order.transparent ? "transparent" : (order.background || "transparent");
+      if (order.rect)
+        slot.box.style.background = background;
+      else
+        document.body.style.background = background;
+      const inner = slot.box.style;
+      inner.setProperty("--player-width", order.width ? order.width + "px" : "100%");
+      inner.setProperty("--player-height", order.height ? order.height + "px" : "100%");
       if (!order.url) {
-        drop();
+        drop(slot);
         post({ kind: "empty", gen });
         return;
       }
@@ -183,11 +284,11 @@ if (@SILENT@) {
         config.frameRate = order.frameRate;
 
       const firstFrame = (api, element) => {
-        afterCallback = null;
-        if (gen !== generation || player !== element)
+        stopChecking(slot);
+        if (gen !== slot.generation || slot.player !== element)
           return;
         const message = { kind: "frame", gen };
-        if (order.poster || held)
+        if (order.poster || held || slot.hidden)
           api.suspend();
         if (order.poster) {
           const canvas = canvasOf(element);
@@ -199,30 +300,32 @@ if (@SILENT@) {
         post(message);
       };
       const start = (bytes) => {
-        if (gen !== generation)
+        if (gen !== slot.generation)
           return;
         stamp(timing, "read");
-        const element = ensurePlayer();
+        const element = ensurePlayer(slot);
         const api = element.ruffle();
         const container = element.shadowRoot && element.shadowRoot.querySelector("#container");
         if (container)
           container.style.backgroundColor = "";
-        onParsed = () => {
+        slot.onParsed = () => {
           stamp(timing, "parsed");
           // The movie is parsed. Its first frame runs a frame's time after it starts, and is drawn in
           // that callback; when nothing is drawn for two frames' time it was drawn before this event.
-          drawn = false;
+          drawnCanvases.delete(canvasOf(element));
           const started = performance.now();
           const rate = order.frameRate || (api.metadata && api.metadata.frameRate) || 12;
           const quiet = 2000 / Math.max(1, rate) + 20;
           let callbacks = 0;
-          afterCallback = () => {
+          stopChecking(slot);
+          slot.check = () => {
             ++callbacks;
-            if (drawn || (callbacks >= 3 && performance.now() - started >= quiet))
+            if (drawnCanvases.has(canvasOf(element)) || (callbacks >= 3 && performance.now() - started >= quiet))
               firstFrame(api, element);
           };
+          afterCallbacks.add(slot.check);
         };
-        playing = gen;
+        slot.playing = gen;
         config.data = bytes;
         return api.load(config);
       };
@@ -238,26 +341,55 @@ if (@SILENT@) {
       bytes
         .then(start)
         .catch((e) => {
-          if (gen !== generation)
+          if (gen !== slot.generation)
             return;
-          drop();
+          drop(slot);
           post({ kind: "error", gen, message: String(e) });
         });
     },
-    // Lets the player go (its clock wakes the page at every display frame even when stopped).
-    release() {
-      generation = -1;
-      drop();
+    // Moves a slot to its rectangle, or hides it (rect null): a hidden slot's player stops until shown.
+    place(number, rect, shown) {
+      const slot = slotOf(number);
+      place(slot, rect);
+      slot.hidden = !shown;
+      slot.box.style.visibility = shown ? "" : "hidden";
+      if (slot.player) {
+        if (slot.hidden || held)
+          slot.player.ruffle().suspend();
+        else
+          slot.player.ruffle().resume();
+      }
+    },
+    // Lets a slot's player go (its clock wakes the page at every display frame even when stopped) and
+    // removes the slot; with no number, lets every slot's player go.
+    release(number) {
+      for (const slot of Array.from(slots.values())) {
+        if (number === undefined || slot.number === number) {
+          slot.generation = -1;
+          drop(slot);
+        }
+        if (slot.number === number) {
+          slot.box.remove();
+          slots.delete(number);
+        }
+      }
     },
     suspend() {
       held = true;
-      if (player)
-        player.ruffle().suspend();
+      frozen = frameInterval > 0;
+      for (const slot of slots.values()) {
+        if (slot.player)
+          slot.player.ruffle().suspend();
+      }
     },
     resume() {
       held = false;
-      if (player)
-        player.ruffle().resume();
+      frozen = false;
+      thaw();
+      for (const slot of slots.values()) {
+        if (slot.player && !slot.hidden)
+          slot.player.ruffle().resume();
+      }
     },
   };
 
@@ -269,11 +401,12 @@ if (@SILENT@) {
 
 } // namespace
 
-QString hostPageHtml(const QString& token, const QString& nonce, bool silent) {
+QString hostPageHtml(const QString& token, const QString& nonce, bool silent, int frameIntervalMs) {
     return QString::fromUtf8(kHostPage)
         .replace(QStringLiteral("@TOKEN@"), token)
         .replace(QStringLiteral("@NONCE@"), nonce)
-        .replace(QStringLiteral("@SILENT@"), silent ? QStringLiteral("true") : QStringLiteral("false"));
+        .replace(QStringLiteral("@SILENT@"), silent ? QStringLiteral("true") : QStringLiteral("false"))
+        .replace(QStringLiteral("@FRAME_INTERVAL@"), QString::number(std::max(0, frameIntervalMs)));
 }
 
 } // namespace glw::qt::movie

@@ -33,9 +33,10 @@ void allowFolderOf(const QString& hostPath);
 
 // The host page: our HTML and script around the player, which report to the host through console
 // messages that start with token; only scripts carrying nonce (and the player's files) run in it; a
-// silent page has no sound at all. Its base is playerPageUrl(), so that ruffle.js and its wasm load from
-// the player folder.
-QString hostPageHtml(const QString& token, const QString& nonce, bool silent);
+// silent page has no sound at all; with a frame interval above 0 the players' animation frames run
+// together, at most once per interval. Its base is playerPageUrl(), so that ruffle.js and its wasm load
+// from the player folder.
+QString hostPageHtml(const QString& token, const QString& nonce, bool silent, int frameIntervalMs = 0);
 QUrl playerPageUrl();
 
 } // namespace glw::qt::movie

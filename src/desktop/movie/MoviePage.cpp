@@ -81,9 +81,9 @@ std::optional<PageLoad> readMovie(const QString& hostPath) {
     return load;
 }
 
-MoviePage::MoviePage(QObject* parent, bool silent)
+MoviePage::MoviePage(QObject* parent, bool silent, int frameIntervalMs)
     : QWebEnginePage(movieProfile(), parent), m_token(QStringLiteral("glw-") + randomHex() + QLatin1Char(':')),
-      m_silent(silent) {
+      m_silent(silent), m_frameIntervalMs(frameIntervalMs) {
     if (logging()) {
         std::fprintf(stderr, "movie: %lld ms: page made\n", logTime());
     }
@@ -112,50 +112,99 @@ void MoviePage::loadHost() {
         return; // no player installed: the page stays empty
     }
     m_hostLoadPending = true;
-    setHtml(hostPageHtml(m_token, randomHex(), m_silent), base);
+    setHtml(hostPageHtml(m_token, randomHex(), m_silent, m_frameIntervalMs), base);
 }
 
 int MoviePage::loadMovie(const PageLoad& load) {
-    m_current = load;
+    m_loads[load.slot] = load;
     m_suspended = load.suspended;
-    ++m_generation;
+    const int gen = ++m_generation;
+    m_generations[load.slot] = gen;
     if (m_ready) {
-        send(m_generation);
+        send(load, gen);
     }
-    return m_generation;
+    return gen;
 }
 
-void MoviePage::send(int gen) {
-    if (!m_current) {
-        return;
+bool MoviePage::current(int gen) const {
+    for (const auto& [slot, newest] : m_generations) {
+        if (newest == gen) {
+            return true;
+        }
     }
+    return false;
+}
+
+void MoviePage::send(const PageLoad& load, int gen) {
     QJsonObject order;
     order[QStringLiteral("gen")] = gen;
-    order[QStringLiteral("url")] = m_current->url;
-    if (!m_current->bytes.isEmpty()) {
-        order[QStringLiteral("data")] = QString::fromLatin1(m_current->bytes.toBase64());
+    order[QStringLiteral("slot")] = load.slot;
+    if (!load.rect.isNull()) {
+        order[QStringLiteral("rect")] = QJsonObject{{QStringLiteral("x"), load.rect.x()},
+                                                    {QStringLiteral("y"), load.rect.y()},
+                                                    {QStringLiteral("width"), load.rect.width()},
+                                                    {QStringLiteral("height"), load.rect.height()}};
     }
-    order[QStringLiteral("parameters")] = m_current->parameters;
-    order[QStringLiteral("scale")] = m_current->scale;
-    order[QStringLiteral("background")] = m_current->background;
-    order[QStringLiteral("transparent")] = m_current->transparent;
-    order[QStringLiteral("poster")] = m_current->poster;
+    order[QStringLiteral("url")] = load.url;
+    if (!load.bytes.isEmpty()) {
+        order[QStringLiteral("data")] = QString::fromLatin1(load.bytes.toBase64());
+    }
+    order[QStringLiteral("parameters")] = load.parameters;
+    order[QStringLiteral("scale")] = load.scale;
+    order[QStringLiteral("background")] = load.background;
+    order[QStringLiteral("transparent")] = load.transparent;
+    order[QStringLiteral("poster")] = load.poster;
     order[QStringLiteral("suspended")] = m_suspended;
-    if (m_current->width > 0 && m_current->height > 0) {
-        order[QStringLiteral("width")] = m_current->width;
-        order[QStringLiteral("height")] = m_current->height;
+    if (load.width > 0 && load.height > 0) {
+        order[QStringLiteral("width")] = load.width;
+        order[QStringLiteral("height")] = load.height;
     }
     if (logging()) {
         order[QStringLiteral("debug")] = true;
     }
-    if (m_current->frameRate > 0) {
-        order[QStringLiteral("frameRate")] = m_current->frameRate;
+    if (load.frameRate > 0) {
+        order[QStringLiteral("frameRate")] = load.frameRate;
     }
     const QString json = QString::fromUtf8(QJsonDocument(order).toJson(QJsonDocument::Compact));
     if (logging()) {
-        std::fprintf(stderr, "movie: %lld ms: load %d: %s\n", logTime(), gen, qPrintable(m_current->url));
+        std::fprintf(stderr, "movie: %lld ms: load %d (slot %d): %s\n", logTime(), gen, load.slot,
+                     qPrintable(load.url));
     }
-    runJavaScript(QStringLiteral("window.glw && window.glw.load(%1);").arg(json));
+    QString script = QStringLiteral("window.glw && window.glw.load(%1);").arg(json);
+    if (!load.shown) {
+        script += placeScript(load.slot, load.rect, false);
+    }
+    runJavaScript(script);
+}
+
+QString MoviePage::placeScript(int slot, const QRect& rect, bool shown) {
+    const QString place = rect.isNull() ? QStringLiteral("null")
+                                        : QStringLiteral("{x: %1, y: %2, width: %3, height: %4}")
+                                              .arg(rect.x())
+                                              .arg(rect.y())
+                                              .arg(rect.width())
+                                              .arg(rect.height());
+    return QStringLiteral("window.glw && window.glw.place(%1, %2, %3);")
+        .arg(slot)
+        .arg(place, shown ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void MoviePage::placeSlot(int slot, const QRect& rect, bool shown) {
+    if (auto it = m_loads.find(slot); it != m_loads.end()) {
+        it->second.rect = rect;
+        it->second.shown = shown;
+    }
+    if (m_ready) {
+        runJavaScript(placeScript(slot, rect, shown));
+    }
+}
+
+void MoviePage::releaseSlot(int slot) {
+    m_loads.erase(slot);
+    m_generations.erase(slot);
+    if (m_ready) {
+        runJavaScript(QStringLiteral("window.glw && window.glw.release(%1);").arg(slot));
+    }
 }
 
 void MoviePage::suspendPlayer() {
@@ -173,7 +222,8 @@ void MoviePage::resumePlayer() {
 }
 
 void MoviePage::releasePlayer() {
-    m_current.reset();
+    m_loads.clear();
+    m_generations.clear();
     ++m_generation;
     if (m_ready) {
         runJavaScript(QStringLiteral("window.glw && window.glw.release();"));
@@ -209,13 +259,12 @@ void MoviePage::handleMessage(const QByteArray& json) {
     const QString kind = message.value(QStringLiteral("kind")).toString();
     const int gen = message.value(QStringLiteral("gen")).toInt();
     if (logging()) {
-        std::fprintf(stderr, "movie: %lld ms: message %s for load %d (current %d)\n", logTime(), qPrintable(kind), gen,
-                     m_generation);
+        std::fprintf(stderr, "movie: %lld ms: message %s for load %d\n", logTime(), qPrintable(kind), gen);
     }
     if (kind == QLatin1String("ready")) {
         m_ready = true;
-        if (m_current) {
-            send(m_generation);
+        for (const auto& [slot, load] : m_loads) {
+            send(load, m_generations[slot]);
         }
         emit hostReady();
         return;
@@ -225,7 +274,7 @@ void MoviePage::handleMessage(const QByteArray& json) {
                           message.value(QStringLiteral("target")).toString());
         return;
     }
-    if (gen != m_generation) {
+    if (!current(gen)) {
         return; // a report about a movie that has been replaced since
     }
     if (kind == QLatin1String("frame")) {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QWebEnginePage>
+#include <map>
 #include <optional>
 
 namespace glw::qt::movie {
@@ -20,8 +22,11 @@ struct PageLoad {
     bool poster = false;    // stop on the first frame and send it back as an image
     bool suspended = false; // stop once the first frame is drawn
     double frameRate = 0;   // above 0: play at this rate instead of the movie's
-    int width = 0;          // above 0: the player's size in pixels instead of the page's
+    int width = 0;          // above 0: the player's size in pixels instead of the slot's
     int height = 0;
+    int slot = 0;      // which player of the page: a page of thumbnails has one per cell
+    QRect rect;        // the slot's place in the page in pixels; null: the whole page
+    bool shown = true; // a slot that is not shown stops its movie and draws nothing
 };
 
 // "#RRGGBB" in upper case, or empty for anything else (the movie's own background).
@@ -35,16 +40,22 @@ std::optional<PageLoad> readMovie(const QString& hostPath);
 class MoviePage : public QWebEnginePage {
     Q_OBJECT
 public:
-    // A silent page plays no sound (posters).
-    explicit MoviePage(QObject* parent = nullptr, bool silent = false);
+    // A silent page plays no sound (posters, thumbnail cells). A frame interval above 0 runs the players'
+    // animation frames together at most once per interval (a page of many players).
+    explicit MoviePage(QObject* parent = nullptr, bool silent = false, int frameIntervalMs = 0);
 
-    // Loads the movie (replacing the one shown) once the page is ready; returns the load's number, which
-    // the signals carry so that late reports of an earlier movie can be told apart.
+    // Loads the movie into the load's slot (replacing the one shown there) once the page is ready; returns
+    // the load's number, unique in the page, which the signals carry so that late reports of an earlier
+    // movie can be told apart.
     int loadMovie(const PageLoad& load);
-    // Stops and restarts the player's clock (frames, scripts and sound); applies to the current movie.
+    // Moves a slot without loading its movie again; a slot not shown stops its movie until shown.
+    void placeSlot(int slot, const QRect& rect, bool shown);
+    // Lets the slot's player go: the slot shows nothing until its next load.
+    void releaseSlot(int slot);
+    // Stops and restarts the clock (frames, scripts and sound) of every player of the page.
     void suspendPlayer();
     void resumePlayer();
-    // Lets the player go until the next load: the page shows nothing and costs nothing meanwhile.
+    // Lets every player go until the next load: the page shows nothing and costs nothing meanwhile.
     void releasePlayer();
     bool pageReady() const { return m_ready; }
 
@@ -66,15 +77,19 @@ protected:
 
 private:
     void loadHost();
-    void send(int gen);
+    void send(const PageLoad& load, int gen);
+    bool current(int gen) const;
+    static QString placeScript(int slot, const QRect& rect, bool shown);
     void handleMessage(const QByteArray& json);
 
     QString m_token;
     bool m_silent = false;
+    int m_frameIntervalMs = 0;
     bool m_ready = false;
     bool m_hostLoadPending = false;
     int m_generation = 0;
-    std::optional<PageLoad> m_current; // the load to replay when the page (re)starts
+    std::map<int, PageLoad> m_loads;  // each slot's load, replayed when the page (re)starts
+    std::map<int, int> m_generations; // each slot's newest load number
     bool m_suspended = false;
 };
 

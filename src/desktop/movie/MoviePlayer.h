@@ -1,17 +1,21 @@
 // The movie player control's desktop side: a live player widget (MovieView) and posters of movies'
 // first frames (PosterCache), both playing SWF movies with Ruffle's web build inside Qt WebEngine.
 //
-// A live view costs a web page and ticks while it plays; a poster costs a cached image. Use live views
-// only where a user watches one movie and posters for pages of many (see docs/movies.md). Nothing here
+// A live view costs a web page and ticks while it plays; a sheet plays a page of thumbnail cells on one
+// web page; a poster costs a cached image. Use live views where a user watches one movie, a sheet for
+// pages of thumbnails and posters for small fixed pictures such as panel titles (see docs/movies.md). Nothing here
 // reaches the network: the player and the movies load from local files, and every other request is
 // refused. A movie never navigates its window or opens one; its links are reported through signals.
-// Everything here lives on the GUI thread and needs a QApplication; views and caches go before it does.
+// Everything here lives on the GUI thread and needs a QApplication; views, sheets and caches go before it
+// does.
 #pragma once
 
+#include <QColor>
 #include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -43,6 +47,86 @@ MovieSource movieSource(std::string_view movie, std::string_view flashVars);
 // The player's name for a ScaleMode value: 0 showAll, 1 noBorder, 2 exactFit, 3 noScale; other values
 // are showAll.
 QString scaleName(int scaleMode);
+
+// Many live players on one web page: the thumbnail cells of one container (a frame holding a page of
+// them). One page with a player per cell costs far less than a view per cell: one page to draw, one
+// compositor frame for all. The sheet lies under every control of its container and covers the cells'
+// rectangles; a cell's widget paints nothing, so its player shows through while the cell keeps its clicks,
+// its focus and its place in the stacking order (controls over the cells still show above them). A
+// player follows its cell's place and visibility. All players stop while the window is minimised or
+// hidden, or after suspend(). Settings made in one turn of the event loop load each movie once.
+class MovieSheet : public QWidget {
+    Q_OBJECT
+public:
+    // What one cell plays.
+    struct CellMovie {
+        QString hostPath; // empty: no movie, the cell shows its background
+        QString variables;
+        int scaleMode = 0;
+        QString background; // "#RRGGBB", or empty for the movie's own
+        bool operator==(const CellMovie&) const = default;
+    };
+
+    explicit MovieSheet(QWidget* container);
+    ~MovieSheet() override;
+    // The sheet of the container (a direct child), made on first use.
+    static MovieSheet* of(QWidget* container);
+
+    // Takes a widget of the container as a cell, with no movie yet; it leaves when it is destroyed.
+    void addCell(QWidget* cell);
+    void removeCell(QWidget* cell);
+    int cellCount() const { return static_cast<int>(m_cells.size()); }
+    // Loads the cell's movie, unless it plays those settings already (a resize asks again).
+    void setMovie(QWidget* cell, const CellMovie& movie);
+    // Stops every player until resume(); minimising or hiding the window stops them too.
+    void suspend();
+    void resume();
+    // Whether the players run: not suspended, the window shown and not minimised, some cell shown.
+    bool isPlaying() const { return m_playing; }
+
+signals:
+    // The first frame of the cell's current movie is drawn.
+    void firstFrameShown(QWidget* cell);
+    // The cell shows only its background: no movie, or one that cannot be shown.
+    void movieEmpty(QWidget* cell);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    struct Cell {
+        QPointer<QWidget> widget;
+        int slot = 0;
+        CellMovie movie;
+        bool loaded = false;  // the movie has been handed to the page
+        bool pending = false; // a new movie waits for the next flush
+        int generation = 0;
+        QRect rect; // in the sheet
+        bool shown = false;
+    };
+
+    Cell* cellOf(const QWidget* widget);
+    Cell* cellOfGeneration(int gen);
+    void scheduleLayout();
+    void layOut();
+    void scheduleFlush();
+    void flush();
+    void updatePlaying();
+    void repaintSoon();
+
+    QWebEngineView* m_web = nullptr;
+    MoviePage* m_page = nullptr;
+    QPointer<QWidget> m_window; // the top-level window watched for minimising and hiding
+    std::vector<Cell> m_cells;
+    int m_nextSlot = 0;
+    QTimer* m_flushTimer = nullptr;
+    bool m_layoutScheduled = false;
+    bool m_repaintScheduled = false;
+    bool m_suspended = false;
+    bool m_playing = true;
+    QColor m_pageBackground;
+};
 
 // A live player. Settings take effect together on the next turn of the event loop, so that setting the
 // scale, the background and then the movie loads the movie once. The player cannot change the scale,
@@ -115,7 +199,8 @@ struct PosterRequest {
     QString background; // "#RRGGBB", or empty for the movie's own
 };
 
-// Posters of movies: each one is drawn once, by one hidden player page started ahead, and kept by file,
+// Posters of movies: each one is drawn once, by one hidden player page started ahead (it goes after three
+// seconds without requests and starts again with the next), and kept by file,
 // its modification time and size, variables, poster size, scale and background. Requests are answered
 // in order, one movie at a time, always after request() has returned. Posters play no sound. A movie
 // whose first frame does not come within the frame timeout gets a null poster that is not kept, so that
@@ -190,6 +275,8 @@ private:
     std::vector<Waiting> m_busyWaiters; // every request for the poster being drawn
     QTimer* m_timeout = nullptr;
     int m_frameTimeoutMs = 5000;
+    QTimer* m_idleRelease = nullptr; // lets the page go when nothing was asked for a while
+    static constexpr int kIdleReleaseMs = 3000;
     QHash<QString, Kept> m_images;
     std::list<QString> m_uses; // most recent first
     qint64 m_bytes = 0;

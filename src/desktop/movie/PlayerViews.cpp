@@ -1,4 +1,5 @@
-// Movie controls that play live, and posters for the elements of control arrays.
+// Movie controls that play live, thumbnail cells on a sheet, and posters for the other elements of control
+// arrays.
 #include "PlayerViews.h"
 
 #include "MoviePlayer.h"
@@ -112,6 +113,39 @@ private:
     PosterCache& m_posters;
 };
 
+// A thumbnail cell: its movie plays on the sheet of its container, under the cell's widget, which paints
+// nothing and keeps the cell's clicks and focus.
+class SheetCellView : public qt::OutlineMovieView {
+public:
+    using OutlineMovieView::OutlineMovieView;
+
+protected:
+    QWidget* createWidget(QWidget* parent) override {
+        QWidget* widget = OutlineMovieView::createWidget(parent);
+        static_cast<qt::MovieWidget*>(widget)->setSeeThrough(true);
+        MovieSheet::of(parent)->addCell(widget);
+        return widget;
+    }
+
+    void posterWanted() override {
+        qt::MovieWidget* widget = movieWidget();
+        if (!widget) {
+            return;
+        }
+        const auto source = movieSource(m_player.Movie(), m_player.FlashVars());
+        MovieSheet::CellMovie movie;
+        movie.hostPath = source.hostPath;
+        movie.variables = variablesOf(m_player, source.variables);
+        movie.scaleMode = m_player.ScaleMode;
+        movie.background = QString::fromStdString(m_player.BGColor);
+        if (auto* sheet = widget->parentWidget()
+                              ? widget->parentWidget()->findChild<MovieSheet*>(QString(), Qt::FindDirectChildrenOnly)
+                              : nullptr) {
+            sheet->setMovie(widget, movie);
+        }
+    }
+};
+
 } // namespace
 
 PlayerMovieViews::PlayerMovieViews() = default;
@@ -122,6 +156,7 @@ bool PlayerMovieViews::play() {
         // exists by then): the player is installed, and GLW_MOVIES=outline does not ask for outlines only.
         const char* choice = std::getenv("GLW_MOVIES");
         m_play = playerAvailable() && !(choice && std::string_view(choice) == "outline");
+        m_posterCells = choice && std::string_view(choice) == "posters";
     }
     return *m_play;
 }
@@ -141,9 +176,14 @@ std::unique_ptr<qt::ControlView> PlayerMovieViews::makeView(qt::FormWindow& wind
     if (!play()) {
         return nullptr;
     }
-    // A control of its own is where a user watches one movie; array elements come in pages of many.
+    // A control of its own is where a user watches one movie. Array elements come in pages of many: those
+    // the user picks from (they take the focus: thumbnail cells) play together on one sheet per container;
+    // the others (panel titles) are small fixed pictures, drawn once as posters.
     if (!player.isArrayElement()) {
         return std::make_unique<LiveMovieView>(window, player);
+    }
+    if (player.canFocus() && !m_posterCells) {
+        return std::make_unique<SheetCellView>(window, player);
     }
     return std::make_unique<PosterMovieView>(window, player, posters());
 }

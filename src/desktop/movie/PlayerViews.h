@@ -11,10 +11,12 @@ namespace glw::qt::movie {
 
 class PosterCache;
 
-// A movie control of its own (the preview, a stub's movie) plays live; the elements of control arrays (the
-// twelve thumbnail cells, the panel titles) show posters of their movie's first frame, drawn once by the
-// one poster cache of these views. With GLW_MOVIES=outline, or without the player's files, every movie
-// control shows its outline. Made once where the program is put together; lives as long as the driver.
+// A movie control of its own (the preview, a stub's movie) plays live. Elements of control arrays that take
+// the focus (the twelve thumbnail cells, which the user picks from) play live too, all the cells of one
+// container on one MovieSheet. Other array elements (the panel titles) show posters of their movie's first
+// frame, drawn once by the one poster cache of these views. GLW_MOVIES=posters gives the cells posters as
+// well; with GLW_MOVIES=outline, or without the player's files, every movie control shows its outline.
+// Made once where the program is put together; lives as long as the driver.
 class PlayerMovieViews : public qt::MovieViews {
 public:
     PlayerMovieViews();
@@ -26,6 +28,7 @@ private:
     PosterCache& posters();
 
     std::optional<bool> m_play;
+    bool m_posterCells = false;
     QPointer<PosterCache> m_posters;
 };
 

@@ -15,6 +15,16 @@ PosterCache::PosterCache(QObject* parent) : QObject(parent) {
     m_timeout = new QTimer(this);
     m_timeout->setSingleShot(true);
     connect(m_timeout, &QTimer::timeout, this, [this] { finish({}, false); });
+    // The page goes when nothing was asked for a while: posters are drawn in bursts (the panel titles at
+    // start-up), and a page kept for the next burst holds its share of the engine's memory all along.
+    m_idleRelease = new QTimer(this);
+    m_idleRelease->setSingleShot(true);
+    m_idleRelease->setInterval(kIdleReleaseMs);
+    connect(m_idleRelease, &QTimer::timeout, this, [this] {
+        if (!m_busy && m_queue.empty()) {
+            releaseRenderer();
+        }
+    });
 }
 
 PosterCache::~PosterCache() {
@@ -177,14 +187,17 @@ void PosterCache::next() {
         draw(m_busyWaiters.front().request);
         return;
     }
-    // Nothing left to draw: the hidden page lets its player go, so that it does not wake every frame.
+    // Nothing left to draw: the hidden page lets its player go, so that it does not wake every frame, and
+    // goes itself unless more is asked for soon.
     if (m_page) {
         m_page->releasePlayer();
+        m_idleRelease->start();
     }
     emit idle();
 }
 
 void PosterCache::draw(const PosterRequest& request) {
+    m_idleRelease->stop();
     ensureRenderer();
     const QSize size = request.size.isValid() && !request.size.isEmpty() ? request.size : QSize(200, 150);
     m_drawSize = size;
