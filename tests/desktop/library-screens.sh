@@ -1,10 +1,11 @@
 #!/bin/sh
 # Clicks through glwclipart on a copy of the demo application folder under Xvfb and checks, by pixels, what
-# the user must see: the selection marker under the selected cell, the save panel over the cells with its
-# text box readable, the clip saved through it, the update question's paragraph break, and the package maker
-# placed over its button.
-# Saves selection-marker.png, save-panel.png, update-question.png, package-maker.png and
-# package-maker-screen.png (the whole screen) under <build>/screenshots/.
+# the user must see: the thumbnail cells playing, the selection marker under the selected cell, the save
+# panel over the cells with its text box readable, the clip saved through it, the update question's
+# paragraph break, and the package maker placed over its button.
+# Saves live-cell-1.png and live-cell-2.png (the window a moment apart), selection-marker.png,
+# save-panel.png, update-question.png, package-maker.png and package-maker-screen.png (the whole screen)
+# under <build>/screenshots/.
 # Usage: library-screens.sh <build folder>. Exits 77 (skipped) when glwclipart, Xvfb, xdotool or ImageMagick
 # is missing.
 set -eu
@@ -62,6 +63,29 @@ while :; do
 done
 wx=$X; wy=$Y
 sleep 2
+
+# 0. The cells play: the third cell of Banners (welcome.swf, whose sprite turns) changes between two grabs
+# taken a moment apart. The first cell's clip stands still: its grabs are alike.
+# The engine starts with the window: wait until both cells show more than their white background.
+colours() { convert "$1" -crop "116x116+$2+66" +repage -unique-colors -format '%w' info:; }
+tries=0
+while :; do
+    grab Glintwave "$out/live-cell-1.png"
+    [ "$(colours "$out/live-cell-1.png" 240)" -gt 2 ] && [ "$(colours "$out/live-cell-1.png" 478)" -gt 2 ] && break
+    tries=$((tries + 1))
+    [ $tries -lt 60 ] || fail "the cells never showed their clips"
+    sleep 0.5
+done
+sleep 0.5
+grab Glintwave "$out/live-cell-1.png"
+sleep 0.4
+grab Glintwave "$out/live-cell-2.png"
+cellDiff() { compare -metric AE -crop "116x116+$1+$2" "$out/live-cell-1.png" "$out/live-cell-2.png" null: 2>&1 || true; }
+changed=$(cellDiff 478 66)
+still=$(cellDiff 240 66)
+[ "$changed" -ge 4 ] || fail "the playing cell did not change between two grabs ($changed pixels)"
+[ "$still" -eq 0 ] || fail "the cell of a still clip changed between two grabs ($still pixels)"
+echo "playing cell changed: $changed pixels (a still clip's cell: $still)"
 
 # 1. Select the second cell: the marker, a 4-pixel bar in dark blue, lies along the cell's bottom edge.
 click 410 116
