@@ -387,6 +387,7 @@ int main(int argc, char** argv) {
     preview->setMovie(pageFiles[0][0]);
     spin(3000);
     const Sample editing = memory();
+    const bool stoppedCovered = !sheet->isPlaying();
     const double editingCores = idleCores(idleSeconds);
 
     constexpr long kMemoryBoundMiB = 819; // 0.8 GiB
@@ -403,8 +404,8 @@ int main(int argc, char** argv) {
     std::printf("  memory while playing, by process (MiB): %s\n", playing.parts.c_str());
     std::printf("  players stopped: minimised %s, hidden %s\n", stoppedMinimised ? "yes" : "NO",
                 stoppedHidden ? "yes" : "NO");
-    std::printf("  edit view (preview playing over the cells): %ld MiB, %s\n", editing.pssMiB,
-                fixed(editingCores, "cores").c_str());
+    std::printf("  edit view (preview playing over the cells): %ld MiB, %s, cells stopped: %s\n", editing.pssMiB,
+                fixed(editingCores, "cores").c_str(), stoppedCovered ? "yes" : "NO");
     std::printf("  processes: %d (this one and the web engine's)\n", editing.processes);
 
     delete preview;

@@ -81,7 +81,8 @@ public:
     // Stops every player until resume(); minimising or hiding the window stops them too.
     void suspend();
     void resume();
-    // Whether the players run: not suspended, the window shown and not minimised, some cell shown.
+    // Whether the players run: not suspended, the window shown and not minimised, some cell shown, and the
+    // sheet not covered whole by a live view or an opaque widget above it (the edit view's preview).
     bool isPlaying() const { return m_playing; }
 
 signals:
@@ -113,6 +114,7 @@ private:
     void scheduleFlush();
     void flush();
     void updatePlaying();
+    bool covered() const;
     void repaintSoon();
 
     QWebEngineView* m_web = nullptr;
@@ -121,6 +123,7 @@ private:
     std::vector<Cell> m_cells;
     int m_nextSlot = 0;
     QTimer* m_flushTimer = nullptr;
+    QTimer* m_coverCheck = nullptr; // nothing tells a widget that another now covers it: it looks
     bool m_layoutScheduled = false;
     bool m_repaintScheduled = false;
     bool m_suspended = false;
@@ -159,6 +162,7 @@ public:
     void suspend();
     void resume();
     bool isSuspended() const { return m_suspended; }
+    bool isTransparent() const { return m_transparent; }
 
 signals:
     // The movie ran fscommand(command, args) (or getURL "FSCommand:command"), once per call.

@@ -19,6 +19,9 @@ constexpr int kFlushDelayMs = 15;
 // second for the whole page, whatever each clip's own frame rate.
 constexpr int kFrameIntervalMs = 33;
 
+// How often the sheet looks whether a widget above it covers it whole.
+constexpr int kCoverCheckMs = 400;
+
 } // namespace
 
 MovieSheet::MovieSheet(QWidget* container) : QWidget(container) {
@@ -45,6 +48,10 @@ MovieSheet::MovieSheet(QWidget* container) : QWidget(container) {
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(kFlushDelayMs);
     connect(m_flushTimer, &QTimer::timeout, this, &MovieSheet::flush);
+    m_coverCheck = new QTimer(this);
+    m_coverCheck->setInterval(kCoverCheckMs);
+    connect(m_coverCheck, &QTimer::timeout, this, &MovieSheet::updatePlaying);
+    m_coverCheck->start();
 
     connect(m_page, &MoviePage::frameShown, this, [this](int gen, const QImage&) {
         if (Cell* cell = cellOfGeneration(gen)) {
@@ -219,7 +226,7 @@ void MovieSheet::resume() {
 
 void MovieSheet::updatePlaying() {
     // isVisible() is false while the window or the container is hidden; a minimised window stays visible.
-    const bool playing = !m_suspended && isVisible() && !(m_window && m_window->isMinimized());
+    const bool playing = !m_suspended && isVisible() && !(m_window && m_window->isMinimized()) && !covered();
     if (playing == m_playing) {
         return;
     }
@@ -229,6 +236,32 @@ void MovieSheet::updatePlaying() {
     } else {
         m_page->suspendPlayer();
     }
+}
+
+bool MovieSheet::covered() const {
+    // What lies above the sheet: the later siblings of the sheet and of each of its containers. Only
+    // widgets that draw every pixel count (a live view that is not transparent, or an opaque widget).
+    if (!isVisible()) {
+        return false;
+    }
+    const QWidget* top = window();
+    QRegion left(QRect(mapTo(top, QPoint(0, 0)), size()));
+    for (const QWidget* w = this; w && w != top && w->parentWidget(); w = w->parentWidget()) {
+        const QObjectList& siblings = w->parentWidget()->children();
+        for (qsizetype i = siblings.indexOf(const_cast<QWidget*>(w)) + 1; i < siblings.size(); ++i) {
+            auto* above = qobject_cast<QWidget*>(siblings[i]);
+            if (!above || above->isWindow() || !above->isVisible()) {
+                continue;
+            }
+            auto* live = qobject_cast<MovieView*>(above);
+            const bool opaque = live ? !live->isTransparent()
+                                     : above->autoFillBackground() || above->testAttribute(Qt::WA_OpaquePaintEvent);
+            if (opaque) {
+                left -= QRect(above->mapTo(top, QPoint(0, 0)), above->size());
+            }
+        }
+    }
+    return left.isEmpty();
 }
 
 void MovieSheet::repaintSoon() {

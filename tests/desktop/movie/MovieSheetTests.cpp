@@ -1,6 +1,6 @@
 // The sheet of live thumbnail cells on the offscreen platform: each cell's movie plays at the cell's place,
 // animates, shows what comes after an empty first frame, follows its cell, lets clicks reach the cells,
-// and stops while suspended or while the window is minimised.
+// and stops while suspended, while the window is minimised or hidden, or while something covers it.
 #include "MovieTestSupport.h"
 
 #include <QSignalSpy>
@@ -164,6 +164,18 @@ TEST_P(MovieSheetStopTest, PlayersStopAndGoOn) {
     EXPECT_TRUE(seesAll(60, 60, {kRed, kBlue}, 5000)) << c.name;
 }
 
+// A widget that fills its background, over the whole window, made hidden on first use.
+QWidget* coverOf(QWidget& window) {
+    auto* cover = window.findChild<QWidget*>(QStringLiteral("cover"));
+    if (!cover) {
+        cover = new QWidget(&window);
+        cover->setObjectName(QStringLiteral("cover"));
+        cover->setAutoFillBackground(true);
+        cover->setGeometry(window.rect());
+    }
+    return cover;
+}
+
 void PrintTo(const StopCase& c, std::ostream* out) {
     *out << c.name;
 }
@@ -172,7 +184,11 @@ INSTANTIATE_TEST_SUITE_P(Ways, MovieSheetStopTest,
                          ::testing::Values(StopCase{"suspend", [](QWidget&, MovieSheet& s) { s.suspend(); },
                                                     [](QWidget&, MovieSheet& s) { s.resume(); }},
                                            StopCase{"minimised", [](QWidget& w, MovieSheet&) { w.showMinimized(); },
-                                                    [](QWidget& w, MovieSheet&) { w.showNormal(); }}),
+                                                    [](QWidget& w, MovieSheet&) { w.showNormal(); }},
+                                           // An opaque widget over the whole sheet, as the edit view's preview
+                                           // covers the cells.
+                                           StopCase{"covered", [](QWidget& w, MovieSheet&) { coverOf(w)->show(); },
+                                                    [](QWidget& w, MovieSheet&) { coverOf(w)->hide(); }}),
                          [](const ::testing::TestParamInfo<StopCase>& way) { return std::string(way.param.name); });
 
 TEST_F(MovieSheetTest, HiddenWindowStopsThePlayers) {
