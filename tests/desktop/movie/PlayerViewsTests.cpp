@@ -1,0 +1,120 @@
+// Which movie controls play how in a form shown by the Qt driver with the player's views: a control of its
+// own plays live, thumbnail cells (array elements that take the focus) play on their frame's sheet under
+// their widgets, which keep their clicks, and panel titles (the other array elements) show posters.
+#include "MovieTestSupport.h"
+#include "desktop/FormWindow.h"
+#include "desktop/MovieView.h"
+#include "desktop/QtDriver.h"
+#include "desktop/movie/PlayerViews.h"
+#include "forms/Controls.h"
+#include "forms/FlashPlayer.h"
+#include "forms/Form.h"
+#include "forms/Runtime.h"
+
+#include <QTest>
+#include <memory>
+
+namespace glw::qt::movie::test {
+namespace {
+
+using namespace glw::forms;
+
+class Cell : public FlashPlayer {
+public:
+    using FlashPlayer::FlashPlayer;
+    bool canFocus() const override { return true; }
+};
+
+// A frame of two cells with a marker over the first one's bottom edge, a title, a preview and a panel made
+// later over the frame.
+class PageForm : public Form {
+public:
+    explicit PageForm(Runtime& runtime) : Form(runtime, "frmPage") {
+        Width = 6000;
+        Height = 4000;
+        frame.Move(120, 120, 4000, 2400);
+        for (int i = 0; i < 2; ++i) {
+            Cell& cell = cells.add(i);
+            cell.setContainer(&frame);
+            cell.Move(120 + i * 1800, 300, 1740, 1740);
+            cell.GotFocus = [this, i] { selected.push_back(i); };
+        }
+        marker.setContainer(&frame);
+        marker.Move(120, 1980, 1740, 60);
+        TitleBar.add(0).Move(4300, 120, 1500, 300);
+        preview.Move(4300, 600, 1500, 1500);
+        panel.Move(1000, 1000, 2000, 1000);
+        panel.Visible = false;
+    }
+    Frame frame{*this, "frame"};
+    ControlArray<Cell> cells{*this, "FSel"};
+    PictureBox marker{*this, "marker"};
+    ControlArray<FlashPlayer> TitleBar{*this, "TitleBar"};
+    FlashPlayer preview{*this, "preview"};
+    PictureBox panel{*this, "panel"};
+    std::vector<int> selected;
+};
+
+class PlayerViewsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GLW_REQUIRE_PLAYER();
+        runtime = std::make_unique<Runtime>(Services{});
+        auto made = std::make_unique<QtDriver>(*runtime, std::make_shared<PlayerMovieViews>());
+        driver = made.get();
+        runtime->setDriver(std::move(made));
+        form = std::make_unique<PageForm>(*runtime);
+        runtime->userAction("show", [this] { form->Show(); });
+        waitFor([this] { return driver->window(*form) && driver->window(*form)->isVisible(); });
+        // Clicks give the focus only in the active window.
+        if (QWidget* window = driver->window(*form)) {
+            window->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        }
+    }
+    void TearDown() override {
+        form.reset();
+        runtime.reset();
+    }
+
+    std::unique_ptr<Runtime> runtime;
+    QtDriver* driver = nullptr;
+    std::unique_ptr<PageForm> form;
+};
+
+TEST_F(PlayerViewsTest, CellsPlayOnTheirFramesSheetTitlesShowPostersAndThePreviewPlaysLive) {
+    QWidget* cell0 = driver->widget(form->cells[0]);
+    QWidget* cell1 = driver->widget(form->cells[1]);
+    ASSERT_NE(cell0, nullptr);
+    ASSERT_NE(cell1, nullptr);
+    QWidget* container = cell0->parentWidget();
+    auto* sheet = container->findChild<MovieSheet*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->cellCount(), 2);
+    // The sheet lies below the cells and the marker, which keep the form's order.
+    const QObjectList& stack = container->children();
+    EXPECT_LT(stack.indexOf(sheet), stack.indexOf(cell0));
+    EXPECT_LT(stack.indexOf(cell1), stack.indexOf(driver->widget(form->marker)));
+    EXPECT_TRUE(waitFor([&] { return sheet->geometry() == cell0->geometry().united(cell1->geometry()); }));
+
+    EXPECT_EQ(qobject_cast<MovieView*>(driver->widget(form->preview)) != nullptr, true);
+    QWidget* title = driver->widget(form->TitleBar[0]);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(qobject_cast<MovieView*>(title), nullptr);
+    EXPECT_EQ(title->parentWidget()->findChild<MovieSheet*>(QString(), Qt::FindDirectChildrenOnly), nullptr);
+}
+
+TEST_F(PlayerViewsTest, ClickingACellSelectsIt) {
+    QWidget* cell1 = driver->widget(form->cells[1]);
+    ASSERT_NE(cell1, nullptr);
+    form->selected.clear();
+    QWidget* window = cell1->window();
+    const QPoint middle = cell1->mapTo(window, cell1->rect().center());
+    EXPECT_EQ(window->childAt(middle), cell1);
+    QTest::mouseClick(cell1, Qt::LeftButton);
+    EXPECT_EQ(form->selected, std::vector<int>{1});
+    EXPECT_TRUE(form->cells[1].hasFocus());
+}
+
+} // namespace
+} // namespace glw::qt::movie::test
