@@ -14,6 +14,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QTreeWidget>
 
 namespace glw::qt {
@@ -24,10 +26,22 @@ QString entryText(const std::string& entry) {
     return QString::fromStdString(entry);
 }
 
-// A folder list holds full paths: it shows each folder's own name.
-QString folderText(const std::string& entry) {
-    const std::string name = platform::splitSystemPath(entry).second;
-    return QString::fromStdString(name.empty() ? entry : name);
+// The rows of a folder list: its open folders from the root down, then the sub-folders of the last, each
+// by its own name and indented by its depth (the root in the user's form, "/").
+std::vector<std::string> folderRows(const forms::DirListBox& folders) {
+    std::vector<std::string> rows;
+    const std::vector<std::string> open = folders.openFolders();
+    auto indented = [](std::size_t depth, const std::string& path) {
+        const std::string name = platform::splitSystemPath(path).second;
+        return std::string(2 * depth, ' ') + (name.empty() ? platform::toDisplayPath(path) : name);
+    };
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        rows.push_back(indented(i, open[i]));
+    }
+    for (const std::string& sub : folders.items()) {
+        rows.push_back(indented(open.size(), sub));
+    }
+    return rows;
 }
 
 // Applies the runtime's entries to a widget's list through the smallest edit.
@@ -48,7 +62,8 @@ void syncEntries(std::vector<std::string>& shown, const std::vector<std::string>
 
 class ListBoxView : public ControlView {
 public:
-    ListBoxView(FormWindow& window, forms::ListControl& list) : ControlView(window, list), m_list(list) {}
+    ListBoxView(FormWindow& window, forms::ListControl& list)
+        : ControlView(window, list), m_list(list), m_folders(dynamic_cast<forms::DirListBox*>(&list)) {}
 
     void resync() override { apply(forms::PropertyId::ListIndex); }
     QSize defaultSize() const override { return QSize(120, 97); }
@@ -59,18 +74,21 @@ protected:
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setUniformItemSizes(true);
         connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
-            if (row < 0 || row == m_list.ListIndex) {
+            // A folder list's open folders sit above its entries; choosing one of them opens nothing.
+            const int index = row - m_lead;
+            if (index < 0 || index == m_list.ListIndex) {
                 return;
             }
-            if (user("choose " + m_list.fullName(), [this, row] { m_list.userChoose(row); })) {
+            if (user("choose " + m_list.fullName(), [this, index] { m_list.userChoose(index); })) {
                 resync();
             }
         });
         connect(list, &QListWidget::itemDoubleClicked, this, [this, list](QListWidgetItem* item) {
-            // A double click on a folder of a folder list opens it; elsewhere it is the list's DblClick.
-            if (auto* folders = dynamic_cast<forms::DirListBox*>(&m_list)) {
-                const int row = list->row(item);
-                if (user("open " + m_list.fullName(), [folders, row] { folders->userOpen(row); })) {
+            // A double click on a folder of a folder list opens it, an open folder above included; elsewhere
+            // it is the list's DblClick.
+            if (m_folders) {
+                const int index = list->row(item) - m_lead;
+                if (user("open " + m_list.fullName(), [this, index] { m_folders->userOpen(index); })) {
                     apply(forms::PropertyId::List);
                 }
                 return;
@@ -84,21 +102,33 @@ protected:
         auto* list = static_cast<QListWidget*>(m_widget.data());
         const bool entries = wants(property, forms::PropertyId::List);
         if (entries) {
-            syncEntries(
-                m_shown, m_list.items(), [list](int row) { delete list->takeItem(row); },
-                [list](int row, const QString& text) { list->insertItem(row, text); },
-                m_list.kind() == forms::ControlKind::DirListBox ? folderText : entryText);
+            auto remove = [list](int row) { delete list->takeItem(row); };
+            auto insert = [list](int row, const QString& text) { list->insertItem(row, text); };
+            if (m_folders) {
+                syncEntries(m_shown, folderRows(*m_folders), remove, insert);
+                m_lead = int(m_shown.size() - m_list.items().size());
+                const QIcon open = list->style()->standardIcon(QStyle::SP_DirOpenIcon);
+                const QIcon closed = list->style()->standardIcon(QStyle::SP_DirIcon);
+                for (int row = 0; row < list->count(); ++row) {
+                    list->item(row)->setIcon(row < m_lead ? open : closed);
+                }
+            } else {
+                syncEntries(m_shown, m_list.items(), remove, insert);
+            }
         }
         if (entries || wants(property, forms::PropertyId::ListIndex)) {
+            // A folder list with no sub-folder chosen marks its own folder, the last open one.
             const int index = m_list.ListIndex;
-            if (index < 0) {
+            const int row = index >= 0 ? index + m_lead : (m_folders && m_lead > 0 ? m_lead - 1 : -1);
+            if (row < 0) {
                 list->setCurrentRow(-1);
                 list->clearSelection();
-            } else if (list->currentRow() != index) {
-                list->setCurrentRow(index);
+            } else if (list->currentRow() != row) {
+                const QSignalBlocker quiet(list); // a mark put by the program is no user's choice
+                list->setCurrentRow(row);
             }
-            if (index >= 0) {
-                list->scrollToItem(list->item(index));
+            if (row >= 0) {
+                list->scrollToItem(list->item(row));
             }
         }
     }
@@ -106,6 +136,8 @@ protected:
 
 private:
     forms::ListControl& m_list;
+    forms::DirListBox* m_folders; // null unless the list is a folder list
+    int m_lead = 0;               // rows above the entries: a folder list's open folders
     std::vector<std::string> m_shown;
 };
 

@@ -6,11 +6,13 @@
 #include "forms/Form.h"
 #include "forms/UserControl.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 
 namespace glw::qt {
 
@@ -56,6 +58,16 @@ public:
             return;
         }
         fitImage();
+        if (clearsToForm(op)) {
+            w->image.fill(formColour());
+            m_formBackground = true;
+            w->update();
+            return;
+        }
+        if (m_formBackground) {
+            w->image.fill(qcolor(m_surfaceControl->BackColor));
+            m_formBackground = false;
+        }
         QPainter painter(&w->image);
         for (const forms::PixelSpan& s : forms::DrawSurface::spans(op)) {
             const QRect r(QPoint(s.rect.left, s.rect.top), QPoint(s.rect.right, s.rect.bottom));
@@ -160,9 +172,20 @@ private:
             return false;
         }
         w->image = QImage(size, QImage::Format_RGB32);
-        w->image.fill(qcolor(m_surfaceControl->BackColor));
+        // A control that has drawn nothing of its own on the default back colour (only clears) is a container
+        // of other controls: it shows the form's colour as the form shows it (the desktop's window colour),
+        // not a patch of the fixed grey. Once it draws, the image is what the surface drew, pixel for pixel.
+        const auto& ops = m_surfaceControl->Surface.ops();
+        m_formBackground = m_surfaceControl->BackColor == defaultBackColor() &&
+                           std::all_of(ops.begin(), ops.end(), [this](const auto& op) { return clearsToForm(op); });
+        w->image.fill(m_formBackground ? formColour() : qcolor(m_surfaceControl->BackColor));
         return true;
     }
+
+    bool clearsToForm(const forms::DrawOp& op) const {
+        return op.kind == forms::DrawOp::Kind::Clear && op.colour == defaultBackColor();
+    }
+    QColor formColour() const { return QApplication::palette(m_widget).color(QPalette::Window); }
 
     // The control paints itself afresh once the event loop is free (not inside a resize of the layout).
     void requestRefresh() {
@@ -182,6 +205,7 @@ private:
     forms::SurfaceControl* m_surfaceControl;
     bool m_afterDouble = false;
     bool m_refreshPending = false;
+    bool m_formBackground = false; // the image shows the form's colour: nothing drawn yet
 };
 
 } // namespace

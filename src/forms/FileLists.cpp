@@ -77,8 +77,30 @@ void DirListBox::Refresh() {
     }
 }
 
+std::vector<std::string> DirListBox::openFolders() const {
+    std::vector<std::string> chain;
+    std::string path = Path;
+    while (!path.empty()) {
+        chain.push_back(path);
+        const std::string parent = normalizeFolder(platform::splitSystemPath(path).first);
+        if (parent.size() >= path.size()) {
+            break; // the root
+        }
+        path = parent;
+    }
+    return {chain.rbegin(), chain.rend()};
+}
+
 void DirListBox::userOpen(int index) {
-    Path = folder(index);
+    if (index >= 0) {
+        Path = folder(index);
+        return;
+    }
+    const std::vector<std::string> open = openFolders();
+    if (index < -int(open.size())) {
+        vb::raise(vb::ErrInvalidCall, "Invalid procedure call or argument");
+    }
+    Path = open[open.size() + index];
 }
 
 FileListBox::FileListBox(Form& form, std::string name, int index)

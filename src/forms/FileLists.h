@@ -23,7 +23,11 @@ public:
     Event<> Change;
     // The full system path of sub-folder i (List(i) gives it too).
     std::string folder(int index) const { return List(index); }
-    // The user opens sub-folder `index` (a double click): Path becomes it.
+    // The open folders shown above the sub-folders: the root first, Path last ("C:\", "C:\home",
+    // "C:\home\ann"). Counted from the end they are VB's negative indices: -1 is Path, -2 its parent.
+    std::vector<std::string> openFolders() const;
+    // The user opens folder `index` (a double click): a sub-folder from 0, an open folder from -1 (Path
+    // itself) down to minus the number of open folders (the root). Path becomes it.
     void userOpen(int index);
     void Refresh();
 };

@@ -436,6 +436,10 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseAction(const std::string& li
             Control& c = resolveControl(rt, t);
             focusLikeAUser(c);
             if (auto* dirs = dynamic_cast<DirListBox*>(&c); dirs && verb == "open") {
+                if (arg == "..") {
+                    dirs->userOpen(-2); // the open folder above Path
+                    return;
+                }
                 for (int i = 0; i < dirs->ListCount(); ++i) {
                     if (dirs->folder(i) == arg || platform::splitSystemPath(dirs->folder(i)).second == arg) {
                         dirs->userOpen(i);

@@ -119,7 +119,11 @@ void Form1::layOutEditor() {
     Command17.ToolTipText = "Background colour";
     place(Command17, 362, 506, 28, 22);
     ctlTinter1.Move(400 * kPixel, 506 * kPixel);
-    ctlTinter1.ReadProperties(forms::PropertyBag{});
+    // The control's own default is the window colour (white); on this form it stands on the form's colour
+    // like the background label beside it, so its white swatch shows.
+    forms::PropertyBag tinterProperties;
+    tinterProperties.WriteProperty("BackColor", long(BackColor()));
+    ctlTinter1.ReadProperties(tinterProperties);
     ctlTinter1.setLabel("Tint :");
     ctlTinter1.PlaceForm = [](forms::Form& dialog, const forms::Control& button, bool aboveLeft) {
         if (aboveLeft) {

@@ -443,6 +443,17 @@ public:
     int changes = 0;
 };
 
+// A double click on a row as a mouse delivers it: press, release, double-click, release.
+void doubleClickRow(QListWidget& list, int row) {
+    const QPoint at = list.visualItemRect(list.item(row)).center();
+    QWidget* viewport = list.viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QMouseEvent dblClick(QEvent::MouseButtonDblClick, QPointF(at), viewport->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &dblClick);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+}
+
 TEST_F(DriverTest, FolderListShowsNamesAndOpensAFolderOnDoubleClick) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -453,21 +464,26 @@ TEST_F(DriverTest, FolderListShowsNamesAndOpensAFolderOnDoubleClick) {
     form.changes = 0;
     QListWidget* list = widget<QListWidget>(form.Dir1);
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->item(0)->text(), "Clips");
+    // The open folders, root first, stand above the two sub-folders; the list's own folder is marked.
+    const int lead = int(form.Dir1.openFolders().size());
+    ASSERT_EQ(list->count(), lead + 2);
+    EXPECT_EQ(list->item(0)->text(), "/");
+    EXPECT_EQ(list->item(lead - 1)->text().trimmed(), QDir(dir.path()).dirName());
+    EXPECT_EQ(list->currentRow(), lead - 1);
+    EXPECT_EQ(list->item(lead)->text().trimmed(), "Clips");
 
-    const QRect rect = list->visualItemRect(list->item(0));
-    // A double click as a mouse delivers it: press, release, double-click, release.
-    QWidget* viewport = list->viewport();
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, rect.center());
-    QMouseEvent dblClick(QEvent::MouseButtonDblClick, QPointF(rect.center()),
-                         viewport->mapToGlobal(QPointF(rect.center())), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &dblClick);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, rect.center());
+    doubleClickRow(*list, lead);
     EXPECT_EQ(form.changes, 1);
     EXPECT_EQ(form.Dir1.Path(), platform::toSystemPath(dir.filePath("Clips").toStdString()));
-    ASSERT_EQ(list->count(), 1);
-    EXPECT_EQ(list->item(0)->text(), "Stars");
+    ASSERT_EQ(list->count(), lead + 2);
+    EXPECT_EQ(list->item(lead + 1)->text().trimmed(), "Stars");
+
+    // A double click on the folder above goes back up.
+    doubleClickRow(*list, lead - 1);
+    EXPECT_EQ(form.changes, 2);
+    EXPECT_EQ(form.Dir1.Path(), platform::toSystemPath(dir.path().toStdString()));
+    ASSERT_EQ(list->count(), lead + 2);
+    EXPECT_EQ(list->item(lead)->text().trimmed(), "Clips");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "QtTestSupport.h"
 #include "forms/UserControl.h"
 
+#include <QApplication>
 #include <QImage>
 
 namespace glw::qt::testing {
@@ -55,6 +56,39 @@ TEST_F(SurfaceViewTest, PaintsTheSurfaceWithQPainterAndTakesTheMouseInPixels) {
     EXPECT_EQ(form.seen, (std::vector<std::string>{"down 1 12,7", "up 1 12,7", "click"}));
     EXPECT_FALSE(form.box.Surface.hasCapture());
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+// Two user-drawn controls that draw nothing: one on the default back colour (a container of other controls),
+// one on a colour of its own.
+class HolderForm : public Form {
+public:
+    explicit HolderForm(Runtime& runtime) : Form(runtime, "HolderForm") {
+        Caption = "Holders";
+        Width = 3000;
+        Height = 2000;
+        place(holder, 10, 10, 60, 40);
+        place(coloured, 80, 10, 60, 40);
+        coloured.BackColor = rgb(10, 20, 30);
+    }
+    SurfacePicture holder{*this, "holder"};
+    SurfacePicture coloured{*this, "coloured"};
+};
+
+TEST_F(SurfaceViewTest, AControlThatDrawsNothingOnTheDefaultColourShowsTheFormsColour) {
+    auto& form = open<HolderForm>();
+    settle();
+    const QImage holder = driver->widget(form.holder)->grab().toImage();
+    const QImage coloured = driver->widget(form.coloured)->grab().toImage();
+    EXPECT_EQ(holder.pixelColor(30, 20), QApplication::palette().color(QPalette::Window));
+    EXPECT_EQ(coloured.pixelColor(30, 20), QColor(10, 20, 30));
+    // Once it draws, it shows what its surface holds, pixel for pixel.
+    form.holder.Surface.Box({5, 5, 25, 20}, rgb(255, 0, 0), rgb(255, 0, 0));
+    settle();
+    const QImage drawn = driver->widget(form.holder)->grab().toImage();
+    for (auto [x, y] : {std::pair{10, 10}, {40, 30}}) {
+        const QColor c = drawn.pixelColor(x, y);
+        EXPECT_EQ(rgb(c.red(), c.green(), c.blue()), form.holder.Surface.pixel(x, y)) << x << "," << y;
+    }
 }
 
 } // namespace

@@ -1,12 +1,17 @@
 // The controls' VB semantics: events raised by values set from code as by users, lists, ranges, arrays.
 #include "forms/Controls.h"
+#include "forms/FileLists.h"
 #include "forms/FlashPlayer.h"
 #include "forms/Form.h"
 #include "forms/ListView.h"
 #include "forms/Runtime.h"
 #include "platform/ServicesMemory.h"
+#include "platform/WinPath.h"
+#include "vb/VbError.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace glw::forms;
 
@@ -198,6 +203,47 @@ TEST_F(ControlTest, MovieControlRecordsAndAnswersSizeFromTheProbe) {
     EXPECT_EQ(form.movie.TGetProperty("/", 8), "0");
     EXPECT_EQ(form.movie.calls().size(), 4u) << "setting the same movie again reloads it";
     EXPECT_EQ(form.movie.variables().at("txtTitle"), "Clipart");
+}
+
+} // namespace
+
+namespace {
+
+// A folder list over a real folder tree: its open folders run from the root down to Path, and opening one
+// of them by a negative index goes up.
+TEST(DirListBoxTest, OpenFoldersLeadFromTheRootAndOpenUpwards) {
+    namespace fs = std::filesystem;
+    const fs::path top = fs::temp_directory_path() / ("glw-dirlist-" + std::to_string(::getpid()));
+    fs::create_directories(top / "Clips" / "Stars");
+    Runtime rt{Services{}};
+    Form form(rt, "frmFolders");
+    DirListBox dirs(form, "Dir1");
+    int changes = 0;
+    dirs.Change = [&changes] { ++changes; };
+    const std::string clips = glw::platform::toSystemPath((top / "Clips").string());
+    dirs.Path = clips;
+
+    const std::vector<std::string> open = dirs.openFolders();
+    ASSERT_GE(open.size(), 3u);
+    EXPECT_EQ(open.front(), "C:\\");
+    EXPECT_EQ(open.back(), clips);
+    EXPECT_EQ(open[open.size() - 2], glw::platform::toSystemPath(top.string()));
+    ASSERT_EQ(dirs.ListCount(), 1);
+
+    changes = 0;
+    dirs.userOpen(-1); // its own folder: nothing changes
+    EXPECT_EQ(changes, 0);
+    dirs.userOpen(-2); // the parent
+    EXPECT_EQ(dirs.Path(), glw::platform::toSystemPath(top.string()));
+    EXPECT_EQ(changes, 1);
+    dirs.userOpen(-int(dirs.openFolders().size())); // the root
+    EXPECT_EQ(dirs.Path(), "C:\\");
+    EXPECT_EQ(dirs.openFolders(), std::vector<std::string>{"C:\\"});
+    EXPECT_THROW(dirs.userOpen(-2), glw::vb::RuntimeError); // nothing above the root
+    EXPECT_EQ(dirs.Path(), "C:\\");
+
+    std::error_code ignored;
+    fs::remove_all(top, ignored);
 }
 
 } // namespace

@@ -40,13 +40,6 @@ unset GLW_UI GLW_SCRIPT
 "$work/out/glwmovie.exe" >"$work/player.log" 2>&1 &
 pid=$!
 sleep 8
-# The player's movie view draws its first frame once the window has been resized; a one-pixel resize
-# stands in for the user's first move of the window.
-win=$(xdotool search --name "Glintwave Flash Player" | head -1)
-if [ -n "$win" ]; then
-    xdotool windowsize "$win" 321 150
-    sleep 4
-fi
 import -window root "$work/player.png"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
@@ -54,10 +47,6 @@ wait "$pid" 2>/dev/null || true
 "$work/out/glwmovie.scr" /S >"$work/saver.log" 2>&1 &
 pid=$!
 sleep 8
-for win in $(xdotool search --pid "$pid" 2>/dev/null); do
-    xdotool windowsize "$win" 1023 768 2>/dev/null || true
-done
-sleep 4
 import -window root "$work/saver.png"
 xdotool key a
 sleep 2

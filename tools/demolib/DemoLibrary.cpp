@@ -294,7 +294,11 @@ ClipSpec notice() {
 }
 
 std::vector<Item> items() {
-    auto clip = [](ClipSpec spec) { return [spec]() { return makeClip(spec); }; };
+    // Every template takes the editor's tint (its movie variables CWR, CWG and CWB).
+    auto clip = [](ClipSpec spec) {
+        spec.tintable = true;
+        return [spec]() { return makeClip(spec); };
+    };
     std::vector<Item> out;
     out.push_back({"blank.swf", [] { return Result<Bytes>(makeBlankMovie()); }});
     out.push_back({"Resource/titlebar.swf", []() -> Result<Bytes> {

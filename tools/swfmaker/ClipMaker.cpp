@@ -15,7 +15,7 @@ using glw::tools::Bytes;
 using glw::tools::Compression;
 
 void usage() {
-    std::cerr << "usage: clipmaker [--fws] KIND OUTPUT.swf\n"
+    std::cerr << "usage: clipmaker [--fws] [--tintable] KIND OUTPUT.swf\n"
                  "       clipmaker --all FOLDER     (every kind, as KIND.swf compressed and KIND-fws.swf)\n"
                  "       clipmaker --list\n"
                  "kinds:";
@@ -46,8 +46,9 @@ bool writeFile(const std::filesystem::path& target, const Bytes& bytes) {
     return true;
 }
 
-bool make(const std::string& kind, Compression compression, const std::filesystem::path& target) {
-    auto movie = glw::tools::makePreset(kind, compression);
+bool make(const std::string& kind, Compression compression, const std::filesystem::path& target,
+          bool tintable = false) {
+    auto movie = glw::tools::makePreset(kind, compression, tintable);
     if (!movie) {
         std::cerr << "clipmaker: " << kind << ": " << movie.error().detail << '\n';
         return false;
@@ -81,13 +82,18 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
     Compression compression = Compression::Zlib;
-    if (!args.empty() && args[0] == "--fws") {
-        compression = Compression::None;
+    bool tintable = false;
+    while (!args.empty() && (args[0] == "--fws" || args[0] == "--tintable")) {
+        if (args[0] == "--fws") {
+            compression = Compression::None;
+        } else {
+            tintable = true;
+        }
         args.erase(args.begin());
     }
     if (args.size() != 2) {
         usage();
         return 2;
     }
-    return make(args[0], compression, args[1]) ? 0 : 1;
+    return make(args[0], compression, args[1], tintable) ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "swfmaker/Text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <numbers>
 
@@ -98,6 +99,9 @@ public:
             }
             m_movie.add(doAction(actions));
         }
+        if (m_spec.tintable) {
+            m_movie.add(doAction(tintActions()));
+        }
         m_movie.add(showFrame());
         for (int frame = 2; frame <= m_spec.exitAtFrame; ++frame) {
             if (frame == m_spec.exitAtFrame) {
@@ -109,6 +113,34 @@ public:
     }
 
 private:
+    // new Color(_root).setTransform({ra: 100, rb: CWR | 0, ga: 100, gb: CWG | 0, ba: 100, bb: CWB | 0}).
+    // The "| 0" turns an unset variable into 0 and a text such as "-64" into a number.
+    static Bytes tintActions() {
+        Bytes a;
+        auto add = [&a](const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); };
+        for (const char channel : {'r', 'g', 'b'}) {
+            add(actionPushString(std::string{channel, 'a'}));
+            add(actionPushInt(100));
+            add(actionPushString(std::string{channel, 'b'}));
+            add(actionPushString(std::string{'C', 'W', static_cast<char>(std::toupper(channel))}));
+            add(actionGetVariable());
+            add(actionPushInt(0));
+            add(actionBitOr());
+        }
+        add(actionPushInt(6)); // the object's properties
+        add(actionInitObject());
+        add(actionPushInt(1)); // setTransform's argument count
+        add(actionPushString("_root"));
+        add(actionGetVariable());
+        add(actionPushInt(1)); // Color's argument count
+        add(actionPushString("Color"));
+        add(actionNewObject());
+        add(actionPushString("setTransform"));
+        add(actionCallMethod());
+        add(actionPop());
+        return a;
+    }
+
     struct FontGroup {
         std::string name;
         bool bold = false;

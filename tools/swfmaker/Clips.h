@@ -108,6 +108,10 @@ struct ClipSpec {
     // When above 0, the root timeline has this many frames and the last one calls
     // fscommand("exit") through getURL("FSCommand:exit", "").
     int exitAtFrame = 0;
+    // When set, the first frame's action adds the movie variables CWR, CWG and CWB (-256 to 256, 0 when
+    // unset) to the red, green and blue of the whole clip: new Color(_root).setTransform({ra: 100, rb: CWR,
+    // ga: 100, gb: CWG, ba: 100, bb: CWB}).
+    bool tintable = false;
     bool longHeaders = false; // every tag with the 6-byte header, as Flash writes many
     Compression compression = Compression::Zlib;
 };

@@ -167,7 +167,10 @@ Result<ClipSpec> presetSpec(std::string_view name) {
     return spec;
 }
 
-Result<Bytes> makePreset(std::string_view name, Compression compression) {
+Result<Bytes> makePreset(std::string_view name, Compression compression, bool tintable) {
+    if (tintable && (name == "blank" || name == "titlebar")) {
+        return makeError(ErrorCode::Invalid, "the " + std::string(name) + " movie is fixed and takes no tint");
+    }
     if (name == "blank") {
         return makeBlankMovie(compression);
     }
@@ -183,6 +186,7 @@ Result<Bytes> makePreset(std::string_view name, Compression compression) {
         return spec.error();
     }
     spec->compression = compression;
+    spec->tintable = tintable;
     return makeClip(*spec);
 }
 

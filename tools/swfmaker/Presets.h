@@ -18,7 +18,8 @@ std::vector<std::string> presetNames();
 // NotFound for an unknown name.
 Result<ClipSpec> presetSpec(std::string_view name);
 
-// The movie of a preset at the given compression. NotFound for an unknown name.
-Result<Bytes> makePreset(std::string_view name, Compression compression);
+// The movie of a preset at the given compression; a tintable clip takes the tint variables (see
+// ClipSpec::tintable). NotFound for an unknown name; Invalid for a tintable "blank" or "titlebar".
+Result<Bytes> makePreset(std::string_view name, Compression compression, bool tintable = false);
 
 } // namespace glw::tools

@@ -258,6 +258,35 @@ Bytes actionPushString(std::string_view text) {
     return w.take();
 }
 
+Bytes actionPushInt(std::int32_t value) {
+    BitWriter w;
+    w.u8(0x96);
+    w.u16(5);
+    w.u8(7); // integer
+    w.u32(static_cast<std::uint32_t>(value));
+    return w.take();
+}
+
+Bytes actionNewObject() {
+    return {0x40};
+}
+
+Bytes actionInitObject() {
+    return {0x43};
+}
+
+Bytes actionCallMethod() {
+    return {0x52};
+}
+
+Bytes actionPop() {
+    return {0x17};
+}
+
+Bytes actionBitOr() {
+    return {0x61};
+}
+
 Bytes actionGetVariable() {
     return {0x1C};
 }

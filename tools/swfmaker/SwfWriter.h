@@ -139,6 +139,16 @@ Bytes actionPlay();
 Bytes actionPushString(std::string_view text);
 Bytes actionGetVariable();
 Bytes actionNot();
+// A 32-bit integer push (SWF 5).
+Bytes actionPushInt(std::int32_t value);
+// SWF 5 object actions: NewObject (name, argument count, arguments), InitObject (count, then value and name
+// pairs), CallMethod (method name, object, argument count, arguments), Pop, and BitOr (to a 32-bit whole
+// number, so an unset variable gives 0).
+Bytes actionNewObject();
+Bytes actionInitObject();
+Bytes actionCallMethod();
+Bytes actionPop();
+Bytes actionBitOr();
 // ActionIf with a branch offset in bytes from the end of this record.
 Bytes actionIf(std::int16_t offset);
 Bytes actionJump(std::int16_t offset);

@@ -448,6 +448,38 @@ TEST_F(MovieViewTest, ClipMakerMovieDrawsAndEndsWithExit) {
     }
     EXPECT_GT(blue, 20) << "the clip's turning shape does not show";
 }
+
+TEST_F(MovieViewTest, TintableClipAddsItsVariablesToItsColours) {
+    // A grey shape that turns about the stage's centre, on a white stage that the tint leaves alone.
+    tools::ClipSpec spec;
+    spec.widthPx = 200;
+    spec.heightPx = 100;
+    spec.sprite = tools::SpriteItem{};
+    spec.sprite->colour = {128, 128, 128};
+    spec.sprite->x = 100;
+    spec.sprite->y = 50;
+    spec.sprite->size = 60;
+    spec.sprite->text = "";
+    spec.tintable = true;
+    const auto bytes = tools::makeClip(spec);
+    ASSERT_TRUE(bytes.ok()) << bytes.error().detail;
+    const QString path = QString::fromStdString(writeMovie(dir, "tint.swf", Bytes(bytes->begin(), bytes->end())));
+    struct Case {
+        QString variables;
+        Rgb want; // the centre of the view
+    } cases[] = {
+        {"", {128, 128, 128}},
+        {"CWR=100&CWG=-100&CWB=-128", {228, 28, 0}},
+        {"CWR=-256&CWG=0&CWB=120", {0, 128, 248}},
+        {"CWR=red&CWG=40", {128, 168, 128}}, // a text that is no number counts as 0
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(loadAndWaitForFrame(path, c.variables)) << c.variables.toStdString();
+        QImage image;
+        const std::vector<Probe> probes{{150, 100, c.want}, {20, 40, Rgb{255, 255, 255}}};
+        EXPECT_TRUE(waitForPixels(*view, probes, image)) << c.variables.toStdString() << describe(image, probes);
+    }
+}
 #endif
 
 } // namespace

@@ -491,6 +491,62 @@ TEST(PresetMovies, HoldTheirMediaAndSprite) {
     EXPECT_TRUE(summaryOf("long-headers").allLongHeaders);
 }
 
+// What the first frame's action blocks do, as script, after their links.
+struct FrameActions {
+    std::vector<std::string> urls;
+    std::vector<std::string> script; // of the blocks that hold no link
+};
+
+FrameActions firstFrameActions(const Bytes& file) {
+    FrameActions out;
+    for (const TagView& t : glw::tests::readMovie(file).tags) {
+        if (static_cast<TagCode>(t.code) == TagCode::ShowFrame) {
+            break;
+        }
+        if (static_cast<TagCode>(t.code) == TagCode::DoAction) {
+            const auto urls = glw::tests::readActions(t.body);
+            if (urls.empty()) {
+                const auto script = glw::tests::scriptOf(t.body);
+                out.script.insert(out.script.end(), script.begin(), script.end());
+            }
+            out.urls.insert(out.urls.end(), urls.begin(), urls.end());
+        }
+    }
+    return out;
+}
+
+TEST(ClipMovies, ATintableClipAddsItsTintVariablesToTheColoursOfItsRoot) {
+    const std::string tint =
+        "new Color(_root).setTransform({ra: 100, rb: CWR | 0, ga: 100, gb: CWG | 0, ba: 100, bb: CWB | 0})";
+    struct Case {
+        const char* name;
+        bool tintable;
+        std::vector<std::string> frameLinks;
+        std::vector<std::string> script;
+    } cases[] = {
+        {"plain", false, {}, {}},
+        {"tintable", true, {}, {tint}},
+        {"tintable with a guarded link", true, {"http://www.example.com/"}, {tint}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClipSpec spec;
+        spec.tintable = c.tintable;
+        spec.frameLinks = c.frameLinks;
+        spec.compression = Compression::None;
+        auto movie = makeClip(spec);
+        ASSERT_TRUE(movie.ok()) << movie.error().detail;
+        try {
+            check(*movie, 8);
+            const FrameActions actions = firstFrameActions(*movie);
+            EXPECT_EQ(actions.urls, c.frameLinks);
+            EXPECT_EQ(actions.script, c.script);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
+}
+
 TEST(PresetMovies, TitleMovieShowsItsVariable) {
     const Summary s = summaryOf("titlebar");
     EXPECT_EQ(s.fieldVariables, (std::vector<std::string>{"txtTitle"}));

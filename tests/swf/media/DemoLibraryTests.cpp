@@ -67,6 +67,37 @@ TEST_F(DemoLibraryTest, LaysOutTheApplicationFolder) {
     }
 }
 
+TEST_F(DemoLibraryTest, EveryTemplateTakesTheEditorsTint) {
+    const fs::path app = m_root / "app";
+    ASSERT_TRUE(makeDemoLibrary(app).ok());
+    const std::vector<std::string> tint{
+        "new Color(_root).setTransform({ra: 100, rb: CWR | 0, ga: 100, gb: CWG | 0, ba: 100, bb: CWB | 0})"};
+    int clips = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(app / "CLTemplates")) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        ++clips;
+        const std::string bytes = read(entry.path());
+        std::vector<std::string> script;
+        try {
+            for (const auto& tag :
+                 glw::tests::readMovie({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}).tags) {
+                if (tag.code == 1) { // the first frame ends
+                    break;
+                }
+                if (tag.code == 12 && glw::tests::readActions(tag.body).empty()) {
+                    script = glw::tests::scriptOf(tag.body);
+                }
+            }
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << entry.path() << ": " << e.what();
+        }
+        EXPECT_EQ(script, tint) << entry.path();
+    }
+    EXPECT_GT(clips, 0);
+}
+
 TEST_F(DemoLibraryTest, FontListHasNoEmptyFragment) {
     ASSERT_TRUE(makeDemoLibrary(m_root).ok());
     const std::string list = read(m_root / "Resource" / "badfont.txt");

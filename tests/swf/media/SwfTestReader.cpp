@@ -274,6 +274,8 @@ std::vector<std::string> readActions(std::span<const std::uint8_t> actions) {
                 const std::uint8_t type = payload.u8();
                 if (type == 0) {
                     payload.string();
+                } else if (type == 7) {
+                    payload.u32();
                 } else {
                     throw std::runtime_error("push of a type our tools do not write");
                 }
@@ -295,6 +297,108 @@ std::vector<std::string> readActions(std::span<const std::uint8_t> actions) {
         }
     }
     return urls;
+}
+
+std::vector<std::string> scriptOf(std::span<const std::uint8_t> actions) {
+    Reader r(actions);
+    std::vector<std::string> stack;
+    std::vector<std::string> dropped;
+    auto pop = [&stack] {
+        if (stack.empty()) {
+            throw std::runtime_error("an action pops more values than were pushed");
+        }
+        std::string value = std::move(stack.back());
+        stack.pop_back();
+        return value;
+    };
+    // Names are pushed as strings; the script shows them bare.
+    auto popName = [&pop] {
+        const std::string name = pop();
+        if (name.size() < 2 || name.front() != '"' || name.back() != '"') {
+            throw std::runtime_error("a name that is not a string: " + name);
+        }
+        return name.substr(1, name.size() - 2);
+    };
+    auto popCount = [&pop] {
+        const std::string count = pop();
+        if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos) {
+            throw std::runtime_error("a count that is not a whole number: " + count);
+        }
+        return std::stoi(count);
+    };
+    // Arguments: the first popped is the first argument.
+    auto popArguments = [&pop](int count) {
+        std::string list;
+        for (int i = 0; i < count; ++i) {
+            list += (i ? ", " : "") + pop();
+        }
+        return list;
+    };
+    for (;;) {
+        const std::uint8_t code = r.u8();
+        if (code == 0) {
+            break;
+        }
+        switch (code) {
+        case 0x96: {
+            Reader payload(r.bytes(r.u16()));
+            while (!payload.atEnd()) {
+                const std::uint8_t type = payload.u8();
+                if (type == 0) {
+                    stack.push_back('"' + payload.string() + '"');
+                } else if (type == 7) {
+                    stack.push_back(std::to_string(static_cast<std::int32_t>(payload.u32())));
+                } else {
+                    throw std::runtime_error("push of a type our tools do not write");
+                }
+            }
+            break;
+        }
+        case 0x1C: // GetVariable
+            stack.push_back(popName());
+            break;
+        case 0x61: { // BitOr
+            const std::string right = pop();
+            stack.push_back(pop() + " | " + right);
+            break;
+        }
+        case 0x43: { // InitObject: value, then name, for each property from the last
+            std::vector<std::string> properties(static_cast<std::size_t>(popCount()));
+            for (auto it = properties.rbegin(); it != properties.rend(); ++it) {
+                const std::string value = pop();
+                *it = popName() + ": " + value;
+            }
+            std::string object;
+            for (const std::string& p : properties) {
+                object += (object.empty() ? "" : ", ") + p;
+            }
+            stack.push_back("{" + object + "}");
+            break;
+        }
+        case 0x40: { // NewObject: class name, argument count, arguments
+            const std::string name = popName();
+            const int count = popCount();
+            stack.push_back("new " + name + "(" + popArguments(count) + ")");
+            break;
+        }
+        case 0x52: { // CallMethod: method name, object, argument count, arguments
+            const std::string method = popName();
+            const std::string object = pop();
+            const int count = popCount();
+            stack.push_back(object + "." + method + "(" + popArguments(count) + ")");
+            break;
+        }
+        case 0x17: // Pop
+            dropped.push_back(pop());
+            break;
+        default:
+            throw std::runtime_error("an action the script reader does not follow: " + std::to_string(code));
+        }
+    }
+    if (!r.atEnd() || !stack.empty()) {
+        throw std::runtime_error("values or bytes left after the end of actions");
+    }
+    return dropped;
 }
 
 } // namespace glw::tests

@@ -87,4 +87,10 @@ ShapeView readGlyphShape(std::span<const std::uint8_t> shape);
 // branch lands on a record boundary. Returns the URL of every ActionGetURL in order.
 std::vector<std::string> readActions(std::span<const std::uint8_t> actions);
 
+// Runs straight-line action code of the object kind (pushes of strings and integers, GetVariable, BitOr,
+// InitObject, NewObject, CallMethod, Pop) on a stack of script texts and returns what each Pop dropped,
+// for example `new Color(_root).setTransform({ra: 100})`. Throws on any other action, on a stack that runs
+// out and on values left over at the end.
+std::vector<std::string> scriptOf(std::span<const std::uint8_t> actions);
+
 } // namespace glw::tests
