@@ -2,7 +2,6 @@
 #include "Launch.h"
 
 #include "HeadlessDriver.h"
-#include "platform/ServicesReal.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>

@@ -270,6 +270,9 @@ private:
     // The editor's passes and the preview (see Form1Editor.cpp).
     bool scanPass();
     Result<void> applyPass(bool sized, const std::string& output);
+    // The apply pass into the working copy, then the preview of it; on failure the preview plays the plain
+    // clip and the user is told why.
+    Result<void> rebuildPreview(bool resize, bool show);
     void newGenerator();
     // Ticks "Apply" when it is not ticked; true when its click has just rebuilt the working copy (edit view),
     // so that the caller does not run the same pass twice.

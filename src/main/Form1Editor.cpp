@@ -354,12 +354,25 @@ void Form1::preview(const std::string& clip, bool tinted, bool show) {
     step([&] { FlashDemo.BGColor = colBack.ToolTipText(); });
 }
 
+Result<void> Form1::rebuildPreview(bool resize, bool show) {
+    const Result<void> built = applyPass(resize, workingCopy());
+    if (built) {
+        preview(workingCopy(), true, show);
+        return built;
+    }
+    // An old working copy must not play as if the change had worked.
+    preview(CurrentClip, false, show);
+    program.MsgBoxEx("The changes could not be built into the clip, so the preview shows the clip as it is.  (" +
+                         built.error().detail + ")",
+                     common::msgOk, "Glintwave SE");
+    return built;
+}
+
 void Form1::RebuildWorkingClip() {
     if (chkDoChange.Value != forms::vbChecked || !FlashDemo.Visible) {
         return;
     }
-    (void)applyPass(true, workingCopy());
-    preview(workingCopy(), true, false);
+    (void)rebuildPreview(true, false);
 }
 
 void Form1::Command1_Click() {
@@ -383,16 +396,7 @@ void Form1::Command1_Click() {
             vb::ResumeNext step(rt.errorLog(), "Form1.Command1_Click");
             step([&] { vb::Kill(workingCopy()); });
             // The working copy keeps the clip's own size until a resize.
-            const Result<void> built = applyPass(false, workingCopy());
-            if (built) {
-                preview(workingCopy(), true, true);
-            } else {
-                preview(CurrentClip, false, true);
-                program.MsgBoxEx("The changes could not be built into the clip, so the preview shows the clip as "
-                                 "it is.  (" +
-                                     built.error().detail + ")",
-                                 common::msgOk, "Glintwave SE");
-            }
+            (void)rebuildPreview(false, true);
         } else {
             preview(cellClips[std::size_t(SelectedCell)], true, true);
         }
@@ -410,8 +414,7 @@ void Form1::Command1_Click() {
 
 void Form1::chkDoChange_Click() {
     if (chkDoChange.Value == forms::vbChecked && FlashDemo.Visible) {
-        (void)applyPass(true, workingCopy());
-        preview(workingCopy(), true, false);
+        (void)rebuildPreview(true, false);
         return;
     }
     preview(CurrentClip, false, false);
@@ -437,8 +440,7 @@ void Form1::Command12_Click() {
     if (tickApply()) {
         return; // the tick has just run this very pass
     }
-    (void)applyPass(true, workingCopy());
-    preview(workingCopy(), true, false);
+    (void)rebuildPreview(true, false);
 }
 
 void Form1::Command13_Click() {

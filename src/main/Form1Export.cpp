@@ -1,6 +1,7 @@
 // The main window's Export button and its side of every export: the clip written into Working and
 // described for the export dialog.
 #include "AModuleProcedures.h"
+#include "ExportTag.h"
 #include "Form1.h"
 #include "FrmExportAll.h"
 #include "MainProgram.h"
@@ -116,7 +117,7 @@ Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::stri
     if (back.empty()) {
         back = "#FFFFFF";
     }
-    g.ExportCode = "GLINTWAVECL" + MakeRandomName(rt) + "|" + movie + "|" + back;
+    g.ExportCode = joinExportCode({"GLINTWAVECL" + MakeRandomName(rt), movie, back});
     if (failure.code != ErrorCode::None) {
         return failure;
     }

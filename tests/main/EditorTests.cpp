@@ -242,6 +242,20 @@ TEST_F(Editor, AWorkingCopyThatCannotBeSavedShowsThePlainClipAndSaysWhy) {
     EXPECT_TRUE(form.FlashDemo.Visible);
 }
 
+TEST_F(Editor, AResizeThatCannotBeSavedNeverPlaysTheOldWorkingCopy) {
+    Form1& form = startOn(0);
+    form.chkDoChange.Value = 1;
+    form.Command1_Click(); // the edit view, built into the working copy
+    ASSERT_EQ(form.FlashDemo.Movie().rfind(sys("Working\\newclip.swf"), 0), 0u) << form.FlashDemo.Movie();
+    std::filesystem::remove_all(app.host("Working"));
+    app.file("Working", "a file where the folder belongs");
+    answerBox();
+    form.Command12_Click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("the preview shows the clip as it is"), std::string::npos) << boxes[0];
+    EXPECT_EQ(form.FlashDemo.Movie(), sys("CLTemplates\\Cards\\a-card.swf"));
+}
+
 TEST_F(Editor, RowsAreNeverAppliedToAnotherClipNorToAnElementOfAnotherKind) {
     Form1& form = startOn(0);
     form.Command1_Click();

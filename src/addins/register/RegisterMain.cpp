@@ -21,6 +21,14 @@ int main(int argc, char** argv) {
             continue;
         }
         glw::addins::registerAddin(store, *entry);
+        // The store logs a failed write without throwing: read the entry back before claiming success.
+        auto stored = glw::addins::findRegisteredAddin(store, entry->progId);
+        if (!stored || !(*stored == *entry)) {
+            std::fprintf(stderr, "glwaddinreg: %s could not be registered in the settings store\n",
+                         entry->progId.c_str());
+            ++failures;
+            continue;
+        }
         std::printf("%s: %s (%s)\n", entry->progId.c_str(), entry->libraryPath.c_str(), entry->displayName.c_str());
     }
     return failures == 0 ? 0 : 1;

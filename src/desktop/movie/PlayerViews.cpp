@@ -64,7 +64,7 @@ protected:
             const auto source = movieSource(m_player.Movie(), m_player.FlashVars());
             live->setMovie(source.hostPath, source.variables);
         }
-        if (property == forms::FlashPlayer::kVariableSet) {
+        if (wants(property, forms::FlashPlayer::kVariableSet)) { // a rebuilt view too
             for (const auto& [name, value] : m_player.variables()) {
                 live->setVariable(QString::fromStdString(name), QString::fromStdString(value));
             }
