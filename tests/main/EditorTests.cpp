@@ -8,7 +8,14 @@
 namespace glw::main::test {
 namespace {
 
-class Editor : public EditorApp {};
+class Editor : public EditorApp {
+protected:
+    // A file where the Working folder belongs: no working copy can be saved.
+    void blockWorkingFolder() {
+        std::filesystem::remove_all(app.host("Working"));
+        app.file("Working", "a file where the folder belongs");
+    }
+};
 
 TEST_F(Editor, EnteringTheEditViewListsEveryElementInEventOrderAndPreviewsTheClip) {
     Form1& form = startOn(0);
@@ -232,8 +239,7 @@ TEST_F(Editor, AWorkingCopyThatCannotBeSavedShowsThePlainClipAndSaysWhy) {
     form.Command1_Click();
     form.Command1_Click();
     form.chkDoChange.Value = 1;
-    std::filesystem::remove_all(app.host("Working"));
-    app.file("Working", "a file where the folder belongs");
+    blockWorkingFolder();
     answerBox();
     form.Command1_Click();
     ASSERT_EQ(boxes.size(), 1u);
@@ -247,8 +253,7 @@ TEST_F(Editor, AResizeThatCannotBeSavedNeverPlaysTheOldWorkingCopy) {
     form.chkDoChange.Value = 1;
     form.Command1_Click(); // the edit view, built into the working copy
     ASSERT_EQ(form.FlashDemo.Movie().rfind(sys("Working\\newclip.swf"), 0), 0u) << form.FlashDemo.Movie();
-    std::filesystem::remove_all(app.host("Working"));
-    app.file("Working", "a file where the folder belongs");
+    blockWorkingFolder();
     answerBox();
     form.Command12_Click();
     ASSERT_EQ(boxes.size(), 1u);
