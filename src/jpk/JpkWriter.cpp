@@ -67,7 +67,8 @@ Result<void> JpkAdd(const std::string& JpkFile, const std::string& FileName, con
     // Undo a partial append: the package keeps the entries it had and nothing of this one.
     auto undo = [&](Error error) -> Result<void> {
         if (existed) {
-            if (::ftruncate(package.get(), static_cast<off_t>(oldLength)) != 0) {
+            // By name: the descriptor may be closed already when its close was what failed.
+            if (::truncate(JpkFile.c_str(), static_cast<off_t>(oldLength)) != 0) {
                 error.detail += std::string(" (and the package could not be restored: ") + std::strerror(errno) + ")";
             }
         } else {
@@ -85,7 +86,7 @@ Result<void> JpkAdd(const std::string& JpkFile, const std::string& FileName, con
         return undo(copied.error());
     }
     if (auto closed = package.close(); !closed) {
-        return closed;
+        return undo(closed.error()); // a failed close may have lost the data: no half entry stays
     }
     return {};
 }

@@ -1,6 +1,7 @@
 // The per-user record of registered components.
 #include "updater/ComponentRegistration.h"
 
+#include "base/FileIo.h"
 #include "platform/ServicesReal.h"
 #include "platform/WinPath.h"
 
@@ -51,18 +52,7 @@ Result<void> FileComponentRegistry::registerComponent(const std::vector<std::str
     for (const std::string& line : lines) {
         text << line << '\n';
     }
-    const std::string temp = filePath() + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text.str();
-        if (!out.flush()) {
-            std::filesystem::remove(temp, ec);
-            return makeError(ErrorCode::Io, "cannot write " + temp);
-        }
-    }
-    std::filesystem::rename(temp, filePath(), ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
+    if (auto written = base::replaceFileWith(filePath(), text.str(), base::Permissions{0600, false, false}); !written) {
         return makeError(ErrorCode::Io, "cannot write " + filePath());
     }
     return Result<void>();
