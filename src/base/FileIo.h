@@ -84,6 +84,10 @@ public:
 
     int fd() const { return m_fd.get(); }
     const std::string& finalPath() const { return m_finalPath; }
+    // copyRange into this file, starting the write-back of each piece as soon as it is copied: the disk
+    // writes while the rest is copied, and the flush in commit() finds little left to write.
+    Result<void> copyIn(int srcFd, std::uint64_t srcOffset, std::uint64_t length, std::uint64_t dstOffset,
+                        std::size_t pieceSize);
     // Flushes the file to the disk, sets its permissions, closes it and renames it over the final path; on
     // failure the temporary is removed and the final path is left as it was.
     Result<void> commit();

@@ -54,7 +54,7 @@ Result<void> writeEntryFresh(int packageFd, const JpkEntry& entry, const std::st
     if (!out) {
         return out.error();
     }
-    if (auto copied = base::copyRange(packageFd, entry.dataOffset, entry.size, out->fd(), 0, kJpkPieceSize); !copied) {
+    if (auto copied = out->copyIn(packageFd, entry.dataOffset, entry.size, 0, kJpkPieceSize); !copied) {
         return copied;
     }
     return out->commit();
@@ -140,8 +140,7 @@ Result<std::uint64_t> ExtractAppendedData(const std::string& ownFile, const std:
     if (!out) {
         return out.error();
     }
-    if (auto copied =
-            base::copyRange(file->get(), layout->packageOffset, layout->packageLength, out->fd(), 0, kJpkPieceSize);
+    if (auto copied = out->copyIn(file->get(), layout->packageOffset, layout->packageLength, 0, kJpkPieceSize);
         !copied) {
         return copied.error();
     }

@@ -137,7 +137,7 @@ Result<void> joinSelfExtractingFile(const std::string& stubPath, const JpkPackag
     if (!output) {
         return output.error();
     }
-    if (auto copied = base::copyRange(stub->get(), 0, stubLength, output->fd(), 0, kJpkPieceSize); !copied) {
+    if (auto copied = output->copyIn(stub->get(), 0, stubLength, 0, kJpkPieceSize); !copied) {
         return copied;
     }
     auto marker = JpkMarker();
@@ -145,8 +145,7 @@ Result<void> joinSelfExtractingFile(const std::string& stubPath, const JpkPackag
         !put) {
         return put;
     }
-    if (auto copied =
-            base::copyRange(package->get(), 0, Data.size, output->fd(), stubLength + kJpkMarkerLength, kJpkPieceSize);
+    if (auto copied = output->copyIn(package->get(), 0, Data.size, stubLength + kJpkMarkerLength, kJpkPieceSize);
         !copied) {
         return copied;
     }

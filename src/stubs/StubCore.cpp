@@ -117,7 +117,7 @@ bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, co
     if (!out) {
         return refuse(out.error().detail);
     }
-    if (auto copied = base::copyRange(in, 0, std::uint64_t(from.st_size), out->fd(), 0, jpk::kJpkPieceSize); !copied) {
+    if (auto copied = out->copyIn(in, 0, std::uint64_t(from.st_size), 0, jpk::kJpkPieceSize); !copied) {
         return refuse(copied.error().detail);
     }
     if (auto committed = out->commit(); !committed) {

@@ -99,5 +99,58 @@ TEST_F(FileIoTest, AFailureLeavesTheOldFileAndNoTemporary) {
     EXPECT_EQ(entries(), 2u);
 }
 
+// copyIn carries a file's bytes in pieces, starting the write-back of each; the bytes land exactly wherever
+// the pieces' edges fall, and a source shorter than asked for fails without touching the final file.
+TEST_F(FileIoTest, CopyInCarriesEveryByteAcrossItsPieces) {
+    constexpr std::uint64_t MiB = 1 << 20;
+    const std::string source = path("source");
+    std::string bytes(17 * MiB + 40, '\0');
+    std::uint32_t state = 7;
+    for (char& c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    std::ofstream(source, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    auto in = openForReading(source);
+    ASSERT_TRUE(in.ok());
+
+    struct Case {
+        std::uint64_t srcOffset, length, dstOffset;
+    };
+    const Case cases[] = {
+        {0, 0, 0},
+        {3, 1, 11},
+        {3, 8 * MiB - 1, 11},
+        {0, 8 * MiB, 0},
+        {5, 8 * MiB + 1, 11},
+        {3, 17 * MiB + 5, 11},
+        {0, 17 * MiB + 40, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string target = path("target");
+        auto fresh = FreshFile::create(target);
+        ASSERT_TRUE(fresh.ok());
+        ASSERT_TRUE(writeAt(fresh->fd(), 0, std::string(c.dstOffset, 'h').data(), c.dstOffset).ok());
+        auto copied = fresh->copyIn(in->get(), c.srcOffset, c.length, c.dstOffset, 1000);
+        ASSERT_TRUE(copied.ok()) << c.length << ": " << copied.error().detail;
+        ASSERT_TRUE(fresh->commit().ok());
+        const std::string got = read(target);
+        ASSERT_EQ(got.size(), c.dstOffset + c.length) << c.length;
+        EXPECT_EQ(got.substr(0, c.dstOffset), std::string(c.dstOffset, 'h'));
+        EXPECT_TRUE(got.compare(c.dstOffset, c.length, bytes, c.srcOffset, c.length) == 0) << c.length;
+    }
+
+    std::ofstream(path("kept")) << "old";
+    {
+        auto fresh = FreshFile::create(path("kept"));
+        ASSERT_TRUE(fresh.ok());
+        auto past = fresh->copyIn(in->get(), 16 * MiB, 2 * MiB, 0, 1000);
+        ASSERT_FALSE(past.ok());
+        EXPECT_EQ(past.error().code, ErrorCode::Truncated);
+    }
+    EXPECT_EQ(read(path("kept")), "old");
+    EXPECT_EQ(entries(), 3u) << "source, target and kept: no temporary stays";
+}
+
 } // namespace
 } // namespace glw::base
