@@ -211,6 +211,21 @@ mode_t currentUmask() {
 
 } // namespace
 
+bool isPlainFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
 Result<FreshFile> FreshFile::create(const std::string& finalPath, Permissions permissions) {
     if (finalPath.empty() || finalPath.back() == '/') {
         return makeError(ErrorCode::Invalid, "not a file path: " + finalPath);

@@ -41,6 +41,12 @@ Result<UniqueFd> openForReading(const std::string& path);
 // A whole file's bytes. NotFound (osError ENOENT) when it is missing.
 Result<std::string> readWholeFile(const std::string& path);
 
+// Whether a host path names a plain file, a folder, or anything at all, following links. Never throws: a
+// path that cannot be looked at (missing, unreadable folder on the way, too long) is none of them.
+bool isPlainFile(const std::string& path);
+bool isFolder(const std::string& path);
+bool exists(const std::string& path);
+
 // The size in bytes of an open file.
 Result<std::uint64_t> fileSize(int fd);
 

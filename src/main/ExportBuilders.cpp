@@ -2,6 +2,7 @@
 #include "ExportBuilders.h"
 
 #include "ExportTag.h"
+#include "base/FileIo.h"
 #include "jpk/JpkPackage.h"
 #include "jpk/JpkWriter.h"
 #include "platform/WinPath.h"
@@ -131,7 +132,7 @@ Result<void> checkStubAndOutput(const std::string& appFolderHost, std::string_vi
                                 const std::string& outputHost) {
     const std::string stub = appFolderHost + "/" + std::string(stubName);
     std::ifstream in(stub, std::ios::binary);
-    if (!in || fs::is_directory(stub)) {
+    if (!in || base::isFolder(stub)) {
         return failure(ErrorCode::NotFound, "The program " + std::string(stubName) + " is missing or cannot be read.");
     }
     return checkNotAStub(platform::toSystemPath(appFolderHost), platform::toSystemPath(outputHost));
@@ -144,7 +145,8 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
     const std::string appHost = platform::toHostPath(appFolder);
     const std::string outHost = platform::toHostPath(outputPath);
     if (appHost.empty() || outHost.empty()) {
-        return failure(ErrorCode::NotFound, "The folder of " + outputPath + " cannot be found.");
+        return failure(ErrorCode::NotFound,
+                       "The folder of " + platform::toDisplayPath(outputPath) + " cannot be found.");
     }
     if (auto ok = checkStubAndOutput(appHost, stubName, outHost); !ok) {
         return ok;
@@ -164,7 +166,7 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
     } removePackage{package};
 
     for (const auto& [name, source] : files) {
-        if (!fs::is_regular_file(source)) {
+        if (!base::isPlainFile(source)) {
             return failure(ErrorCode::NotFound, "The file " + name + " to pack is missing.");
         }
         if (auto added = jpk::JpkAdd(package, source, name); !added) {
@@ -189,8 +191,8 @@ Result<void> packAndJoin(const std::string& appFolder, std::string_view stubName
         return failure(data.error().code, "The package could not be read.  " + data.error().detail);
     }
     if (auto joined = join(appHost, outHost, *data); !joined) {
-        return failure(joined.error().code,
-                       "The file " + outputPath + " could not be written.  " + joined.error().detail);
+        return failure(joined.error().code, "The file " + platform::toDisplayPath(outputPath) +
+                                                " could not be written.  " + joined.error().detail);
     }
     return {};
 }
@@ -264,7 +266,7 @@ Result<void> BuildInstallerExport(const std::string& appFolder, const std::strin
     }
     const std::string scrHost = platform::toHostPath(scrPath);
     std::error_code ec;
-    if (scrHost.empty() || !fs::is_regular_file(scrHost) || fs::file_size(scrHost, ec) == 0 || ec) {
+    if (scrHost.empty() || !base::isPlainFile(scrHost) || fs::file_size(scrHost, ec) == 0 || ec) {
         return failure(ErrorCode::NotFound, "The screen saver " + scrName + " is missing or empty.");
     }
     return packAndJoin(appFolder, jpk::kInstallerStubName, &jpk::NewQuillseter, {{scrName, scrHost}}, nullptr,

@@ -1,12 +1,12 @@
 // The export's HTML side: text checks, the OBJECT/EMBED tag and the page insertion.
 #include "ExportTag.h"
 
+#include "base/FileIo.h"
 #include "platform/WinPath.h"
 #include "vb/VbError.h"
 #include "vb/VbFile.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace glw::main {
 
@@ -282,7 +282,7 @@ std::string newPageWithTag(std::string_view tag) {
 Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& tag, bool replace) {
     std::string content;
     try {
-        const bool exists = !replace && std::filesystem::is_regular_file(platform::toHostPath(pageFile));
+        const bool exists = !replace && base::isPlainFile(platform::toHostPath(pageFile));
         if (exists) {
             const std::string page = vb::readAllBytes(pageFile);
             auto inserted = pageWithTag(page, tag);
@@ -296,7 +296,8 @@ Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& ta
         // Written beside the page and renamed over it only when complete.
         vb::writeAllBytes(pageFile, content);
     } catch (const vb::RuntimeError& e) {
-        return makeError(ErrorCode::Io, "The page " + pageFile + " could not be written.  " + e.Description());
+        return makeError(ErrorCode::Io, "The page " + platform::toDisplayPath(pageFile) + " could not be written.  " +
+                                            e.Description());
     }
     return {};
 }

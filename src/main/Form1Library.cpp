@@ -429,7 +429,7 @@ void Form1::Command7_Click() {
         std::error_code ec;
         if (host.empty() || !std::filesystem::is_regular_file(std::filesystem::symlink_status(host, ec)) ||
             !std::filesystem::remove(host, ec) || ec) {
-            vb::raise(vb::ErrPathFileAccess, "Path/File access error: " + clip);
+            vb::raise(vb::ErrPathFileAccess, "Path/File access error: " + platform::toDisplayPath(clip));
         }
     });
     Cats_Click();

@@ -171,7 +171,7 @@ void Form2::Command20_Click() {
     step.clear();
     step([&] { vb::MkDir(folder); });
     if (step.failed()) {
-        fail("The folder " + folder + " could not be created.  " + step.errDescription());
+        fail("The folder " + platform::toDisplayPath(folder) + " could not be created.  " + step.errDescription());
         return;
     }
 

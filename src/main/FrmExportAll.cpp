@@ -6,6 +6,7 @@
 #include "ExportTag.h"
 #include "Form1.h"
 #include "MainProgram.h"
+#include "base/FileIo.h"
 #include "common/ModText.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
@@ -432,7 +433,8 @@ void frmExportAll::Command6_Click() {
     rt.DoEvents();
     std::string failure;
     if (!APICopy(chosen, rt.App.Path + "\\Working\\" + name, failure)) {
-        showError(makeError(ErrorCode::Io, "An error occured copying the file " + chosen + ".  " + failure));
+        showError(makeError(ErrorCode::Io,
+                            "An error occured copying the file " + platform::toDisplayPath(chosen) + ".  " + failure));
         return;
     }
     lstAllow1.AddItem(name);
@@ -580,13 +582,14 @@ Result<void> frmExportAll::CompleteStandardExport(bool replacePage) {
     const std::string pageFile = inOutputFolder(fName.Text);
     // A page that cannot take the tag is found out before any file is copied beside it.
     const std::string pageHost = platform::toHostPath(pageFile);
-    if (!replacePage && !pageHost.empty() && std::filesystem::is_regular_file(pageHost)) {
+    if (!replacePage && !pageHost.empty() && base::isPlainFile(pageHost)) {
         try {
             if (!findClosingBodyTag(vb::readAllBytes(pageFile))) {
                 return makeError(ErrorCode::NotFound, kNoBodyTagMessage);
             }
         } catch (const vb::RuntimeError& e) {
-            return makeError(ErrorCode::Io, "The page " + pageFile + " could not be read.  " + e.Description());
+            return makeError(ErrorCode::Io, "The page " + platform::toDisplayPath(pageFile) + " could not be read.  " +
+                                                e.Description());
         }
     }
     for (const auto& entry : splitExportFiles(g.ExportFiles)) {
@@ -599,12 +602,13 @@ Result<void> frmExportAll::CompleteStandardExport(bool replacePage) {
         const std::string host = platform::toHostPath(target);
         std::error_code ec;
         if (host.empty() || (std::filesystem::create_directories(host, ec), ec)) {
-            return makeError(ErrorCode::Io, "The folder " + target + " could not be created.");
+            return makeError(ErrorCode::Io, "The folder " + platform::toDisplayPath(target) + " could not be created.");
         }
         std::string failure;
-        if (!std::filesystem::is_regular_file(platform::toHostPath(entry.source)) ||
+        if (!base::isPlainFile(platform::toHostPath(entry.source)) ||
             !APICopy(entry.source, joinPath(target, FileNameFromPath(entry.source)), failure)) {
-            return makeError(ErrorCode::Io, "An error occured copying the file " + entry.source + ".  " + failure);
+            return makeError(ErrorCode::Io, "An error occured copying the file " +
+                                                platform::toDisplayPath(entry.source) + ".  " + failure);
         }
     }
     auto written = writeTagIntoPage(pageFile, g.ExportCode, replacePage);
@@ -680,7 +684,7 @@ void frmExportAll::Command20_Click() {
     auto error = [&](const char* message) { program.MsgBoxEx(message, common::msgOk, "Error"); };
     auto exists = [](const std::string& path) {
         const std::string host = platform::toHostPath(path);
-        return !host.empty() && std::filesystem::exists(host);
+        return !host.empty() && base::exists(host);
     };
     auto ask = [&](const char* question) {
         return program.MsgBoxEx(question, common::msgYesNoCancel, "Overwrite") == common::answerYes;

@@ -3,13 +3,13 @@
 
 #include "INetExplorer.h"
 #include "MainProgram.h"
+#include "base/FileIo.h"
 #include "common/ModText.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbError.h"
 #include "vb/VbFile.h"
 
-#include <filesystem>
 
 namespace glw::main {
 
@@ -201,7 +201,7 @@ void frmURL::askForScript() {
         const std::string file = runtime().App.Path + "\\" + kNavScriptsFile;
         try {
             std::string existing;
-            if (std::filesystem::is_regular_file(platform::toHostPath(file))) {
+            if (base::isPlainFile(platform::toHostPath(file))) {
                 existing = vb::readAllBytes(file);
             }
             vb::writeAllBytes(file, existing + script + "\r\n");
@@ -214,7 +214,7 @@ void frmURL::askForScript() {
 
 void frmURL::LoadNavScripts() {
     const std::string file = runtime().App.Path + "\\" + kNavScriptsFile;
-    if (!std::filesystem::is_regular_file(platform::toHostPath(file))) {
+    if (!base::isPlainFile(platform::toHostPath(file))) {
         return;
     }
     std::string text;

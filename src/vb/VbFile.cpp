@@ -45,17 +45,12 @@ std::string parentOf(const std::string& hostPath) {
     return cut == 0 ? std::string("/") : trimmed.substr(0, cut);
 }
 
-bool isFolder(const std::string& hostPath) {
-    struct stat st {};
-    return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The error number for a failed call on `hostPath`. A missing entry is 53 when its folder exists and 76
 // when the folder is missing too.
 int numberFor(int error, const std::string& hostPath) {
     switch (error) {
     case ENOENT:
-        return isFolder(parentOf(hostPath)) ? ErrFileNotFound : ErrPathNotFound;
+        return base::isFolder(parentOf(hostPath)) ? ErrFileNotFound : ErrPathNotFound;
     case ENOTDIR:
         return ErrPathNotFound;
     case EEXIST:
@@ -271,7 +266,7 @@ void replaceFile(const std::string& hostTarget, std::string_view systemTarget, b
 std::string checkReplaceable(const std::string& hostTarget, std::string_view systemTarget, mode_t& mode) {
     struct stat st {};
     if (::stat(hostTarget.c_str(), &st) != 0) {
-        if (!isFolder(parentOf(hostTarget))) {
+        if (!base::isFolder(parentOf(hostTarget))) {
             raiseNumber(ErrPathNotFound, systemTarget);
         }
         return hostTarget;
@@ -372,7 +367,7 @@ void Kill(std::string_view pattern) {
         return;
     }
     auto [hostFolder, namePattern] = splitPattern(pattern);
-    if (hostFolder.empty() || !isFolder(hostFolder)) {
+    if (hostFolder.empty() || !base::isFolder(hostFolder)) {
         raiseNumber(ErrPathNotFound, pattern);
     }
     std::vector<Listed> files = listFolder(hostFolder, namePattern, vbNormal);
@@ -447,7 +442,7 @@ void Name(std::string_view oldPath, std::string_view newPath) {
     }
     std::string hostFolder =
         platform::toHostPath(newFolder.empty() ? std::string_view(".") : std::string_view(newFolder));
-    if (hostFolder.empty() || !isFolder(hostFolder)) {
+    if (hostFolder.empty() || !base::isFolder(hostFolder)) {
         raiseNumber(ErrPathNotFound, newPath);
     }
     if (hostFolder.back() != '/') {

@@ -193,13 +193,28 @@ TEST(ExportPage, FailuresLeaveThePageAsItWas) {
 
     dir.file("ro.htm", "<body></body>");
     dir.readOnly("ro.htm");
-    EXPECT_FALSE(writeTagIntoPage(dir.system("ro.htm"), "<T>", false).ok());
+    auto readOnly = writeTagIntoPage(dir.system("ro.htm"), "<T>", false);
+    ASSERT_FALSE(readOnly.ok());
+    // The user reads the page's path as this machine writes it.
+    EXPECT_EQ(readOnly.error().detail.rfind("The page " + dir.host() + "/ro.htm could not be written.", 0), 0u)
+        << readOnly.error().detail;
     EXPECT_EQ(dir.read("ro.htm"), "<body></body>");
     EXPECT_FALSE(writeTagIntoPage(dir.system("missing-folder\\p.htm"), "<T>", false).ok());
     for (const auto& entry : std::filesystem::directory_iterator(dir.host())) {
         const auto name = entry.path().filename().string();
         EXPECT_TRUE(name == "page.htm" || name == "ro.htm") << "left behind: " << name;
     }
+}
+
+// A page name the system cannot even look at (a link that points at itself) is no page yet: a new page is
+// written in the link's place, and nothing is thrown past the caller.
+TEST(ExportPage, APageThatCannotBeLookedAtIsWrittenNew) {
+    platform::test::TempDir dir;
+    std::filesystem::create_symlink("loop.htm", dir.host() + "/loop.htm");
+    auto r = writeTagIntoPage(dir.system("loop.htm"), "<T>", false);
+    ASSERT_TRUE(r.ok()) << r.error().detail;
+    EXPECT_NE(dir.read("loop.htm").find("<T>"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.host() + "/loop.htm"));
 }
 
 } // namespace
