@@ -9,8 +9,10 @@
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace glw::test {
 
@@ -46,18 +48,33 @@ std::string decodePath(const std::string& target) {
 } // namespace
 
 HttpServer::HttpServer(std::string root) : m_root(std::move(root)) {
-    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0; // the system picks a free port
-    if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listen, 16) != 0 || ::pipe2(m_wake, O_CLOEXEC) != 0) {
+    // The updater reads any reply holding "404" as a missing page, and the site's address is part of its
+    // reply: a port with "404" in it is passed over (held until a good one is bound, so it is not given
+    // again).
+    std::vector<int> passedOver;
+    for (;;) {
+        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0; // the system picks a free port
+        socklen_t length = sizeof address;
+        if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            throw std::runtime_error("the test server cannot listen on 127.0.0.1");
+        }
+        m_port = ntohs(address.sin_port);
+        if (std::to_string(m_port).find("404") == std::string::npos) {
+            break;
+        }
+        passedOver.push_back(m_listen);
+    }
+    for (int fd : passedOver) {
+        ::close(fd);
+    }
+    if (::listen(m_listen, 16) != 0 || ::pipe2(m_wake, O_CLOEXEC) != 0) {
         throw std::runtime_error("the test server cannot listen on 127.0.0.1");
     }
-    socklen_t length = sizeof address;
-    ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
     m_thread = std::thread([this] { serve(); });
 }
 

@@ -57,6 +57,35 @@ TEST_F(LocalSite, TheToolWritesThePagesTheUpdaterReads) {
     EXPECT_NE(entries->front().encryptionMethod, 0);
 }
 
+// A reply holding "404" anywhere is read by the updater as a missing page: the tool refuses to write one.
+TEST(UpdateSiteTool, RefusesRepliesTheUpdaterWouldTakeForMissingPages) {
+    platform::test::TempDir work;
+    work.file("pack/impinfo.dat", "[clipart]{Pack}\r\n");
+    struct Case {
+        const char* what;
+        std::string address, releaseName, title;
+    };
+    const Case cases[] = {
+        {"port", "http://127.0.0.1:40404/glw", "glwse.zip", "Pack"},
+        {"path", "http://example.com/p404", "glwse.zip", "Pack"},
+        {"release", "http://example.com/glw", "glwse-404.zip", "Pack"},
+        {"title", "http://example.com/glw", "glwse.zip", "Top 404 clips"},
+    };
+    for (const Case& c : cases) {
+        tools::SiteLayout layout{work.host(std::string("site-") + c.what),
+                                 c.address,
+                                 "5/12/2004",
+                                 "",
+                                 c.releaseName,
+                                 {{work.host("pack"), c.title}}};
+        auto made = tools::layOutUpdateSite(layout);
+        ASSERT_FALSE(made.ok()) << c.what;
+        EXPECT_EQ(made.error().code, ErrorCode::Invalid) << c.what;
+        EXPECT_NE(made.error().detail.find("\"404\""), std::string::npos) << c.what;
+        EXPECT_FALSE(work.exists(std::string("site-") + c.what + "/glwimps.asp")) << c.what;
+    }
+}
+
 TEST_F(LocalSite, RepliesAcceptedAndRefusedNeverLoseOrHalfWriteAFile) {
     const std::string release = siteFile("release/glwse.zip");
     const std::string slip = zipBytes({{"old.txt", "new"}, {"../escape.txt", "x"}});

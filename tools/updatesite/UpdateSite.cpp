@@ -40,6 +40,9 @@ Result<void> placeArchive(const std::string& source, const fs::path& target, con
     return Result<void>();
 }
 
+// The updater takes a reply that holds "404" anywhere for a missing page.
+const std::string kHolds404 = "the updater would read this reply as a missing page, since it holds \"404\": ";
+
 std::string barred(std::string address) {
     for (char& c : address) {
         if (c == '/') {
@@ -55,6 +58,16 @@ Result<void> layOutUpdateSite(const SiteLayout& layout) {
     if (std::count(layout.date.begin(), layout.date.end(), '/') != 2) {
         return makeError(ErrorCode::Invalid, "the date must be day/month/year: " + layout.date);
     }
+    std::string address = layout.address;
+    while (!address.empty() && address.back() == '/') {
+        address.pop_back();
+    }
+    const std::string update =
+        layout.date + "/" + barred(address + "/release/" + layout.releaseName) + "/GLW UPDATE\r\n";
+    if (update.find("404") != std::string::npos) {
+        return makeError(ErrorCode::Invalid, kHolds404 + update.substr(0, update.size() - 2));
+    }
+
     std::error_code ec;
     const fs::path root(layout.folder);
     fs::create_directories(root / "release", ec);
@@ -62,18 +75,11 @@ Result<void> layOutUpdateSite(const SiteLayout& layout) {
     if (ec) {
         return makeError(ErrorCode::Io, "cannot create " + layout.folder + ": " + ec.message());
     }
-
-    std::string address = layout.address;
-    while (!address.empty() && address.back() == '/') {
-        address.pop_back();
-    }
     if (!layout.release.empty()) {
         if (auto placed = placeArchive(layout.release, root / "release" / layout.releaseName, ""); !placed) {
             return placed;
         }
     }
-    const std::string update =
-        layout.date + "/" + barred(address + "/release/" + layout.releaseName) + "/GLW UPDATE\r\n";
     if (auto written = writeText(root / "glwupd.asp", update); !written) {
         return written;
     }
@@ -94,6 +100,9 @@ Result<void> layOutUpdateSite(const SiteLayout& layout) {
             return placed;
         }
         imports += "[imports/" + name + "](" + package.title + ")|";
+    }
+    if (imports.find("404") != std::string::npos) {
+        return makeError(ErrorCode::Invalid, kHolds404 + imports);
     }
     return writeText(root / "glwimps.asp", imports + "\r\n");
 }

@@ -30,8 +30,9 @@ struct SiteLayout {
 //   release/<name>     the release archive
 //   imports/<name>     the packages
 // Folders given as packages are packed with the import packages' password. Invalid for a date that is
-// not three "/" fields or a title holding "|", "(" or ")"; the zip layer's errors for what cannot be
-// packed; Io when a file cannot be written.
+// not three "/" fields, a title holding "|", "(" or ")", or a reply holding "404" anywhere (in the date,
+// the address, a name or a title: the updater reads such a reply as a missing page); the zip layer's errors
+// for what cannot be packed; Io when a file cannot be written.
 Result<void> layOutUpdateSite(const SiteLayout& layout);
 
 } // namespace glw::tools
