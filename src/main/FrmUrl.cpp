@@ -10,7 +10,6 @@
 #include "vb/VbError.h"
 #include "vb/VbFile.h"
 
-
 namespace glw::main {
 
 namespace {
