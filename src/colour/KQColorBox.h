@@ -52,7 +52,6 @@ public:
     // --- methods ---
     long SaveCustPal();
     long LoadCustPal();
-    std::int32_t whatRGB(const std::string& ValHex) const { return WhatRGB(ValHex); }
     void PaintMain();
     // The full paint: the grid, the shade cells again, the face.
     void RefreshAll();
@@ -61,7 +60,6 @@ public:
     // is open; EndPopup gives both back (and hides the grid again when ShowPopup had to show it).
     void ShowPopup();
     void EndPopup();
-    bool popupOpen() const { return m_popupOpen; }
 
     const PaletteModel& model() const { return m_model; }
     const PaletteEntry& HoverEntry() const { return m_hover; }

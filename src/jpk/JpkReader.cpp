@@ -197,7 +197,7 @@ Result<JpkPackageReader> JpkPackageReader::open(const std::string& JpkFile) {
     if (!file) {
         return file.error();
     }
-    JpkPackageReader reader(std::move(file->fd), JpkFile);
+    JpkPackageReader reader(std::move(file->fd));
     JpkWalker walker = walkFile(reader.m_fd.get(), file->length);
     for (;;) {
         auto entry = walker.next();

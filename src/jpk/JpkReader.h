@@ -65,10 +65,9 @@ public:
     Result<void> extractFresh(const JpkEntry& entry, const std::string& Destination) const;
 
 private:
-    JpkPackageReader(base::UniqueFd fd, std::string path) : m_fd(std::move(fd)), m_path(std::move(path)) {}
+    explicit JpkPackageReader(base::UniqueFd fd) : m_fd(std::move(fd)) {}
 
     base::UniqueFd m_fd;
-    std::string m_path;
     std::vector<JpkEntry> m_entries;
     Error m_listingError;
     std::unordered_map<std::string, std::size_t> m_firstByName; // lower-cased name -> first entry
