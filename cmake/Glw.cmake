@@ -39,6 +39,28 @@ function(glw_interface_library name)
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
 endfunction()
 
+# Programs and add-ins of the application folder travel to users' machines (the stubs inside every exported
+# program): they carry no debug information, which names the build's folders and is most of their size. It
+# is kept for developers in the application folder's .debug/, where gdb finds it by the program's debug
+# link. Sanitizer and fuzz builds keep theirs in place for their reports.
+set(GLW_STRIP_PROGRAMS_DEFAULT ON)
+if(GLW_SANITIZE OR GLW_FUZZ)
+    set(GLW_STRIP_PROGRAMS_DEFAULT OFF)
+endif()
+option(GLW_STRIP_PROGRAMS "Move the programs' debug information into app/.debug" ${GLW_STRIP_PROGRAMS_DEFAULT})
+
+function(glw_strip_debug_info target)
+    if(NOT GLW_STRIP_PROGRAMS OR NOT CMAKE_OBJCOPY)
+        return()
+    endif()
+    set(debug "${GLW_APP_DIR}/.debug/$<TARGET_FILE_NAME:${target}>.debug")
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${GLW_APP_DIR}/.debug
+        COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> ${debug}
+        COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${debug} $<TARGET_FILE:${target}>
+        VERBATIM)
+endfunction()
+
 # glw_program(NAME OUTPUT file-name SOURCES ... DEPS ...): a program of the system, built into the
 # application folder under the file name the system knows it by (glwbase.exe on Linux too).
 function(glw_program name)
@@ -50,6 +72,7 @@ function(glw_program name)
         set_target_properties(${name} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT})
     endif()
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GLW_APP_DIR})
+    glw_strip_debug_info(${name})
 endfunction()
 
 # glw_test(NAME SOURCES ... DEPS ...): a GoogleTest program registered with CTest.

@@ -246,6 +246,8 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    // The bench is not in the application folder: it plays with that folder's copy of the Flash player.
+    setenv("GLW_RUFFLE_DIR", GLW_APP_DIR "/ruffle", 0);
     QApplication app(argc, argv);
     if (!playerAvailable()) {
         std::fprintf(stderr, "the Flash player is not installed (run scripts/setup-ruffle <build folder>)\n");

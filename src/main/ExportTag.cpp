@@ -2,11 +2,14 @@
 #include "ExportTag.h"
 
 #include "base/FileIo.h"
+#include "formats/PlayerPack.h"
 #include "platform/WinPath.h"
 #include "vb/VbError.h"
 #include "vb/VbFile.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 
 namespace glw::main {
 
@@ -279,25 +282,118 @@ std::string newPageWithTag(std::string_view tag) {
     return "<html><head></head><body>" + std::string(tag) + "</body></html>\r\n";
 }
 
-Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& tag, bool replace) {
+Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& tag, bool replace,
+                              std::string_view playerScript) {
     std::string content;
     try {
         const bool exists = !replace && base::isPlainFile(platform::toHostPath(pageFile));
         if (exists) {
             const std::string page = vb::readAllBytes(pageFile);
-            auto inserted = pageWithTag(page, tag);
+            const std::string insert = (pageLoadsPlayer(page) ? std::string() : std::string(playerScript)) + tag;
+            auto inserted = pageWithTag(page, insert);
             if (!inserted) {
                 return makeError(ErrorCode::NotFound, kNoBodyTagMessage);
             }
             content = std::move(*inserted);
         } else {
-            content = newPageWithTag(tag);
+            content = newPageWithTag(std::string(playerScript) + tag);
         }
         // Written beside the page and renamed over it only when complete.
         vb::writeAllBytes(pageFile, content);
     } catch (const vb::RuntimeError& e) {
         return makeError(ErrorCode::Io, "The page " + platform::toDisplayPath(pageFile) + " could not be written.  " +
                                             e.Description());
+    }
+    return {};
+}
+
+std::string playerScriptFor(std::string_view dataFolder) {
+    std::string address;
+    for (const char c : std::string(dataFolder) + (dataFolder.empty() || dataFolder.back() == '/' ? "" : "/") +
+                            std::string(kPagePlayerFolder) + "/ruffle.js") {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || std::string_view("-._~/").find(c) != std::string_view::npos) {
+            address += c;
+        } else {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            address += '%';
+            address += kHex[u >> 4];
+            address += kHex[u & 15];
+        }
+    }
+    return "<script src=\"" + address + "\"></script>";
+}
+
+bool pageLoadsPlayer(std::string_view page) {
+    std::string lower(page);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (std::size_t at = lower.find("<script"); at != std::string::npos; at = lower.find("<script", at + 1)) {
+        const std::size_t end = lower.find('>', at);
+        const std::string_view element = std::string_view(lower).substr(at, end == std::string::npos ? end : end - at);
+        const std::size_t src = element.find("src");
+        if (src == std::string_view::npos) {
+            continue;
+        }
+        std::string_view value = element.substr(src + 3);
+        const std::size_t name = value.find("ruffle.js");
+        if (name == std::string_view::npos) {
+            continue;
+        }
+        // The file named is ruffle.js itself, not a name that merely ends so.
+        const char before = name == 0 ? '/' : value[name - 1];
+        const char after = name + 9 < value.size() ? value[name + 9] : ' ';
+        if (std::string_view("/\"'= ").find(before) != std::string_view::npos &&
+            std::string_view("\"' ?#").find(after) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Result<void> copyPlayerInto(const std::string& appPath, const std::string& dataFolder) {
+    const std::string from = platform::toHostPath(appPath + "\\" + std::string(kPagePlayerFolder));
+    const std::string to =
+        platform::toHostPath((dataFolder.empty() || dataFolder.back() == '\\' ? dataFolder : dataFolder + "\\") +
+                             std::string(kPagePlayerFolder));
+    const auto missing = [&](const std::string& why) {
+        return makeError(ErrorCode::NotFound,
+                         "The Flash player that the page needs to show its movie in a browser is missing from " +
+                             platform::toDisplayPath(appPath + "\\" + std::string(kPagePlayerFolder)) + ".  " + why);
+    };
+    if (from.empty() || to.empty()) {
+        return missing("Its folder cannot be named on this system.");
+    }
+    const std::string manifestName(formats::kPlayerManifestName);
+    auto manifestText = base::readWholeFile(from + "/" + manifestName);
+    if (!manifestText) {
+        return missing("Its list of files cannot be read.");
+    }
+    auto manifest = formats::readPlayerManifest(*manifestText);
+    if (!manifest) {
+        return missing("Its list of files is damaged.");
+    }
+    if (auto there = base::readWholeFile(to + "/" + manifestName); there && *there == *manifestText) {
+        return {};
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(to, ec);
+    if (ec) {
+        return makeError(ErrorCode::Io, "The folder " + to + " could not be created.  " + ec.message());
+    }
+    for (const auto& file : manifest->files) {
+        auto bytes = base::readWholeFile(from + "/" + file.name);
+        if (!bytes || bytes->size() != file.size || formats::playerCrc(*bytes) != file.crc) {
+            return missing("Its file " + file.name + " is missing or damaged.");
+        }
+        if (auto written = base::replaceFileWith(to + "/" + file.name, *bytes); !written) {
+            return makeError(ErrorCode::Io,
+                             "An error occured copying the file " + file.name + ".  " + written.error().detail);
+        }
+    }
+    if (auto written = base::replaceFileWith(to + "/" + manifestName, *manifestText); !written) {
+        return makeError(ErrorCode::Io,
+                         "An error occured copying the file " + manifestName + ".  " + written.error().detail);
     }
     return {};
 }

@@ -100,11 +100,32 @@ std::optional<std::string> pageWithTag(std::string_view page, std::string_view t
 std::string newPageWithTag(std::string_view tag);
 
 // Writes the tag into the page at `pageFile` (a system path): inserted before the closing body tag when the
-// page exists (`replace` false), or a new page when it does not or `replace` is true. The new content is
-// written beside the page and renamed over it only when complete, so a failure leaves the page as it was.
-// NotFound (with the system's message as detail) when an existing page has no closing body tag; Io when
-// the page cannot be read or written.
-Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& tag, bool replace);
+// page exists (`replace` false), or a new page when it does not or `replace` is true. `playerScript` (the
+// element that loads the player, or empty) goes right before the tag, unless the page loads the player
+// already. The new content is written beside the page and renamed over it only when complete, so a failure
+// leaves the page as it was. NotFound (with the system's message as detail) when an existing page has no
+// closing body tag; Io when the page cannot be read or written.
+Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& tag, bool replace,
+                              std::string_view playerScript = {});
+
+// ---- the player that plays the tag ----
+
+// No browser of today plays the tag by itself: the page carries the Flash player (its web build), whose
+// script finds the OBJECT/EMBED tags of the page and plays each one where it stands. Its files go into the
+// folder "ruffle" of the page's data folder.
+inline constexpr std::string_view kPagePlayerFolder = "ruffle";
+
+// The script element that loads the player from the data folder (as the tag names it: relative to the
+// page, "/"-separated, empty for the page's own folder), its address percent-encoded where a URL needs it.
+std::string playerScriptFor(std::string_view dataFolder);
+// Whether the page loads the player already: a script element whose source ends in "ruffle.js" (any case).
+bool pageLoadsPlayer(std::string_view page);
+// Copies the application's player (the folder "ruffle" of `appPath`, checked against its manifest) into
+// the folder "ruffle" of `dataFolder` (both system paths), unless that folder holds the same manifest
+// already: once per folder, replaced when the version differs. The files go first and the manifest last,
+// so a folder with the manifest is whole. NotFound, with a sentence for the user, when the application's
+// player is missing or damaged; Io when a copy fails.
+Result<void> copyPlayerInto(const std::string& appPath, const std::string& dataFolder);
 
 // The message shown when an existing page has no closing body tag.
 inline constexpr const char* kNoBodyTagMessage =

@@ -592,6 +592,16 @@ Result<void> frmExportAll::CompleteStandardExport(bool replacePage) {
                                                 e.Description());
         }
     }
+    // The page carries its player: no browser of today plays the tag by itself. Checked and copied before
+    // the clip's files, so a missing player stops the export before anything is written.
+    std::string dataFolder = g.ExportDataFolder;
+    while (!dataFolder.empty() && dataFolder.back() == '/') {
+        dataFolder.pop_back();
+    }
+    if (auto player = copyPlayerInto(rt.App.Path, dataFolder.empty() ? pageFolder : joinPath(pageFolder, dataFolder));
+        !player) {
+        return player;
+    }
     for (const auto& entry : splitExportFiles(g.ExportFiles)) {
         rt.DoEvents();
         std::string folder = entry.folder;
@@ -611,7 +621,7 @@ Result<void> frmExportAll::CompleteStandardExport(bool replacePage) {
                                                 platform::toDisplayPath(entry.source) + ".  " + failure);
         }
     }
-    auto written = writeTagIntoPage(pageFile, g.ExportCode, replacePage);
+    auto written = writeTagIntoPage(pageFile, g.ExportCode, replacePage, playerScriptFor(g.ExportDataFolder));
     rt.DoEvents();
     rt.DoEvents();
     return written;

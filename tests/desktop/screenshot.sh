@@ -23,7 +23,7 @@ rm -f "$out/glwclipart.png" "$out/screen.png"
 # Inside the virtual display: start the program, wait until its window stands on the black root window,
 # crop the screen to it. With no window manager the window has no frame, so the crop is the window itself.
 settle=0
-[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] && settle=8
+[ -f "$build/app/ruffle/glwplayer.txt" ] && settle=8
 "$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$out" "$expected" "$settle" <<'INNER'
 app="$1"; out="$2"; expected="$3"; settle="$4"
 cd "$app"

@@ -12,7 +12,7 @@ build="$(cd "$build" && pwd)"
 out="$build/screenshots"
 skip() { echo "skipped: $1"; exit 77; }
 [ -x "$build/app/glwclipart" ] || skip "glwclipart is not built"
-[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] || skip "the movie player is not installed"
+[ -f "$build/app/ruffle/glwplayer.txt" ] || skip "the movie player is not installed"
 for tool in Xvfb xdotool import convert; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done

@@ -21,6 +21,9 @@ const std::string kSwfscan = std::string(GLW_BINARY_DIR) + "/bin/swfscan";
 void copyDemoApp(const TempDir& app) {
     for (const auto& entry : fs::directory_iterator(GLW_APP_DIR)) {
         const std::string name = entry.path().filename().string();
+        if (name.starts_with(".")) {
+            continue; // the developers' debug information, not part of the demo folder
+        }
         if (entry.is_directory()) {
             fs::copy(entry.path(), app.host(name), fs::copy_options::recursive);
         } else if (name == "glwclipart" || name.ends_with(".swf")) {

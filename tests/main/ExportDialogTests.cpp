@@ -3,6 +3,7 @@
 // hand-back, and failures that are reported once and lose nothing.
 #include "LibraryTestSupport.h"
 #include "app/SwfMovieProbe.h"
+#include "formats/PlayerPack.h"
 #include "jpk/JpkMarker.h"
 #include "jpk/JpkPackage.h"
 #include "main/FrmExportAll.h"
@@ -27,6 +28,19 @@ protected:
         app.file("quillset.exe", "INSTALLER-STUB");
         clip = tinySwf(120, 80, "the clip");
         app.file("CLTemplates/Animals/cat.swf", clip);
+        layOutPlayer("1.0");
+    }
+
+    // A Flash player of two small files in the application folder, with its manifest.
+    void layOutPlayer(const std::string& version) {
+        const std::vector<formats::PlayerFile> files = {{"ruffle.js", "/* player " + version + " */"},
+                                                        {"core.wasm", std::string("\0asm", 4) + version}};
+        formats::PlayerManifest manifest{version, {}};
+        for (const auto& file : files) {
+            app.file("ruffle/" + file.name, file.bytes);
+            manifest.files.push_back({file.name, file.bytes.size(), formats::playerCrc(file.bytes)});
+        }
+        app.file("ruffle/glwplayer.txt", formats::writePlayerManifest(manifest));
     }
 
     Form1& begin(const std::string& request = {}) {
@@ -166,7 +180,14 @@ TEST_F(ExportDialog, WebPageNewThenAppendedThenReplaced) {
     exportWith({"Yes", "No", "OK"});
     ui().then("look", [this](forms::Runtime&) {
         const std::string page = out.read("index.htm");
-        EXPECT_EQ(page.rfind("<html><head></head><body><OBJECT  ID='GLINTWAVECL", 0), 0u) << page;
+        // The new page loads its player from the data folder right before the tag; the appended tag finds
+        // the player loaded already.
+        EXPECT_EQ(page.rfind("<html><head></head><body><script src=\"GLWDATA/ruffle/ruffle.js\"></script><OBJECT  ID='"
+                             "GLINTWAVECL",
+                             0),
+                  0u)
+            << page;
+        EXPECT_EQ(page.find("<script", page.find("<script") + 1), std::string::npos) << page;
         EXPECT_EQ(std::count(page.begin(), page.end(), '\n'), 2);
         EXPECT_NE(page.find("VALUE=\"GLWDATA/cat.swf\""), std::string::npos);
         EXPECT_NE(page.find("</EMBED></OBJECT><OBJECT"), std::string::npos);
@@ -181,8 +202,11 @@ TEST_F(ExportDialog, WebPageNewThenAppendedThenReplaced) {
                          "Glintwave SE|HTML Export Complete.", "Overwrite|Flash File (SWF) Exists! Overwrite?",
                          "Overwrite|HTML File Exists! Overwrite (YES), Append To File (NO) or Abort (CANCEL) ?",
                          "Glintwave SE|HTML Export Complete."}));
-    EXPECT_EQ(outFiles(), (std::vector<std::string>{"GLWDATA/cat.swf", "index.htm"}));
+    EXPECT_EQ(outFiles(),
+              (std::vector<std::string>{"GLWDATA/cat.swf", "GLWDATA/ruffle/core.wasm", "GLWDATA/ruffle/glwplayer.txt",
+                                        "GLWDATA/ruffle/ruffle.js", "index.htm"}));
     EXPECT_EQ(out.read("GLWDATA/cat.swf"), clip);
+    EXPECT_EQ(out.read("GLWDATA/ruffle/ruffle.js"), "/* player 1.0 */");
     const std::string page = out.read("index.htm");
     EXPECT_EQ(std::count(page.begin(), page.end(), '\n'), 1);
     EXPECT_EQ(setting("LastHTM"), "index.htm");
@@ -191,6 +215,61 @@ TEST_F(ExportDialog, WebPageNewThenAppendedThenReplaced) {
     EXPECT_EQ(setting("Drive"), "");
     EXPECT_EQ(setting("Folder"), out.system());
     EXPECT_EQ(setting("LastScale"), "0");
+}
+
+TEST_F(ExportDialog, ThePageCarriesItsPlayerOncePerFolderAndANewVersionReplacesIt) {
+    auto& form = begin();
+    prepare([](frmExportAll& d) {
+        d.txtOutFilename.Text = "cat";
+        d.txtDataFolder[0].Text = "";
+        d.fName.Text = "index";
+    });
+    exportWith({"OK"});
+    ui().then("first", [this](forms::Runtime&) {
+        // No data folder: the player lies in the page's own folder, and the script names it from there.
+        EXPECT_EQ(out.read("index.htm").find("<body><script src=\"ruffle/ruffle.js\"></script><OBJECT"), 19u);
+        EXPECT_EQ(out.read("ruffle/ruffle.js"), "/* player 1.0 */");
+        // A file the receiver's copy does not have is left alone: the folder is not written again.
+        out.file("ruffle/mine.txt", "the author's");
+        fs::last_write_time(out.host("ruffle/ruffle.js"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    });
+    const auto before = std::make_shared<fs::file_time_type>();
+    ui().then("stamp",
+              [this, before](forms::Runtime&) { *before = fs::last_write_time(out.host("ruffle/ruffle.js")); });
+    exportWith({"Yes", "No", "OK"});
+    ui().then("same version", [this, before](forms::Runtime&) {
+        EXPECT_EQ(fs::last_write_time(out.host("ruffle/ruffle.js")), *before);
+        layOutPlayer("2.0");
+    });
+    exportWith({"Yes", "No", "OK"});
+    script("click frmExportAll.Command3");
+    form.Command8.userClick();
+    EXPECT_EQ(out.read("ruffle/ruffle.js"), "/* player 2.0 */");
+    EXPECT_EQ(out.read("ruffle/glwplayer.txt"), app.read("ruffle/glwplayer.txt"));
+    EXPECT_EQ(out.read("ruffle/mine.txt"), "the author's");
+    const std::string page = out.read("index.htm");
+    EXPECT_EQ(std::count(page.begin(), page.end(), '\n'), 3);
+    EXPECT_EQ(page.find("<script", page.find("<script") + 1), std::string::npos) << page;
+}
+
+TEST_F(ExportDialog, APageExportWithoutThePlayerSaysSoAndWritesNothing) {
+    fs::remove_all(app.host("ruffle"));
+    auto& form = begin();
+    prepare([](frmExportAll& d) {
+        d.txtOutFilename.Text = "cat";
+        d.txtDataFolder[0].Text = "GLWDATA";
+        d.fName.Text = "index";
+    });
+    exportWith({"OK"});
+    script("click frmExportAll.Command3");
+    form.Command8.userClick();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Error|The Flash player that the page needs to show its movie in a browser is missing "
+                             "from ",
+                             0),
+              0u)
+        << boxes[0];
+    EXPECT_EQ(outFiles(), std::vector<std::string>{});
 }
 
 TEST_F(ExportDialog, ExecutableWithExtraFiles) {

@@ -181,6 +181,53 @@ TEST(ExportPage, InsertsBeforeTheClosingTagOrWritesANewPage) {
     EXPECT_EQ(dir.read("page.htm"), "<html><head></head><body><T3></body></html>\r\n");
 }
 
+// The page carries the element that loads its player right before its first tag, and never twice.
+TEST(ExportPage, ThePlayerScriptGoesBeforeTheTagOnce) {
+    platform::test::TempDir dir;
+    const std::string script = playerScriptFor("GLWDATA/");
+    ASSERT_TRUE(writeTagIntoPage(dir.system("new.htm"), "<T1>", false, script).ok());
+    EXPECT_EQ(dir.read("new.htm"),
+              "<html><head></head><body><script src=\"GLWDATA/ruffle/ruffle.js\"></script><T1></body></html>\r\n");
+    ASSERT_TRUE(writeTagIntoPage(dir.system("new.htm"), "<T2>", false, script).ok());
+    EXPECT_EQ(dir.read("new.htm"), "<html><head></head><body><script src=\"GLWDATA/ruffle/ruffle.js\"></script><T1><T2>"
+                                   "</body></html>\r\n\r\n");
+    // An author's page that loads the player its own way gets the tag alone.
+    dir.file("own.htm",
+             "<html><head><script defer src='/js/ruffle/ruffle.js?v=2'></script></head><body></body></html>");
+    ASSERT_TRUE(writeTagIntoPage(dir.system("own.htm"), "<T>", false, script).ok());
+    EXPECT_EQ(dir.read("own.htm"),
+              "<html><head><script defer src='/js/ruffle/ruffle.js?v=2'></script></head><body><T></body></html>\r\n");
+}
+
+TEST(ExportPage, PlayerScriptAddressesAndPagesThatLoadThePlayer) {
+    const std::pair<const char*, const char*> addresses[] = {
+        {"", "<script src=\"ruffle/ruffle.js\"></script>"},
+        {"GLWDATA/", "<script src=\"GLWDATA/ruffle/ruffle.js\"></script>"},
+        {"a/b", "<script src=\"a/b/ruffle/ruffle.js\"></script>"},
+        {"my clips/", "<script src=\"my%20clips/ruffle/ruffle.js\"></script>"},
+        {"50%#?/", "<script src=\"50%25%23%3F/ruffle/ruffle.js\"></script>"},
+        {"\xc3\xa9t\xc3\xa9/", "<script src=\"%C3%A9t%C3%A9/ruffle/ruffle.js\"></script>"},
+    };
+    for (const auto& [folder, element] : addresses) {
+        EXPECT_EQ(playerScriptFor(folder), element) << folder;
+        EXPECT_TRUE(pageLoadsPlayer(element)) << element;
+    }
+    const std::pair<const char*, bool> pages[] = {
+        {"<html><body></body></html>", false},
+        {"<SCRIPT SRC=\"https://example.org/RUFFLE.JS\"></SCRIPT>", true},
+        {"<script src=ruffle.js></script>", true},
+        {"<script type=\"module\" src=\"x/ruffle.js#a\">", true},
+        {"<script src=\"notruffle.js\"></script>", false}, // another file that merely ends so
+        {"<script src=\"ruffle.json\"></script>", false},
+        {"<script>// loads ruffle.js later</script>", false}, // a script that only mentions it
+        {"<p>ruffle.js</p>", false},
+        {"<script src=\"ruffle.js", true}, // cut inside the element: still what the page asks for
+    };
+    for (const auto& [page, loads] : pages) {
+        EXPECT_EQ(pageLoadsPlayer(page), loads) << page;
+    }
+}
+
 // Failures: each reported, and the page stays whole.
 TEST(ExportPage, FailuresLeaveThePageAsItWas) {
     platform::test::TempDir dir;

@@ -14,7 +14,7 @@ out="$build/screenshots"
 skip() { echo "skipped: $1"; exit 77; }
 [ -x "$build/app/glwclipart" ] || skip "$build/app/glwclipart is not built"
 grep -q '^GLW_BUILD_QT:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || skip "built without the desktop renderer"
-[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
+[ -f "$build/app/ruffle/glwplayer.txt" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
 for tool in xvfb-run xdotool import convert compare; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done

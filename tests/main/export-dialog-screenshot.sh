@@ -20,7 +20,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 settle=1
-[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] && settle=8
+[ -f "$build/app/ruffle/glwplayer.txt" ] && settle=8
 "$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$work" "$settle" <<'INNER'
 app="$1"; work="$2"; settle="$3"
 cd "$app"

@@ -20,7 +20,7 @@ bool onPath(const std::string& program) {
 }
 
 TEST(PlayerDesktop, ShowsItsMovieAndEndsOnTheMoviesExitCommand) {
-    const std::string ruffle = std::string(GLW_BINARY_DIR) + "/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js";
+    const std::string ruffle = std::string(GLW_APP_DIR) + "/ruffle/glwplayer.txt";
     if (!std::filesystem::exists(ruffle)) {
         GTEST_SKIP() << "the Flash player is not installed (scripts/setup-ruffle)";
     }

@@ -44,8 +44,7 @@ protected:
     int runs = 0;
 
     void SetUp() override {
-        if (!std::filesystem::exists(std::string(GLW_BINARY_DIR) +
-                                     "/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js")) {
+        if (!std::filesystem::exists(std::string(GLW_APP_DIR) + "/ruffle/glwplayer.txt")) {
             GTEST_SKIP() << "the Flash player is not installed (scripts/setup-ruffle)";
         }
         if (!std::filesystem::exists(std::string(GLW_APP_DIR) + "/glwclipholder")) {

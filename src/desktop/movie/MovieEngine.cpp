@@ -1,9 +1,12 @@
 // Finding the player's files, the engine's process-wide set-up and the shared movie profile.
 #include "MovieEngine.h"
 
+#include "PlayerFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLoggingCategory>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -11,6 +14,8 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <cstdlib>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace glw::qt::movie {
@@ -69,29 +74,82 @@ void quietEngineReport(QLoggingCategory* category) {
     }
 }
 
+// The pack of the player's files that a program carries inside itself (the stubs, which travel alone):
+// defined by the object the stubs link, absent (null) in every other program.
+extern "C" {
+extern const char glw_player_pack_start[] __attribute__((weak));
+extern const char glw_player_pack_end[] __attribute__((weak));
+}
+
+std::string_view carriedPack() {
+    const char* start = glw_player_pack_start;
+    const char* end = glw_player_pack_end;
+    if (!start || !end || end <= start) {
+        return {};
+    }
+    return {start, static_cast<std::size_t>(end - start)};
+}
+
+// The player's files: $GLW_RUFFLE_DIR (a developer's folder holding ruffle.js, taken as it is), the pack the
+// program carries (unpacked into the user's cache), or the application folder's "ruffle" beside the
+// program, checked against its manifest. Nothing names a folder of the build.
+Result<std::string> findPlayerFiles() {
+    if (const char* env = std::getenv("GLW_RUFFLE_DIR"); env && *env) {
+        if (holdsPlayer(QString::fromLocal8Bit(env))) {
+            return std::string(env);
+        }
+        return makeError(ErrorCode::NotFound,
+                         std::string("GLW_RUFFLE_DIR names ") + env + ", which holds no ruffle.js.");
+    }
+    if (const std::string_view pack = carriedPack(); !pack.empty()) {
+        return unpackPlayerToCache(pack, playerCacheRoots());
+    }
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (programDir.isEmpty()) {
+        return makeError(ErrorCode::NotFound, "The program's own folder is not known.");
+    }
+    const std::string folder = (programDir + QStringLiteral("/ruffle")).toStdString();
+    if (auto checked = checkPlayerFolder(folder); !checked) {
+        return checked.error();
+    }
+    return folder;
+}
+
+// The web engine's own parts that Qt cannot start without (it ends the program when they are missing):
+// its helper program and its resources.
+Result<void> checkWebEngine() {
+    QString process = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
+    if (process.isEmpty()) {
+        process = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + QStringLiteral("/QtWebEngineProcess");
+    }
+    if (!QFileInfo(process).isExecutable()) {
+        return makeError(ErrorCode::NotFound, "The web engine's program " + process.toStdString() +
+                                                  " is not installed (Debian and Ubuntu: libqt6webenginecore6-bin).");
+    }
+    QString resources = qEnvironmentVariable("QTWEBENGINE_RESOURCES_PATH");
+    if (resources.isEmpty()) {
+        resources = QLibraryInfo::path(QLibraryInfo::DataPath) + QStringLiteral("/resources");
+    }
+    const QString pak = resources + QStringLiteral("/qtwebengine_resources.pak");
+    if (!QFileInfo(pak).isFile()) {
+        return makeError(ErrorCode::NotFound, "The web engine's resources " + pak.toStdString() +
+                                                  " are not installed (Debian and Ubuntu: libqt6webengine6-data).");
+    }
+    return {};
+}
+
 } // namespace
 
 Result<QString> playerFolder() {
     static const Result<QString> found = []() -> Result<QString> {
-        QStringList candidates;
-        if (const char* env = std::getenv("GLW_RUFFLE_DIR"); env && *env) {
-            candidates << QString::fromLocal8Bit(env);
+        auto folder = findPlayerFiles();
+        if (!folder) {
+            return folder.error();
         }
-        const QString programDir = QCoreApplication::applicationDirPath();
-        if (!programDir.isEmpty()) {
-            candidates << programDir + QStringLiteral("/ruffle");
-            candidates << programDir + QStringLiteral("/../ruffle/node_modules/@ruffle-rs/ruffle");
+        if (auto engine = checkWebEngine(); !engine) {
+            return engine.error();
         }
-#ifdef GLW_RUFFLE_BUILD_DIR
-        candidates << QStringLiteral(GLW_RUFFLE_BUILD_DIR);
-#endif
-        for (const QString& candidate : candidates) {
-            if (holdsPlayer(candidate))
-                return QDir(candidate).canonicalPath();
-        }
-        return makeError(ErrorCode::NotFound, "the Flash player (ruffle.js) is not installed; looked in: " +
-                                                  candidates.join(QStringLiteral(", ")).toStdString() +
-                                                  " (run scripts/setup-ruffle)");
+        return QDir(QString::fromStdString(*folder)).canonicalPath();
     }();
     return found;
 }

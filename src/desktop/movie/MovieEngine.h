@@ -11,9 +11,11 @@ class QWebEngineProfile;
 
 namespace glw::qt::movie {
 
-// The folder holding the player's ruffle.js, found once per process: $GLW_RUFFLE_DIR, then "ruffle" beside
-// the program, then the set-up's install folder (../ruffle/node_modules/@ruffle-rs/ruffle from the
-// program, or from the build folder this library was built in). NotFound names the places looked at.
+// The folder holding the player's files, found once per process: $GLW_RUFFLE_DIR (a developer's), the pack
+// a program carries inside itself (the stubs; unpacked once into the user's cache), or "ruffle" beside the
+// program (the application folder's), each file checked against the folder's manifest; and the web
+// engine's own program and resources are there. Otherwise an error whose detail tells a user what is
+// missing or damaged.
 Result<QString> playerFolder();
 
 // Sets what the web engine reads when it starts, before the first page exists: the sandbox is turned off

@@ -2,11 +2,17 @@
 // arrays.
 #include "PlayerViews.h"
 
+#include "MovieEngine.h"
 #include "MoviePlayer.h"
+#include "desktop/FormWindow.h"
 #include "platform/WinPath.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -150,12 +156,49 @@ protected:
 
 PlayerMovieViews::PlayerMovieViews() = default;
 
-bool PlayerMovieViews::play() {
+namespace {
+
+// Shows the box over `parent` once that window is on the screen (a box shown before its window would lie
+// under it where no window manager keeps boxes above their windows); without a window after a few
+// seconds, on its own.
+void showPlayerMissing(QPointer<QWidget> parent, const QString& text, int triesLeft) {
+    if (parent && !parent->isVisible() && triesLeft > 0) {
+        QTimer::singleShot(50, qApp, [parent, text, triesLeft] { showPlayerMissing(parent, text, triesLeft - 1); });
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Error"), text, QMessageBox::Ok,
+                                parent && parent->isVisible() ? parent.data() : nullptr);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("glwPlayerMissing"));
+    box->open();
+    box->raise();
+    box->activateWindow();
+}
+
+// Tells the user, once per program, that its movies cannot play and why: in a box over the window that
+// was about to show one, once that window shows (the box does not hold up its construction).
+void tellPlayerMissing(QWidget* window, const std::string& reason) {
+    const QString text = QStringLiteral("The Flash player could not be started, so movies cannot be shown.\n\n") +
+                         QString::fromStdString(reason);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    QPointer<QWidget> parent(window ? window->window() : nullptr);
+    QTimer::singleShot(0, qApp, [parent, text] { showPlayerMissing(parent, text, 100); });
+}
+
+} // namespace
+
+bool PlayerMovieViews::play(QWidget* window) {
     if (!m_play) {
-        // Asked once, with the first movie control (the player is found beside the application, which
-        // exists by then): the player is installed, and GLW_MOVIES=outline does not ask for outlines only.
+        // Asked once, with the first movie control (the application object exists by then): the player's
+        // files are there and whole, and GLW_MOVIES=outline does not ask for outlines only. A player that
+        // cannot start is said once; its controls then show their outlines.
         const char* choice = std::getenv("GLW_MOVIES");
-        m_play = playerAvailable() && !(choice && std::string_view(choice) == "outline");
+        const bool outlines = choice && std::string_view(choice) == "outline";
+        const auto folder = playerFolder();
+        if (!folder && !outlines) {
+            tellPlayerMissing(window, folder.error().detail);
+        }
+        m_play = folder.ok() && !outlines;
         m_posterCells = choice && std::string_view(choice) == "posters";
     }
     return *m_play;
@@ -173,7 +216,7 @@ PosterCache& PlayerMovieViews::posters() {
 }
 
 std::unique_ptr<qt::ControlView> PlayerMovieViews::makeView(qt::FormWindow& window, forms::FlashPlayer& player) {
-    if (!play()) {
+    if (!play(&window)) {
         return nullptr;
     }
     // A control of its own is where a user watches one movie. Array elements come in pages of many: those

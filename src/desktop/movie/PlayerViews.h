@@ -15,7 +15,8 @@ class PosterCache;
 // the focus (the twelve thumbnail cells, which the user picks from) play live too, all the cells of one
 // container on one MovieSheet. Other array elements (the panel titles) show posters of their movie's first
 // frame, drawn once by the one poster cache of these views. GLW_MOVIES=posters gives the cells posters as
-// well; with GLW_MOVIES=outline, or without the player's files, every movie control shows its outline.
+// well; with GLW_MOVIES=outline, or without the player's files, every movie control shows its outline, and
+// a player that cannot start is told to the user once, in a box.
 // Made once where the program is put together; lives as long as the driver.
 class PlayerMovieViews : public qt::MovieViews {
 public:
@@ -24,7 +25,7 @@ public:
     std::unique_ptr<qt::ControlView> makeView(qt::FormWindow& window, forms::FlashPlayer& player) override;
 
 private:
-    bool play();
+    bool play(QWidget* window);
     PosterCache& posters();
 
     std::optional<bool> m_play;

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    // Test programs are not in the application folder: they play with its copy of the Flash player.
+    setenv("GLW_RUFFLE_DIR", GLW_APP_DIR "/ruffle", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

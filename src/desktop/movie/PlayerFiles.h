@@ -1,0 +1,32 @@
+// Where a program finds the Flash player's files, without Qt: a folder that holds them with their manifest,
+// checked file by file, or the pack a program carries inside itself, unpacked once into a per-user cache.
+#pragma once
+
+#include "base/Result.h"
+#include "formats/PlayerPack.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glw::qt::movie {
+
+// Checks that `folder` holds the player whole: its manifest reads, and every file it names is a plain file
+// of that size and checksum. The manifest on success; otherwise an error whose detail says, for a user,
+// which file is missing or damaged.
+Result<formats::PlayerManifest> checkPlayerFolder(const std::string& folder);
+
+// The folders a pack may be unpacked under, best first: $XDG_CACHE_HOME/glw/player, ~/.cache/glw/player,
+// then glw-player-<uid> in $TMPDIR (or /tmp). Relative or unset variables are passed over.
+std::vector<std::string> playerCacheRoots();
+
+// The folder holding the pack's files, under the first root that can be used: a folder named by the
+// pack's manifest key that is checked whole and used as it is, or else unpacked anew (into a temporary
+// folder renamed into place, so that a reader never sees half of it; a copy that another process finished
+// first is taken). Every folder on the way that this creates is the user's alone (0700); one that exists
+// must be a real folder (not a link) of this user that nobody else can write, and its parent must not be
+// writable by others either, so another user can never put files where the player is read from. The
+// error names each root that was tried and why it could not be used.
+Result<std::string> unpackPlayerToCache(std::string_view pack, const std::vector<std::string>& roots);
+
+} // namespace glw::qt::movie
