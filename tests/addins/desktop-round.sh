@@ -3,7 +3,8 @@
 # puts the request on the X clipboard (read back by the holder), glwclipart starts from the add-in's folder
 # in add-in mode, xdotool picks the first clip and hands it back through the export dialog, and the host's
 # activation takes the reply from the X clipboard: the clip lands beside the page and the tag is pasted.
-# Saves desktop-round.png (the export dialog's hand-back page) under <build>/screenshots/.
+# Saves desktop-round.png (the export dialog over the main window in add-in mode) under <build>/screenshots/
+# and checks by pixels that the Export button shows the hand-back picture.
 # Usage: desktop-round.sh <build folder>. Exits 77 (skipped) when a tool or the desktop build is missing.
 set -eu
 build="${1:?usage: desktop-round.sh <build folder>}"
@@ -13,7 +14,7 @@ skip() { echo "skipped: $1"; exit 77; }
 [ -x "$build/app/glwclipart" ] || skip "glwclipart is not built"
 [ -x "$build/app/glwclipholder" ] || skip "the desktop front end is not built"
 [ -x "$build/bin/fakehost" ] || skip "fakehost is not built"
-for tool in Xvfb xdotool import; do
+for tool in Xvfb xdotool import convert; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 mkdir -p "$out"
@@ -98,4 +99,9 @@ grep -q "^clipboard: empty" "$work/host.out" || { echo "the reply stayed on the 
 if grep -q "^message:" "$work/host.out"; then echo "the host showed a message"; exit 1; fi
 [ -s "$work/site/GLWDATA/clip.swf" ] || { echo "the clip is not beside the page"; exit 1; }
 [ ! -s "$work/after.txt" ] || { echo "the clipboard still holds: $(cat "$work/after.txt")"; exit 1; }
+# glwclipart ran in add-in mode: its Export button shows the green hand-back picture (at 970, 803 on the
+# screen; the plain Export picture is blue).
+rgb=$(convert "$out/desktop-round.png" -format "%[fx:int(255*u.p{970,803}.r)] %[fx:int(255*u.p{970,803}.g)] %[fx:int(255*u.p{970,803}.b)]" info:)
+set -- $rgb
+[ "$2" -gt $(($1 + 40)) ] && [ "$2" -gt $(($3 + 30)) ] || { echo "the Export button is not the hand-back's ($rgb)"; exit 1; }
 echo "the clip went from the X clipboard beside the page"

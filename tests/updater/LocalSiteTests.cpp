@@ -211,7 +211,8 @@ TEST_F(LocalSite, RepliesAcceptedAndRefusedNeverLoseOrHalfWriteAFile) {
 // and say what failed. The bounds are shortened here; docs/updater.md gives the real ones.
 TEST_F(LocalSite, EndlessAndTricklingRepliesEndWithinTheirBounds) {
     const std::string spaces(1 << 20, ' '); // a megabyte of blanks: a page that goes on for ever
-    const std::string update = "5/12/2004/" + ReplaceBars(server.base()) + "|release|glwse.zip/GLW UPDATE";
+    // The version page names the release on the server of each case; the mark stands for its address.
+    const std::string update = "5/12/2004/@@|release|glwse.zip/GLW UPDATE";
     const std::string refused = "Error.|Error Contacting Server.  Please check your connection or try again at a "
                                 "later time.";
     struct Case {
@@ -261,7 +262,15 @@ TEST_F(LocalSite, EndlessAndTricklingRepliesEndWithinTheirBounds) {
         }
         SetUpAppOnly();
         glw::test::HttpServer trickling{work.host("site")};
-        trickling.route(c.route, c.reply);
+        const std::string here = ReplaceBars(trickling.base());
+        auto routed = [&](glw::test::HttpServer::Route route) {
+            for (std::size_t at; (at = route.body.find("@@")) != std::string::npos;) {
+                route.body.replace(at, 2, here);
+            }
+            return route;
+        };
+        trickling.route("/glwupd.asp", routed({200, update, false, -1, "text/html"}));
+        trickling.route(c.route, c.route == "/glwupd.asp" ? routed(c.reply) : c.reply);
         siteText = trickling.base();
         boxes.clear();
         auto& f = start();
