@@ -1,6 +1,7 @@
 // The real services of an add-in library.
 #include "AddinServices.h"
 
+#include "platform/HolderClipboard.h"
 #include "platform/ServicesMemory.h"
 #include "platform/ServicesReal.h"
 #include "platform/WinPath.h"
@@ -22,6 +23,18 @@ std::string libraryFolder(const void* address) {
     return ec ? std::string() : file.parent_path().string();
 }
 
+std::shared_ptr<platform::Clipboard> addinClipboard(const std::string& folder, platform::ServiceLog log) {
+    const char* clipboardFile = std::getenv("GLW_CLIPBOARD");
+    if (clipboardFile && *clipboardFile) {
+        return std::make_shared<platform::FileClipboard>(clipboardFile, std::move(log));
+    }
+    const std::string holder = folder.empty() ? std::string() : folder + "/glwclipholder";
+    if (platform::HolderClipboard::usable(holder)) {
+        return std::make_shared<platform::HolderClipboard>(holder, std::move(log));
+    }
+    return std::make_shared<platform::MemoryClipboard>();
+}
+
 AddinServices desktopAddinServices(const void* address) {
     AddinServices services;
     const char* logWanted = std::getenv("GLW_ADDIN_LOG");
@@ -32,16 +45,11 @@ AddinServices desktopAddinServices(const void* address) {
             std::fprintf(stderr, "add-in: %s: error %d: %s\n", where.c_str(), number, description.c_str());
         };
     }
-    const char* clipboardFile = std::getenv("GLW_CLIPBOARD");
-    if (clipboardFile && *clipboardFile) {
-        services.clipboard = std::make_shared<platform::FileClipboard>(clipboardFile);
-    } else {
-        services.clipboard = std::make_shared<platform::MemoryClipboard>();
-    }
+    const std::string folder = libraryFolder(address);
+    services.clipboard = addinClipboard(folder, serviceLog);
     services.settings =
         std::make_shared<platform::IniSettingsStore>(platform::IniSettingsStore::defaultFolder(), serviceLog);
     services.shell = std::make_shared<platform::DesktopShell>("xdg-open", serviceLog);
-    const std::string folder = libraryFolder(address);
     services.folder = folder.empty() ? std::string() : platform::toSystemPath(folder);
     return services;
 }

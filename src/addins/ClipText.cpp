@@ -5,6 +5,7 @@
 #include "platform/WinPath.h"
 #include "vb/VbText.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -92,17 +93,24 @@ bool safeTargetFolder(const std::string& folder) {
     return true;
 }
 
+// A reply's source is a plain file (not a link) inside the folder, or a name inside it where nothing is
+// (the Working folder was emptied, or the file never came): the copy then fails and names it to the user.
 bool insideFolder(const std::string& hostPath, const std::string& folder) {
+    if (hostPath.empty()) {
+        return false;
+    }
     struct stat st {};
-    if (hostPath.empty() || ::lstat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return false; // missing, a folder, a link or a device
+    const bool missing = ::lstat(hostPath.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    if (!missing && !S_ISREG(st.st_mode)) {
+        return false; // a folder, a link, a device, or a path that cannot be looked at
     }
     std::error_code ec;
-    const auto file = std::filesystem::canonical(hostPath, ec);
+    const auto file =
+        missing ? std::filesystem::weakly_canonical(hostPath, ec) : std::filesystem::canonical(hostPath, ec);
     if (ec) {
         return false;
     }
-    const auto base = std::filesystem::canonical(folder, ec);
+    const auto base = std::filesystem::weakly_canonical(folder, ec);
     if (ec) {
         return false;
     }

@@ -66,7 +66,8 @@ struct ClipReply {
 //  - it is exactly the prefix, the tag, kReplyCodeEnd, the file list and kReplyEnd;
 //  - every entry of the file list ("|"-separated, split at its first ",") has a target folder that is empty
 //    or relative, without "..", a root or a drive;
-//  - every source is a plain file (not a link) inside `workingFolder` (a host path).
+//  - every source is a plain file (not a link) inside `workingFolder` (a host path), or a name inside it
+//    where nothing is: such a reply is read, and its copy reports the missing file.
 Result<ClipReply> readClipReply(const std::string& text, const std::string& workingFolder);
 
 // The movie size and variables of a reply's tag. The sizes are read with every "%" taken as a blank (a

@@ -1,6 +1,7 @@
 // The real HTTP client: one easy handle in its own multi handle per transfer, moved on by the caller's polls.
 #include "http/Http.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <curl/curl.h>
@@ -71,8 +72,11 @@ public:
         if (m_request.timeoutSeconds > 0) {
             // A total limit would cut off a large download on a slow line; a stall limit does not.
             curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT, long(m_request.timeoutSeconds));
-            curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+            curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_LIMIT, std::max(1L, m_request.lowSpeedBytes));
             curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_TIME, long(m_request.timeoutSeconds));
+        }
+        if (m_request.totalSeconds > 0) {
+            curl_easy_setopt(m_easy, CURLOPT_TIMEOUT, long(m_request.totalSeconds));
         }
         curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
         curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);

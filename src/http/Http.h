@@ -27,8 +27,15 @@ struct Progress {
 
 struct Request {
     std::string address; // normalised with normalizeAddress; only http and https are fetched
-    // Seconds allowed to connect, and for any stretch in which no byte arrives; 0 for no limit.
+    // Seconds allowed to connect, and for any stretch in which fewer than lowSpeedBytes a second arrive;
+    // 0 for no limit.
     int timeoutSeconds = 60;
+    // The slowest rate (bytes a second) a transfer may keep up for timeoutSeconds; the default 1 fails only
+    // a transfer that stalls. A higher one keeps a trickle from holding a download open for ever.
+    long lowSpeedBytes = 1;
+    // Seconds the whole transfer may take, the connection included; 0 for no limit. For small replies (a
+    // page) that must not hold their reader however their bytes come.
+    int totalSeconds = 0;
     // Each piece of the body in order. Returning false stops the transfer (its failure is then Cancelled).
     std::function<bool(std::string_view)> onData;
     // Called after every piece with the running count.

@@ -45,6 +45,22 @@ void PlaceFormAboveLeftOfControl(forms::Form& frm, const forms::Control& ctl) {
     placeAbove(frm, ctl, true);
 }
 
+void PlaceFormBesideControl(forms::Form& frm, const forms::Control& ctl) {
+    requireWindow(ctl);
+    auto& rt = frm.runtime();
+    const forms::PixelRect rect = rt.ui().screenRect(ctl);
+    const double screenWidth = rt.Screen.Width;
+    const double screenHeight = rt.Screen.Height;
+    double left = double(rect.left) * rt.Screen.TwipsPerPixelX;
+    double top = double(rect.bottom) * rt.Screen.TwipsPerPixelY;
+    if (top + frm.Height > screenHeight) {
+        top = double(rect.top) * rt.Screen.TwipsPerPixelY - frm.Height;
+    }
+    left = std::max(0.0, std::min(left, screenWidth - frm.Width));
+    top = std::max(0.0, std::min(top, screenHeight - frm.Height));
+    frm.Move(int(std::lround(left)), int(std::lround(top)));
+}
+
 bool CopyFileIntoFolder(MainProgram& program, const std::string& sourceFile, const std::string& folder) {
     auto& rt = program.runtime;
     rt.DoEvents();
@@ -84,10 +100,14 @@ std::string MakeRandomName(forms::Runtime& runtime) {
     return h + a + b + s;
 }
 
-std::string AskForURL(MainProgram& program) {
+std::string AskForURL(MainProgram& program, const forms::Control* opener) {
     // The link chooser leaves the chosen address in LinkURL, or nothing when cancelled.
     {
         frmURL chooser(program);
+        if (opener) {
+            vb::ResumeNext step(program.runtime.errorLog(), "AModule.AskForURL");
+            step([&] { PlaceFormBesideControl(chooser, *opener); });
+        }
         chooser.Show(forms::vbModal);
     }
     return program.aModule.LinkURL;

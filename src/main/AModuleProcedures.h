@@ -21,6 +21,9 @@ using common::FileNameFromPath;
 void PlaceFormAboveControl(forms::Form& frm, const forms::Control& ctl);
 // The same with frm's right edge on ctl's left edge.
 void PlaceFormAboveLeftOfControl(forms::Form& frm, const forms::Control& ctl);
+// frm's top left corner just below ctl's bottom left one, or frm above ctl when it does not fit below, kept
+// on the screen.
+void PlaceFormBesideControl(forms::Form& frm, const forms::Control& ctl);
 
 // Creates the folder (one level; an existing one is fine) and copies the file into it under its own name,
 // replacing a file of that name. On failure shows "An error occured copying the file " with the file's
@@ -33,6 +36,7 @@ std::string MakeRandomName(forms::Runtime& runtime);
 
 // Shows the link chooser modally and gives LinkURL as it leaves it: the address chosen, "" when it was
 // cancelled, the caller's link when the chooser was closed with its close box.
-std::string AskForURL(MainProgram& program);
+// With `opener` (the button that asked), the chooser opens beside it (PlaceFormBesideControl).
+std::string AskForURL(MainProgram& program, const forms::Control* opener = nullptr);
 
 } // namespace glw::main

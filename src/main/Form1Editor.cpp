@@ -758,7 +758,7 @@ void Form1::Command16_Click() {
     auto& g = program.aModule;
     g.LinkURL = "";
     g.LinkURL = Text3.Text;
-    std::string chosen = AskForURL(program);
+    std::string chosen = AskForURL(program, &Command16);
     if (!chosen.empty()) {
         if (vb::LCase(chosen) == "none") {
             chosen.clear();

@@ -2,6 +2,8 @@
 #include "BrowserWindows.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -9,7 +11,9 @@
 #include <lz4.h>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
+#include <unistd.h>
 
 namespace glw::platform {
 
@@ -248,12 +252,88 @@ Result<std::vector<BrowserWindow>> chromiumSessionTabs(std::string_view snss) {
     return out;
 }
 
+namespace {
+
+bool processLives(long pid) {
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+std::string thisHost() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+}
+
+// The lock link's text, or nothing when there is no link.
+std::optional<std::string> lockTarget(const fs::path& link) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(link, ec))) {
+        return std::nullopt;
+    }
+    const auto target = fs::read_symlink(link, ec);
+    return ec ? std::nullopt : std::optional<std::string>(target.string());
+}
+
+// The number after `at` in `text` (digits to the end), or -1.
+long pidAfter(const std::string& text, std::size_t at) {
+    if (at >= text.size() || text.find_first_not_of("0123456789", at) != std::string::npos || text.size() - at > 9) {
+        return -1;
+    }
+    return std::stol(text.substr(at));
+}
+
+} // namespace
+
+bool chromiumProfileRuns(const std::string& folder) {
+    const auto target = lockTarget(fs::path(folder) / "SingletonLock");
+    if (!target) {
+        return false;
+    }
+    const std::size_t dash = target->rfind('-');
+    if (dash == std::string::npos) {
+        return false;
+    }
+    if (target->substr(0, dash) != thisHost()) {
+        return true;
+    }
+    return processLives(pidAfter(*target, dash + 1));
+}
+
+bool firefoxProfileRuns(const std::string& profile) {
+    const auto target = lockTarget(fs::path(profile) / "lock");
+    if (!target) {
+        return false;
+    }
+    const std::size_t colon = target->rfind(':');
+    if (colon == std::string::npos) {
+        return false;
+    }
+    std::size_t at = colon + 1;
+    if (at < target->size() && (*target)[at] == '+') {
+        ++at;
+    }
+    const long pid = pidAfter(*target, at);
+    if (pid <= 0) {
+        return false;
+    }
+    // The address part names the machine by its network address, which this process cannot match
+    // reliably: a process of that number must live here.
+    return processLives(pid);
+}
+
 SessionFileBrowserWindows::SessionFileBrowserWindows(std::string home) : m_home(std::move(home)) {
     if (m_home.empty()) {
         const char* h = std::getenv("HOME");
         m_home = h ? h : "";
     }
+    // Chromium takes XDG_CONFIG_HOME only as an absolute path, as the XDG rules say.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') {
+        m_configHome = config;
+    }
 }
+
+SessionFileBrowserWindows::SessionFileBrowserWindows(std::string home, std::string configHome)
+    : m_home(std::move(home)), m_configHome(std::move(configHome)) {}
 
 std::vector<BrowserWindow> SessionFileBrowserWindows::list() {
     std::vector<BrowserWindow> all;
@@ -274,6 +354,9 @@ std::vector<BrowserWindow> SessionFileBrowserWindows::list() {
     const fs::path home(m_home);
     for (const auto& root : {home / ".mozilla/firefox", home / "snap/firefox/common/.mozilla/firefox"}) {
         for (const auto& profile : subFolders(root)) {
+            if (!firefoxProfileRuns(profile.string())) {
+                continue;
+            }
             auto json = decodeMozLz4(readSmallFile(profile / "sessionstore-backups/recovery.jsonlz4"));
             if (!json) {
                 continue;
@@ -283,8 +366,27 @@ std::vector<BrowserWindow> SessionFileBrowserWindows::list() {
             }
         }
     }
-    for (const auto& root :
-         {home / ".config/chromium", home / ".config/google-chrome", home / "snap/chromium/common/chromium"}) {
+    std::vector<fs::path> chromiumRoots;
+    std::set<std::string> seen;
+    auto addConfigRoots = [&](const fs::path& config) {
+        for (const char* name : {"chromium", "google-chrome"}) {
+            std::error_code ec;
+            const fs::path root = config / name;
+            const auto key = fs::weakly_canonical(root, ec);
+            if (seen.insert(ec ? root.string() : key.string()).second) {
+                chromiumRoots.push_back(root);
+            }
+        }
+    };
+    if (!m_configHome.empty()) {
+        addConfigRoots(m_configHome);
+    }
+    addConfigRoots(home / ".config");
+    chromiumRoots.push_back(home / "snap/chromium/common/chromium");
+    for (const auto& root : chromiumRoots) {
+        if (!chromiumProfileRuns(root.string())) {
+            continue;
+        }
         for (const auto& profile : subFolders(root)) {
             // The newest "Session_<time>" file is the running session.
             fs::path newest;

@@ -47,19 +47,32 @@ Result<std::vector<BrowserWindow>> firefoxSessionTabs(std::string_view json);
 // order the tabs were first seen. Malformed when the file is not a session file.
 Result<std::vector<BrowserWindow>> chromiumSessionTabs(std::string_view snss);
 
+// Whether the browser that owns a profile runs now, from the lock it keeps there while it runs: Chromium's
+// "SingletonLock" in its folder ("<host>-<pid>") or Firefox's "lock" in the profile ("<address>:+<pid>"),
+// each a symbolic link. A lock of this machine counts only while its process lives (a browser that was
+// killed leaves it behind); a lock of another machine (a shared home) cannot be checked and counts as
+// running. No lock: not running.
+bool chromiumProfileRuns(const std::string& folder);
+bool firefoxProfileRuns(const std::string& profile);
+
 // The real provider: the tabs of every Firefox profile (the recovery file of the running session) and of
 // every Chromium or Chrome profile (its newest session file), the snap packages' included, read under `home`
-// (the user's home folder when empty). Only plain files are read, never a pipe, and files larger than 64 MB
+// (the user's home folder when empty). Chromium and Chrome keep their folders in `configHome` (by default
+// XDG_CONFIG_HOME when it is an absolute path) and in home/.config, both read, the first first. Only the
+// profiles of a browser that runs are read (see chromiumProfileRuns): a closed browser's session file
+// names pages that are no longer open. Only plain files are read, never a pipe, and files larger than 64 MB
 // are skipped; unreadable or damaged files are left out without notice. Navigation is not possible from
 // outside a browser: navigate() gives false.
 class SessionFileBrowserWindows : public BrowserWindows {
 public:
     explicit SessionFileBrowserWindows(std::string home = {});
+    SessionFileBrowserWindows(std::string home, std::string configHome);
     std::vector<BrowserWindow> list() override;
     bool navigate(std::int32_t, const std::string&) override { return false; }
 
 private:
     std::string m_home;
+    std::string m_configHome;
 };
 
 } // namespace glw::platform

@@ -24,6 +24,13 @@ using forms::place;
 // The first characters of a page reply that are read; the rest is dropped.
 constexpr std::size_t kPageLimit = 1024;
 
+// The closing heading: the complete one only for a run where nothing failed.
+constexpr const char* kCompleteHeading = " Updates Complete!";
+constexpr const char* kProgramFailedHeading = " Program Update Failed!";
+constexpr const char* kPackageFailedHeading = " Updates Finished, Some Downloads Failed!";
+// The list's line after an archive that was received but could not be installed.
+constexpr const char* kInstallFailed = "Installation of Update Failed.";
+
 // The number in the platform's shortest decimal form ("1.5", "0.02", "12").
 std::string shortNumber(double value) {
     std::ostringstream text;
@@ -127,7 +134,7 @@ Form1::Form1(forms::Runtime& runtime, UpdaterServices services)
     FlashEnd.setContainer(&Frame4);
     Label10.setContainer(&Frame4);
     place(FlashEnd, 12, 12, 476, 100);
-    Label10.Caption = " Updates Complete!";
+    Label10.Caption = kCompleteHeading;
     Label10.Alignment = 2;
     place(Label10, 12, 116, 476, 22);
 
@@ -214,14 +221,16 @@ bool Form1::FetchPage(const std::string& address) {
     std::string text;
     http::Request request;
     request.address = address;
+    request.totalSeconds = m_services.limits.pageSeconds;
+    // Reading stops at the limit: what follows is never looked at, so a page that goes on for ever ends here.
+    bool full = false;
     request.onData = [&](std::string_view piece) {
-        if (text.size() < kPageLimit) {
-            text.append(piece.substr(0, kPageLimit - text.size()));
-        }
-        return true;
+        text.append(piece.substr(0, kPageLimit - text.size()));
+        full = text.size() >= kPageLimit;
+        return !full;
     };
     const http::Reply reply = runTransfer(std::move(request));
-    if (!reply.complete()) {
+    if (!reply.complete() && !(full && reply.success())) {
         runtime().logError("Form1.FetchPage", vb::ErrPathFileAccess,
                            address + ": " +
                                (reply.failure ? reply.failure->detail : "status " + std::to_string(reply.status)));
@@ -279,6 +288,9 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
         return bool(out);
     };
     request.onProgress = [this](const http::Progress& progress) { showProgress(progress); };
+    // A trickle that stays below this rate for the time-out fails like a stall, instead of holding the
+    // window for ever.
+    request.lowSpeedBytes = m_services.limits.downloadBytesPerSecond;
     const http::Reply reply = runTransfer(std::move(request));
     out.close();
     const bool written = !out.fail();
@@ -321,6 +333,13 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
         return discard(FileOutcome::Failed, "cannot put " + target + " in place: " + ec.message());
     }
     return FileOutcome::Received;
+}
+
+void Form1::inform(const std::string& line) {
+    List1.AddItem(line);
+    // The newest line is marked, which also scrolls it into view: a later run's lines come below the
+    // earlier ones.
+    List1.ListIndex = List1.NewIndex();
 }
 
 void Form1::Command1_Click() {
@@ -403,10 +422,13 @@ void Form1::Command6_Click() {
             ++total;
         }
     }
+    // Whether the release or a package failed: the closing heading says so instead of "Updates Complete!".
+    bool programFailed = false;
+    bool packageFailed = false;
     auto status = [&] { txtStat.Caption = "Downloading " + std::to_string(done) + " of " + std::to_string(total); };
 
     if (mainUpdate) {
-        m_requestTimeout = 30;
+        m_requestTimeout = m_services.limits.downloadSlowSeconds;
         // An archive of an earlier run is not deleted first: the new one replaces it only once it is whole,
         // and only a whole new one is unpacked.
         const std::string archive = appPath + "\\" + UpdateArchivePath;
@@ -422,7 +444,7 @@ void Form1::Command6_Click() {
             return;
         }
         if (received == FileOutcome::Received) {
-            List1.AddItem("Update Download Complete - Now Installing.");
+            inform("Update Download Complete - Now Installing.");
             Zipper.ZipFile = platform::toHostPath(archive);
             Zipper.SourceFolder = platform::toHostPath(appPath);
             Zipper.ExtractFolder = platform::toHostPath(appPath);
@@ -437,6 +459,8 @@ void Form1::Command6_Click() {
             if (!unpacked) {
                 rt.logError("Form1.Command6_Click", vb::ErrPathFileAccess, unpacked.error().detail);
                 module1.MsgBoxEx("An Error Occured Updating the Program Files!", common::msgOk, "Error!");
+                inform(kInstallFailed);
+                programFailed = true;
             } else {
                 // The component lies in the application folder itself, never where the editable text box
                 // might point.
@@ -447,16 +471,17 @@ void Form1::Command6_Click() {
                     }
                 }
                 step([&] { vb::writeAllBytes(appPath + "\\updated.dat", LastUpdateReply + "\r\n"); });
-                List1.AddItem("Installation of Update Complete.");
+                inform("Installation of Update Complete.");
             }
         } else {
-            List1.AddItem("Error Downloading Update.");
+            inform("Error Downloading Update.");
+            programFailed = true;
         }
     }
 
     if (OtherDowns.Count() > 0) {
-        List1.AddItem(" ");
-        List1.AddItem("Downloading Imports");
+        inform(" ");
+        inform("Downloading Imports");
         const std::string imports = appPath + "\\Imports";
         std::error_code missing;
         if (!std::filesystem::is_directory(platform::toHostPath(imports), missing)) {
@@ -479,7 +504,7 @@ void Form1::Command6_Click() {
             }
             TargetFile = imports + "\\" + name;
             if (common::FileExists(TargetFile)) {
-                List1.AddItem("   " + name + " Has Already Been Downloaded!");
+                inform("   " + name + " Has Already Been Downloaded!");
                 continue;
             }
             const FileOutcome received = ReceiveFile(siteAddress() + "/" + key);
@@ -488,18 +513,21 @@ void Form1::Command6_Click() {
             }
             switch (received) {
             case FileOutcome::Received:
-                List1.AddItem("   " + name + " Download Complete.");
+                inform("   " + name + " Download Complete.");
                 break;
             case FileOutcome::NotFound:
-                List1.AddItem("   " + name + " Not Found On The Server.");
+                inform("   " + name + " Not Found On The Server.");
+                packageFailed = true;
                 break;
             case FileOutcome::Failed:
-                List1.AddItem("   " + name + " Download Failed.");
+                inform("   " + name + " Download Failed.");
+                packageFailed = true;
                 break;
             }
         }
     }
 
+    Label10.Caption = programFailed ? kProgramFailedHeading : packageFailed ? kPackageFailedHeading : kCompleteHeading;
     layOutProgress(true);
     Frame4.Visible = true;
     step([&] { FlashEnd.Movie = appPath + "\\endup.swf"; });

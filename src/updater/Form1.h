@@ -19,11 +19,19 @@ namespace glw::updater {
 // The update site a fresh installation asks; GLW_UPDATE_SITE overrides it (see main.cpp).
 inline constexpr const char* kDefaultUpdateSite = "http://updates.example.com/glwse";
 
+// The bounds that keep a server from holding the updater for ever (their reasons are in docs/updater.md).
+struct TransferLimits {
+    int pageSeconds = 30;               // a whole query page, however its bytes come
+    long downloadBytesPerSecond = 1024; // the slowest rate a download may keep up ...
+    int downloadSlowSeconds = 30;       // ... for this long before it counts as failed
+};
+
 // What the updater reaches outside itself, chosen where the program is put together.
 struct UpdaterServices {
     std::shared_ptr<http::Client> http;
     std::shared_ptr<ComponentRegistration> registration;
     std::string site = kDefaultUpdateSite; // txtSite's preset text
+    TransferLimits limits{};
 };
 
 class Form1 : public forms::Form {
@@ -106,10 +114,14 @@ private:
     // Places Frame3 for a run (the progress display over the release and import frames), or, when the run
     // closes, below the closing frame with only its information list.
     void layOutProgress(bool closing);
+    // Adds a line to the information list and brings it into view.
+    void inform(const std::string& line);
     std::string siteAddress() const;
 
     UpdaterServices m_services;
-    int m_requestTimeout = 60; // seconds; the download sets 30 as the run begins
+    // Seconds to connect and for a stall (for a download: a stretch below its slowest rate); the release's
+    // download sets TransferLimits::downloadSlowSeconds as it begins.
+    int m_requestTimeout = 60;
     bool m_busy = false;
     int m_pieces = 0;
 };

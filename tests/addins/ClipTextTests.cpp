@@ -104,6 +104,8 @@ protected:
         root.file("app/other.swf", "FWS");
         root.file("secret.txt", "secret");
         std::filesystem::create_symlink(root.host("secret.txt"), root.host("app/Working/link.swf"));
+        root.folder("elsewhere");
+        std::filesystem::create_symlink(root.host("elsewhere"), root.host("app/Working/outside"));
     }
     std::string source(const std::string& relative) const {
         std::string path = root.system("app\\Working\\" + relative);
@@ -131,6 +133,18 @@ TEST_F(ClipReplyRead, TheHandBacksOwnRepliesAreRead) {
     auto none = readClipReply(reply("t", ""), working);
     ASSERT_TRUE(none.ok());
     EXPECT_TRUE(none->files.empty());
+}
+
+// A file the reply names may be gone by the time the host takes the reply (the main program emptied its
+// Working folder on a later start): the reply is read, so that the copy can name the missing file.
+TEST_F(ClipReplyRead, NamesInsideTheWorkingFolderWhereNothingIsAreRead) {
+    for (const std::string name : {"missing.swf", "gone\\deeper.swf"}) {
+        SCOPED_TRACE(name);
+        auto read = readClipReply(reply("t", "GLWDATA," + source(name)), working);
+        ASSERT_TRUE(read.ok()) << read.error().detail;
+        ASSERT_EQ(read->files.size(), 1u);
+        EXPECT_EQ(read->files[0].source.rfind(root.host("app/Working/"), 0), 0u) << read->files[0].source;
+    }
 }
 
 TEST_F(ClipReplyRead, AnEntryIsSplitAtItsFirstComma) {
@@ -166,8 +180,11 @@ TEST_F(ClipReplyRead, HostileRepliesAreRefused) {
         reply("t", "," + source("..\\other.swf")),
         reply("t", "," + source("link.swf")),
         reply("t", "," + source("sub")),
-        reply("t", "," + source("missing.swf")),
         reply("t", ",/etc/passwd"),
+        // Names where nothing is, outside the Working folder (directly, by "..", or through a link).
+        reply("t", "," + root.system("app\\gone.swf")),
+        reply("t", "," + source("..\\gone.swf")),
+        reply("t", "," + source("outside\\gone.swf")),
         reply("t", ","),
         // An entry without a folder part, and one good entry beside a bad one.
         reply("t", clip),

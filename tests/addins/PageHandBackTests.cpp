@@ -139,6 +139,73 @@ TEST_F(PageHandBack, ACopyFailureIsReportedAndTheOtherFilesAndTheTagStillGo) {
     EXPECT_EQ(page->pasted.size(), 1u);
 }
 
+// A reply whose files are gone (the main program started again and emptied Working, or a file never came):
+// each missing file is named to the user, the others are placed, the tag is pasted, and the reply is taken
+// off the clipboard, so a later activation does not meet it again.
+TEST_F(PageHandBack, MissingFilesAreNamedAndTheReplyIsTakenOnce) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> present; // Working files there at the activation
+        std::vector<std::string> listed;  // the reply's files, in order, into GLWDATA
+        bool web;                         // the page lies in a served web
+        std::vector<std::string> missing; // the files named in copy-error messages, in order
+    };
+    const Case cases[] = {
+        {"Working emptied after the hand-back", {}, {"clip.swf"}, false, {"clip.swf"}},
+        {"one of two files missing", {"clip.swf"}, {"clip.swf", "back.jpg"}, false, {"back.jpg"}},
+        {"both missing", {}, {"clip.swf", "back.jpg"}, false, {"clip.swf", "back.jpg"}},
+        {"missing in a served web", {}, {"clip.swf"}, true, {"clip.swf"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(root.root.host("app/Working"));
+        root.root.folder("app/Working");
+        host->core.messages.clear();
+        if (c.web) {
+            root.root.folder("web");
+            host->openWeb("http://www.example.com/site", root.root.host("web"));
+            page = host->openPage("http://www.example.com/site/b.htm");
+            ASSERT_TRUE(host->click(kButton));
+        } else {
+            request();
+        }
+        std::string files;
+        for (const auto& name : c.listed) {
+            files += (files.empty() ? "" : "|") + std::string("GLWDATA,") + root.root.system("app\\Working\\" + name);
+        }
+        for (const auto& name : c.present) {
+            root.workingFile(name, "bytes of " + name);
+        }
+        const std::string text = reply(kTag, files);
+        root.clipboard->setText(text);
+        host->activate();
+
+        std::vector<std::string> expected;
+        for (const auto& name : c.missing) {
+            expected.push_back("An error occured copying the file " + root.root.system("app\\Working\\" + name) +
+                               ".  ");
+        }
+        const auto shown = messages();
+        ASSERT_EQ(shown.size(), expected.size());
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_EQ(shown[i].rfind(expected[i], 0), 0u) << shown[i];
+            EXPECT_EQ(host->core.messages[i].title, "Glintwave");
+        }
+        const std::string placed = c.web ? "web/GLWDATA/" : "site/GLWDATA/";
+        for (const auto& name : c.present) {
+            EXPECT_EQ(root.root.read(placed + name), "bytes of " + name);
+        }
+        ASSERT_EQ(page->pasted.size(), 1u) << "the tag is still pasted";
+        EXPECT_EQ(root.clipboard->getText(), "") << "the reply is taken off the clipboard";
+
+        // A later activation meets nothing.
+        host->core.messages.clear();
+        host->activate();
+        EXPECT_TRUE(messages().empty()) << "nothing is left to place";
+        EXPECT_EQ(page->pasted.size(), 1u);
+    }
+}
+
 TEST_F(PageHandBack, APageInAServedWebGetsTheFilesThroughItsWebFolder) {
     root.root.folder("web/sub");
     host->openWeb("http://www.example.com/site", root.root.host("web"));

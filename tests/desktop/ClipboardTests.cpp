@@ -1,12 +1,14 @@
 // The desktop clipboard: text round trips in the process, and under Xvfb text that a process sets just before
 // it ends is still there for the next process (through the holder).
 #include "desktop/QtClipboard.h"
+#include "platform/HolderClipboard.h"
 #include "support/Desktop.h"
 
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -100,6 +102,48 @@ TEST_F(CrossProcessClipboardTest, AReplySetJustBeforeEndSurvivesTheProcess) {
 TEST_F(CrossProcessClipboardTest, WithoutTheHolderTheTextEndsWithItsProcess) {
     run({"set", "gone", ""});
     EXPECT_EQ(run({"get"}), "");
+}
+
+// A process without Qt (an add-in in its host) reaches the same X clipboard through the holder: what it sets
+// a program with windows reads, what such a program set it reads after that program ended, and its clear
+// empties the clipboard for everyone.
+TEST_F(CrossProcessClipboardTest, AProcessWithoutQtSetsReadsAndClearsThroughTheHolder) {
+    const char* before = std::getenv("DISPLAY");
+    const std::string saved = before ? before : "";
+    ::setenv("DISPLAY", m_xvfb->display().c_str(), 1);
+    std::vector<std::string> logged;
+    platform::HolderClipboard clipboard(holder.toStdString(), [&](const std::string& line) { logged.push_back(line); });
+    EXPECT_TRUE(platform::HolderClipboard::usable(holder.toStdString()));
+
+    const std::string request = "(WBLFPCommand)(@index.htm|Caf\xC3\xA9.htm@)[/site/]{GLWDATA}";
+    clipboard.setText(request);
+    EXPECT_EQ(run({"get"}), request) << "a program with windows reads the request";
+
+    run({"set", "(GLWFPRetClip)[Exit]<GLWCODE>x</GLWCODE>", holder});
+    EXPECT_EQ(clipboard.getText(), "(GLWFPRetClip)[Exit]<GLWCODE>x</GLWCODE>") << "the reply outlived its setter";
+    EXPECT_EQ(clipboard.getText(), "(GLWFPRetClip)[Exit]<GLWCODE>x</GLWCODE>") << "reading leaves it there";
+
+    clipboard.clear();
+    EXPECT_EQ(run({"get"}), "");
+    EXPECT_EQ(clipboard.getText(), "");
+    EXPECT_TRUE(logged.empty()) << logged.front();
+
+    // A display that cannot be reached: every call fails at once, says so in the log, and reads as no text.
+    ::setenv("DISPLAY", ":59999", 1);
+    clipboard.setText("lost");
+    EXPECT_EQ(clipboard.getText(), "");
+    EXPECT_EQ(logged.size(), 2u);
+
+    ::unsetenv("DISPLAY");
+    EXPECT_FALSE(platform::HolderClipboard::usable(holder.toStdString())) << "no display";
+    ::setenv("DISPLAY", m_xvfb->display().c_str(), 1);
+    EXPECT_FALSE(platform::HolderClipboard::usable("/nonexistent/glwclipholder"));
+    EXPECT_FALSE(platform::HolderClipboard::usable(""));
+    if (saved.empty()) {
+        ::unsetenv("DISPLAY");
+    } else {
+        ::setenv("DISPLAY", saved.c_str(), 1);
+    }
 }
 
 // Without a display the program runs headless; a display that cannot be reached says so instead of Qt's

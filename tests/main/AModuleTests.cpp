@@ -49,6 +49,33 @@ TEST_F(AModuleProcedures, PopUpsArePlacedAboveTheirButton) {
     }
 }
 
+// The link chooser opens beside the button that asked: below it, above it when the screen ends below, and
+// never past the screen's edge (the headless screen is 1024 x 768 pixels).
+TEST_F(AModuleProcedures, ADialogOpensBesideItsButtonAndStaysOnTheScreen) {
+    start();
+    forms::Form owner(*rt, "Owner");
+    forms::CommandButton button(owner, "button");
+    forms::Form dialog(*rt, "Dialog");
+    dialog.Width = 4000;
+    dialog.Height = 3000;
+    struct Case {
+        int x, y;      // the button's pixel on the screen
+        int left, top; // the dialog's place, in twips
+    };
+    const Case cases[] = {
+        {100, 200, 1500, 3300},              // below, left edges lined up
+        {100, 700, 1500, 700 * 15 - 3000},   // no room below: above
+        {1000, 200, 1024 * 15 - 4000, 3300}, // kept inside the right edge
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        button.Move(c.x * 15, c.y * 15, 300, 300);
+        PlaceFormBesideControl(dialog, button);
+        EXPECT_EQ(dialog.Left, c.left);
+        EXPECT_EQ(dialog.Top, c.top);
+    }
+}
+
 TEST(MakeRandomName, OrderFollowsTheFirstDraw) {
     // H = 9, S = 5, r1 = 42, r2 = 7; the first draw picks the order.
     const std::pair<int, const char*> cases[] = {{10, "94257"}, {30, "95427"}, {60, "42957"}, {90, "94275"}};

@@ -3,8 +3,11 @@
 #include "platform/BrowserWindows.h"
 #include "platform/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <lz4.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace glw::platform::test {
 namespace {
@@ -96,13 +99,46 @@ TEST(BrowserWindows, ChromiumSessionGivesTheSelectedNavigationOfOpenTabs) {
     EXPECT_EQ((*tabs)[1].url, "http://three.example/");
 }
 
+std::string thisHost() {
+    char name[256] = {};
+    ::gethostname(name, sizeof name - 1);
+    return name;
+}
+
+// A process number that no process has: a child that has ended and been waited for.
+long endedPid() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return long(child);
+}
+
+// The locks a running browser keeps: Chromium's in its folder, Firefox's in the profile.
+void chromiumLock(const TempDir& dir, const std::string& folder, const std::string& target) {
+    std::filesystem::create_directories(dir.host(folder));
+    std::filesystem::create_symlink(target, dir.host(folder + "/SingletonLock"));
+}
+void firefoxLock(const TempDir& dir, const std::string& profile, const std::string& target) {
+    std::filesystem::create_directories(dir.host(profile));
+    std::filesystem::create_symlink(target, dir.host(profile + "/lock"));
+}
+std::string running() {
+    return thisHost() + "-" + std::to_string(::getpid());
+}
+
 TEST(BrowserWindows, ProviderReadsEveryProfileOfAHome) {
     TempDir home;
     home.file(".mozilla/firefox/ab12.default/sessionstore-backups/recovery.jsonlz4", mozLz4(kFirefoxJson));
+    firefoxLock(home, ".mozilla/firefox/ab12.default", "127.0.1.1:+" + std::to_string(::getpid()));
     home.file(".mozilla/firefox/broken/sessionstore-backups/recovery.jsonlz4", "garbage");
+    firefoxLock(home, ".mozilla/firefox/broken", "127.0.1.1:+" + std::to_string(::getpid()));
     home.file(".config/chromium/Default/Sessions/Session_100", "SNSS" + le32(3) + navigation(1, 0, "http://old/", ""));
     home.file(".config/chromium/Default/Sessions/Session_200", "SNSS" + le32(3) + navigation(1, 0, "http://new/", ""));
-    SessionFileBrowserWindows provider(home.host());
+    chromiumLock(home, ".config/chromium", running());
+    SessionFileBrowserWindows provider(home.host(), "");
     const auto windows = provider.list();
     ASSERT_EQ(windows.size(), 4u);
     EXPECT_EQ(windows[3].url, "http://new/");
@@ -112,7 +148,68 @@ TEST(BrowserWindows, ProviderReadsEveryProfileOfAHome) {
     EXPECT_FALSE(provider.navigate(1, "http://x/"));
 
     TempDir empty;
-    EXPECT_TRUE(SessionFileBrowserWindows(empty.host()).list().empty());
+    EXPECT_TRUE(SessionFileBrowserWindows(empty.host(), "").list().empty());
+}
+
+// Where the browsers keep their profiles, and whether they run: a session is offered only while the
+// browser that owns it runs.
+TEST(BrowserWindows, OnlyRunningBrowsersAreOfferedWhereverTheyKeepTheirProfiles) {
+    const std::string here = running();
+    const std::string dead = thisHost() + "-" + std::to_string(endedPid());
+    const std::string firefoxHere = "127.0.1.1:+" + std::to_string(::getpid());
+    const std::string firefoxDead = "127.0.1.1:+" + std::to_string(endedPid());
+    struct Case {
+        const char* what;
+        const char* folder;     // the browser's folder under the home ("$CONFIG" for XDG_CONFIG_HOME)
+        bool firefox;           // a Firefox profile instead of a Chromium folder
+        std::string lock;       // the lock's target; "" for no lock
+        const char* configHome; // "" when XDG_CONFIG_HOME is not set
+        bool offered;
+    };
+    const Case cases[] = {
+        {"chromium under XDG_CONFIG_HOME, running", "$CONFIG/chromium", false, here, "xdg", true},
+        {"chromium in ~/.config with XDG_CONFIG_HOME set", ".config/chromium", false, here, "xdg", true},
+        {"chromium in ~/.config, running", ".config/chromium", false, here, "", true},
+        {"chromium under an XDG_CONFIG_HOME that is not set", "$CONFIG/chromium", false, here, "", false},
+        {"chrome under XDG_CONFIG_HOME, running", "$CONFIG/google-chrome", false, here, "xdg", true},
+        {"chromium ended: no lock", ".config/chromium", false, "", "", false},
+        {"chromium killed: the lock's process is gone", ".config/chromium", false, dead, "", false},
+        {"chromium of another machine (a shared home)", ".config/chromium", false, "elsewhere-1", "", true},
+        {"chromium's lock without a process number", ".config/chromium", false, "nonsense", "", false},
+        {"firefox running", ".mozilla/firefox/x.default", true, firefoxHere, "", true},
+        {"firefox ended: no lock", ".mozilla/firefox/x.default", true, "", "", false},
+        {"firefox killed: the lock's process is gone", ".mozilla/firefox/x.default", true, firefoxDead, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir home;
+        std::string folder = c.folder;
+        if (folder.rfind("$CONFIG", 0) == 0) {
+            folder = "xdg" + folder.substr(7);
+        }
+        if (c.firefox) {
+            home.file(folder + "/sessionstore-backups/recovery.jsonlz4", mozLz4(kFirefoxJson));
+            if (!c.lock.empty()) {
+                firefoxLock(home, folder, c.lock);
+            }
+        } else {
+            home.file(folder + "/Default/Sessions/Session_1", "SNSS" + le32(3) + navigation(1, 0, "http://open/", ""));
+            if (!c.lock.empty()) {
+                chromiumLock(home, folder, c.lock);
+            }
+        }
+        const std::string config = *c.configHome ? home.host(c.configHome) : std::string();
+        const auto windows = SessionFileBrowserWindows(home.host(), config).list();
+        EXPECT_EQ(!windows.empty(), c.offered);
+    }
+}
+
+TEST(BrowserWindows, AProfileReadThroughBothRootsIsOfferedOnce) {
+    // XDG_CONFIG_HOME set to ~/.config itself: the same folder is not read twice.
+    TempDir home;
+    home.file(".config/chromium/Default/Sessions/Session_1", "SNSS" + le32(3) + navigation(1, 0, "http://a/", ""));
+    chromiumLock(home, ".config/chromium", running());
+    EXPECT_EQ(SessionFileBrowserWindows(home.host(), home.host(".config")).list().size(), 1u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The test HTTP server: one connection at a time, "Connection: close" on every reply.
 #include "support/HttpServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <fcntl.h>
@@ -194,6 +195,26 @@ void HttpServer::answer(int fd) {
     }
     if (reply.cutAfter >= 0) {
         sendAll(fd, reply.body.substr(0, std::size_t(reply.cutAfter)), true);
+        return;
+    }
+    if (reply.trickleAfter >= 0) {
+        const std::size_t first = std::min(reply.body.size(), std::size_t(reply.trickleAfter));
+        if (::send(fd, reply.body.data(), first, MSG_NOSIGNAL) != ssize_t(first)) {
+            return;
+        }
+        const std::size_t piece = std::size_t(std::max(1L, reply.trickleBytes));
+        for (std::size_t at = first; at < reply.body.size() && !m_stop;) {
+            // Sleeps in short steps, so that the server's end is not held up by a slow reply.
+            const auto next = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.trickleEveryMs);
+            while (!m_stop && std::chrono::steady_clock::now() < next) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            const std::size_t count = std::min(piece, reply.body.size() - at);
+            if (::send(fd, reply.body.data() + at, count, MSG_NOSIGNAL) <= 0) {
+                return;
+            }
+            at += count;
+        }
         return;
     }
     sendAll(fd, reply.body, true);

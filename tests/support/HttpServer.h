@@ -1,6 +1,6 @@
 // A small HTTP/1.1 server for tests, bound to 127.0.0.1 on a free port, serving in a thread of its own:
 // files of a folder, and replies set by path that misbehave on purpose (chunked without a length, cut off
-// before the announced length, any status).
+// before the announced length, trickled, any status).
 #pragma once
 
 #include <atomic>
@@ -20,6 +20,12 @@ public:
         bool chunked = false; // Transfer-Encoding: chunked, no Content-Length
         long cutAfter = -1;   // >= 0: announce the whole length, send this many bytes, close
         std::string contentType = "application/octet-stream";
+        // >= 0: send this many bytes at once, then the rest `trickleBytes` at a time, one piece every
+        // `trickleEveryMs` milliseconds, until the body ends, the client goes or the server stops (a body of
+        // megabytes is a reply that never ends). Other replies wait meanwhile: the server answers one at a time.
+        long trickleAfter = -1;
+        long trickleBytes = 1;
+        int trickleEveryMs = 1000;
     };
 
     // Serves the files under `root` (the path of the request, without its query, below the folder);

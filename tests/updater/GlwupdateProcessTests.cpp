@@ -146,6 +146,35 @@ TEST_F(GlwupdateProcess, UpdatesOnTheMainWindowStartsTheUpdaterAndTheWholeRoadEn
     }
 }
 
+// With its real bounds: a version page that goes on for ever after its first 1,024 bytes is read to there,
+// and a release sent at 1 byte a second fails as a download once it has stayed below 1 KB/s for 30 s. The
+// run ends by itself, about half a minute later, with the failure in the trace and the failed heading's
+// closing frame shown.
+TEST_F(GlwupdateProcess, AnEndlessPageAndATricklingReleaseEndTheRunWithItsFailure) {
+    base.file("release/SWFGen.dll", "component v2");
+    layOut(base.host("release"));
+    const std::string update = base.read("site/glwupd.asp");
+    server.route("/glwupd.asp", {200, update + std::string(1 << 20, ' '), false, -1, "text/html", 1024, 100, 500});
+    server.route("/release/glwse.zip",
+                 {200, base.read("site/release/glwse.zip"), false, -1, "application/zip", 0, 1, 1000});
+    base.file("run.txt", "click Form1.Command1\nclick Form1.Command6\nclick Form1.Command3\n");
+    auto env = environment();
+    env["GLW_SCRIPT"] = base.host("run.txt");
+    const auto run = glw::test::runProcess(base.host("app/glwupdate.exe"), {}, env, 150);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const auto trace = glw::test::readLines(base.host("trace.txt"));
+    std::string text;
+    for (const auto& line : trace) {
+        text += line + "\n";
+    }
+    EXPECT_EQ(countLines(trace, "msgbox"), 0) << "the version page was read: " << text;
+    EXPECT_EQ(countLines(trace, "error Form1.ReceiveFile"), 1) << text;
+    EXPECT_EQ(countLines(trace, "movie Form1.FlashEnd"), 1) << text;
+    EXPECT_FALSE(base.exists("app/updated.dat"));
+    EXPECT_FALSE(base.exists("app/SWFGen.dll")) << "nothing was installed";
+    EXPECT_EQ(trace.back(), "end 0");
+}
+
 // glwupdate in a real window under Xvfb, clicked through with xdotool: the screenshot during the
 // download shows the progress frame with its bar partly filled.
 TEST_F(GlwupdateProcess, AScreenshotDuringTheDownloadShowsItsProgress) {

@@ -142,7 +142,7 @@ TEST_F(LocalSite, RepliesAcceptedAndRefusedNeverLoseOrHalfWriteAFile) {
          [&] {
              server.route("/release/glwse.zip", {200, slip});
          },
-         with({"Update Download Complete - Now Installing."}),
+         with({"Update Download Complete - Now Installing.", "Installation of Update Failed."}),
          {unpack},
          false},
         {"package whose bytes hold 404",
@@ -204,6 +204,92 @@ TEST_F(LocalSite, RepliesAcceptedAndRefusedNeverLoseOrHalfWriteAFile) {
                       "5/12/2004/" + ReplaceBars(server.base()) + "|release|glwse.zip/GLW UPDATE\r\n");
         }
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(app.host()).parent_path() / "escape.txt"));
+    }
+}
+
+// Replies that never end, or come too slowly to end: the check and the download end within their bounds
+// and say what failed. The bounds are shortened here; docs/updater.md gives the real ones.
+TEST_F(LocalSite, EndlessAndTricklingRepliesEndWithinTheirBounds) {
+    const std::string spaces(1 << 20, ' '); // a megabyte of blanks: a page that goes on for ever
+    // The version page names the release on the server of each case; the mark stands for its address.
+    const std::string update = "5/12/2004/@@|release|glwse.zip/GLW UPDATE";
+    const std::string refused = "Error.|Error Contacting Server.  Please check your connection or try again at a "
+                                "later time.";
+    struct Case {
+        const char* what;
+        std::string route;
+        glw::test::HttpServer::Route reply;
+        std::vector<std::string> boxes;
+        std::vector<std::string> lines; // List1 after the download (none when the check failed)
+        const char* heading;
+    };
+    const Case cases[] = {
+        {"the version page's first 1,024 bytes, then 100 bytes every half second",
+         "/glwupd.asp",
+         {200, update + spaces, false, -1, "text/html", 1024, 100, 500},
+         {},
+         {"Update Download Complete - Now Installing.", "Installation of Update Complete.", " ", "Downloading Imports",
+          "   animals.gwi Download Complete.", "   loops.gwi Download Complete."},
+         " Updates Complete!"},
+        {"the version page at 10 bytes a fifth of a second",
+         "/glwupd.asp",
+         {200, update + spaces, false, -1, "text/html", 0, 10, 200},
+         {refused},
+         {},
+         ""},
+        {"the release at 1 byte a fifth of a second",
+         "/release/glwse.zip",
+         {200, siteFile("release/glwse.zip"), false, -1, "application/zip", 0, 1, 200},
+         {},
+         {"Error Downloading Update.", " ", "Downloading Imports", "   animals.gwi Download Complete.",
+          "   loops.gwi Download Complete."},
+         " Program Update Failed!"},
+        {"a package at 1 byte a fifth of a second",
+         "/imports/animals.gwi",
+         {200, siteFile("imports/animals.gwi"), false, -1, "application/zip", 0, 1, 200},
+         {},
+         {"Update Download Complete - Now Installing.", "Installation of Update Complete.", " ", "Downloading Imports",
+          "   animals.gwi Download Failed.", "   loops.gwi Download Complete."},
+         " Updates Finished, Some Downloads Failed!"},
+    };
+    limits.pageSeconds = 3;
+    limits.downloadSlowSeconds = 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.reset();
+        for (const auto& entry : std::filesystem::directory_iterator(app.host())) {
+            std::filesystem::remove_all(entry.path());
+        }
+        SetUpAppOnly();
+        glw::test::HttpServer trickling{work.host("site")};
+        const std::string here = ReplaceBars(trickling.base());
+        auto routed = [&](glw::test::HttpServer::Route route) {
+            for (std::size_t at; (at = route.body.find("@@")) != std::string::npos;) {
+                route.body.replace(at, 2, here);
+            }
+            return route;
+        };
+        trickling.route("/glwupd.asp", routed({200, update, false, -1, "text/html"}));
+        trickling.route(c.route, c.route == "/glwupd.asp" ? routed(c.reply) : c.reply);
+        siteText = trickling.base();
+        boxes.clear();
+        auto& f = start();
+        for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+            answerBox();
+        }
+        f.Command1.userClick();
+        EXPECT_EQ(boxes, c.boxes);
+        if (c.lines.empty()) {
+            continue;
+        }
+        for (int k = 1; k <= f.OtherDowns.Count(); ++k) {
+            f.OtherDowns.Item(k).setChecked(true);
+        }
+        f.Command6.userClick();
+        EXPECT_EQ(ui().pending(), 0u);
+        EXPECT_EQ(f.List1.items(), c.lines);
+        EXPECT_EQ(f.Label10.Caption(), c.heading);
+        EXPECT_EQ(f.List1.ListIndex(), f.List1.ListCount() - 1) << "the newest line is in view";
     }
 }
 

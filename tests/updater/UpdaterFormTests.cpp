@@ -217,6 +217,7 @@ TEST_F(UpdaterApp, DownloadInstallsTheReleaseRegistersTheComponentAndFetchesTick
     EXPECT_TRUE(f.Frame3.Visible()); // its information list stays in view
     EXPECT_TRUE(f.Frame4.Visible());
     EXPECT_EQ(f.FlashEnd.Movie(), app.system() + "\\endup.swf");
+    EXPECT_EQ(f.Label10.Caption(), " Updates Complete!");
     for (const auto& [name, bytes] : snapshot(app.host())) {
         EXPECT_EQ(name.find(".part"), std::string::npos) << name;
     }
@@ -283,6 +284,9 @@ TEST_F(UpdaterApp, BrokenReleasesLeaveTheApplicationFolderAsItWas) {
         f.Command6.userClick();
         EXPECT_EQ(ui().pending(), 0u);
         EXPECT_EQ(f.List1.items().front(), c.line);
+        // A failed update never closes as complete: the heading and the list's last line say it failed.
+        EXPECT_EQ(f.Label10.Caption(), " Program Update Failed!");
+        EXPECT_EQ(f.List1.items().back(), c.unpackMessage ? "Installation of Update Failed." : c.line);
         if (c.unpackMessage) {
             EXPECT_EQ(boxes, (std::vector<std::string>{"Error!|An Error Occured Updating the Program Files!"}));
             // The new archive stays, as the download left it; nothing else changed.
@@ -350,6 +354,7 @@ TEST_F(UpdaterApp, PackagesNotFoundFailedOrAlreadyThere) {
     }
     EXPECT_EQ(app.read("Imports/present.gwi"), "mine");
     EXPECT_EQ(snapshot(app.host("Imports")).size(), 3u); // nothing half-written beside them
+    EXPECT_EQ(f.Label10.Caption(), " Updates Finished, Some Downloads Failed!");
 }
 
 TEST_F(UpdaterApp, AMissingImportsFolderIsCreated) {

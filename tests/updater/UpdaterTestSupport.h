@@ -110,6 +110,7 @@ protected:
     std::unique_ptr<Form1> form;
     std::vector<std::string> boxes; // "title|message" of every box answered through answerBox
     std::string siteText = kSite;   // txtSite's preset
+    TransferLimits limits;          // the updater's bounds on slow and endless replies
 
     void SetUp() override { app.file("dlinfo.dat", "Glintwave SE 2 Updates|1|glwse.zip|SWFGen.dll|GLWSE\r\n"); }
 
@@ -121,7 +122,7 @@ protected:
         rt = std::make_unique<forms::Runtime>(services);
         rt->App.Path = app.system();
         rt->trace().keepInMemory(true);
-        form = std::make_unique<Form1>(*rt, UpdaterServices{client, registration, siteText});
+        form = std::make_unique<Form1>(*rt, UpdaterServices{client, registration, siteText, limits});
         form->Show();
         return *form;
     }

@@ -55,6 +55,33 @@ screen saver with its installer.</p>
 </html>
 )";
 
+// The presentation add-in's script code, offered for the Flash object's FSCommand subroutine: it turns the
+// link chooser's navigation commands ("FSC:PowerPoint#NEXT" and the others) into slide show moves. The
+// command may come as "PowerPoint" with the word as its argument, or whole as "PowerPoint#NEXT".
+constexpr const char* kPresentationScript =
+    "    ' Glintwave SE: slide show navigation from the clip's FSCommands.\r\n"
+    "    Dim Word As String\r\n"
+    "    If InStr(1, command, \"#\") > 0 Then\r\n"
+    "        Word = Mid(command, InStr(1, command, \"#\") + 1)\r\n"
+    "        command = Left(command, InStr(1, command, \"#\") - 1)\r\n"
+    "    Else\r\n"
+    "        Word = args\r\n"
+    "    End If\r\n"
+    "    If LCase(Trim(command)) <> \"powerpoint\" Then Exit Sub\r\n"
+    "    Word = UCase(Trim(Word))\r\n"
+    "    If SlideShowWindows.Count = 0 Then Exit Sub\r\n"
+    "    With SlideShowWindows(1).View\r\n"
+    "        Select Case True\r\n"
+    "            Case Word = \"NEXT\": .Next\r\n"
+    "            Case Word = \"PREV\": .Previous\r\n"
+    "            Case Word = \"FIRST\": .First\r\n"
+    "            Case Word = \"LAST\": .Last\r\n"
+    "            Case Word = \"ENDSHOW\": .Exit\r\n"
+    "            Case Left(Word, 5) = \"GOTO(\"\r\n"
+    "                If Val(Mid(Word, 6)) >= 1 Then .GotoSlide CLng(Val(Mid(Word, 6)))\r\n"
+    "        End Select\r\n"
+    "    End With\r\n";
+
 Bytes textBytes(std::string_view text) {
     return Bytes(text.begin(), text.end());
 }
@@ -116,6 +143,22 @@ ClipSpec welcomeBanner() {
     sp.x = 330;
     sp.y = 30;
     sp.size = 24;
+    s.sprite = sp;
+    return s;
+}
+
+// The updater's closing movie, the size of its Flash control: the product's name beside a turning square.
+ClipSpec closingMovie() {
+    ClipSpec s;
+    s.widthPx = 476;
+    s.heightPx = 100;
+    s.background = {240, 246, 255};
+    s.texts = {text("Glintwave SE", 30, {20, 60, 140}, 24, 30, true)};
+    SpriteItem sp;
+    sp.text = "";
+    sp.x = 400;
+    sp.y = 50;
+    sp.size = 40;
     s.sprite = sp;
     return s;
 }
@@ -326,6 +369,8 @@ std::vector<Item> items() {
                        return picture(buttonPicture(80, 26, {220, 80, 70}, {160, 30, 30}, PictureMark::Minus));
                    }});
     out.push_back({"Help/index.htm", [] { return Result<Bytes>(textBytes(kHelpPage)); }});
+    out.push_back({"ppointvb.dat", [] { return Result<Bytes>(textBytes(kPresentationScript)); }});
+    out.push_back({"endup.swf", [] { return makeClip(closingMovie()); }});
     out.push_back({"CLTemplates/Banners/welcome.swf", clip(welcomeBanner())});
     out.push_back({"CLTemplates/Banners/sale.swf", clip(saleBanner())});
     out.push_back({"CLTemplates/Banners/news.swf", clip(newsBox())});

@@ -5,12 +5,13 @@
 //            COMMAND...
 //   commands: connect, activate, click=CAPTION, wait-reply=SECONDS, select=ID, disconnect, report
 //
-// wait-reply waits (at most the seconds given) until the clipboard (GLW_CLIPBOARD) holds a hand-back; with
-// it a session can click the menu, let the main program run, and then activate the host to take the clip.
-// select=ID puts the page's selection into a paragraph of that id (added when the page has none), so that a
-// session can move the selection between the click and the hand-back; the report names the element each
-// paste went into.
+// wait-reply waits (at most the seconds given) until the add-in's clipboard (GLW_CLIPBOARD when set, else the
+// X clipboard on a display) holds a hand-back; with it a session can click the menu, let the main program run, and then
+// activate the host to take the clip. select=ID puts the page's selection into a paragraph of that id (added when the
+// page has none), so that a session can move the selection between the click and the hand-back; the report names the
+// element each paste went into and what the clipboard holds at the end ("clipboard: empty", "reply" or "text").
 #include "FakeHost.h"
+#include "addins/AddinServices.h"
 #include "addins/ClipText.h"
 #include "addins/Registration.h"
 #include "platform/ServicesReal.h"
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,21 +36,28 @@ int usage() {
     return 2;
 }
 
-bool waitForReply(int seconds) {
-    const char* file = std::getenv("GLW_CLIPBOARD");
-    if (!file || !*file) {
-        std::fprintf(stderr, "fakehost: wait-reply needs GLW_CLIPBOARD\n");
-        return false;
-    }
-    platform::FileClipboard clipboard(file);
+// The clipboard the add-in in `library` uses: the same choice its own services make.
+std::shared_ptr<platform::Clipboard> addinsClipboard(const std::string& library) {
+    std::error_code ec;
+    const auto file = std::filesystem::canonical(library, ec);
+    return addins::addinClipboard(ec ? std::string() : file.parent_path().string());
+}
+
+bool waitForReply(platform::Clipboard& clipboard, int seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (std::chrono::steady_clock::now() < end) {
         if (addins::looksLikeReply(clipboard.getText())) {
             return true;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     return false;
+}
+
+// What the clipboard holds, in a word: "empty", "reply" or "text".
+const char* clipboardState(platform::Clipboard& clipboard) {
+    const std::string text = clipboard.getText();
+    return text.empty() ? "empty" : addins::looksLikeReply(text) ? "reply" : "text";
 }
 
 void reportCore(const fakehost::HostCore& core) {
@@ -128,6 +137,7 @@ int main(int argc, char** argv) {
         slides->openWindow()->viewType = master ? 2 : 9;
     }
 
+    const auto clipboard = addinsClipboard(library);
     int status = 0;
     for (const auto& command : commands) {
         if (command == "connect") {
@@ -141,7 +151,7 @@ int main(int argc, char** argv) {
                 status = 1;
             }
         } else if (command.rfind("wait-reply=", 0) == 0) {
-            if (!waitForReply(std::atoi(command.c_str() + 11))) {
+            if (!waitForReply(*clipboard, std::atoi(command.c_str() + 11))) {
                 std::printf("no reply\n");
                 status = 1;
             }
@@ -155,6 +165,7 @@ int main(int argc, char** argv) {
             addin.disconnect(core);
         } else if (command == "report") {
             reportCore(core);
+            std::printf("clipboard: %s\n", clipboardState(*clipboard));
             if (document) {
                 for (const auto& paste : document->pasted) {
                     std::printf("pasted: %s\n", paste.html.c_str());

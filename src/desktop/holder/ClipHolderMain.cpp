@@ -1,6 +1,11 @@
-// glwclipholder: keeps clipboard text alive after the program that set it has ended. It reads the text from
-// its standard input, takes the X11 clipboard with it, answers "1" on its standard output once it owns the
-// clipboard ("0" when it cannot), and ends as soon as another program takes the clipboard over.
+// glwclipholder: the X clipboard for programs that run no desktop event loop of their own, and keeps
+// clipboard text alive after the program that set it has ended.
+//
+//   glwclipholder           reads the text from its standard input, takes the clipboard with it, answers "1"
+//                           on its standard output once it owns the clipboard ("0" when it cannot), and ends
+//                           as soon as another program takes the clipboard over;
+//   glwclipholder --read    writes the clipboard's text to its standard output and ends;
+//   glwclipholder --clear   empties the clipboard (whoever owned it loses it) and ends.
 #include <QClipboard>
 #include <QGuiApplication>
 #include <cerrno>
@@ -25,15 +30,46 @@ std::string readAll(int fd) {
     return data;
 }
 
-void answer(char c) {
-    while (::write(1, &c, 1) < 0 && errno == EINTR) {
+bool writeAll(const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(1, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += size_t(n);
     }
+    return true;
+}
+
+void answer(char c) {
+    writeAll(std::string(1, c));
     ::close(1);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "--read") {
+        QGuiApplication app(argc, argv);
+        return writeAll(QGuiApplication::clipboard()->text(QClipboard::Clipboard).toStdString()) ? 0 : 1;
+    }
+    if (mode == "--clear") {
+        QGuiApplication app(argc, argv);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        // Qt clears only a clipboard it owns: own it first (with no text), then give it up. Reading back
+        // makes sure the X server has seen both before this program ends.
+        clipboard->setText(QString(), QClipboard::Clipboard);
+        clipboard->clear(QClipboard::Clipboard);
+        return clipboard->text(QClipboard::Clipboard).isEmpty() ? 0 : 1;
+    }
+    if (!mode.empty()) {
+        return 2;
+    }
     const QString text = QString::fromStdString(readAll(0));
     QGuiApplication app(argc, argv);
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -45,8 +81,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     answer('1');
-    QObject::connect(clipboard, &QClipboard::changed, &app, [clipboard](QClipboard::Mode mode) {
-        if (mode == QClipboard::Clipboard && !clipboard->ownsClipboard()) {
+    QObject::connect(clipboard, &QClipboard::changed, &app, [clipboard](QClipboard::Mode changed) {
+        if (changed == QClipboard::Clipboard && !clipboard->ownsClipboard()) {
             QCoreApplication::quit();
         }
     });

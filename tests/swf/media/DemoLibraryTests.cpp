@@ -67,6 +67,23 @@ TEST_F(DemoLibraryTest, LaysOutTheApplicationFolder) {
     }
 }
 
+// The files the add-ins and the updater look for beside them: the presentation add-in's script code and the
+// updater's closing movie (the size of its Flash control, with more than one frame: it moves).
+TEST_F(DemoLibraryTest, ShipsTheScriptCodeAndTheClosingMovie) {
+    const fs::path app = m_root / "app";
+    ASSERT_TRUE(makeDemoLibrary(app).ok());
+    const std::string script = read(app / "ppointvb.dat");
+    for (const char* piece : {"SlideShowWindows(1).View", "\"NEXT\": .Next", "\"PREV\": .Previous", "\"FIRST\"",
+                              "\"LAST\"", "\"ENDSHOW\": .Exit", "\"GOTO(\"", "\r\n"}) {
+        EXPECT_NE(script.find(piece), std::string::npos) << piece;
+    }
+    const std::string bytes = read(app / "endup.swf");
+    const auto movie = glw::tests::readMovie({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+    EXPECT_EQ(movie.frame.xMax - movie.frame.xMin, 476 * 20);
+    EXPECT_EQ(movie.frame.yMax - movie.frame.yMin, 100 * 20);
+    EXPECT_GT(movie.tags.size(), 3u);
+}
+
 TEST_F(DemoLibraryTest, EveryTemplateTakesTheEditorsTint) {
     const fs::path app = m_root / "app";
     ASSERT_TRUE(makeDemoLibrary(app).ok());
