@@ -5,8 +5,9 @@
 # application folder are hidden (an empty file system over each), with a fresh home. The player shows the
 # movie, the screen saver runs with /S over the whole screen and ends on a key. A player whose carried
 # Flash player is damaged, and glwclipart without its player's files, each say so in a box.
-# Saves build/screenshots/exported-player.png, exported-saver.png, exported-player-damaged.png and
-# glwclipart-player-missing.png, and checks them by pixels. Exits 77 (skipped) when a tool, the desktop
+# glwclipart's application folder copied away from the build plays its thumbnails there.
+# Saves build/screenshots/exported-player.png, exported-saver.png, exported-player-damaged.png,
+# glwclipart-copied-away.png and glwclipart-player-missing.png, and checks them by pixels. Exits 77 (skipped) when a tool, the desktop
 # build or the Flash player is missing, or when folders cannot be hidden (not root, no unshare).
 # Usage: exported-player-screenshot.sh <build folder>
 set -eu
@@ -51,9 +52,12 @@ data[at + 100000] ^= 0x55
 open(sys.argv[2], "wb").write(data)
 PY
 chmod +x "$recv/damaged.exe"
-# glwclipart's copy of the application folder without the player's files.
-mkdir -p "$work/nofiles"
+# glwclipart's copy of the application folder without the player's files, and one with them (copied away
+# from the build as a user copies the folder to another disk).
+mkdir -p "$work/nofiles" "$work/fullapp"
 cp -r "$work/app/." "$work/nofiles/"
+cp -r "$work/app/." "$work/fullapp/"
+cp -r "$app/ruffle" "$work/fullapp/"
 
 export top app recv work
 "$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1024x768x24" sh -s <<'INNER'
@@ -61,7 +65,8 @@ set -u
 # hidden: runs a command with this clone and the build's application folder hidden behind empty file
 # systems, in the place of the (background) shell that calls it, so that $! is the program itself. wait_colours: waits for a region of the screen to show at least so many colours (the last grab
 # stays in the file). wait_covered: waits for the screen's bottom right corner to be covered (not the bare
-# screen's black). wait_window: waits for a window of that exact name.
+# screen's black). wait_saturated: waits for a region of the screen to show strong colour (a playing clip,
+# not an outline's greys). wait_window: waits for a window of that exact name.
 export QT_QPA_PLATFORM=xcb HOME="$recv/home" TMPDIR="$recv/tmp" XDG_CONFIG_HOME="$recv/home/.config"
 unset GLW_UI GLW_SCRIPT GLW_RUFFLE_DIR XDG_CACHE_HOME
 hidden() {
@@ -91,6 +96,17 @@ wait_covered() {
         [ "$corner" != "srgb(0,0,0)" ] && [ "$corner" != "gray(0)" ] && [ "$corner" != "none" ] && return 0
         [ "$(date +%s)" -lt "$end" ] || return 1
         sleep 0.3
+    done
+}
+wait_saturated() {
+    end=$(($(date +%s) + $3))
+    while :; do
+        import -window root "$1" 2>/dev/null || true
+        share="$(convert "$1" -crop "$2" +repage -colorspace HSL -channel G -separate +channel -threshold 50% \
+            -format '%[fx:mean>0.05?1:0]' info: 2>/dev/null || echo 0)"
+        [ "$share" = "1" ] && return 0
+        [ "$(date +%s)" -lt "$end" ] || return 1
+        sleep 0.5
     done
 }
 wait_window() {
@@ -132,6 +148,14 @@ if wait_window Error 40; then sleep 0.5; import -window root "$work/damaged.png"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 
+# The application folder copied away plays its thumbnails: the second cell's clip (an orange sun and red
+# texts) in colour, where an outline would be grey.
+hidden "$work/fullapp/glwclipart" >"$work/fullapp.log" 2>&1 &
+pid=$!
+if wait_saturated "$work/fullapp.png" 110x100+394+135 90; then result shown fullapp; else result blank fullapp; fi
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+
 hidden "$work/nofiles/glwclipart" >"$work/nofiles.log" 2>&1 &
 pid=$!
 if wait_window Error 40; then sleep 0.5; import -window root "$work/nofiles.png"; result said nofiles; else result silent nofiles; fi
@@ -145,6 +169,8 @@ fail() { echo "$1"; [ -n "${2:-}" ] && cat "$work/$2"; exit 1; }
 [ "$(cat "$work/saver-end-state")" = "ended" ] || fail "the screen saver did not end on a key"
 convert "$work/player.png" -crop 320x120+0+0 +repage "$out/exported-player.png"
 convert "$work/saver.png" "$out/exported-saver.png"
+[ "$(cat "$work/fullapp-state")" = "shown" ] || fail "glwclipart's folder copied away plays no thumbnails" fullapp.log
+convert "$work/fullapp.png" "$out/glwclipart-copied-away.png"
 [ "$(cat "$work/damaged-state")" = "said" ] || fail "a player with a damaged Flash player said nothing" damaged.log
 [ "$(cat "$work/nofiles-state")" = "said" ] || fail "glwclipart without the player's files said nothing" nofiles.log
 cp "$work/damaged.png" "$out/exported-player-damaged.png"
@@ -155,4 +181,5 @@ grep -q "glwplayer.txt" "$work/nofiles.log" || fail "glwclipart's message does n
 for shot in "$out/exported-player-damaged.png" "$out/glwclipart-player-missing.png"; do
     [ "$(convert "$shot" -format '%k' info:)" -ge 8 ] || fail "$shot shows no box"
 done
-echo "saved $out/exported-player.png, exported-saver.png, exported-player-damaged.png, glwclipart-player-missing.png"
+echo "saved $out/exported-player.png, exported-saver.png, exported-player-damaged.png, glwclipart-copied-away.png," \
+    "glwclipart-player-missing.png"
