@@ -11,6 +11,7 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace glw;
 using namespace glw::stubs::test;
@@ -306,5 +307,59 @@ TEST_F(StubDesktop, AnAbsurdMovieSizeGivesAWindowNoLargerThanTheScreen) {
     process->signal(SIGTERM);
     EXPECT_EQ(process->wait(30).exitCode, 0);
 }
+
+#ifdef GLW_HOST_WINDOW
+// The preview draws inside the window its line names, as that window's child filling it; a click elsewhere
+// on the desktop (the focus going there) does not end it, and the destruction of that window does, with
+// the run folder cleaned up.
+TEST_F(StubDesktop, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
+    const std::string hostOutput = base.host("host.txt");
+    auto host = std::make_unique<test::BackgroundProcess>(GLW_HOST_WINDOW, std::vector<std::string>{},
+                                                          std::map<std::string, std::string>{{"DISPLAY", x->display()}},
+                                                          hostOutput);
+    std::string id;
+    for (int i = 0; i < 200 && id.empty(); ++i) {
+        const auto lines = test::readLines(hostOutput);
+        if (!lines.empty() && !lines.front().empty()) {
+            id = lines.front();
+        } else {
+            ::usleep(50'000);
+        }
+    }
+    ASSERT_FALSE(id.empty()) << "the host window was not made";
+
+    auto process = start(saver(), {"/p", id});
+    const auto children = [&] {
+        return test::runProcess("/usr/bin/env", {"xwininfo", "-children", "-id", id}, {{"DISPLAY", x->display()}})
+            .output;
+    };
+    std::string tree;
+    for (int i = 0; i < 300 && tree.find("1 child:") == std::string::npos; ++i) {
+        tree = children();
+        if (tree.find("1 child:") == std::string::npos) {
+            ::usleep(100'000);
+        }
+    }
+    ASSERT_NE(tree.find("1 child:"), std::string::npos) << tree << traceText();
+
+    // The movie (exactFit) fills the 152 x 112 host: red on the left, the blue background on the right.
+    auto image = x->grabUntil(id, screenshot("saver-preview"), 30,
+                              [](const test::Image& i) { return showsHalves(i, 152, 0, 112); });
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->width, 152);
+    EXPECT_EQ(image->height, 112);
+    EXPECT_GT(image->share(5, 5, 66, 102, kRed), 0.9) << "see " << screenshot("saver-preview");
+    EXPECT_GT(image->share(81, 5, 66, 102, kBlue), 0.9) << "see " << screenshot("saver-preview");
+
+    x->click(900, 700);
+    ASSERT_TRUE(process->running()) << traceText();
+    host.reset(); // the host window goes with its program
+    const auto ended = process->wait(30);
+    EXPECT_EQ(ended.exitCode, 0) << traceText();
+    EXPECT_TRUE(hasLine(trace(), "host window gone " + id))
+        << "ended by the host's end, not by the click: " << traceText();
+    EXPECT_TRUE(tempSwf().empty()) << "the run folder is cleaned up";
+}
+#endif
 
 } // namespace
