@@ -351,6 +351,14 @@ TEST_F(StubDesktop, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
     EXPECT_GT(image->share(5, 5, 66, 102, kRed), 0.9) << "see " << screenshot("saver-preview");
     EXPECT_GT(image->share(81, 5, 66, 102, kBlue), 0.9) << "see " << screenshot("saver-preview");
 
+    // Nothing of the saver shows outside the host window (at 100, 100) on the black screen.
+    ASSERT_TRUE(x->grab("root", screenshot("saver-preview-screen")));
+    const auto screen = test::readImage(screenshot("saver-preview-screen"));
+    ASSERT_TRUE(screen.has_value());
+    EXPECT_TRUE(screen->near(110, 150, kRed) && screen->near(240, 150, kBlue)) << "the preview is in its host";
+    EXPECT_EQ(screen->share(0, 250, 1024, 518, kRed) + screen->share(0, 250, 1024, 518, kBlue), 0.0)
+        << "no window of its own elsewhere, see " << screenshot("saver-preview-screen");
+
     x->click(900, 700);
     ASSERT_TRUE(process->running()) << traceText();
     host.reset(); // the host window goes with its program
@@ -359,6 +367,20 @@ TEST_F(StubDesktop, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
     EXPECT_TRUE(hasLine(trace(), "host window gone " + id))
         << "ended by the host's end, not by the click: " << traceText();
     EXPECT_TRUE(tempSwf().empty()) << "the run folder is cleaned up";
+}
+
+// A window id that names no window here: the preview says so and ends, and no window of its own shows.
+TEST_F(StubDesktop, PreviewOfAWindowThatIsNotThereSaysSoAndEnds) {
+    auto process = start(saver(), {"/p", "4194999"});
+    const std::string box = x->waitForWindow("Error");
+    ASSERT_FALSE(box.empty()) << traceText();
+    EXPECT_TRUE(x->waitForWindow("Preview", 1).empty()) << "no window of its own";
+    x->key(box, "Return");
+    EXPECT_EQ(process->wait(30).exitCode, 1) << traceText();
+    EXPECT_TRUE(
+        hasLineStarting(trace(), std::string("msgbox \"Error\" \"") + "The preview needs the window to show in"))
+        << traceText();
+    EXPECT_TRUE(tempSwf().empty());
 }
 #endif
 
