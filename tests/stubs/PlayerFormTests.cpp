@@ -288,7 +288,7 @@ INSTANTIATE_TEST_SUITE_P(
                                         std::filesystem::create_symlink("../elsewhere", d.host("tmp/TempSWF"));
                                         return true;
                                     },
-                                    "not a folder: "},
+                                    "a link, which is never followed, instead of a folder: "},
                       RunFolderCase{"temporary_folder_is_a_file",
                                     [](platform::test::TempDir& d, stubs::StubEnvironment& e) {
                                         d.file("tmpfile", "x");

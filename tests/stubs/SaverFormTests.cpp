@@ -114,6 +114,9 @@ TEST_F(SaverRun, UnpackingFormGoesOnItsTimerAndTheMovieCanMinimiseOrRun) {
     EXPECT_EQ(module->screen().WindowState(), 1);
     EXPECT_EQ(perform("fscommand frmScreen.FBit run \"C:\\x\\readme.txt\""), std::nullopt);
     EXPECT_EQ(shell->targets(), std::vector<std::string>{"C:\\x\\readme.txt"});
+    // A file of the package is opened from the run folder.
+    EXPECT_EQ(perform("fscommand frmScreen.FBit run glwmovie.swf"), std::nullopt);
+    EXPECT_EQ(shell->targets().back(), module->core.TempFolder + "glwmovie.swf");
 }
 
 TEST_F(SaverRun, SecondShowEndsAtOnceWhileTheFirstShowsAndMayShowAfterIt) {

@@ -341,4 +341,27 @@ TEST_F(StubProcess, ATemporaryFolderThatCannotBeWrittenShowsPermissionDenied) {
     EXPECT_TRUE(folderEntries(base.host("locked")).empty());
 }
 
+// A full disk under the temporary folder: the box gives the system's reason, not only "no data". A small
+// file system of the test's own needs root and a mount namespace of the run's own (unshare).
+TEST_F(StubProcess, AFullDiskShowsNoSpaceLeft) {
+    if (::geteuid() != 0 || !std::filesystem::exists("/usr/bin/unshare")) {
+        GTEST_SKIP() << "a full file system of the test's own needs root and unshare";
+    }
+    const std::string exe = make(
+        "glwbase.exe", "movie.exe",
+        {{"glwmovie.swf", fixtureMovie() + std::string(200000, '\0')}, {"startup.ini", startupList(kPlayerStartup)}});
+    const std::string tmp = base.host("tmp");
+    const std::string fill = "mount -t tmpfs -o size=128k none '" + tmp + "' && (dd if=/dev/zero of='" + tmp +
+                             "/fill' bs=4096 2>/dev/null; true) && exec '" + exe + "'";
+    const Run r = run("/usr/bin/unshare", {"-m", "sh", "-c", fill}, "");
+    if (!hasLineStarting(r.trace, "start ")) {
+        GTEST_SKIP() << "no mount namespace here: " << r.process.output;
+    }
+    EXPECT_EQ(r.process.exitCode, 1) << r.process.output << joinedLines(r.trace);
+    EXPECT_TRUE(hasMatch(r.trace,
+                         R"(msgbox "Error" "No Flash data found to display\.  Aborting\.\{CR\}\{LF\}\{CR\}\{LF\})"
+                         R"(.*No space left on device" 16)"))
+        << joinedLines(r.trace);
+}
+
 } // namespace
