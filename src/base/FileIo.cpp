@@ -211,6 +211,27 @@ mode_t currentUmask() {
 
 } // namespace
 
+Result<void> checkReplaceable(const std::string& path, const struct stat& st) {
+    // A link is replaced itself and never written through. Anything else but a plain file would be lost to
+    // the rename (a device node, a FIFO, a socket become plain files), and a folder would fail only at the
+    // very end.
+    if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
+        return {};
+    }
+    const char* kind = S_ISDIR(st.st_mode)    ? "a folder"
+                       : S_ISCHR(st.st_mode)  ? "a character device"
+                       : S_ISBLK(st.st_mode)  ? "a block device"
+                       : S_ISFIFO(st.st_mode) ? "a FIFO"
+                       : S_ISSOCK(st.st_mode) ? "a socket"
+                                              : "not a plain file";
+    Error error = makeError(ErrorCode::Io, std::string(kind) +
+                                               " is in the way, and only plain files are "
+                                               "replaced: " +
+                                               path);
+    error.osError = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return error;
+}
+
 bool isPlainFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -233,10 +254,11 @@ Result<FreshFile> FreshFile::create(const std::string& finalPath, Permissions pe
     std::string::size_type slash = finalPath.rfind('/');
     std::string folder = slash == std::string::npos ? std::string(".") : finalPath.substr(0, slash == 0 ? 1 : slash);
     struct stat st {};
-    // A folder in the final place keeps its name: renaming over it would fail only at the very end.
-    const bool exists = ::stat(finalPath.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) {
-        return makeError(ErrorCode::Io, "a folder is in the way: " + finalPath);
+    const bool exists = ::lstat(finalPath.c_str(), &st) == 0;
+    if (exists) {
+        if (auto replaceable = checkReplaceable(finalPath, st); !replaceable) {
+            return replaceable.error();
+        }
     }
     mode_t mode = permissions.bits & 07777;
     if (exists && permissions.keepExisting && S_ISREG(st.st_mode)) {
@@ -303,6 +325,13 @@ Result<void> FreshFile::commit() {
     if (auto closed = m_fd.close(); !closed) {
         ::unlink(m_tempPath.c_str());
         return closed;
+    }
+    // Looked at again: something else may have taken the name while the file was written.
+    if (struct stat st{}; ::lstat(m_finalPath.c_str(), &st) == 0) {
+        if (auto replaceable = checkReplaceable(m_finalPath, st); !replaceable) {
+            ::unlink(m_tempPath.c_str());
+            return replaceable;
+        }
     }
     if (::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0) {
         int e = errno;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace glw::base {
@@ -71,9 +72,15 @@ struct Permissions {
     bool keepExisting = true;
 };
 
+// Whether the entry `st` (from lstat) at `path` may be replaced whole: a plain file or a link (the link itself
+// is replaced; what it points to is never written). Anything else (a folder, a device, a FIFO, a socket)
+// is refused as Io, with the kind in the detail and osError EISDIR for a folder, EINVAL for the others.
+Result<void> checkReplaceable(const std::string& path, const struct stat& st);
+
 // A new file written under a temporary name in the folder of its final path and renamed over that path only
 // by commit(), so that a reader never sees a partial file and a stale longer file never shows through. The
-// temporary is removed when the object dies uncommitted.
+// temporary is removed when the object dies uncommitted. Only a plain file or a link at the final path is
+// replaced (see checkReplaceable): create() and commit() refuse anything else.
 class FreshFile {
 public:
     static Result<FreshFile> create(const std::string& finalPath, Permissions permissions = {});

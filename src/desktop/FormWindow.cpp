@@ -3,6 +3,7 @@
 #include "FormWindow.h"
 
 #include "Colors.h"
+#include "ForeignWindow.h"
 #include "Keys.h"
 #include "Layout.h"
 #include "QtDriver.h"
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 namespace glw::qt {
 
@@ -94,7 +96,48 @@ FormWindow::FormWindow(QtDriver& driver, forms::Form& form) : QWidget(nullptr), 
     setFont(formFont());
 }
 
-FormWindow::~FormWindow() = default;
+FormWindow::~FormWindow() {
+    // The stand-in of the other program's window would take this window's native window with it: it goes
+    // once this window is gone.
+    if (m_hostWindow) {
+        m_hostWindow->deleteLater();
+    }
+}
+
+void FormWindow::embedIn(std::unique_ptr<ForeignWindow> host) {
+    m_host = std::move(host);
+    const QtDriver::ApplyScope scope(m_driver);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    m_hostWindow = QWindow::fromWinId(WId(m_host->id()));
+    winId();
+    windowHandle()->setParent(m_hostWindow);
+    move(0, 0);
+    applyWindowSize();
+    // X tells a client of another's window's end only through events that Qt's connection does not select;
+    // asking after it a few times a second is cheap and sure.
+    m_hostWatch = new QTimer(this);
+    m_hostWatch->setInterval(100);
+    connect(m_hostWatch, &QTimer::timeout, this, [this] { watchHost(); });
+    m_hostWatch->start();
+}
+
+void FormWindow::watchHost() {
+    const std::optional<QSize> size = m_host->size();
+    if (!size) {
+        m_hostWatch->stop();
+        if (m_driver.runtime().trace().enabled()) {
+            m_driver.runtime().trace().write("host window gone " + std::to_string(m_host->id()));
+        }
+        if (forms::Form* form = m_form) {
+            m_driver.user("close " + form->name() + " (its host window is gone)", [form] { form->userClose(); });
+        }
+        return;
+    }
+    if (*size != m_requested) {
+        applyWindowSize();
+        reportSize(true);
+    }
+}
 
 void FormWindow::build() {
     applyWindowFlags();
@@ -303,7 +346,7 @@ void FormWindow::applyForm(forms::PropertyId property) {
         property == forms::PropertyId::BorderStyle) {
         applyWindowSize();
     }
-    if (all || property == forms::PropertyId::Left || property == forms::PropertyId::Top) {
+    if ((all || property == forms::PropertyId::Left || property == forms::PropertyId::Top) && !m_host) {
         move(toPixels(Twips{form.Left}).value, toPixels(Twips{form.Top}).value);
     }
     if (all || property == forms::PropertyId::BackColor) {
@@ -349,6 +392,15 @@ void FormWindow::showNow() {
         return;
     }
     const QtDriver::ApplyScope scope(m_driver);
+    if (m_host) {
+        // Inside another program's window: neither maximised nor raised, and the focus stays where it is.
+        const bool appearing = !isVisible();
+        show();
+        if (appearing) {
+            QTimer::singleShot(0, this, [this] { reportSize(true); });
+        }
+        return;
+    }
     const bool appearing = !isVisible();
     switch (int(m_form->WindowState)) {
     case 1:
@@ -390,7 +442,7 @@ void FormWindow::setModal(bool modal) {
 }
 
 void FormWindow::applyWindowFlags() {
-    if (!m_form) {
+    if (!m_form || m_host) {
         return;
     }
     const int border = m_form->BorderStyle;
@@ -430,6 +482,14 @@ int FormWindow::menuBarHeight() const {
 
 void FormWindow::applyWindowSize() {
     if (!m_form) {
+        return;
+    }
+    if (m_host) {
+        // A window inside another program's window fills it, whatever the form asks for.
+        m_requested = m_host->size().value_or(size()).expandedTo(QSize(1, 1));
+        setFixedSize(m_requested);
+        move(0, 0);
+        layoutBars();
         return;
     }
     QSize client(std::max(toPixels(Twips{m_form->Width}).value, 1), std::max(toPixels(Twips{m_form->Height}).value, 1));

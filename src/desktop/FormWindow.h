@@ -7,12 +7,15 @@
 
 #include <QWidget>
 #include <map>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 class QAction;
 class QMenu;
 class QMenuBar;
+class QTimer;
+class QWindow;
 
 namespace glw::forms {
 class Menu;
@@ -20,6 +23,7 @@ class Menu;
 
 namespace glw::qt {
 
+class ForeignWindow;
 class QtDriver;
 struct VbKey;
 
@@ -51,6 +55,11 @@ public:
     // pass of the event loop, so that a modal form opens modal and without flicker).
     void showNow();
     void setModal(bool modal);
+    // From now on the window is a child of `host` (another program's window) without a frame, filling it
+    // and following its size; once `host` is destroyed the form is closed as by its close box. Call before
+    // the window first shows.
+    void embedIn(std::unique_ptr<ForeignWindow> host);
+    bool embedded() const { return m_host != nullptr; }
     // The form is gone: drops every view; nothing calls into the form any more.
     void detach();
 
@@ -100,6 +109,12 @@ private:
     QSize m_requested; // the outer size last asked for by applyWindowSize
     bool m_menusPending = false;
     bool m_showPending = false;
+    // The other program's window this one lives in (embedIn), its Qt stand-in, and the look-out for its
+    // size and its end.
+    std::unique_ptr<ForeignWindow> m_host;
+    QWindow* m_hostWindow = nullptr;
+    QTimer* m_hostWatch = nullptr;
+    void watchHost();
 };
 
 } // namespace glw::qt

@@ -3,6 +3,7 @@
 
 #include "Colors.h"
 #include "DialogFilter.h"
+#include "ForeignWindow.h"
 #include "FormWindow.h"
 #include "Keys.h"
 #include "forms/Controls.h"
@@ -80,6 +81,19 @@ void QtDriver::formLoaded(forms::Form& form) {
     m_windows[&form] = w;
     const ApplyScope scope(*this);
     w->build();
+}
+
+bool QtDriver::embedIn(forms::Form& form, unsigned long windowId) {
+    FormWindow* w = window(form);
+    if (!w) {
+        return false;
+    }
+    auto host = ForeignWindow::find(windowId);
+    if (!host) {
+        return false;
+    }
+    w->embedIn(std::move(host));
+    return true;
 }
 
 void QtDriver::formUnloaded(forms::Form& form) {

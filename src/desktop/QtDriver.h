@@ -47,6 +47,8 @@ public:
     forms::DialogAnswer commonDialog(forms::Form& form, const forms::DialogRequest& request) override;
     forms::PixelRect screenRect(const forms::Control& control) override;
     void watchReadable(int fd, std::function<void()> ready) override;
+    // Needs the X display (xcb): elsewhere no foreign window can be found, and the answer is false.
+    bool embedIn(forms::Form& form, unsigned long windowId) override;
     // The window manager draws the frame outside the window: a form's Width and Height are its inner size.
     forms::FrameTwips frameOf(const forms::Form&) override { return {}; }
 

@@ -52,6 +52,12 @@ public:
     // between the actions of a headless run and in its DoEvents, or from the desktop's event loop. The
     // launcher passes the pipe on which the termination signals arrive. One descriptor at a time.
     virtual void watchReadable(int /*fd*/, std::function<void()> /*ready*/) {}
+    // Shows the loaded form, before it first shows, inside another program's window `windowId` of the
+    // desktop: as a child of that window without a frame, filling it and following its size (the form
+    // learns each size through Form::userResize). Once that window is destroyed the form is closed as by
+    // its close box. False when there is no such window here (no display, or no window of that id); the
+    // form then stays as it was. A driver without windows takes any id above 0.
+    virtual bool embedIn(Form& /*form*/, unsigned long windowId) { return windowId > 0; }
     // The control's window rectangle on the screen, in pixels.
     virtual PixelRect screenRect(const Control& control);
     // What the frame takes of the form's Width and Height (Form::ScaleWidth is the rest). Without real

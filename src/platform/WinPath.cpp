@@ -197,13 +197,8 @@ std::string toDisplayPath(std::string_view systemPath) {
 }
 
 std::string fromDisplayPath(std::string_view typed) {
-    std::string_view text = typed;
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
+    // Blanks are part of the names: a folder "my savers " exists as typed.
+    const std::string_view text = typed;
     if (text == "~" || text.rfind("~/", 0) == 0) {
         const char* home = std::getenv("HOME");
         if (home && home[0] == '/') {

@@ -37,8 +37,8 @@ std::string toSystemPath(std::string_view hostPath);
 std::string toDisplayPath(std::string_view systemPath);
 
 // A path the user typed, in system form: a host path ("/home/ann/x", "~/x", "~") becomes system form; a
-// system path or anything else stays as typed. "" for a host path that cannot be written in system form
-// (a name holding "\").
+// system path or anything else stays as typed. Blanks are kept where they stand, as names may begin or end
+// with them. "" for a host path that cannot be written in system form (a name holding "\").
 std::string fromDisplayPath(std::string_view typed);
 
 // The process's current folder in system form.

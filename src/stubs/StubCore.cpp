@@ -7,6 +7,7 @@
 #include "jpk/JpkPackage.h"
 #include "jpk/JpkReader.h"
 #include "platform/WinPath.h"
+#include "swf/Header.h"
 #include "vb/VbFile.h"
 #include "vb/VbText.h"
 
@@ -16,11 +17,18 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace glw::stubs {
+
+namespace {
+
+constexpr const char* kNoWorkFolder = "The work folder could not be set up";
+
+} // namespace
 
 StubEnvironment StubEnvironment::fromProcess() {
     StubEnvironment environment;
@@ -126,6 +134,34 @@ bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, co
     return true;
 }
 
+MovieSize playerMovieSize(long width, long height, const std::string& movieHostPath,
+                          const forms::ScreenObject& screen) {
+    const auto usable = [](long pixels, double twipsPerPixel) {
+        return pixels > 0 && double(pixels) * twipsPerPixel <= double(std::numeric_limits<std::int32_t>::max());
+    };
+    const bool widthUsable = usable(width, screen.TwipsPerPixelX);
+    const bool heightUsable = usable(height, screen.TwipsPerPixelY);
+    MovieSize size{widthUsable ? width : 0, heightUsable ? height : 0};
+    if (widthUsable && heightUsable) {
+        return size;
+    }
+    auto header = swf::readSwfHeader(movieHostPath);
+    if (!header || header->widthPixels < 1 || header->heightPixels < 1) {
+        return size;
+    }
+    // The stage keeps its shape: a stage larger than the screen is made smaller as a whole.
+    const double screenWidth = screen.Width / screen.TwipsPerPixelX;
+    const double screenHeight = screen.Height / screen.TwipsPerPixelY;
+    const double scale = std::min({1.0, screenWidth / header->widthPixels, screenHeight / header->heightPixels});
+    if (!widthUsable) {
+        size.width = std::max(1L, std::lround(header->widthPixels * scale));
+    }
+    if (!heightUsable) {
+        size.height = std::max(1L, std::lround(header->heightPixels * scale));
+    }
+    return size;
+}
+
 std::vector<std::string> splitBar(const std::string& text) {
     std::vector<std::string> names;
     if (text.empty()) {
@@ -184,21 +220,23 @@ void StubCore::trace(const std::string& line) {
 }
 
 bool StubCore::setUpWorkFolder() {
-    const std::string base = sTempDirectory(m_environment);
+    std::string base = m_environment.tempFolder;
     if (base.empty()) {
-        m_runtime.logError("sTempDirectory", 0, "no private temporary folder");
-        return false;
+        auto folder = platform::userTempFolder();
+        if (!folder) {
+            return failWith("sTempDirectory", kNoWorkFolder, folder.error().detail);
+        }
+        base = *folder;
     }
     auto work = StubWorkFolder::setUp(platform::toHostPath(base));
     if (!work) {
-        m_runtime.logError("TempFolder", 0, work.error().detail);
-        return false;
+        return failWith("TempFolder", kNoWorkFolder, work.error().detail);
     }
     const std::string system = platform::toSystemPath(work->TempFolder());
     if (system.empty()) {
-        m_runtime.logError("TempFolder", 0, "the work folder has no system path: " + work->TempFolder());
         ::rmdir(work->TempFolder().c_str());
-        return false;
+        return failWith("TempFolder", kNoWorkFolder,
+                        "the work folder cannot be named, as a folder name in it holds \"\\\": " + work->TempFolder());
     }
     m_work = std::move(*work);
     TempFolder = system;
@@ -256,10 +294,27 @@ bool StubCore::ExtractAppendedData() {
     }
     auto copied = jpk::ExtractAppendedData(m_environment.ownFile, m_work->dataFile());
     if (!copied) {
-        m_runtime.logError("ExtractAppendedData", 0, copied.error().detail);
-        return false;
+        // A program without a package is what the stub's message says; anything else (a full disk, a
+        // refused write) is a cause of its own that the user must see.
+        const ErrorCode code = copied.error().code;
+        if (code == ErrorCode::NotFound || code == ErrorCode::Truncated) {
+            m_runtime.logError("ExtractAppendedData", 0, copied.error().detail);
+            return false;
+        }
+        return failWith("ExtractAppendedData", "The package could not be copied into the work folder",
+                        copied.error().detail);
     }
     return true;
+}
+
+std::string StubCore::withFailure(const std::string& message) const {
+    return m_failure.empty() ? message : message + "\r\n\r\n" + m_failure;
+}
+
+bool StubCore::failWith(const std::string& step, const std::string& what, const std::string& cause) {
+    m_runtime.logError(step, 0, cause);
+    m_failure = what + ": " + cause;
+    return false;
 }
 
 JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const SetBarCallback& setBar) {
@@ -267,6 +322,7 @@ JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const SetBarCallba
         return {};
     }
     auto result = m_work->extractAll(DelFileList, setBar, [&](const std::string& name) { List1.AddItem(name); });
+    m_extracted.insert(m_extracted.end(), result.extracted.begin(), result.extracted.end());
     if (result.listingError.code != ErrorCode::None) {
         m_runtime.logError("JpkList", 0, result.listingError.detail);
     }
@@ -286,6 +342,19 @@ JpkExtraction StubCore::extractEntries(forms::ListBox& List1, const SetBarCallba
         }
     }
     return result;
+}
+
+std::string StubCore::runTarget(const std::string& target) const {
+    if (!m_work || !jpk::isBareEntryName(target)) {
+        return target;
+    }
+    // System names are matched without regard to case; the file is opened as it stands in the run folder.
+    for (const std::string& name : m_extracted) {
+        if (platform::equalsNoCase(name, target) && base::isPlainFile(m_work->TempFolder() + name)) {
+            return TempFolder + name;
+        }
+    }
+    return target;
 }
 
 void StubCore::deleteWorkFile(std::string_view name) {

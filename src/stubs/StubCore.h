@@ -65,6 +65,16 @@ bool APICopy(forms::Runtime& runtime, const std::string& Source, const std::stri
 // the copy was made.
 bool copyBackNoFollow(forms::Runtime& runtime, const std::string& hostSource, const std::string& Dest);
 
+// The movie's size in pixels for the player's window. The startup list's width and height stand where they
+// are usable (at least one pixel, and within the range of a form's size in twips); a size that is missing,
+// zero, negative or too large is taken from the movie's own stage (`movieHostPath`), made smaller as a
+// whole where it would not fit `screen`. A movie whose stage cannot be read leaves such a size 0.
+struct MovieSize {
+    long width = 0;
+    long height = 0;
+};
+MovieSize playerMovieSize(long width, long height, const std::string& movieHostPath, const forms::ScreenObject& screen);
+
 // The names of a "|"-joined list ("a|b"), or the whole text when it holds no "|"; an empty text gives none.
 std::vector<std::string> splitBar(const std::string& text);
 
@@ -83,8 +93,9 @@ public:
     // The names extracted (and, in the player, its extra files), deleted from TempFolder at the end.
     stubs::DelFileList DelFileList;
 
-    // Sets up the work folder. On failure (no private temporary folder) TempFolder stays "" and it is
-    // logged; the next step then finds no package.
+    // Sets up the work folder. On failure (no private temporary folder, a TempSWF that is a link or another
+    // user's, a full disk) TempFolder stays "", it is logged and its cause kept for withFailure; the next
+    // step then finds no package.
     //
     // A run holds a lock on its folder until its clean-up. Run folders in TempSWF that no run holds any
     // more and that have not changed for a minute were left by runs that were killed: they are removed
@@ -96,8 +107,13 @@ public:
     std::string hostTempSwfFolder() const;
 
     // ExtractAppendedData: copies the package behind the marker of the own file to TempFolder &
-    // "glwexe.dta". False when the own file holds no marker, nothing follows it, or anything fails.
+    // "glwexe.dta". False when the own file holds no marker, nothing follows it, or anything fails; a failure
+    // other than a missing package (the copy refused, the disk full) is kept for withFailure.
     bool ExtractAppendedData();
+
+    // A stub's "no data" message with the true cause below it when the work folder or the package copy
+    // failed ("...: No space left on device"); the message alone when the program holds no package.
+    std::string withFailure(const std::string& message) const;
 
     // The extraction loop: every entry's name goes into List1 in package order and every entry with a bare
     // file name is extracted into TempFolder under that name and added to DelFileList. Names that would
@@ -105,6 +121,11 @@ public:
     // listing; what was listed before the fault is still extracted. `setBar` receives 40, 50, then
     // 50 + 20 / n * (i + 1) after entry i of n. The trace shows each "extract" and "skip".
     JpkExtraction extractEntries(forms::ListBox& List1, const SetBarCallback& setBar);
+
+    // What the movie's `run` command opens for `target`: a bare name that the package put into the run
+    // folder (and that is still there) names that file, in system form; any other text is given back as it
+    // stands, for the shell.
+    std::string runTarget(const std::string& target) const;
 
     // Deletes one file of the work folder (a bare name); failures are ignored.
     void deleteWorkFile(std::string_view name);
@@ -120,6 +141,8 @@ public:
 
 private:
     void trace(const std::string& line);
+    // Logs `cause` for `step`, keeps "`what`: `cause`" for withFailure and gives false.
+    bool failWith(const std::string& step, const std::string& what, const std::string& cause);
     void removeAbandonedRunFolders();
 
     forms::Runtime& m_runtime;
@@ -127,6 +150,8 @@ private:
     std::optional<StubWorkFolder> m_work;
     int m_runLock = -1; // holds the run folder against the clean-up of abandoned folders by other runs
     bool m_cleanedUp = false;
+    std::string m_failure;                // why the work folder or the package copy failed, for the user
+    std::vector<std::string> m_extracted; // the names the package put into the run folder
 };
 
 // The maker's web site, opened by the credit lines of the installer and the screen saver's About box.

@@ -51,6 +51,9 @@ Result<void> ensurePrivateFolder(const std::string& folder) {
     if (::lstat(folder.c_str(), &st) != 0) {
         return base::systemError("stat", folder, errno);
     }
+    if (S_ISLNK(st.st_mode)) {
+        return makeError(ErrorCode::Unsafe, "a link, which is never followed, instead of a folder: " + folder);
+    }
     if (!S_ISDIR(st.st_mode)) {
         return makeError(ErrorCode::Unsafe, "not a folder: " + folder);
     }

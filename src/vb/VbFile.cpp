@@ -261,25 +261,24 @@ void replaceFile(const std::string& hostTarget, std::string_view systemTarget, b
     }
 }
 
-// Refuses a target that is a folder or a read-only file; gives the target to write to (a link's target)
-// and the permission bits of what it replaces.
-std::string checkReplaceable(const std::string& hostTarget, std::string_view systemTarget, mode_t& mode) {
+// Refuses a target that is a folder, a read-only file or anything else but a plain file or a link, and
+// gives the permission bits of what it replaces. A link at the target is replaced itself, never written
+// through: the file stays in the folder the caller named.
+void checkReplaceable(const std::string& hostTarget, std::string_view systemTarget, mode_t& mode) {
     struct stat st {};
-    if (::stat(hostTarget.c_str(), &st) != 0) {
+    if (::lstat(hostTarget.c_str(), &st) != 0) {
         if (!base::isFolder(parentOf(hostTarget))) {
             raiseNumber(ErrPathNotFound, systemTarget);
         }
-        return hostTarget;
+        return;
     }
-    if (S_ISDIR(st.st_mode) || isReadOnly(AT_FDCWD, hostTarget.c_str(), st)) {
+    if (S_ISLNK(st.st_mode)) {
+        return;
+    }
+    if (!S_ISREG(st.st_mode) || isReadOnly(AT_FDCWD, hostTarget.c_str(), st)) {
         raiseNumber(ErrPathFileAccess, systemTarget);
     }
     mode = st.st_mode & 07777;
-    char resolved[PATH_MAX];
-    if (::realpath(hostTarget.c_str(), resolved)) {
-        return resolved;
-    }
-    return hostTarget;
 }
 
 // Opens an existing file for reading; a folder raises 75.
@@ -418,9 +417,9 @@ void FileCopy(std::string_view source, std::string_view destination) {
     mode_t mode = st.st_mode & 0777;
     try {
         mode_t ignored = 0;
-        std::string target = checkReplaceable(hostTarget, destination, ignored);
+        checkReplaceable(hostTarget, destination, ignored);
         // The copy carries the source's permission bits, less the umask, as a new file would.
-        replaceFile(target, destination, base::Permissions{mode, true, false},
+        replaceFile(hostTarget, destination, base::Permissions{mode, true, false},
                     [&](int out) { return copyAll(in, out); });
     } catch (...) {
         ::close(in);
@@ -572,8 +571,8 @@ std::string readAllBytes(std::string_view path) {
 void writeAllBytes(std::string_view path, std::string_view bytes) {
     std::string host = hostOf(path);
     mode_t mode = 0666;
-    std::string target = checkReplaceable(host, path, mode);
-    replaceFile(target, path, base::Permissions{mode, true, true},
+    checkReplaceable(host, path, mode);
+    replaceFile(host, path, base::Permissions{mode, true, true},
                 [&](int fd) { return writeFully(fd, bytes) ? 0 : errno; });
 }
 

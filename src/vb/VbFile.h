@@ -38,7 +38,9 @@ void MkDir(std::string_view path);
 // Removes an empty folder; 75 when it is not empty, 76 when it is missing.
 void RmDir(std::string_view path);
 // Copies a file, replacing the target (which is written as a whole first, then put in place: a failed copy
-// leaves the old target as it was). Raises 75 for a read-only target.
+// leaves the old target as it was). A link at the target is replaced itself and never written through, so
+// the copy lands in the folder named. Raises 75 for a read-only target, a folder, or anything else but a
+// plain file or a link (a device, a FIFO, a socket).
 void FileCopy(std::string_view source, std::string_view destination);
 // Renames or moves a file or folder. 58 when the new name exists (a change of case only is allowed).
 void Name(std::string_view oldPath, std::string_view newPath);
@@ -66,7 +68,8 @@ bool matchesFilePattern(std::string_view name, std::string_view pattern);
 // A whole file's bytes (53/75/76 on failure).
 std::string readAllBytes(std::string_view path);
 // Writes a whole file: into a temporary file beside it, then renamed over the target, so readers never see
-// a half-written file and a failure keeps the old one. Raises 75 for a read-only target or a folder.
+// a half-written file and a failure keeps the old one. A link at the target is replaced, not written
+// through. Raises 75 for a read-only target, a folder, or anything else but a plain file or a link.
 void writeAllBytes(std::string_view path, std::string_view bytes);
 
 // How a file handle is opened, as in Open ... For Input / Output / Append / Binary.

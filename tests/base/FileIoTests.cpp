@@ -3,12 +3,18 @@
 #include "base/FileIo.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <iterator>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace glw::base {
@@ -150,6 +156,66 @@ TEST_F(FileIoTest, CopyInCarriesEveryByteAcrossItsPieces) {
     }
     EXPECT_EQ(read(path("kept")), "old");
     EXPECT_EQ(entries(), 3u) << "source, target and kept: no temporary stays";
+}
+
+// Only a plain file or a link is ever replaced: a device node, a FIFO, a socket or a folder at the path
+// stays what it is (renaming over a device node would leave a plain file in its place), and a link is
+// replaced itself while the file it points to keeps its bytes.
+TEST_F(FileIoTest, OnlyPlainFilesAndLinksAreReplaced) {
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> make; // false: cannot be made here (the row is skipped)
+        const char* kind;                             // in the refusal's reason
+    };
+    const Case cases[] = {
+        {"folder", [](const std::string& p) { return ::mkdir(p.c_str(), 0755) == 0; }, "a folder"},
+        {"fifo", [](const std::string& p) { return ::mkfifo(p.c_str(), 0644) == 0; }, "a FIFO"},
+        {"socket",
+         [](const std::string& p) {
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             if (fd < 0 || p.size() >= sizeof address.sun_path) {
+                 return false;
+             }
+             std::memcpy(address.sun_path, p.c_str(), p.size() + 1);
+             const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+             ::close(fd);
+             return bound;
+         },
+         "a socket"},
+        // A copy of the null device's node: only root may make one, so other accounts skip this row.
+        {"character device",
+         [](const std::string& p) { return ::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
+         "a character device"},
+    };
+    for (const Case& c : cases) {
+        const std::string target = path(c.name);
+        if (!c.make(target)) {
+            std::cout << "[ SKIPPED  ] " << c.name << ": cannot be made by this account\n";
+            continue;
+        }
+        struct stat before {};
+        ASSERT_EQ(::lstat(target.c_str(), &before), 0) << c.name;
+        auto replaced = replaceFileWith(target, "bytes");
+        ASSERT_FALSE(replaced.ok()) << c.name;
+        EXPECT_EQ(replaced.error().code, ErrorCode::Io) << c.name;
+        EXPECT_NE(replaced.error().detail.find(c.kind), std::string::npos) << replaced.error().detail;
+        struct stat after {};
+        ASSERT_EQ(::lstat(target.c_str(), &after), 0) << c.name;
+        EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT) << c.name << " keeps its kind";
+        EXPECT_EQ(after.st_ino, before.st_ino) << c.name;
+        fs::remove(target);
+    }
+    EXPECT_EQ(entries(), 0u) << "no temporary stays";
+
+    fs::create_directory(path("inside"));
+    std::ofstream(path("outside.txt")) << "outside";
+    fs::create_symlink("../outside.txt", path("inside/link.txt"));
+    ASSERT_TRUE(replaceFileWith(path("inside/link.txt"), "replaced").ok());
+    EXPECT_FALSE(fs::is_symlink(path("inside/link.txt")));
+    EXPECT_EQ(read(path("inside/link.txt")), "replaced");
+    EXPECT_EQ(read(path("outside.txt")), "outside") << "the link is never written through";
 }
 
 } // namespace

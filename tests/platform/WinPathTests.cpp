@@ -105,7 +105,8 @@ TEST_F(WinPathTest, PathsShownAndTypedByTheUser) {
     const char* home = std::getenv("HOME");
     const Typed cases[] = {
         {"/home/ann/savers", "C:\\home\\ann\\savers"},
-        {"  /home/ann/savers/  ", "C:\\home\\ann\\savers\\"},
+        {"/home/ann/my savers /", "C:\\home\\ann\\my savers \\"},
+        {"  /home/ann", "  /home/ann"}, // a relative name, as typed
         {"C:\\Windows", "C:\\Windows"},
         {"relative\\name", "relative\\name"},
         {"", ""},

@@ -1,8 +1,10 @@
 // The screen-saver installer run headless in this process: unpacking, Install with and without the
 // setting, the target folder text, failing copies, packages without a saver, Cancel.
 #include "StubFixture.h"
+#include "platform/FileRegistry.h"
 #include "stubs/installer/Form1.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -204,6 +206,111 @@ TEST_F(InstallerRun, NoPackageSaysSoAndEnds) {
     env.ownFile = stubFile();
     EXPECT_EQ(start({}), 1);
     EXPECT_TRUE(hasLine(trace(), "msgbox \"Error\" \"No screensaver data found to install.  Aborting.\" 16"));
+}
+
+// Every file below the test folder, as paths relative to it; the run folders under tmp are left out, as
+// they come and go with each run.
+std::vector<std::string> filesBelow(const platform::test::TempDir& d) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(d.host(), ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        const std::string relative = it->path().lexically_relative(d.host()).string();
+        if (relative.rfind("tmp", 0) != 0) {
+            files.push_back(relative);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Install writes only into the folder the user chose: a link there at the saver's name is replaced, never
+// written through; a folder as typed, blanks and all; a folder whose name cannot be a system path is
+// refused with a message instead of becoming the root folder.
+struct TargetCase {
+    const char* name;
+    std::function<void(platform::test::TempDir&)> prepare;
+    const char* typed;       // the folder typed, in host form, below the test folder
+    const char* installedAs; // the file that must hold the saver afterwards, or "" when nothing is installed
+    const char* message;     // the start of the message Install shows
+};
+
+class InstallerTarget : public InstallerRun, public ::testing::WithParamInterface<TargetCase> {};
+
+TEST_P(InstallerTarget, WritesOnlyIntoTheFolderTyped) {
+    const TargetCase& c = GetParam();
+    c.prepare(dir);
+    ASSERT_EQ(start(), std::nullopt);
+    const std::vector<std::string> before = filesBelow(dir);
+    form->Text1.Text = dir.host(c.typed);
+    form->Check1.Value = forms::vbChecked;
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+
+    EXPECT_TRUE(hasLineStarting(trace(), std::string("msgbox \"GLW Screen Saver Installer 1.0\" \"") + c.message))
+        << c.name;
+    std::vector<std::string> expected = before;
+    if (*c.installedAs) {
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.host(c.installedAs)));
+        EXPECT_EQ(dir.read(c.installedAs), kSaverBytes);
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.host(c.installedAs).c_str(), &st), 0);
+        EXPECT_NE(st.st_mode & S_IXUSR, 0u);
+        if (std::find(expected.begin(), expected.end(), c.installedAs) == expected.end()) {
+            expected.push_back(c.installedAs);
+            std::sort(expected.begin(), expected.end());
+        }
+        EXPECT_FALSE(form->loaded());
+    } else {
+        EXPECT_TRUE(form->loaded()) << "the window stays open for another folder";
+        EXPECT_EQ(setting(), std::nullopt);
+    }
+    EXPECT_EQ(filesBelow(dir), expected) << "nothing is written outside the folder typed";
+    if (dir.exists("victim.txt")) {
+        EXPECT_EQ(dir.read("victim.txt"), "victim");
+    }
+    EXPECT_FALSE(std::filesystem::exists("/my saver.scr"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, InstallerTarget,
+    ::testing::Values(TargetCase{"a_link_at_the_saver_name",
+                                 [](platform::test::TempDir& d) {
+                                     d.file("victim.txt", "victim");
+                                     d.folder("target");
+                                     std::filesystem::create_symlink("../victim.txt", d.host("target/my saver.scr"));
+                                 },
+                                 "target", "target/my saver.scr", "Screen Saver Installed!"},
+                      TargetCase{"a_link_to_a_folder_at_the_saver_name",
+                                 [](platform::test::TempDir& d) {
+                                     d.folder("elsewhere");
+                                     d.folder("target");
+                                     std::filesystem::create_symlink("../elsewhere", d.host("target/my saver.scr"));
+                                 },
+                                 "target", "target/my saver.scr", "Screen Saver Installed!"},
+                      TargetCase{"a_folder_ending_in_a_blank",
+                                 [](platform::test::TempDir& d) { d.folder("my savers "); }, "my savers ",
+                                 "my savers /my saver.scr", "Screen Saver Installed!"},
+                      TargetCase{"a_folder_name_holding_a_backslash",
+                                 [](platform::test::TempDir& d) { d.folder("tgt\\x"); }, "tgt\\x", "", "The folder "}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// The saver is copied, but the setting cannot be stored (the settings folder cannot be made): Install
+// says that it is installed and could not be made the current one, and why.
+TEST_F(InstallerRun, AFailedSettingSaysTheSaverIsNotTheCurrentOne) {
+    dir.file("config", "a file where the settings folder would be");
+    forms::Services services;
+    services.registry = std::make_shared<platform::FileRegistry>(dir.host("config/glw/registry.ini"));
+    rt = std::make_unique<forms::Runtime>(services);
+    rt->trace().keepInMemory(true);
+    rt->App.Path = dir.system("app");
+    ASSERT_EQ(start(), std::nullopt);
+    form->Check1.Value = forms::vbChecked;
+    ASSERT_EQ(perform("click Form1.Command15"), std::nullopt);
+    EXPECT_EQ(dir.read("windows/my saver.scr"), kSaverBytes);
+    EXPECT_TRUE(hasLineStarting(trace(), std::string("msgbox \"GLW Screen Saver Installer 1.0\" \"") +
+                                             stubs::installer::kNotCurrentMessage + "{CR}{LF}{CR}{LF}"));
+    EXPECT_FALSE(hasLineStarting(trace(), "msgbox \"GLW Screen Saver Installer 1.0\" \"Screen Saver Installed!\""));
+    EXPECT_FALSE(form->loaded());
 }
 
 } // namespace

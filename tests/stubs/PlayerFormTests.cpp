@@ -4,6 +4,7 @@
 #include "stubs/player/Form1.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace glw;
 using namespace glw::stubs::test;
@@ -242,13 +243,121 @@ TEST_F(PlayerForm, TwoPlayersAtOnceKeepTheirFilesApart) {
     other.reset();
 }
 
-TEST_F(PlayerForm, NoPrivateTemporaryFolderEndsAsAPackageThatIsNotThere) {
-    dir.file("tmp/TempSWF", "a file where the folder should be");
+// A run folder that cannot be made ends the player with its "no data" message, and the true cause below
+// it: the user is sent to the temporary folder, not to the package.
+struct RunFolderCase {
+    const char* name;
+    // Spoils the user's temporary folder below the test folder; false when this account cannot (the row is
+    // then skipped, and says why).
+    std::function<bool(platform::test::TempDir&, stubs::StubEnvironment&)> spoil;
+    const char* cause; // a part of the cause shown
+};
+
+class PlayerRunFolder : public PlayerForm, public ::testing::WithParamInterface<RunFolderCase> {};
+
+TEST_P(PlayerRunFolder, FailsWithItsCauseInTheMessage) {
     joined("movie.exe", playerEntries(kStartup));
+    if (!GetParam().spoil(dir, env)) {
+        GTEST_SKIP() << GetParam().name << " cannot be set up by this account";
+    }
     EXPECT_EQ(start(), 1);
     EXPECT_EQ(form->core.TempFolder, "");
+    const std::string box = "msgbox \"Error\" \"No Flash data found to display.  Aborting.{CR}{LF}{CR}{LF}The work "
+                            "folder could not be set up: ";
+    ASSERT_TRUE(hasLineStarting(trace(), box));
+    for (const std::string& line : trace()) {
+        if (line.rfind(box, 0) == 0) {
+            EXPECT_NE(line.find(GetParam().cause), std::string::npos) << line;
+            EXPECT_EQ(line.substr(line.size() - 3), " 16");
+        }
+    }
     EXPECT_TRUE(hasLineStarting(trace(), "error TempFolder 0 "));
-    EXPECT_TRUE(hasLine(trace(), "msgbox \"Error\" \"No Flash data found to display.  Aborting.\" 16"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, PlayerRunFolder,
+    ::testing::Values(RunFolderCase{"tempswf_is_a_file",
+                                    [](platform::test::TempDir& d, stubs::StubEnvironment&) {
+                                        d.file("tmp/TempSWF", "a file where the folder should be");
+                                        return true;
+                                    },
+                                    "not a folder: "},
+                      RunFolderCase{"tempswf_is_a_link",
+                                    [](platform::test::TempDir& d, stubs::StubEnvironment&) {
+                                        d.folder("elsewhere");
+                                        std::filesystem::create_symlink("../elsewhere", d.host("tmp/TempSWF"));
+                                        return true;
+                                    },
+                                    "a link, which is never followed, instead of a folder: "},
+                      RunFolderCase{"temporary_folder_is_a_file",
+                                    [](platform::test::TempDir& d, stubs::StubEnvironment& e) {
+                                        d.file("tmpfile", "x");
+                                        e.tempFolder = d.system("tmpfile");
+                                        return true;
+                                    },
+                                    "Not a directory"},
+                      RunFolderCase{"tempswf_of_another_user",
+                                    [](platform::test::TempDir& d, stubs::StubEnvironment&) {
+                                        d.folder("tmp/TempSWF");
+                                        return ::chown(d.host("tmp/TempSWF").c_str(), 65534, 65534) == 0; // root only
+                                    },
+                                    "a folder of another user: "},
+                      // As root every folder is writable: the process tests run this one as another user.
+                      RunFolderCase{"temporary_folder_not_writable",
+                                    [](platform::test::TempDir& d, stubs::StubEnvironment&) {
+                                        return ::geteuid() != 0 && ::chmod(d.host("tmp").c_str(), 0500) == 0;
+                                    },
+                                    "Permission denied"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// The movie's `run` of a file that came in its package opens that file of the run folder; any other text
+// goes to the shell as it stands.
+TEST_F(PlayerForm, RunOpensAFileOfThePackageFromTheRunFolder) {
+    auto entries = playerEntries(kStartup);
+    entries.push_back({"readme.txt", "read me"});
+    joined("movie.exe", entries);
+    ASSERT_EQ(start(), std::nullopt);
+    const std::string& temp = form->core.TempFolder;
+    const std::pair<const char*, std::string> cases[] = {
+        {"readme.txt", temp + "readme.txt"},
+        {"README.TXT", temp + "readme.txt"},
+        {"notes.txt", "notes.txt"},           // not in the package
+        {"startup.ini", "startup.ini"},       // in the package, but read and deleted
+        {"..\\readme.txt", "..\\readme.txt"}, // not a bare name
+        {"http://a.example/readme.txt", "http://a.example/readme.txt"},
+        {"C:\\docs\\readme.txt", "C:\\docs\\readme.txt"},
+    };
+    for (const auto& [given, opened] : cases) {
+        ASSERT_EQ(perform("fscommand Form1.FBit run \"" + std::string(given) + "\""), std::nullopt);
+        EXPECT_EQ(shell->targets().back(), opened) << given;
+    }
+}
+
+// A startup list without a usable size gives the window the movie's own stage, not a bare frame.
+TEST_F(PlayerForm, AMissingSizeTakesTheMoviesStage) {
+    joined("movie.exe", {{"glwmovie.swf", fixtureMovie(320, 200)}, {"startup.ini", startupList({"glwmovie.swf"})}});
+    ASSERT_EQ(start(), std::nullopt);
+    EXPECT_EQ(form->MovieWidth, 320);
+    EXPECT_EQ(form->MovieHeight, 200);
+    EXPECT_EQ(form->FBit.Width(), 320 * 15 - stubs::frameOf(*form).width);
+    EXPECT_EQ(form->FBit.Height(), 200 * 15);
+}
+
+// A program folder whose name holds "\" has no system path (App.Path is empty): the player says so and
+// plays without its extra files, which are neither read from nor written to the root folder.
+TEST_F(PlayerForm, AProgramFolderWithoutASystemPathPlaysWithoutExtraFiles) {
+    std::vector<std::string> startup = kStartup;
+    startup.back() = "notes.txt";
+    joined("movie.exe", playerEntries(startup));
+    rt->App.Path = "";
+    ASSERT_EQ(start(), std::nullopt);
+    EXPECT_TRUE(hasLine(trace(), std::string("msgbox \"Error\" \"") +
+                                     forms::Trace::quote(stubs::player::kNoProgramFolderMessage).substr(1) + " 48"));
+    EXPECT_TRUE(form->copiedIn().empty());
+    EXPECT_EQ(form->FBit.Movie(), form->core.TempFolder + "glwmovie.swf?&CWR=0&CWG=0&CWB=0&EXE=5");
+    EXPECT_EQ(perform("fscommand Form1.FBit exit"), 0);
+    EXPECT_FALSE(std::filesystem::exists("/notes.txt"));
+    EXPECT_FALSE(hasLineStarting(trace(), "error copy back"));
 }
 
 } // namespace

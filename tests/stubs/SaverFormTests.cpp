@@ -114,6 +114,9 @@ TEST_F(SaverRun, UnpackingFormGoesOnItsTimerAndTheMovieCanMinimiseOrRun) {
     EXPECT_EQ(module->screen().WindowState(), 1);
     EXPECT_EQ(perform("fscommand frmScreen.FBit run \"C:\\x\\readme.txt\""), std::nullopt);
     EXPECT_EQ(shell->targets(), std::vector<std::string>{"C:\\x\\readme.txt"});
+    // A file of the package is opened from the run folder.
+    EXPECT_EQ(perform("fscommand frmScreen.FBit run glwmovie.swf"), std::nullopt);
+    EXPECT_EQ(shell->targets().back(), module->core.TempFolder + "glwmovie.swf");
 }
 
 TEST_F(SaverRun, SecondShowEndsAtOnceWhileTheFirstShowsAndMayShowAfterIt) {
@@ -135,17 +138,37 @@ TEST_F(SaverRun, SecondShowEndsAtOnceWhileTheFirstShowsAndMayShowAfterIt) {
     third.reset();
 }
 
-TEST_F(SaverRun, PreviewIsASmallWindowOfItsOwn) {
+// The preview lives in the window the line names, at the preview's size and without a frame; the focus
+// is that window's program's to give and take, so neither losing it nor a deactivation ends the preview.
+TEST_F(SaverRun, PreviewLivesInTheGivenWindowAndOutlivesAFocusLoss) {
     ASSERT_EQ(run("/p 1234"), std::nullopt);
     auto& screen = module->screen();
     EXPECT_EQ(module->PreviewHwnd, 1234);
+    EXPECT_TRUE(screen.InPreview);
+    EXPECT_TRUE(hasLine(trace(), "preview in window 1234"));
     EXPECT_EQ(screen.Caption(), "Preview");
     EXPECT_EQ(screen.WindowState(), 0);
+    EXPECT_EQ(screen.BorderStyle(), 0);
     EXPECT_EQ(stubs::ScaleWidth(screen), 152 * 15);
     EXPECT_EQ(stubs::ScaleHeight(screen), 112 * 15);
     EXPECT_EQ(screen.FBit.Height(), 112 * 15);
-    EXPECT_EQ(perform("key frmScreen.Text1 Space"), std::nullopt);
+    EXPECT_EQ(perform("deactivate frmScreen"), std::nullopt);
+    EXPECT_TRUE(screen.loaded());
+    EXPECT_EQ(perform("fscommand frmScreen.FBit exit"), std::nullopt);
+    EXPECT_FALSE(screen.loaded());
     EXPECT_TRUE(folderEntries(tempSwf()).empty());
+}
+
+TEST_F(SaverRun, PreviewWithoutAWindowSaysSoAndEnds) {
+    for (const char* line : {"/p", "/p none", "/p 0"}) {
+        ASSERT_EQ(run(line), 1) << line;
+        EXPECT_TRUE(
+            hasLine(trace(), std::string("msgbox \"Error\" \"") + stubs::saver::kNoPreviewWindowMessage + "\" 16"))
+            << line;
+        EXPECT_FALSE(module->form1().loaded()) << "nothing is unpacked for it";
+        module.reset();
+        EXPECT_TRUE(folderEntries(tempSwf()).empty()) << line;
+    }
 }
 
 TEST_F(SaverRun, AboutBoxShowsTheAuthorOpensTheAddressesAndCleansUpWhenClosed) {

@@ -111,4 +111,37 @@ TEST(StubLists, BarJoinedNames) {
     EXPECT_EQ(stubs::splitBar("a||b|"), (std::vector<std::string>{"a", "", "b", ""}));
 }
 
+// The player's movie size: the startup list's where usable, else the stage's, made smaller as a whole when
+// it would not fit the screen (640 x 480 pixels here).
+TEST_F(StubCoreRun, MovieSizeFallsBackToTheStageClampedToTheScreen) {
+    dir.file("small.swf", fixtureMovie(550, 400));
+    dir.file("large.swf", fixtureMovie(800, 300));
+    dir.file("broken.swf", "not a movie");
+    forms::ScreenObject screen;
+    screen.Width = 640 * 15;
+    screen.Height = 480 * 15;
+    struct Case {
+        const char* name;
+        long width, height;
+        const char* movie;
+        long expectedWidth, expectedHeight;
+    };
+    const Case cases[] = {
+        {"both usable", 300, 200, "small.swf", 300, 200},
+        {"larger than the screen but given", 3000, 2000, "small.swf", 3000, 2000},
+        {"missing", 0, 0, "small.swf", 550, 400},
+        {"negative width", -5, 300, "small.swf", 550, 300},
+        {"height beyond a form's size", 400, 200000000, "small.swf", 400, 400},
+        {"stage wider than the screen keeps its shape", 0, 0, "large.swf", 640, 240},
+        {"only the height from a large stage", 700, 0, "large.swf", 700, 240},
+        {"stage unreadable", 0, 300, "broken.swf", 0, 300},
+        {"movie missing", 0, 0, "none.swf", 0, 0},
+    };
+    for (const Case& c : cases) {
+        const stubs::MovieSize size = stubs::playerMovieSize(c.width, c.height, dir.host(c.movie), screen);
+        EXPECT_EQ(size.width, c.expectedWidth) << c.name;
+        EXPECT_EQ(size.height, c.expectedHeight) << c.name;
+    }
+}
+
 } // namespace

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace glw;
 using namespace glw::stubs::test;
@@ -305,5 +306,81 @@ TEST_F(StubDesktop, AnAbsurdMovieSizeGivesAWindowNoLargerThanTheScreen) {
     process->signal(SIGTERM);
     EXPECT_EQ(process->wait(30).exitCode, 0);
 }
+
+#ifdef GLW_HOST_WINDOW
+// The preview draws inside the window its line names, as that window's child filling it; a click elsewhere
+// on the desktop (the focus going there) does not end it, and the destruction of that window does, with
+// the run folder cleaned up.
+TEST_F(StubDesktop, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
+    const std::string hostOutput = base.host("host.txt");
+    auto host = std::make_unique<test::BackgroundProcess>(GLW_HOST_WINDOW, std::vector<std::string>{},
+                                                          std::map<std::string, std::string>{{"DISPLAY", x->display()}},
+                                                          hostOutput);
+    std::string id;
+    for (int i = 0; i < 200 && id.empty(); ++i) {
+        const auto lines = test::readLines(hostOutput);
+        if (!lines.empty() && !lines.front().empty()) {
+            id = lines.front();
+        } else {
+            ::usleep(50'000);
+        }
+    }
+    ASSERT_FALSE(id.empty()) << "the host window was not made";
+
+    auto process = start(saver(), {"/p", id});
+    const auto children = [&] {
+        return test::runProcess("/usr/bin/env", {"xwininfo", "-children", "-id", id}, {{"DISPLAY", x->display()}})
+            .output;
+    };
+    std::string tree;
+    for (int i = 0; i < 300 && tree.find("1 child:") == std::string::npos; ++i) {
+        tree = children();
+        if (tree.find("1 child:") == std::string::npos) {
+            ::usleep(100'000);
+        }
+    }
+    ASSERT_NE(tree.find("1 child:"), std::string::npos) << tree << traceText();
+
+    // The movie (exactFit) fills the 152 x 112 host: red on the left, the blue background on the right.
+    auto image = x->grabUntil(id, screenshot("saver-preview"), 30,
+                              [](const test::Image& i) { return showsHalves(i, 152, 0, 112); });
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->width, 152);
+    EXPECT_EQ(image->height, 112);
+    EXPECT_GT(image->share(5, 5, 66, 102, kRed), 0.9) << "see " << screenshot("saver-preview");
+    EXPECT_GT(image->share(81, 5, 66, 102, kBlue), 0.9) << "see " << screenshot("saver-preview");
+
+    // Nothing of the saver shows outside the host window (at 100, 100) on the black screen.
+    ASSERT_TRUE(x->grab("root", screenshot("saver-preview-screen")));
+    const auto screen = test::readImage(screenshot("saver-preview-screen"));
+    ASSERT_TRUE(screen.has_value());
+    EXPECT_TRUE(screen->near(110, 150, kRed) && screen->near(240, 150, kBlue)) << "the preview is in its host";
+    EXPECT_EQ(screen->share(0, 250, 1024, 518, kRed) + screen->share(0, 250, 1024, 518, kBlue), 0.0)
+        << "no window of its own elsewhere, see " << screenshot("saver-preview-screen");
+
+    x->click(900, 700);
+    ASSERT_TRUE(process->running()) << traceText();
+    host.reset(); // the host window goes with its program
+    const auto ended = process->wait(30);
+    EXPECT_EQ(ended.exitCode, 0) << traceText();
+    EXPECT_TRUE(hasLine(trace(), "host window gone " + id))
+        << "ended by the host's end, not by the click: " << traceText();
+    EXPECT_TRUE(tempSwf().empty()) << "the run folder is cleaned up";
+}
+
+// A window id that names no window here: the preview says so and ends, and no window of its own shows.
+TEST_F(StubDesktop, PreviewOfAWindowThatIsNotThereSaysSoAndEnds) {
+    auto process = start(saver(), {"/p", "4194999"});
+    const std::string box = x->waitForWindow("Error");
+    ASSERT_FALSE(box.empty()) << traceText();
+    EXPECT_TRUE(x->waitForWindow("Preview", 1).empty()) << "no window of its own";
+    x->key(box, "Return");
+    EXPECT_EQ(process->wait(30).exitCode, 1) << traceText();
+    EXPECT_TRUE(
+        hasLineStarting(trace(), std::string("msgbox \"Error\" \"") + "The preview needs the window to show in"))
+        << traceText();
+    EXPECT_TRUE(tempSwf().empty());
+}
+#endif
 
 } // namespace

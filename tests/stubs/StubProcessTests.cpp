@@ -5,9 +5,11 @@
 #include "platform/TempDir.h"
 #include "support/Process.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace glw;
 using namespace glw::stubs::test;
@@ -248,6 +250,118 @@ TEST(StubPrograms, NoBuiltStubHoldsTheMarkerBytesInARow) {
         ASSERT_GT(bytes.size(), 1000u) << stub << " is not built";
         EXPECT_EQ(bytes.find(needle), std::string::npos) << stub;
     }
+}
+
+// Every path below `folder` (relative to it), links and all.
+std::vector<std::string> pathsBelow(const std::string& folder) {
+    std::vector<std::string> paths;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        paths.push_back(it->path().lexically_relative(folder).string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+// A player in a folder whose name holds "\" has no system path of its own: it says so and plays without
+// its extra file, which it neither reads from nor writes to the root folder (as root it could).
+TEST_F(StubProcess, APlayerInAFolderWithABackslashNeverReachesTheRootFolder) {
+    const std::string extra = "glw-probe-" + std::to_string(::getpid()) + ".txt";
+    ASSERT_FALSE(std::filesystem::exists("/" + extra));
+    base.folder("app/we\\ird");
+    base.file("app/we\\ird/" + extra, "beside the program");
+    std::vector<std::string> startup = kPlayerStartup;
+    startup.back() = extra;
+    const std::string exe = make("glwbase.exe", "we\\ird/movie.exe",
+                                 {{"glwmovie.swf", fixtureMovie()}, {"startup.ini", startupList(startup)}});
+    const std::vector<std::string> before = pathsBelow(base.host());
+    const Run r = run(exe, {}, "answer OK\nfscommand Form1.FBit \"exit\" \"\"\n");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.output << joinedLines(r.trace);
+    EXPECT_TRUE(hasLineStarting(r.trace, "msgbox \"Error\" \"The folder of this program cannot be used"))
+        << joinedLines(r.trace);
+    EXPECT_TRUE(hasLine(r.trace, "end 0"));
+    EXPECT_FALSE(std::filesystem::exists("/" + extra)) << "nothing lands in the root folder";
+    EXPECT_EQ(base.read("app/we\\ird/" + extra), "beside the program");
+    // The run's own script and trace and the TempSWF that stays aside, the test folder holds what it held
+    // before the run.
+    const auto withoutRunFiles = [](std::vector<std::string> paths) {
+        paths.erase(std::remove_if(paths.begin(), paths.end(),
+                                   [](const std::string& p) {
+                                       return p.rfind("trace", 0) == 0 || p.rfind("script", 0) == 0 ||
+                                              p.rfind("tmp/", 0) == 0;
+                                   }),
+                    paths.end());
+        return paths;
+    };
+    EXPECT_EQ(withoutRunFiles(pathsBelow(base.host())), withoutRunFiles(before)) << "no file is left anywhere";
+}
+
+// A temporary folder the user may not write into ends the player with the system's own reason in its box.
+// As root every folder is writable, so there the player runs as another user.
+TEST_F(StubProcess, ATemporaryFolderThatCannotBeWrittenShowsPermissionDenied) {
+    const bool root = ::geteuid() == 0;
+    if (root && !std::filesystem::exists("/usr/bin/setpriv")) {
+        GTEST_SKIP() << "running as root without setpriv: no other user to run the player as";
+    }
+    const std::string exe = make("glwbase.exe", "movie.exe",
+                                 {{"glwmovie.swf", fixtureMovie()}, {"startup.ini", startupList(kPlayerStartup)}});
+    base.folder("locked");
+    base.folder("open");
+    ASSERT_EQ(::chmod(base.host().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(base.host("app").c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(exe.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(base.host("locked").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(base.host("open").c_str(), 0777), 0);
+    const std::string trace = base.host("open/trace.txt");
+    const std::string script = base.host("open/script.txt");
+    base.file("open/script.txt", "");
+    std::string program = exe;
+    std::vector<std::string> args;
+    if (root) {
+        program = "/usr/bin/setpriv";
+        args = {"--reuid=65534", "--regid=65534", "--clear-groups", "--", exe};
+    }
+    const test::ProcessResult r = test::runProcess(program, args,
+                                                   {{"GLW_UI", "headless"},
+                                                    {"GLW_SCRIPT", script},
+                                                    {"GLW_TRACE", trace},
+                                                    {"TMPDIR", base.host("locked")},
+                                                    {"XDG_CONFIG_HOME", base.host("open")},
+                                                    {"XDG_DATA_HOME", base.host("open")},
+                                                    {"HOME", base.host("open")},
+                                                    {"DISPLAY", ""},
+                                                    {"WAYLAND_DISPLAY", ""}});
+    const std::vector<std::string> lines = test::readLines(trace);
+    EXPECT_EQ(r.exitCode, 1) << r.output << joinedLines(lines);
+    EXPECT_TRUE(hasMatch(lines,
+                         R"(msgbox "Error" "No Flash data found to display\.  Aborting\.\{CR\}\{LF\}\{CR\}\{LF\})"
+                         R"(The work folder could not be set up: .*Permission denied" 16)"))
+        << joinedLines(lines);
+    EXPECT_TRUE(folderEntries(base.host("locked")).empty());
+}
+
+// A full disk under the temporary folder: the box gives the system's reason, not only "no data". A small
+// file system of the test's own needs root and a mount namespace of the run's own (unshare).
+TEST_F(StubProcess, AFullDiskShowsNoSpaceLeft) {
+    if (::geteuid() != 0 || !std::filesystem::exists("/usr/bin/unshare")) {
+        GTEST_SKIP() << "a full file system of the test's own needs root and unshare";
+    }
+    const std::string exe = make(
+        "glwbase.exe", "movie.exe",
+        {{"glwmovie.swf", fixtureMovie() + std::string(200000, '\0')}, {"startup.ini", startupList(kPlayerStartup)}});
+    const std::string tmp = base.host("tmp");
+    const std::string fill = "mount -t tmpfs -o size=128k none '" + tmp + "' && (dd if=/dev/zero of='" + tmp +
+                             "/fill' bs=4096 2>/dev/null; true) && exec '" + exe + "'";
+    const Run r = run("/usr/bin/unshare", {"-m", "sh", "-c", fill}, "");
+    if (!hasLineStarting(r.trace, "start ")) {
+        GTEST_SKIP() << "no mount namespace here: " << r.process.output;
+    }
+    EXPECT_EQ(r.process.exitCode, 1) << r.process.output << joinedLines(r.trace);
+    EXPECT_TRUE(hasMatch(r.trace,
+                         R"(msgbox "Error" "No Flash data found to display\.  Aborting\.\{CR\}\{LF\}\{CR\}\{LF\})"
+                         R"(.*No space left on device" 16)"))
+        << joinedLines(r.trace);
 }
 
 } // namespace

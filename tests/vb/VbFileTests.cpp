@@ -189,6 +189,7 @@ TEST(FileStatements, ErrorNumbers) {
     dir.file("ro.txt");
     dir.readOnly("ro.txt");
     dir.folder("Folder");
+    ASSERT_EQ(::mkfifo(dir.host("pipe").c_str(), 0644), 0);
     struct Case {
         const char* what;
         std::function<void()> statement;
@@ -214,6 +215,8 @@ TEST(FileStatements, ErrorNumbers) {
         {"writeAllBytes read-only", [&] { writeAllBytes(dir.system("ro.txt"), "new"); }, ErrPathFileAccess},
         {"writeAllBytes folder", [&] { writeAllBytes(dir.system("folder"), "new"); }, ErrPathFileAccess},
         {"writeAllBytes missing folder", [&] { writeAllBytes(dir.system("none\\a"), "new"); }, ErrPathNotFound},
+        {"FileCopy onto a FIFO", [&] { FileCopy(dir.system("a.txt"), dir.system("pipe")); }, ErrPathFileAccess},
+        {"writeAllBytes onto a FIFO", [&] { writeAllBytes(dir.system("pipe"), "new"); }, ErrPathFileAccess},
         {"other drive", [&] { MkDir("D:\\x"); }, ErrPathNotFound},
     };
     for (const Case& c : cases) {
@@ -242,6 +245,38 @@ TEST(FileStatements, CreateCopyRenameInTheGivenSpelling) {
     Kill(dir.system("newfolder\\*.*"));
     RmDir(dir.system("NEWFOLDER"));
     EXPECT_FALSE(dir.exists("NewFolder"));
+}
+
+// A link at the target is replaced itself: the copy lands in the folder named, and the file the link
+// points to, outside it, keeps its bytes and its permissions.
+TEST(FileStatements, ALinkAtTheTargetIsReplacedNeverWrittenThrough) {
+    TempDir dir;
+    dir.file("source.scr", "the saver");
+    ::chmod(dir.host("source.scr").c_str(), 0755);
+    dir.folder("target");
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> write;
+        const char* written;
+    } cases[] = {
+        {"FileCopy", [&](const std::string& to) { FileCopy(dir.system("source.scr"), to); }, "the saver"},
+        {"writeAllBytes", [&](const std::string& to) { writeAllBytes(to, "new bytes"); }, "new bytes"},
+    };
+    for (const auto& c : cases) {
+        dir.file("victim.txt", "outside");
+        ::chmod(dir.host("victim.txt").c_str(), 0644);
+        std::filesystem::remove(dir.host("target/mysaver.scr"));
+        std::filesystem::create_symlink("../victim.txt", dir.host("target/mysaver.scr"));
+        c.write(dir.system("target\\mysaver.scr"));
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.host("target/mysaver.scr"))) << c.name;
+        EXPECT_EQ(dir.read("target/mysaver.scr"), c.written) << c.name;
+        EXPECT_EQ(dir.read("victim.txt"), "outside") << c.name;
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.host("victim.txt").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0644u) << c.name;
+        EXPECT_THAT(namesIn(dir), ElementsAre("source.scr", "target", "target/mysaver.scr", "victim.txt"))
+            << c.name << ": nothing new outside the target folder";
+    }
 }
 
 TEST(WholeFiles, WriteReplacesAtOnceAndKeepsNoTemporaryFile) {

@@ -16,6 +16,12 @@ namespace {
 
 constexpr const char* kTitle = "GLW Screen Saver Installer 1.0";
 
+std::string noSystemPathMessage(const std::string& typed) {
+    return "The folder " + typed +
+           " cannot be used: a name in it holds \"\\\", which no path of this system "
+           "may hold.  Please choose another folder.";
+}
+
 // Gives execute permission wherever the file may be read: the installed screen saver is a program.
 void makeRunnable(const std::string& systemPath) {
     const std::string host = platform::toHostPath(systemPath);
@@ -93,7 +99,7 @@ void Form1::Form_Load() {
     step([&] { Show(); });
 
     if (!core.ExtractAppendedData()) {
-        MsgBox(rt, "No screensaver data found to install.  Aborting.", vbCritical, "Error");
+        MsgBox(rt, core.withFailure("No screensaver data found to install.  Aborting."), vbCritical, "Error");
         rt.End(1);
     }
 
@@ -112,16 +118,22 @@ void Form1::Form_Load() {
 void Form1::Command15_Click() {
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "Form1.Command15_Click");
-    std::string folder = Text1.Text;
+    const std::string typed = Text1.Text;
     // An empty box would make the folder "\", the root of the file system: ask for a folder instead, and
-    // leave the window open for it.
-    if (vb::Trim(folder).empty()) {
+    // leave the window open for it. Blanks count as empty here only: a folder may end in one.
+    if (vb::Trim(typed).empty()) {
         MsgBox(rt, kNoFolderMessage, vbExclamation, kTitle);
         step([&] { Text1.SetFocus(); });
         return;
     }
-    // The user reads and types the folder in the host's form; inside it is a system path.
-    folder = platform::fromDisplayPath(folder);
+    // The user reads and types the folder in the host's form; inside it is a system path. A host folder
+    // whose name holds "\" has no system path, and an empty one would again be the root.
+    std::string folder = platform::fromDisplayPath(typed);
+    if (folder.empty()) {
+        MsgBox(rt, noSystemPathMessage(typed), vbExclamation, kTitle);
+        step([&] { Text1.SetFocus(); });
+        return;
+    }
     if (vb::Right(folder, 1) != "\\") {
         folder += "\\";
     }
@@ -139,11 +151,14 @@ void Form1::Command15_Click() {
     if (present) {
         // A failed copy shows its own message, and then nothing is registered or announced.
         if (FileCopyTo(core.TempFolder + ScrFileName, folder + ScrFileName)) {
-            if (Check1.Value == forms::vbChecked) {
-                RegSaveString(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop\\", "SCRNSAVE.EXE",
-                              folder + ScrFileName);
+            if (Check1.Value == forms::vbChecked &&
+                !RegSaveString(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop\\", "SCRNSAVE.EXE",
+                               folder + ScrFileName)) {
+                // Installed, but not current: saying only "installed" would hide that the setting failed.
+                MsgBox(rt, kNotCurrentMessage + std::string("\r\n\r\n") + m_registryFailure, vbExclamation, kTitle);
+            } else {
+                MsgBox(rt, "Screen Saver Installed!", vbInformation, kTitle);
             }
-            MsgBox(rt, "Screen Saver Installed!", vbInformation, kTitle);
         }
     } else {
         MsgBox(rt, "There seems to be an error in the installation. Aborting.", vbExclamation, "Error.");
@@ -178,22 +193,25 @@ bool Form1::RegSaveString(platform::HKEY hKey, const std::string& strPath, const
                           const std::string& strData) {
     auto& rt = runtime();
     const auto& registry = rt.services().registry;
-    if (!registry) {
-        rt.logError("Form1.RegSaveString", 0, "no registry on this system");
+    m_registryFailure.clear();
+    auto fail = [&](const std::string& why) {
+        rt.logError("Form1.RegSaveString", 0, why);
+        m_registryFailure = why;
         return false;
+    };
+    if (!registry) {
+        return fail("no registry on this system");
     }
     auto key = registry->RegCreateKey(hKey, strPath);
     if (!key) {
-        rt.logError("Form1.RegSaveString", 0, key.error().detail);
-        return false;
+        return fail(key.error().detail);
     }
     auto set = registry->RegSetValueEx(*key, strValue, platform::REG_SZ, strData);
     if (auto closed = registry->RegCloseKey(*key); !closed) {
         rt.logError("Form1.RegSaveString", 0, closed.error().detail);
     }
     if (!set) {
-        rt.logError("Form1.RegSaveString", 0, set.error().detail);
-        return false;
+        return fail(set.error().detail);
     }
     if (rt.trace().enabled()) {
         rt.trace().write("registry " + forms::Trace::quote(strPath) + " " + forms::Trace::quote(strValue) + " " +

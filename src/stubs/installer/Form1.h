@@ -13,6 +13,9 @@ namespace glw::stubs::installer {
 
 // Shown by Install when the folder box is empty; the window stays open.
 inline constexpr const char* kNoFolderMessage = "Please enter the folder to install the screen saver to.";
+// Shown, with the cause below it, when the saver was installed but could not be made the current one.
+inline constexpr const char* kNotCurrentMessage =
+    "The screen saver was installed, but it could not be made the current screen saver.";
 
 class Form1 : public forms::Form {
 public:
@@ -46,13 +49,17 @@ public:
     // Copies one file, replacing the target only with a complete copy, and makes the copy runnable (it
     // is a program). On failure: the copy-error message, and False.
     bool FileCopyTo(const std::string& FullPathFile, const std::string& DestPath);
-    // Creates or opens the key, writes the text value, closes the key. False (and logged) on failure.
+    // Creates or opens the key, writes the text value, closes the key. False (and logged) on failure, with
+    // its cause kept for Install's message.
     bool RegSaveString(platform::HKEY hKey, const std::string& strPath, const std::string& strValue,
                        const std::string& strData);
 
 protected:
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
+
+private:
+    std::string m_registryFailure; // why the last RegSaveString failed
 };
 
 } // namespace glw::stubs::installer

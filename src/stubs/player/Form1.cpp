@@ -46,7 +46,10 @@ Form1::~Form1() {
 
 std::string Form1::programFolder() const {
     const std::string& path = runtime().App.Path;
-    return !path.empty() && path.back() == '\\' ? path : path + "\\";
+    if (path.empty()) {
+        return {};
+    }
+    return path.back() == '\\' ? path : path + "\\";
 }
 
 void Form1::SetBar(double precent) {
@@ -69,15 +72,19 @@ void Form1::Form_Load() {
     step([&] { Show(); });
 
     if (!core.ExtractAppendedData()) {
-        MsgBox(rt, "No Flash data found to display.  Aborting.", vbCritical, "Error");
+        MsgBox(rt, core.withFailure("No Flash data found to display.  Aborting."), vbCritical, "Error");
         rt.End(1);
     }
 
     core.extractEntries(List1, [this](double precent) { SetBar(precent); });
 
     const PlayerStartupLayout startup = readPlayerStartupLayout(readStartupFile(core.TempFolder + "startup.ini"));
-    MovieHeight = startup.height;
-    MovieWidth = startup.width;
+    // A list without a usable size would give a window of its bare frame and a tiny movie in it.
+    const std::string runFolder = core.hostTempFolder();
+    const MovieSize size = playerMovieSize(startup.width, startup.height,
+                                           runFolder.empty() ? std::string() : runFolder + "glwmovie.swf", rt.Screen);
+    MovieHeight = size.height;
+    MovieWidth = size.width;
     MovieBgColor = startup.bgColor;
     MovieScale = startup.scale;
     FlashVars = startup.flashVars;
@@ -86,7 +93,13 @@ void Form1::Form_Load() {
 
     // Extra files are working copies of files beside the program. Only bare names are taken: the list
     // comes with the package, and "..\x" or "/x" would reach outside the program's and the work folder.
-    for (const std::string& f : splitBar(ExtraFiles)) {
+    // A program folder whose name holds "\\" has no system path: joining the names onto nothing would
+    // read them from the root folder and write them back there at the end.
+    const std::vector<std::string> extraFiles = splitBar(ExtraFiles);
+    if (!extraFiles.empty() && programFolder().empty()) {
+        MsgBox(rt, kNoProgramFolderMessage, vbExclamation, "Error");
+    }
+    for (const std::string& f : programFolder().empty() ? std::vector<std::string>{} : extraFiles) {
         if (!core.DelFileList.add(f)) {
             rt.logError("Form1.Form_Load", vb::ErrInvalidCall, "extra file name refused: " + f);
             continue;
@@ -143,7 +156,7 @@ void Form1::FBit_FSCommand(const std::string& command, const std::string& args) 
     } else if (word == "pl") {
         return;
     } else if (word == "run") {
-        common::ShellOpen(runtime(), args);
+        common::ShellOpen(runtime(), core.runTarget(args));
     } else if (word == "maximize") {
         WindowState = 2;
     } else if (word == "minimise") {
@@ -167,7 +180,7 @@ void Form1::finishRun() {
     }
     m_finished = true;
     // Beside the program a link may stand where a file came from: it is never followed.
-    for (const std::string& f : m_copiedIn) {
+    for (const std::string& f : programFolder().empty() ? std::vector<std::string>{} : m_copiedIn) {
         copyBackNoFollow(runtime(), core.hostTempFolder() + f, programFolder() + f);
     }
     core.cleanUp();

@@ -12,6 +12,12 @@
 
 namespace glw::stubs::player {
 
+// Shown when the movie has extra files but the program's folder has no system path (a name in it holds
+// "\"): the movie then plays without them.
+inline constexpr const char* kNoProgramFolderMessage =
+    "The folder of this program cannot be used, as a name in it holds \"\\\".  The movie plays without its "
+    "extra files.";
+
 class Form1 : public forms::Form {
 public:
     Form1(forms::Runtime& runtime, StubEnvironment environment);
@@ -37,7 +43,8 @@ public:
     void FBit_FSCommand(const std::string& command, const std::string& args);
     void SetBar(double precent);
 
-    // The program's own folder with a closing "\", as the extra files are found beside it.
+    // The program's own folder with a closing "\", as the extra files are found beside it; "" when the
+    // folder has no system path (App.Path is empty), and then no name may be joined onto it.
     std::string programFolder() const;
     // The extra files that were copied into the work folder at start-up; only these go back.
     const std::vector<std::string>& copiedIn() const { return m_copiedIn; }

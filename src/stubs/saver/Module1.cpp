@@ -2,6 +2,7 @@
 #include "stubs/saver/Module1.h"
 
 #include "common/ModText.h"
+#include "stubs/StubMsgBox.h"
 #include "stubs/saver/SaverForms.h"
 #include "vb/VbError.h"
 #include "vb/VbText.h"
@@ -15,7 +16,8 @@ namespace glw::stubs::saver {
 
 namespace {
 
-// The preview window of the display settings is this many pixels inside, the usual size on the original.
+// The preview window of the display settings is this many pixels inside, the usual size on the original;
+// the form takes it until the desktop gives it the real window's size.
 constexpr int kPreviewWidthPixels = 152;
 constexpr int kPreviewHeightPixels = 112;
 
@@ -78,22 +80,32 @@ void Module1::Main() {
         screen().Show();
     } else {
         PreviewHwnd = ParsePreviewHwnd(line);
+        if (PreviewHwnd <= 0) {
+            MsgBox(runtime, kNoPreviewWindowMessage, vbCritical, "Error");
+            runtime.End(1);
+        }
         LoadPackageForm();
         frmScreen& preview = screen();
+        preview.InPreview = true;
         preview.Load();
         preview.Caption = "Preview";
-        // There is no preview window of the display settings to live in on this desktop, whatever the
-        // handle: the preview is a small window of its own, of the preview's size, that ends like the saver.
+        // The preview lives inside the display settings' window whose handle the line gives, as its child:
+        // no frame, neither maximised nor over the whole screen; the desktop gives it that window's size.
         vb::ResumeNext step(runtime.errorLog(), "Module1.Main");
         step([&] {
             preview.WindowState = 0;
-            preview.BorderStyle = 1;
-            const FrameSize frame = frameOf(preview);
-            preview.Move(preview.Left, preview.Top,
-                         int(kPreviewWidthPixels * runtime.Screen.TwipsPerPixelX) + frame.width,
-                         int(kPreviewHeightPixels * runtime.Screen.TwipsPerPixelY) + frame.height);
-            common::CenterForm(preview);
+            preview.BorderStyle = 0;
+            preview.Move(0, 0, int(kPreviewWidthPixels * runtime.Screen.TwipsPerPixelX),
+                         int(kPreviewHeightPixels * runtime.Screen.TwipsPerPixelY));
         });
+        if (!runtime.ui().embedIn(preview, static_cast<unsigned long>(PreviewHwnd))) {
+            step([&] { preview.Visible = false; }); // never a window of its own elsewhere on the screen
+            MsgBox(runtime, kNoPreviewWindowMessage, vbCritical, "Error");
+            runtime.End(1);
+        }
+        if (runtime.trace().enabled()) {
+            runtime.trace().write("preview in window " + std::to_string(PreviewHwnd));
+        }
     }
 }
 

@@ -13,6 +13,10 @@ class frmScreen;
 class frmConfig;
 class Form1;
 
+// Shown by "/P" when its line names no window that the preview can live in; the saver then ends.
+inline constexpr const char* kNoPreviewWindowMessage =
+    "The preview needs the window to show in: the command line names none that can be found here.";
+
 // The run modes of the command line.
 enum RunMode : int { modeConfigure = 1, modeShow = 2, modePreview = 3 };
 
@@ -36,7 +40,7 @@ public:
     std::string MovieScale; // not used
     std::string FlashVars;
     int RunMode = 0;
-    // The preview window's handle from "/P"; 0 when the line gives none.
+    // The preview window's handle from "/P" (on this desktop an X window id); 0 when the line gives none.
     long PreviewHwnd = 0;
 
     // The entry routine: "/C" (or anything else) configure, "/S" show full screen, "/P <handle>" preview.

@@ -39,7 +39,9 @@ void frmScreen::Form_Load() {
     step([&] { Height = rt.Screen.Height; });
     step([&] { FBit.Visible = true; });
     step([&] { Show(); });
-    step([&] { Text1.SetFocus(); });
+    if (!InPreview) {
+        step([&] { Text1.SetFocus(); });
+    }
 }
 
 void frmScreen::Form_Resize() {
@@ -56,10 +58,14 @@ void frmScreen::Text1_KeyPress(int&) {
 }
 // The focus leaves Text1 when the user clicks into the movie or another window is activated.
 void frmScreen::Text1_LostFocus() {
-    Unload();
+    if (!InPreview) {
+        Unload();
+    }
 }
 void frmScreen::Form_Deactivate() {
-    Unload();
+    if (!InPreview) {
+        Unload();
+    }
 }
 void frmScreen::Form_Click() {
     Unload();
@@ -70,7 +76,7 @@ void frmScreen::FBit_FSCommand(const std::string& command, const std::string& ar
     if (word == "exit") {
         Unload();
     } else if (word == "run") {
-        common::ShellOpen(runtime(), args);
+        common::ShellOpen(runtime(), module.core.runTarget(args));
     } else if (word == "maximize") {
         WindowState = 2;
     } else if (word == "minimise") {
@@ -143,7 +149,7 @@ void Form1::Form_Load() {
     auto& rt = runtime();
     module.core.DelFileList = stubs::DelFileList();
     if (!module.core.ExtractAppendedData()) {
-        MsgBox(rt, "No data found to run screensaver.  Aborting.", vbCritical, "Error");
+        MsgBox(rt, module.core.withFailure("No data found to run screensaver.  Aborting."), vbCritical, "Error");
         rt.End(1);
     }
     // No progress bar here: the loop only lets the window repaint.

@@ -20,6 +20,9 @@ public:
     Module1& module;
     forms::FlashPlayer FBit{*this, "FBit"};
     forms::TextBox Text1{*this, "Text1"};
+    // Shown inside the display settings' preview window: the focus belongs to that window's program, so
+    // neither taking it nor losing it ends the preview; it ends with that window.
+    bool InPreview = false;
 
     void FBit_FSCommand(const std::string& command, const std::string& args);
     void Text1_KeyDown(int& KeyCode, int Shift);
