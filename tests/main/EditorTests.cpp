@@ -171,6 +171,24 @@ TEST_F(Editor, RefusedEditsAreToldOnceAndTheirRowsShowWhatTheClipHolds) {
     EXPECT_EQ(boxes.size(), 1u);
 }
 
+TEST_F(Editor, TheExportTellsOfARefusedEditBeforeItGoesOn) {
+    // Edits made with "Apply" off are first built by the export: it says what it refused, too.
+    app.file("photo.jpg", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+    Form1& form = startOn(0);
+    form.Command1_Click();
+    const std::string image = row(form, "image").SubItems(1);
+    row(form, "image").setSubItems(2, sys("photo.jpg"));
+    row(form, "edittext").setSubItems(2, "Ada");
+    form.Command1_Click(); // back to the library, rows kept
+    form.chkDoChange.Value = 1;
+    answerBox();
+    ASSERT_TRUE(form.DoMainExport("glwmovie.swf", "").ok());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("Image \"" + sys("photo.jpg") + "\""), std::string::npos) << boxes[0];
+    EXPECT_EQ(row(form, "image").SubItems(2), image);
+    EXPECT_EQ(find(elementsOf(app.host("Working/glwmovie.swf")), "edittext").value, "Ada");
+}
+
 TEST_F(Editor, UntouchedRowsKeepTheClipsBytesAndLeavingAndReenteringKeepsTheEdits) {
     Form1& form = startOn(0);
     form.chkDoChange.Value = 1; // in the browse view: no pass, the plain clip

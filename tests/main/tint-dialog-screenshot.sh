@@ -1,8 +1,8 @@
 #!/bin/sh
 # The tint's colour dialog in a real window under Xvfb: on a copy of the demo application folder, opens the
 # postcard clip with Ctrl+P, sets the tint to #0080FF through the tint's "..." (typed, Enter, Okay), then
-# opens the dialog again and presses Okay without touching it. Saves <build>/screenshots/tint-set.png,
-# tint-dialog-again.png (the dialog as it opens the second time) and tint-okay-again.png, and checks that
+# opens the dialog again and presses Okay without touching it. Saves <build>/screenshots/tint-again-set.png,
+# tint-again-dialog.png (the dialog as it opens the second time) and tint-again-okay.png, and checks that
 # the second Okay changed neither the preview's pixels nor the tint the trace shows.
 # Usage: tint-dialog-screenshot.sh <build folder>
 # Exits 77 (skipped) when glwclipart is not built with the desktop renderer and the Flash player, or when
@@ -29,7 +29,7 @@ for entry in "$build/app"/*; do
     esac
 done
 mkdir -p "$out"
-rm -f "$out/tint-before.png" "$out/tint-set.png" "$out/tint-dialog-again.png" "$out/tint-okay-again.png"
+rm -f "$out/tint-again-before.png" "$out/tint-again-set.png" "$out/tint-again-dialog.png" "$out/tint-again-okay.png"
 
 "$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" <<'INNER'
 set -eu
@@ -37,7 +37,7 @@ app="$1"; out="$2"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 # Without a GPU the live preview draws only with Qt Quick's software back end.
-GLW_TRACE="$app/trace.txt" QT_QUICK_BACKEND=software QT_QPA_PLATFORM=xcb ./glwclipart >"$out/tint.log" 2>&1 &
+GLW_TRACE="$app/trace.txt" QT_QUICK_BACKEND=software QT_QPA_PLATFORM=xcb ./glwclipart >"$out/tint-again.log" 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
@@ -45,7 +45,7 @@ trap 'kill "$pid" 2>/dev/null || true' EXIT
 window_named() {
     tries=0
     while [ $tries -lt "$2" ]; do
-        kill -0 "$pid" 2>/dev/null || { echo "glwclipart ended early:" >&2; cat "$out/tint.log" >&2; exit 1; }
+        kill -0 "$pid" 2>/dev/null || { echo "glwclipart ended early:" >&2; cat "$out/tint-again.log" >&2; exit 1; }
         found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
         [ -n "$found" ] && { echo "$found"; return 0; }
         sleep 0.5
@@ -98,7 +98,7 @@ at 28 214 1        # the category Media
 at 655 124 1       # its fourth cell: the postcard
 xdotool key ctrl+p
 sleep 6
-settled "$out/tint-before.png"
+settled "$out/tint-again-before.png"
 
 open_tint
 xdotool mousemove $((DX + 79)) $((DY + 157)) click 1
@@ -107,28 +107,27 @@ xdotool type "0080FF"
 xdotool key Return
 sleep 0.5
 okay
-settled "$out/tint-set.png"
-cp "$app/trace.txt" "$app/trace-set.txt"
+settled "$out/tint-again-set.png"
 
 open_tint
 sleep 0.5
 import -window root "$app/screen.png"
-convert "$app/screen.png" -crop "${DW}x${DH}+${DX}+${DY}" +repage "$out/tint-dialog-again.png"
+convert "$app/screen.png" -crop "${DW}x${DH}+${DX}+${DY}" +repage "$out/tint-again-dialog.png"
 okay
-settled "$out/tint-okay-again.png"
-cp "$app/trace.txt" "$out/tint-trace.txt"
+settled "$out/tint-again-okay.png"
+cp "$app/trace.txt" "$out/tint-again-trace.txt"
 INNER
 
 # The tint the preview was last given, from the trace: "CWR=...&CWG=...&CWB=...".
 last_tint() { grep -o 'CWR=-\{0,1\}[0-9]*&CWG=-\{0,1\}[0-9]*&CWB=-\{0,1\}[0-9]*' "$1" | tail -n 1; }
-trace="$out/tint-trace.txt"
+trace="$out/tint-again-trace.txt"
 tints=$(grep -o 'CWR=-\{0,1\}[0-9]*&CWG=-\{0,1\}[0-9]*&CWB=-\{0,1\}[0-9]*' "$trace" | uniq | tail -n 2 | tr '\n' ' ')
 final=$(last_tint "$trace")
 preview="480x400+236+70"
-tinted=$(compare -metric AE -fuzz 3% "$out/tint-before.png[$preview]" "$out/tint-set.png[$preview]" null: 2>&1 || true)
-again=$(compare -metric AE -fuzz 3% "$out/tint-set.png[$preview]" "$out/tint-okay-again.png[$preview]" null: 2>&1 || true)
+tinted=$(compare -metric AE -fuzz 3% "$out/tint-again-before.png[$preview]" "$out/tint-again-set.png[$preview]" null: 2>&1 || true)
+again=$(compare -metric AE -fuzz 3% "$out/tint-again-set.png[$preview]" "$out/tint-again-okay.png[$preview]" null: 2>&1 || true)
 echo "tints in the trace: $tints; the tint changed $tinted preview pixels, the second Okay $again"
 [ "$final" = "CWR=-256&CWG=1&CWB=256" ] || { echo "the tint after the second Okay is $final, not #0080FF's"; exit 1; }
 [ "${tinted%%.*}" -gt 1000 ] || { echo "setting the tint did not change the preview"; exit 1; }
 [ "${again%%.*}" -lt 50 ] || { echo "the second Okay changed the preview"; exit 1; }
-echo "saved $out/tint-set.png, $out/tint-dialog-again.png and $out/tint-okay-again.png"
+echo "saved $out/tint-again-set.png, $out/tint-again-dialog.png and $out/tint-again-okay.png"
