@@ -294,9 +294,9 @@ private:
     };
     std::map<std::size_t, SubmittedRow> m_submitted; // by element number (ElementIndex)
     void noteSubmitted(const forms::ListItem& row, std::array<std::string, 3> asLoaded);
-    // Rows whose values the save refused are put back to what the clip holds, and the user is told once
-    // which were refused and why.
-    void takeBackRefused(const swf::SwfGenerator& generator);
+    // Rows whose values the save refused are put back to what the clip holds; returns the message that
+    // tells the user which were refused and why (empty when none was).
+    std::string takeBackRefused(const swf::SwfGenerator& generator);
     bool inEditView() const { return FlashDemo.Visible; }
 };
 

@@ -331,16 +331,21 @@ Result<void> Form1::applyPass(bool sized, const std::string& output) {
         }
         done = swfButton->SaveSwf(platform::toHostPath(output), 1);
     }
+    std::string refused;
     if (done) {
         for (const Error& e : swfButton->substitutionErrors()) {
             runtime().logError("Form1.applyPass", vb::ErrInvalidCall, e.detail);
         }
-        takeBackRefused(*swfButton);
+        refused = takeBackRefused(*swfButton);
     } else {
         runtime().logError("Form1.applyPass", vb::ErrInvalidCall, done.error().detail);
     }
     m_submitted.clear();
     swfButton.reset();
+    // Told once the pass is over: the box takes the focus, and a size box losing it starts a new pass.
+    if (!refused.empty()) {
+        program.MsgBoxEx(refused, common::msgOk, "Glintwave SE");
+    }
     return done;
 }
 
@@ -348,11 +353,11 @@ void Form1::noteSubmitted(const forms::ListItem& row, std::array<std::string, 3>
     m_submitted[std::size_t(ElementIndex)] = SubmittedRow{row.Key(), std::move(asLoaded), row.SubItems(2)};
 }
 
-void Form1::takeBackRefused(const swf::SwfGenerator& generator) {
+std::string Form1::takeBackRefused(const swf::SwfGenerator& generator) {
     const std::vector<Error>& errors = generator.substitutionErrors();
     const std::vector<std::size_t>& elements = generator.substitutionElements();
     if (errors.empty()) {
-        return;
+        return {};
     }
     std::string lines;
     for (std::size_t i = 0; i < errors.size(); ++i) {
@@ -380,8 +385,7 @@ void Form1::takeBackRefused(const swf::SwfGenerator& generator) {
             }
         }
     }
-    program.MsgBoxEx("These changes could not be built into the clip, so it keeps what it had there:\n" + lines,
-                     common::msgOk, "Glintwave SE");
+    return "These changes could not be built into the clip, so it keeps what it had there:\n" + lines;
 }
 
 void Form1::preview(const std::string& clip, bool tinted, bool show) {
