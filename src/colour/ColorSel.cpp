@@ -50,14 +50,35 @@ void ColorSel::Form_Load() {
     step([&] { cbClose.Picture = rt.LoadPicture(rt.App.Path + "\\resource\\cancel.jpg"); });
 }
 
+std::optional<std::string> ColorSel::HexDigitsOf(std::string text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    if (text.size() > 6) {
+        text = text.substr(text.size() - 6);
+    }
+    if (!common::IsAlphaNumeric(text)) {
+        return std::nullopt;
+    }
+    for (char& c : text) {
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
 void ColorSel::Apply() {
-    // The back colour and the tooltip come from the one selected colour.
+    // The colour applied is the one the Value box shows, read as Enter reads it: the box follows every
+    // cell the user presses and every colour typed, and holds the caller's colour when nothing was
+    // touched. The picker's selection can differ from it (a fresh picker selects black; a press released
+    // off the grid changes only the active cell), so it is not what is applied. A box that names no
+    // colour applies nothing.
     if (m_target) {
-        const long colour = ColorBox.SelectedColor();
-        m_target->BackColor = colour;
-        m_target->ToolTipText =
-            RgbToHtml(RedPart(std::int32_t(colour)), GreenPart(std::int32_t(colour)), BluePart(std::int32_t(colour)));
-        m_applied = true;
+        if (const std::optional<std::string> digits = HexDigitsOf(HTMLColor.Text)) {
+            const std::int32_t colour = WhatRGB(*digits);
+            m_target->BackColor = long(colour);
+            m_target->ToolTipText = RgbToHtml(RedPart(colour), GreenPart(colour), BluePart(colour));
+            m_applied = true;
+        }
     }
     Unload();
 }
@@ -73,21 +94,10 @@ void ColorSel::HTMLColor_KeyPress(int& KeyAscii) {
     if (KeyAscii != forms::vbKeyReturn) {
         return;
     }
-    std::string s = HTMLColor.Text;
-    if (s.empty()) {
-        return;
+    if (const std::optional<std::string> digits = HexDigitsOf(HTMLColor.Text)) {
+        ColorBox.setHTMLColor(*digits);
+        HTMLColor.Text = ColorBox.HTMLColor();
     }
-    if (s.size() > 6) {
-        s = s.substr(s.size() - 6);
-    }
-    if (!common::IsAlphaNumeric(s)) {
-        return;
-    }
-    for (char& c : s) {
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    }
-    ColorBox.setHTMLColor(s);
-    HTMLColor.Text = ColorBox.HTMLColor();
 }
 
 bool ShowColorSel(forms::Runtime& runtime, common::Module1& boxes, forms::Control& target,
@@ -95,6 +105,10 @@ bool ShowColorSel(forms::Runtime& runtime, common::Module1& boxes, forms::Contro
     ColorSel dialog(runtime, boxes, &target);
     dialog.Load();
     dialog.HTMLColor.Text = initialText;
+    // The picker opens on the caller's colour, so its face agrees with the Value box.
+    if (const std::optional<std::string> digits = ColorSel::HexDigitsOf(initialText)) {
+        dialog.ColorBox.setHTMLColor(*digits);
+    }
     if (place) {
         place(dialog);
     }

@@ -7,6 +7,8 @@
 #include "common/MsgForm.h"
 
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace glw::colour {
 
@@ -25,6 +27,9 @@ public:
 
     // True once a colour was applied to the target.
     bool Applied() const { return m_applied; }
+    // The six upper-case digits a Value box text stands for, as Enter reads them (the last six characters,
+    // letters and digits only); none for an empty text or one with other characters.
+    static std::optional<std::string> HexDigitsOf(std::string text);
 
     void ColorBox_DblClick() { Apply(); }
     void ColorBox_Change(long ActiveColor);

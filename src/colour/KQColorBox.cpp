@@ -465,6 +465,8 @@ void KQColorBox::EndPopup() {
 void KQColorBox::MorePal_Click() {
     MColors.CancelError = true;
     MColors.Flags = 1;
+    // The dialog is shared with the palette files, whose titles would otherwise stay on it.
+    MColors.DialogTitle = "";
     if (!showDialog(MColors, &forms::CommonDialog::ShowColor)) {
         return;
     }
@@ -561,7 +563,9 @@ long KQColorBox::LoadCustPal() {
     }
     Result<PaletteRecords> records = Error{ErrorCode::Io, 0, ""};
     try {
-        records = decodePalette(vb::readAllBytes(MColors.FileName()));
+        // One byte more than a palette holds tells a longer file from a whole one, without reading a huge
+        // file (or an endless device) into memory.
+        records = decodePalette(vb::readAllBytes(MColors.FileName(), kPaletteFileSize + 1));
     } catch (const vb::RuntimeError& e) {
         records = Error{ErrorCode::Io, 0, e.Description()};
     }

@@ -252,7 +252,8 @@ Result<PaletteRecords> decodePalette(std::string_view bytes) {
         return std::int32_t(u);
     };
     for (auto& r : records) {
-        r.Color = next();
+        // Only the low 24 bits are a colour: higher ones would spill into the HTML text and the tints.
+        r.Color = next() & 0xFFFFFF;
         r.Hue = next();
         r.Saturation = next();
         r.Luminance = next();

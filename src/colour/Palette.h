@@ -95,8 +95,8 @@ inline constexpr std::size_t kPaletteFileSize = 512;
 using PaletteRecords = std::array<PaletteRecord, 32>;
 
 std::string encodePalette(const PaletteRecords& records);
-// The first 32 records of a file of 512 bytes or more; Truncated for a shorter one. Colours are kept as
-// stored: painting masks them to 24 bits.
+// The first 32 records of a file of 512 bytes or more; Truncated for a shorter one. Colours are masked to
+// their low 24 bits; hue, saturation and luminance are kept as stored.
 Result<PaletteRecords> decodePalette(std::string_view bytes);
 
 } // namespace glw::colour

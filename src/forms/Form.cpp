@@ -202,11 +202,13 @@ void Form::userKeyPress(int keyAscii) {
             return;
         }
     }
-    if (auto* text = dynamic_cast<TextBox*>(m_active)) {
+    // Esc presses the cancel button wherever the focus is, a text box included; Enter presses the default
+    // button only when the focus is not in a text box, which takes Enter for itself.
+    auto* text = dynamic_cast<TextBox*>(m_active);
+    if (text && keyAscii != vbKeyEscape) {
         text->userKeyPress(keyAscii);
         return;
     }
-    // Enter and Esc press the form's default and cancel buttons when the focus is elsewhere.
     for (Control* c : m_controls) {
         if (auto* button = dynamic_cast<CommandButton*>(c)) {
             if (((keyAscii == vbKeyReturn && button->Default) || (keyAscii == vbKeyEscape && button->Cancel)) &&
@@ -215,6 +217,9 @@ void Form::userKeyPress(int keyAscii) {
                 return;
             }
         }
+    }
+    if (text) {
+        text->userKeyPress(keyAscii);
     }
 }
 

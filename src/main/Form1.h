@@ -14,6 +14,7 @@
 #include "vb/VbError.h"
 
 #include <array>
+#include <map>
 #include <memory>
 
 namespace glw::main {
@@ -284,6 +285,18 @@ private:
     // Writes sub-items of the current row in ListView2, then in ListView1.
     void writeCurrentRow(int subItem, const std::string& value);
     std::string m_passClip; // the clip the running pass loaded
+    // A row the running apply pass handed to its element: what the row showed for the element as loaded
+    // (sub-items 2 to 4) and the value it asked for, kept to take the row back when the value is refused.
+    struct SubmittedRow {
+        std::string key;
+        std::array<std::string, 3> asLoaded;
+        std::string asked;
+    };
+    std::map<std::size_t, SubmittedRow> m_submitted; // by element number (ElementIndex)
+    void noteSubmitted(const forms::ListItem& row, std::array<std::string, 3> asLoaded);
+    // Rows whose values the save refused are put back to what the clip holds; returns the message that
+    // tells the user which were refused and why (empty when none was).
+    std::string takeBackRefused(const swf::SwfGenerator& generator);
     bool inEditView() const { return FlashDemo.Visible; }
 };
 

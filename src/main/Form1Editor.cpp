@@ -319,6 +319,7 @@ bool Form1::scanPass() {
 Result<void> Form1::applyPass(bool sized, const std::string& output) {
     ScanMode = false;
     newGenerator();
+    m_submitted.clear();
     ElementIndex = 0;
     swfButton->RaiseSubEvents(true);
     m_passClip = CurrentClip;
@@ -330,15 +331,61 @@ Result<void> Form1::applyPass(bool sized, const std::string& output) {
         }
         done = swfButton->SaveSwf(platform::toHostPath(output), 1);
     }
+    std::string refused;
     if (done) {
         for (const Error& e : swfButton->substitutionErrors()) {
             runtime().logError("Form1.applyPass", vb::ErrInvalidCall, e.detail);
         }
+        refused = takeBackRefused(*swfButton);
     } else {
         runtime().logError("Form1.applyPass", vb::ErrInvalidCall, done.error().detail);
     }
+    m_submitted.clear();
     swfButton.reset();
+    // Told once the pass is over: the box takes the focus, and a size box losing it starts a new pass.
+    if (!refused.empty()) {
+        program.MsgBoxEx(refused, common::msgOk, "Glintwave SE");
+    }
     return done;
+}
+
+void Form1::noteSubmitted(const forms::ListItem& row, std::array<std::string, 3> asLoaded) {
+    m_submitted[std::size_t(ElementIndex)] = SubmittedRow{row.Key(), std::move(asLoaded), row.SubItems(2)};
+}
+
+std::string Form1::takeBackRefused(const swf::SwfGenerator& generator) {
+    const std::vector<Error>& errors = generator.substitutionErrors();
+    const std::vector<std::size_t>& elements = generator.substitutionElements();
+    if (errors.empty()) {
+        return {};
+    }
+    std::string lines;
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        const std::size_t element = i < elements.size() ? elements[i] : swf::kNoElement;
+        auto submitted = m_submitted.find(element);
+        if (submitted == m_submitted.end()) {
+            lines += "\n- " + errors[i].detail;
+            continue;
+        }
+        const SubmittedRow& row = submitted->second;
+        // The row shows what the clip holds again, in both lists, so it no longer claims the value.
+        for (forms::ListView* list : {&ListView1, &ListView2}) {
+            if (forms::ListItem* item = list->find(row.key)) {
+                for (int k = 0; k < 3; ++k) {
+                    item->setSubItems(2 + k, row.asLoaded[std::size_t(k)]);
+                }
+            }
+        }
+        forms::ListItem* item = ListView1.find(row.key);
+        const std::string kind = item ? item->Text() : std::string("Element");
+        lines += "\n- " + kind + " \"" + row.asked + "\": " + errors[i].detail;
+        if (row.key == CurrentRowKey) {
+            if (forms::ListItem* shown = ListView2.find(row.key); shown && ListView2.SelectedItem() == shown) {
+                ListView2_ItemClick(*shown);
+            }
+        }
+    }
+    return "These changes could not be built into the clip, so it keeps what it had there:\n" + lines;
 }
 
 void Form1::preview(const std::string& clip, bool tinted, bool show) {
@@ -529,6 +576,7 @@ void Form1::applyTextRow(forms::ListItem& row, swf::TextElement& element) {
     if (text == element.Text && font == element.FontName && !height) {
         return; // unchanged: the element keeps its bytes
     }
+    noteSubmitted(row, {element.Text, element.FontName, vb::CStr(shownSize(element.FontHeight))});
     element.Text = text;
     element.FontName = font;
     if (height) {
@@ -572,6 +620,7 @@ void Form1::swfButton_OnSubActionGetUrl(swf::LinkElement& pDisp) {
         row.setSubItems(4, "");
     } else if (auto* row = rowToApply(kLinkRow)) {
         if (row->SubItems(2) != pDisp.Url) {
+            noteSubmitted(*row, {pDisp.Url, "", ""});
             pDisp.Url = row->SubItems(2);
             pDisp.NeedSub = true;
         }
@@ -589,9 +638,12 @@ void Form1::swfButton_OnSubImage(swf::ImageElement& pDisp) {
         row.setSubItems(3, std::to_string(pDisp.ImageId));
         row.setSubItems(4, std::to_string(std::clamp(pDisp.ImageQuality, 0, 100)));
     } else if (auto* row = rowToApply(kImageRow)) {
-        const std::string file = row->SubItems(2);
+        // The row shows the file as the user reads it (host form, or as typed).
+        const std::string file = platform::fromDisplayPath(row->SubItems(2));
         if (safeVal(row->SubItems(3)) == double(pDisp.ImageId) && row->SubItems(1) != file &&
             common::FileExists(file)) {
+            noteSubmitted(*row,
+                          {row->SubItems(1), row->SubItems(3), std::to_string(std::clamp(pDisp.ImageQuality, 0, 100))});
             pDisp.ImageFile = platform::toHostPath(file);
             pDisp.ImageQuality = qualityOf(row->SubItems(4));
             pDisp.NeedSub = true;
@@ -610,9 +662,10 @@ void Form1::swfButton_OnSubSound(swf::SoundElement& pDisp) {
         row.setSubItems(3, std::to_string(pDisp.SoundId));
         row.setSubItems(4, pDisp.SoundName);
     } else if (auto* row = rowToApply(kSoundRow)) {
-        const std::string file = row->SubItems(2);
+        const std::string file = platform::fromDisplayPath(row->SubItems(2));
         if (safeVal(row->SubItems(3)) == double(pDisp.SoundId) && row->SubItems(1) != file &&
             common::FileExists(file)) {
+            noteSubmitted(*row, {row->SubItems(1), row->SubItems(3), pDisp.SoundName});
             pDisp.SoundFile = platform::toHostPath(file);
             pDisp.NeedSub = true;
         }
@@ -778,6 +831,8 @@ void pickReplacement(Form1& form, const char* title, const char* filter, forms::
     step([&] { dialog.DialogTitle = title; });
     step([&] { dialog.Filter = filter; });
     step([&] { dialog.InitDir = form.LastImportFolder.empty() ? rt.App.Path + "\\" : form.LastImportFolder; });
+    // The one dialog serves both kinds: the last pick's name must not stand in the other kind's file box.
+    step([&] { dialog.FileName = ""; });
     step([&] { dialog.ShowOpen(); });
     if (!dialog.lastOk()) {
         return;
@@ -788,7 +843,7 @@ void pickReplacement(Form1& form, const char* title, const char* filter, forms::
     }
     const std::size_t slash = chosen.find_last_of('\\');
     form.LastImportFolder = slash == std::string::npos ? std::string() : chosen.substr(0, slash + 1);
-    target.Text = chosen;
+    target.Text = platform::toDisplayPath(chosen);
 }
 
 } // namespace

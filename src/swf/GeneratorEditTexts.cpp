@@ -77,7 +77,7 @@ std::u32string visibleHtml(std::u32string_view html) {
 } // namespace
 
 void EditTextElements::scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path,
-                            const MovieFonts& fonts, Problems& problems) {
+                            const MovieFonts& fonts, ElementOrder& order, Problems& problems) {
     Result<EditText> field = readDefineEditText(tag);
     if (!field) {
         problems.unreadable(movie, tag, field.error());
@@ -99,6 +99,7 @@ void EditTextElements::scan(SwfGenerator& events, const Movie& movie, const Tag&
     site.element.Text = site.detected;
     site.element.FontName = site.fontName;
     site.element.FontHeight = site.height;
+    site.order = order.take();
     if (events.OnSubEditText) {
         events.OnSubEditText(site.element);
     }
@@ -115,7 +116,7 @@ void EditTextElements::plan(Movie& m, const MovieFonts& fonts, FontTargets& targ
         std::string what = "edit text \"" + site.detected + "\" not replaced: ";
         Result<EditText> field = readDefineEditText(tagAt(m.tags, site.path));
         if (!field) {
-            problems.note(field.error().code, what + field.error().detail);
+            problems.note(field.error().code, what + field.error().detail, site.order);
             continue;
         }
         Plan plan;
@@ -127,10 +128,14 @@ void EditTextElements::plan(Movie& m, const MovieFonts& fonts, FontTargets& targ
         if (!plan.textChanged && !fontChanged && !heightChanged) {
             continue;
         }
+        if (Result<std::uint16_t> stored = storedTextHeight(e.FontHeight); heightChanged && !stored) {
+            problems.note(stored.error().code, what + stored.error().detail, site.order);
+            continue;
+        }
         if (plan.textChanged) {
             Result<std::string> stored = encodeExactly(withoutNul(e.Text), m.version);
             if (!stored) {
-                problems.note(stored.error().code, what + stored.error().detail);
+                problems.note(stored.error().code, what + stored.error().detail, site.order);
                 continue;
             }
             plan.encodedText = std::move(*stored);
@@ -144,7 +149,7 @@ void EditTextElements::plan(Movie& m, const MovieFonts& fonts, FontTargets& targ
             } else {
                 Result<std::string> name = encodeExactly(withoutNul(e.FontName), m.version);
                 if (!name) {
-                    problems.note(name.error().code, what + "font name: " + name.error().detail);
+                    problems.note(name.error().code, what + "font name: " + name.error().detail, site.order);
                     continue;
                 }
                 target = &targets.added(e.FontName, false, false, TagCode::DefineFont2, true);
@@ -176,11 +181,11 @@ void EditTextElements::apply(Movie& m, FontTargets& targets, Problems& problems)
         if (!plan.target.empty()) {
             FontTarget& t = targets.at(plan.target);
             if (t.failed && (t.kind != FontTarget::Kind::Existing || plan.needsGlyphs)) {
-                problems.note(t.failure.code, what + t.failure.detail);
+                problems.note(t.failure.code, what + t.failure.detail, plan.site->order);
                 continue;
             }
             if (std::optional<Error> refused = plan.needsGlyphs ? t.refusal(plan.characters) : std::nullopt) {
-                problems.note(refused->code, what + refused->detail);
+                problems.note(refused->code, what + refused->detail, plan.site->order);
                 continue;
             }
             t.used = true;
@@ -192,7 +197,7 @@ void EditTextElements::apply(Movie& m, FontTargets& targets, Problems& problems)
             }
         }
         if (e.FontHeight > 0 && (f.hasFont() || f.hasFontClass())) {
-            f.fontHeight = static_cast<std::uint16_t>(std::min(e.FontHeight, 0xFFFF));
+            f.fontHeight = static_cast<std::uint16_t>(e.FontHeight); // checked by the plan
         }
         if (plan.textChanged) {
             // Exactly what the editor gave, line breaks included.

@@ -5,7 +5,7 @@
 namespace glw::swf::generator {
 
 void LinkElements::scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path,
-                        Problems& problems) {
+                        ElementOrder& order, Problems& problems) {
     if (!hasTrait(tag.code(), kCarriesActions)) {
         return;
     }
@@ -38,6 +38,7 @@ void LinkElements::scan(SwfGenerator& events, const Movie& movie, const Tag& tag
             site.detected = decodeMovieText(item.link.url, movie.version);
             site.link = std::move(item.link);
             site.element.Url = site.detected;
+            site.order = order.take();
             if (events.OnSubActionGetUrl) {
                 events.OnSubActionGetUrl(site.element);
             }
@@ -54,11 +55,21 @@ void LinkElements::apply(Movie& m, Problems& problems) const {
             byTag[site.path][site.block].push_back(&site);
         }
     }
+    // A failure of a whole block or tag refuses each edited link in it.
+    const auto refuseAll = [&](const std::vector<const Site*>& sites, const Error& why) {
+        for (const Site* site : sites) {
+            problems.note(why.code, "link \"" + site->detected + "\" not replaced: " + why.detail, site->order);
+        }
+    };
     for (auto& [path, blocks] : byTag) {
         Tag& tag = tagAt(m.tags, path);
+        std::vector<const Site*> inTag;
+        for (const auto& [index, sites] : blocks) {
+            inTag.insert(inTag.end(), sites.begin(), sites.end());
+        }
         Result<std::vector<ActionBlock>> found = findActionBlocks(tag, m.version);
         if (!found) {
-            problems.note(found.error().code, "link not replaced: " + found.error().detail);
+            refuseAll(inTag, found.error());
             continue;
         }
         ByteView payload = tag.payload();
@@ -68,7 +79,7 @@ void LinkElements::apply(Movie& m, Problems& problems) const {
             ByteView code = payload.subspan(block.begin, block.end - block.begin);
             Result<ActionList> list = parseActions(code);
             if (!list) {
-                problems.note(list.error().code, "link not replaced: " + list.error().detail);
+                refuseAll(sites, list.error());
                 continue;
             }
             std::vector<ActionReplacement> reps;
@@ -76,14 +87,14 @@ void LinkElements::apply(Movie& m, Problems& problems) const {
                 std::string what = "link \"" + site->detected + "\" not replaced: ";
                 Result<std::string> address = encodeExactly(withoutNul(site->element.Url), m.version);
                 if (!address) {
-                    problems.note(address.error().code, what + address.error().detail);
+                    problems.note(address.error().code, what + address.error().detail, site->order);
                     continue;
                 }
                 Result<Bytes> rec = site->link.viaPush
                                         ? pushWithString(list->records[site->link.push], site->link.pushValue, *address)
                                         : getUrlWithAddress(list->records[site->link.action], *address);
                 if (!rec) {
-                    problems.note(rec.error().code, what + rec.error().detail);
+                    problems.note(rec.error().code, what + rec.error().detail, site->order);
                     continue;
                 }
                 reps.push_back(
@@ -94,10 +105,7 @@ void LinkElements::apply(Movie& m, Problems& problems) const {
             }
             Result<Bytes> rewritten = rewriteActions(code, *list, std::move(reps));
             if (!rewritten) {
-                for (const Site* site : sites) {
-                    problems.note(rewritten.error().code,
-                                  "link \"" + site->detected + "\" not replaced: " + rewritten.error().detail);
-                }
+                refuseAll(sites, rewritten.error());
                 continue;
             }
             replaced.push_back(BlockReplacement{block, std::move(*rewritten)});
@@ -107,7 +115,7 @@ void LinkElements::apply(Movie& m, Problems& problems) const {
         }
         Result<Bytes> newPayload = replaceBlocks(payload, std::move(replaced));
         if (!newPayload) {
-            problems.note(newPayload.error().code, "links not replaced: " + newPayload.error().detail);
+            refuseAll(inTag, newPayload.error());
             continue;
         }
         tag.setPayload(std::move(*newPayload));

@@ -62,6 +62,15 @@ void Problems::unreadable(const Movie& movie, const Tag& tag, const Error& why) 
         makeError(why.code, tagName(tag.code()) + " at offset " + std::to_string(at) + ": " + why.detail, at));
 }
 
+Result<std::uint16_t> storedTextHeight(std::int32_t twips) {
+    if (twips > kMaxTextHeight) {
+        return makeError(ErrorCode::TooLarge, "a text height of " + std::to_string(twips) +
+                                                  " twips is more than a movie can store (" +
+                                                  std::to_string(kMaxTextHeight) + ")");
+    }
+    return static_cast<std::uint16_t>(twips);
+}
+
 Result<std::string> encodeExactly(std::string_view utf8, std::uint8_t version) {
     if (version >= 6) {
         return std::string(utf8);
@@ -90,6 +99,7 @@ void MovieFonts::clear() {
     paths.clear();
     observed.clear();
     jpegTables = {};
+    font4Names.clear();
 }
 
 void MovieFonts::read(Movie& movie, Problems& problems) {
@@ -118,13 +128,25 @@ void MovieFonts::read(Movie& movie, Problems& problems) {
             }
         } else if (code == TagCode::JPEGTables && jpegTables.empty()) {
             jpegTables = tag.payload();
+        } else if (code == TagCode::DefineFont4) {
+            // FontID, a flag byte, then the font's name.
+            ByteReader r(tag.payload());
+            const std::uint16_t id = r.u16();
+            r.skip(1);
+            const std::string_view name = r.cstring();
+            if (!r.failed() && !font4Names.count(id)) {
+                font4Names[id] = decodeMovieText(name, movie.version);
+            }
         }
     });
 }
 
 std::string MovieFonts::nameOf(std::uint16_t id) const {
-    auto it = fonts.find(id);
-    return it == fonts.end() ? std::string() : it->second.name;
+    if (auto it = fonts.find(id); it != fonts.end()) {
+        return it->second.name;
+    }
+    auto named = font4Names.find(id);
+    return named == font4Names.end() ? std::string() : named->second;
 }
 
 const Font* MovieFonts::glyphFontNamed(const std::string& name) const {

@@ -35,20 +35,41 @@ std::string withoutNul(std::string_view s);
 // line breaks kept.
 std::u32string cleanText(std::string_view utf8);
 
+// Numbers the elements of one load in the order their events are raised, from 0.
+class ElementOrder {
+public:
+    std::size_t take() { return m_next++; }
+    void clear() { m_next = 0; }
+
+private:
+    std::size_t m_next = 0;
+};
+
 // What a pass could not do: a tag the scan could not read (named, with its offset), or a value the
-// save could not apply.
+// save could not apply, with the element it belongs to (kNoElement for none).
 class Problems {
 public:
     // A tag that cannot be read: the tag's name and its offset in the uncompressed file.
     void unreadable(const Movie& movie, const Tag& tag, const Error& why);
-    void note(ErrorCode code, std::string detail) { m_list.push_back(makeError(code, std::move(detail))); }
-    void note(const Error& e) { m_list.push_back(e); }
+    void note(ErrorCode code, std::string detail, std::size_t element = kNoElement) {
+        m_list.push_back(makeError(code, std::move(detail)));
+        m_elements.push_back(element);
+    }
     const std::vector<Error>& list() const { return m_list; }
-    void clear() { m_list.clear(); }
+    const std::vector<std::size_t>& elements() const { return m_elements; }
+    void clear() {
+        m_list.clear();
+        m_elements.clear();
+    }
 
 private:
     std::vector<Error> m_list;
+    std::vector<std::size_t> m_elements; // one per entry of m_list
 };
+
+// The largest text height a movie stores (twips, 16 bits); a larger one is refused, not cut down.
+inline constexpr std::int32_t kMaxTextHeight = 0xFFFF;
+[[nodiscard]] Result<std::uint16_t> storedTextHeight(std::int32_t twips);
 
 // A value is encoded for the movie, or refused with the reason: SWF 5 and older store texts in
 // Windows-1252, and a character it lacks would be saved as "?".
@@ -61,6 +82,9 @@ struct MovieFonts {
     // Advances (em units, by glyph index) that the movie's texts show for fonts without layout.
     std::map<std::uint16_t, std::map<std::uint32_t, std::int32_t>> observed;
     ByteView jpegTables; // the movie's JPEGTables, for DefineBits
+    // Names of DefineFont4 fonts (embedded font files, which only edit texts use): nothing else of them
+    // is read.
+    std::map<std::uint16_t, std::string> font4Names;
 
     void read(Movie& movie, Problems& problems);
     void clear();
@@ -124,7 +148,8 @@ private:
 // Links: ActionGetURL and ActionGetURL2 addresses in every tag that carries actions.
 class LinkElements {
 public:
-    void scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path, Problems& problems);
+    void scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path, ElementOrder& order,
+              Problems& problems);
     void apply(Movie& movie, Problems& problems) const;
     void clear() { m_sites.clear(); }
 
@@ -132,6 +157,7 @@ private:
     struct Site {
         TagPath path;
         std::size_t block = 0;
+        std::size_t order = kNoElement;
         LinkSite link;
         std::string detected;
         LinkElement element;
@@ -143,13 +169,14 @@ private:
 class ImageElements {
 public:
     void scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path, ByteView jpegTables,
-              JpegCodec* jpeg, Problems& problems);
+              JpegCodec* jpeg, ElementOrder& order, Problems& problems);
     void apply(Movie& movie, JpegCodec* jpeg, Problems& problems) const;
     void clear() { m_sites.clear(); }
 
 private:
     struct Site {
         TagPath path;
+        std::size_t order = kNoElement;
         ImageInfo info;
         ImageElement element;
     };
@@ -160,7 +187,8 @@ private:
 class SoundElements {
 public:
     void prepare(const Movie& movie) { m_exports = readExportAssets(movie.tags, movie.version); }
-    void scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path, Problems& problems);
+    void scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path, ElementOrder& order,
+              Problems& problems);
     void apply(Movie& movie, Mp3Reader* mp3, Problems& problems) const;
     void clear() {
         m_sites.clear();
@@ -170,6 +198,7 @@ public:
 private:
     struct Site {
         TagPath path;
+        std::size_t order = kNoElement;
         SoundInfo info;
         SoundElement element;
     };
@@ -184,7 +213,7 @@ bool allowText(SwfGenerator& events, const std::string& text);
 class TextElements {
 public:
     void scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path, MovieFonts& fonts,
-              Problems& problems);
+              ElementOrder& order, Problems& problems);
     // Chooses the font each edited text is set in; refuses a font name the movie cannot store.
     void plan(const Movie& movie, const MovieFonts& fonts, FontTargets& targets, Problems& problems);
     bool planned() const { return !m_plans.empty(); }
@@ -198,6 +227,7 @@ public:
 private:
     struct Site {
         TagPath path;
+        std::size_t order = kNoElement;
         std::string detected;
         std::string fontName;
         std::uint16_t fontId = 0;
@@ -218,7 +248,7 @@ private:
 class EditTextElements {
 public:
     void scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path, const MovieFonts& fonts,
-              Problems& problems);
+              ElementOrder& order, Problems& problems);
     void plan(Movie& movie, const MovieFonts& fonts, FontTargets& targets, Problems& problems);
     bool planned() const { return !m_plans.empty(); }
     void apply(Movie& movie, FontTargets& targets, Problems& problems) const;
@@ -230,6 +260,7 @@ public:
 private:
     struct Site {
         TagPath path;
+        std::size_t order = kNoElement;
         std::string detected;
         std::string fontName;
         std::uint16_t height = 0;

@@ -7,7 +7,7 @@
 namespace glw::swf::generator {
 
 void TextElements::scan(SwfGenerator& events, const Movie& movie, const Tag& tag, const TagPath& path,
-                        MovieFonts& fonts, Problems& problems) {
+                        MovieFonts& fonts, ElementOrder& order, Problems& problems) {
     Result<StaticText> text = readDefineText(tag);
     if (!text) {
         problems.unreadable(movie, tag, text.error());
@@ -44,6 +44,7 @@ void TextElements::scan(SwfGenerator& events, const Movie& movie, const Tag& tag
     site.element.Text = site.detected;
     site.element.FontName = site.fontName;
     site.element.FontHeight = site.height;
+    site.order = order.take();
     if (events.OnSubText) {
         events.OnSubText(site.element);
     }
@@ -57,8 +58,16 @@ void TextElements::plan(const Movie& m, const MovieFonts& fonts, FontTargets& ta
         if (!e.NeedSub) {
             continue;
         }
-        std::uint16_t height =
-            e.FontHeight > 0 ? static_cast<std::uint16_t>(std::min(e.FontHeight, 0xFFFF)) : site.height;
+        std::uint16_t height = site.height;
+        if (e.FontHeight > 0) {
+            Result<std::uint16_t> stored = storedTextHeight(e.FontHeight);
+            if (!stored) {
+                problems.note(stored.error().code,
+                              "text \"" + site.detected + "\" not replaced: " + stored.error().detail, site.order);
+                continue;
+            }
+            height = *stored;
+        }
         std::string fontName = e.FontName.empty() ? site.fontName : e.FontName;
         bool sameFont = base::iequals(fontName, site.fontName);
         if (e.Text == site.detected && sameFont && height == site.height) {
@@ -81,7 +90,8 @@ void TextElements::plan(const Movie& m, const MovieFonts& fonts, FontTargets& ta
             Result<std::string> name = encodeExactly(withoutNul(fontName), m.version);
             if (!name) {
                 problems.note(name.error().code,
-                              "text \"" + site.detected + "\" not replaced: font name: " + name.error().detail);
+                              "text \"" + site.detected + "\" not replaced: font name: " + name.error().detail,
+                              site.order);
                 continue;
             }
             const Font* style = own != fonts.fonts.end() ? &own->second : nullptr;
@@ -120,9 +130,9 @@ void TextElements::apply(Movie& m, FontTargets& targets, Problems& problems) con
             std::string what = "text \"" + plan->second->site->detected + "\" not replaced: ";
             std::optional<Error> refused = t.refusal(plan->second->characters);
             if (t.failed) {
-                problems.note(t.failure.code, what + t.failure.detail);
+                problems.note(t.failure.code, what + t.failure.detail, plan->second->site->order);
             } else if (refused) {
-                problems.note(refused->code, what + refused->detail);
+                problems.note(refused->code, what + refused->detail, plan->second->site->order);
             } else {
                 StaticText laid = *text;
                 Result<void> ok =
@@ -132,7 +142,7 @@ void TextElements::apply(Movie& m, FontTargets& targets, Problems& problems) con
                     tag.setPayload(writeDefineText(laid));
                     return;
                 }
-                problems.note(ok.error().code, what + ok.error().detail);
+                problems.note(ok.error().code, what + ok.error().detail, plan->second->site->order);
             }
         }
         bool changed = false;

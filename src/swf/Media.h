@@ -46,7 +46,8 @@ public:
     // The IJG-scale quality (1 to 100) that the stream's quantisation tables correspond to.
     [[nodiscard]] virtual Result<int> estimateQuality(ByteView jpegOrTables) = 0;
     // Reads a JPEG file, resamples it to width x height and encodes it at `quality` (1 to 100).
-    // Malformed/Unsupported when the file is not a JPEG.
+    // Malformed/Unsupported when the file is not a JPEG or does not decode whole and clean (cut short,
+    // damaged image data): a movie never gets a grey or garbled picture in place of its own.
     [[nodiscard]] virtual Result<Bytes> recodeFile(const std::string& hostPath, int width, int height, int quality) = 0;
 };
 

@@ -50,7 +50,9 @@ public:
     Result<std::pair<int, int>> jpegSize(ByteView jpeg) override { return jpegSizeFromMarkers(jpeg); }
     Result<int> estimateQuality(ByteView jpegOrTables) override { return media::estimateJpegQuality(jpegOrTables); }
     Result<Bytes> recodeFile(const std::string& hostPath, int width, int height, int quality) override {
-        Result<media::Image> image = media::readJpegFile(hostPath);
+        // The user's own file: one that does not decode whole and clean would put a grey or garbled
+        // picture into the movie, so it is refused and the old image kept.
+        Result<media::Image> image = media::readJpegFile(hostPath, media::kMaxImagePixels, media::JpegDamage::Refuse);
         if (!image) {
             return image.error();
         }

@@ -14,8 +14,27 @@ std::int32_t roundTwips(double v) {
     return static_cast<std::int32_t>(std::lround(std::clamp(v, -1073741823.0, 1073741823.0)));
 }
 
-Matrix scaleOnly(double sx, double sy) {
-    return scaledMatrix(Matrix{}, sx, sy);
+// A matrix term holds at most 31 signed bits (16.16 fixed point for scales: below 16384x).
+constexpr double kMaxTerm = 1073741823.0;
+
+bool fitsTerm(double v) {
+    return std::fabs(v) <= kMaxTerm;
+}
+
+// The matrix scaled by (sx, sy), or refused when a term would not fit: a clamped term would place the
+// content at a wrong scale or position without a word.
+Result<Matrix> scaledExactly(const Matrix& m, double sx, double sy) {
+    const double a = m.hasScale ? m.scaleX : 0x10000;
+    const double d = m.hasScale ? m.scaleY : 0x10000;
+    bool fits = fitsTerm(a * sx) && fitsTerm(d * sy) && fitsTerm(m.translateX * sx) && fitsTerm(m.translateY * sy);
+    if (m.hasRotate) {
+        fits = fits && fitsTerm(m.rotateSkew0 * sy) && fitsTerm(m.rotateSkew1 * sx);
+    }
+    if (!fits) {
+        return makeError(ErrorCode::TooLarge, "the new size scales the movie's content beyond what its placements can "
+                                              "store (at most 16384 times, within 53687091 pixels of the origin)");
+    }
+    return scaledMatrix(m, sx, sy);
 }
 
 // PlaceObject: character, depth, matrix, optional colour transform.
@@ -26,9 +45,13 @@ Result<Bytes> scalePlaceObject(ByteView p, double sx, double sy) {
     if (r.failed()) {
         return makeError(ErrorCode::Malformed, "a placement is cut short");
     }
+    Result<Matrix> scaledM = scaledExactly(m, sx, sy);
+    if (!scaledM) {
+        return scaledM.error();
+    }
     ByteWriter w(p.size() + 8);
     w.bytes(p.first(4));
-    writeMatrix(w, scaledMatrix(m, sx, sy));
+    writeMatrix(w, *scaledM);
     w.bytes(r.rest());
     return w.take();
 }
@@ -62,13 +85,17 @@ Result<Bytes> scalePlaceObject2(ByteView p, bool po3, double sx, double sy, bool
             return makeError(ErrorCode::Malformed, "a placement's matrix is cut short");
         }
     }
+    Result<Matrix> scaledM = scaledExactly(m, sx, sy);
+    if (!scaledM) {
+        return scaledM.error();
+    }
     ByteWriter w(p.size() + 12);
     w.u8(static_cast<std::uint8_t>(flags | 0x04));
     if (po3) {
         w.u8(flags2);
     }
     w.bytes(p.subspan(po3 ? 2 : 1, matrixAt - (po3 ? 2 : 1)));
-    writeMatrix(w, hasMatrix ? scaledMatrix(m, sx, sy) : scaleOnly(sx, sy));
+    writeMatrix(w, *scaledM);
     w.bytes(p.subspan(r.position()));
     changed = true;
     return w.take();
@@ -110,6 +137,9 @@ Result<void> rescaleMovie(Movie& movie, std::int32_t widthTwips, std::int32_t he
     }
     for (auto& [index, bytes] : scaled) {
         movie.tags[index].setPayload(std::move(bytes));
+    }
+    if (!fitsTerm(old.xMin * sx + width) || !fitsTerm(old.yMin * sy + height)) {
+        return makeError(ErrorCode::TooLarge, "the new stage does not fit the movie's stage rectangle");
     }
     Rect frame;
     frame.xMin = roundTwips(old.xMin * sx);

@@ -26,6 +26,7 @@ struct SwfGenerator::Impl {
     EditTextElements edits;
     ImageElements images;
     SoundElements sounds;
+    ElementOrder order;
     Problems scanProblems;
     Problems errors;
 
@@ -37,6 +38,7 @@ struct SwfGenerator::Impl {
         edits.clear();
         images.clear();
         sounds.clear();
+        order.clear();
         scanProblems.clear();
         errors.clear();
     }
@@ -46,15 +48,15 @@ struct SwfGenerator::Impl {
         walkWithPath(m.tags, [&](Tag& tag, const TagPath& p) {
             TagCode code = tag.code();
             if (hasTrait(code, kStaticText)) {
-                texts.scan(g, m, tag, p, fonts, scanProblems);
+                texts.scan(g, m, tag, p, fonts, order, scanProblems);
             } else if (code == TagCode::DefineEditText) {
-                edits.scan(g, m, tag, p, fonts, scanProblems);
+                edits.scan(g, m, tag, p, fonts, order, scanProblems);
             } else if (hasTrait(code, kImage)) {
-                images.scan(g, m, tag, p, fonts.jpegTables, media.jpeg, scanProblems);
+                images.scan(g, m, tag, p, fonts.jpegTables, media.jpeg, order, scanProblems);
             } else if (code == TagCode::DefineSound) {
-                sounds.scan(g, m, tag, p, scanProblems);
+                sounds.scan(g, m, tag, p, order, scanProblems);
             } else {
-                links.scan(g, m, tag, p, scanProblems);
+                links.scan(g, m, tag, p, order, scanProblems);
             }
         });
     }
@@ -124,6 +126,9 @@ void SwfGenerator::SwfWidth(std::int32_t twips) {
 
 const std::vector<Error>& SwfGenerator::substitutionErrors() const {
     return m_impl->errors.list();
+}
+const std::vector<std::size_t>& SwfGenerator::substitutionElements() const {
+    return m_impl->errors.elements();
 }
 const std::vector<Error>& SwfGenerator::scanErrors() const {
     return m_impl->scanProblems.list();

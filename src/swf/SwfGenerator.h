@@ -15,6 +15,9 @@
 
 namespace glw::swf {
 
+// No element: see SwfGenerator::substitutionElements().
+inline constexpr std::size_t kNoElement = static_cast<std::size_t>(-1);
+
 // Raised before each static text and edit-text field (OnBeforeSubText) with the text as detected,
 // and for each string of the movie's action code (OnSubActionString). For OnBeforeSubText, leaving
 // AllowSub False in a handler withholds the text element that would follow; with no handler the
@@ -102,6 +105,10 @@ public:
 
     // What the last SaveSwf could not apply, one entry per element.
     const std::vector<Error>& substitutionErrors() const;
+    // The element each entry of substitutionErrors() refused, by its place among the element events
+    // (OnSubText, OnSubEditText, OnSubActionGetUrl, OnSubImage, OnSubSound) of the load, counting from 0
+    // whether or not a handler was set; kNoElement for one that belongs to no single element.
+    const std::vector<std::size_t>& substitutionElements() const;
     // What the last LoadSwf could not read: one entry per tag, its detail naming the tag and the
     // reason, its offset where the tag starts in the uncompressed file. Such a tag offers no element
     // and is saved as it was.

@@ -544,13 +544,13 @@ void SetAttr(std::string_view path, int attributes) {
     }
 }
 
-std::string readAllBytes(std::string_view path) {
+std::string readAllBytes(std::string_view path, std::size_t atMost) {
     std::string host = hostOf(path);
     int fd = openForReading(host, path);
     std::string bytes;
     char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
+    while (bytes.size() < atMost) {
+        ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, atMost - bytes.size()));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;

@@ -65,8 +65,8 @@ std::vector<std::string> DirList(std::string_view pattern, int attributes = vbNo
 // dot ("*." lists names without an extension).
 bool matchesFilePattern(std::string_view name, std::string_view pattern);
 
-// A whole file's bytes (53/75/76 on failure).
-std::string readAllBytes(std::string_view path);
+// A whole file's bytes, or only its first atMost bytes (53/75/76 on failure).
+std::string readAllBytes(std::string_view path, std::size_t atMost = std::string::npos);
 // Writes a whole file: into a temporary file beside it, then renamed over the target, so readers never see
 // a half-written file and a failure keeps the old one. A link at the target is replaced, not written
 // through. Raises 75 for a read-only target, a folder, or anything else but a plain file or a link.

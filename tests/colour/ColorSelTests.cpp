@@ -1,5 +1,5 @@
 // The colour dialog headless: typed colours with Enter, Okay and Cancel on a target passed in, and the
-// back colour and tooltip written from the one selected colour.
+// back colour and tooltip written from the colour the Value box shows.
 #include "colour/ColorSel.h"
 #include "forms/HeadlessDriver.h"
 
@@ -66,6 +66,55 @@ TEST_F(ColorSelTest, OkayAppliesTheTypedColourExactly) {
     EXPECT_EQ(owner.colBack.ToolTipText(), "#FF8000");
 }
 
+TEST_F(ColorSelTest, OkayOnAnUntouchedDialogKeepsTheColourItOpenedWith) {
+    struct Case {
+        const char* initial;
+        const char* okay;
+    } cases[] = {
+        {"#0080FF", "answer Okay"}, {"#0080FF", "click ColorSel.Command1"}, {"#000000", "answer Okay"},
+        {"#FFFFFF", "answer Okay"}, {"#C0C0C0", "click ColorSel.Command1"}, {"#FF8000", "answer Okay"},
+    };
+    for (const auto& c : cases) {
+        owner.colBack.BackColor = rgb(1, 2, 3);
+        owner.colBack.ToolTipText = "#010203";
+        EXPECT_TRUE(run(c.okay, c.initial)) << c.initial;
+        EXPECT_EQ(owner.colBack.ToolTipText(), c.initial) << c.okay;
+        EXPECT_EQ(owner.colBack.BackColor(), long(WhatRGB(c.initial))) << c.initial;
+    }
+}
+
+TEST_F(ColorSelTest, OkayAppliesWhatTheValueBoxShows) {
+    struct Case {
+        const char* typed; // replaces the box's text, without Enter
+        bool applied;
+        const char* tooltip; // the target's afterwards
+    } cases[] = {
+        {"#00FF00", true, "#00FF00"},   {"00ff00", true, "#00FF00"}, // typed letters are upper-cased
+        {"xx#0000FF", true, "#0000FF"},                              // the last six characters, as Enter reads them
+        {"", false, "#FFFFFF"},                                      // names no colour: the target keeps its own
+        {"#12 456", false, "#FFFFFF"},
+    };
+    for (const auto& c : cases) {
+        owner.colBack.BackColor = rgb(255, 255, 255);
+        owner.colBack.ToolTipText = "#FFFFFF";
+        ui.then("type", [&](Runtime& r) {
+            auto* dialog = dynamic_cast<ColorSel*>(r.activeModal());
+            ASSERT_NE(dialog, nullptr);
+            dialog->HTMLColor.Text = "";
+            dialog->HTMLColor.userType(c.typed);
+        });
+        EXPECT_EQ(run("answer Okay", "#0080FF"), c.applied) << c.typed;
+        EXPECT_EQ(owner.colBack.ToolTipText(), c.tooltip) << c.typed;
+        EXPECT_EQ(owner.colBack.BackColor(), long(WhatRGB(c.tooltip))) << c.typed;
+    }
+}
+
+TEST_F(ColorSelTest, EscInTheValueBoxCancels) {
+    // The focus starts in the Value box; Esc there cancels as it does anywhere else.
+    EXPECT_FALSE(run("type ColorSel.HTMLColor \"00FF00\"\nkey ColorSel.HTMLColor Esc"));
+    EXPECT_EQ(owner.colBack.ToolTipText(), "#FFFFFF");
+}
+
 TEST_F(ColorSelTest, CancelAndTheCloseButtonLeaveTheTargetAlone) {
     for (const char* script : {"answer Cancel", "click ColorSel.cbClose", "close ColorSel", "key ColorSel Esc"}) {
         EXPECT_FALSE(run("type ColorSel.HTMLColor \"00FF00\"\nkey ColorSel.HTMLColor Enter\n" + std::string(script)))
@@ -75,19 +124,25 @@ TEST_F(ColorSelTest, CancelAndTheCloseButtonLeaveTheTargetAlone) {
     }
 }
 
-TEST_F(ColorSelTest, BackColourAndTooltipComeFromTheSameSelectedColour) {
-    // Select Red, then press Yellow and release outside the grid: Yellow is active, Red stays selected.
-    ui.then("pick", [](Runtime& r) {
-        auto& box = dynamic_cast<ColorSel*>(r.activeModal())->ColorBox;
+TEST_F(ColorSelTest, BackColourAndTooltipComeFromTheColourShown) {
+    // Select Red, then press Yellow and release outside the grid: Yellow is active and shown in the Value
+    // box while Red stays selected. What is shown is what is applied, to both.
+    std::string shown;
+    ui.then("pick", [&](Runtime& r) {
+        auto* dialog = dynamic_cast<ColorSel*>(r.activeModal());
+        auto& box = dialog->ColorBox;
         box.picPopup.userMouseDown(vbLeftButton, 0, 12, 12);
         box.picPopup.userMouseUp(vbLeftButton, 0, 12, 12);
         box.picPopup.userMouseDown(vbLeftButton, 0, 12, 96);
         box.picPopup.userMouseUp(vbLeftButton, 0, 300, 300);
         EXPECT_EQ(box.HTMLColor(), "#FFFF00");
+        EXPECT_EQ(box.SelectedColor(), rgb(255, 0, 0));
+        shown = dialog->HTMLColor.Text;
     });
     EXPECT_TRUE(run("click ColorSel.Command1"));
-    EXPECT_EQ(owner.colBack.BackColor(), rgb(255, 0, 0));
-    EXPECT_EQ(owner.colBack.ToolTipText(), "#FF0000");
+    EXPECT_EQ(shown, "#FFFF00");
+    EXPECT_EQ(owner.colBack.BackColor(), rgb(255, 255, 0));
+    EXPECT_EQ(owner.colBack.ToolTipText(), "#FFFF00");
 }
 
 TEST_F(ColorSelTest, DoubleClickOnACellApplies) {

@@ -68,6 +68,28 @@ TEST_F(TinterTest, AGreySwatchGivesTintsOfOneAndCancelKeepsTheTints) {
     EXPECT_EQ(tinter().mRedTint, 0);
 }
 
+TEST_F(TinterTest, OkayOnTheReopenedDialogKeepsTheTint) {
+    // Once turned the tint black (-256, -256, -256): the fresh picker's selection was applied.
+    ui.then("set", [](Runtime& r) {
+        auto* d = dynamic_cast<ColorSel*>(r.activeModal());
+        d->HTMLColor.Text = "0080FF";
+        d->HTMLColor.userKeyPress(vbKeyReturn);
+    });
+    ASSERT_TRUE(ui.queueScript("answer Okay").ok());
+    tinter().Command4_Click();
+    const std::array<int, 3> set{-256, 1, 256};
+    EXPECT_EQ(form.raised.back(), set);
+    for (const char* okay : {"answer Okay", "click ColorSel.Command1", "answer Okay"}) {
+        std::string shown;
+        ui.then("look", [&](Runtime& r) { shown = dynamic_cast<ColorSel*>(r.activeModal())->HTMLColor.Text; });
+        ASSERT_TRUE(ui.queueScript(okay).ok());
+        tinter().Command4_Click();
+        EXPECT_EQ(shown, "#0080FF") << okay;
+        EXPECT_EQ(form.raised.back(), set) << okay;
+        EXPECT_EQ(tinter().Label40.ToolTipText(), "#0080FF") << okay;
+    }
+}
+
 TEST_F(TinterTest, TheDialogIsPlacedNextToTheButton) {
     std::vector<std::string> placed;
     tinter().PlaceForm = [&](Form& dialog, const Control& button, bool aboveLeft) {

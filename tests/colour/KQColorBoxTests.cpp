@@ -6,6 +6,7 @@
 #include "forms/Runtime.h"
 #include "platform/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace glw::colour {
@@ -293,6 +294,40 @@ TEST_F(PickerTest, PaletteFilesThroughTheDialogs) {
                   }
                   return r;
               }()));
+}
+
+TEST_F(PickerTest, PaletteFilesAreReadOnlyAsFarAsAPaletteReaches) {
+    // A huge file or an endless device loads its first 512 bytes; nothing reads the rest.
+    platform::test::TempDir dir;
+    auto& ui = headless(rt);
+    PaletteRecords records;
+    for (int k = 0; k < 32; ++k) {
+        records[size_t(k)] = {rgbOf(k, 2 * k, 3 * k), 0, 0, k};
+    }
+    dir.file("huge.axp", encodePalette(records));
+    std::filesystem::resize_file(dir.host("huge.axp"), std::uintmax_t{200} << 20); // sparse: no disk used
+    struct Case {
+        std::string file;
+        std::int32_t colour31; // custom cell 31 afterwards
+    } cases[] = {{dir.system("huge.axp"), rgbOf(31, 62, 93)}, {"C:\\dev\\zero", 0}};
+    for (const Case& c : cases) {
+        ui.chooseFile(c.file);
+        box().LoadCustPal();
+        EXPECT_EQ(box().model().CustomEntries[31].Color, c.colour31) << c.file;
+    }
+}
+
+TEST_F(PickerTest, MoreColorsIsTitledForItsOwnDialog) {
+    // The dialog object is shared with the palette files: a load before must not leave its title behind.
+    platform::test::TempDir dir;
+    auto& ui = headless(rt);
+    dir.file("p.axp", std::string(512, '\0'));
+    ui.chooseFile(dir.system("p.axp"));
+    box().LoadCustPal();
+    ui.cancelDialog();
+    box().MorePal_Click();
+    const auto& lines = rt.trace().lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "dialog color \"\" -> cancel"), lines.end());
 }
 
 TEST_F(PickerTest, PropertiesPersistWithTheirDefaults) {

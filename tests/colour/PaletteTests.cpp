@@ -148,6 +148,23 @@ TEST(PaletteFile, RoundTripsByteForByte) {
     EXPECT_EQ(encodePalette(*back), bytes);
 }
 
+TEST(PaletteFile, RandomBytesGiveColoursOfSixDigits) {
+    // 512 random bytes once gave "#BD1000396" (nine digits) and tints outside -256 to 256.
+    std::uint32_t seed = 7;
+    std::string bytes;
+    for (int i = 0; i < 512; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bytes.push_back(char(seed >> 16));
+    }
+    auto records = decodePalette(bytes);
+    ASSERT_TRUE(records);
+    for (const PaletteRecord& r : *records) {
+        EXPECT_EQ(r.Color & ~0xFFFFFF, 0);
+        EXPECT_EQ(RgbToHtml(RedPart(r.Color), GreenPart(r.Color), BluePart(r.Color)).size(), 7u);
+        EXPECT_LE(BluePart(r.Color), 255);
+    }
+}
+
 TEST(PaletteFile, ShortLongAndDamagedFiles) {
     const std::string good = encodePalette(sampleRecords());
     auto empty = decodePalette("");
@@ -159,10 +176,12 @@ TEST(PaletteFile, ShortLongAndDamagedFiles) {
     auto longer = decodePalette(good + std::string(100, '\xAA'));
     ASSERT_TRUE(longer);
     EXPECT_EQ(*longer, sampleRecords());
-    // Damaged values (any bytes) still read as whole numbers; the model copes with them.
+    // Damaged values (any bytes) still read as whole numbers, colours as their low 24 bits; the model
+    // copes with the rest.
     auto damaged = decodePalette(std::string(512, '\xFF'));
     ASSERT_TRUE(damaged);
-    EXPECT_EQ((*damaged)[0].Color, -1);
+    EXPECT_EQ((*damaged)[0].Color, 0xFFFFFF);
+    EXPECT_EQ((*damaged)[0].Hue, -1);
     PaletteModel m;
     for (size_t k = 0; k < 32; ++k) {
         m.CustomEntries[k].Color = (*damaged)[k].Color;

@@ -136,6 +136,59 @@ TEST_F(Editor, EditsOfEveryKindAndTheSizeReachTheWorkingCopy) {
     EXPECT_NE(app.read("Working/newclip.swf"), withNewSound);
 }
 
+TEST_F(Editor, RefusedEditsAreToldOnceAndTheirRowsShowWhatTheClipHolds) {
+    // A PNG named .jpg, a WAV named .mp3 and a text no installed font draws are refused; the edit text
+    // beside them is built.
+    app.file("photo.jpg", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+    app.file("tune.mp3", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
+    Form1& form = startOn(0);
+    form.Command1_Click();
+    const std::string image = row(form, "image").SubItems(1);
+    const std::string sound = row(form, "sound").SubItems(1);
+    const std::string text = row(form, "text").SubItems(2);
+    row(form, "image").setSubItems(2, sys("photo.jpg"));
+    row(form, "sound").setSubItems(2, sys("tune.mp3"));
+    row(form, "text").setSubItems(2, "\xEE\x80\x80"); // U+E000, a private-use character no font has
+    row(form, "edittext").setSubItems(2, "Ada");
+    answerBox();
+    form.Command12_Click();
+
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::string& box = boxes[0];
+    EXPECT_EQ(box.rfind("Glintwave SE|These changes could not be built into the clip", 0), 0u) << box;
+    for (const std::string& part : {"Image \"" + sys("photo.jpg") + "\"", "Sound \"" + sys("tune.mp3") + "\"",
+                                    std::string("no installed font can draw")}) {
+        EXPECT_NE(box.find(part), std::string::npos) << part << "\n" << box;
+    }
+    // Each refused row shows the clip's own value again, in both lists; the built edit stays.
+    EXPECT_EQ(row(form, "image").SubItems(2), image);
+    EXPECT_EQ(row(form, "sound").SubItems(2), sound);
+    EXPECT_EQ(row(form, "text").SubItems(2), text);
+    EXPECT_EQ(row(form, "edittext").SubItems(2), "Ada");
+    EXPECT_EQ(find(elementsOf(working()), "edittext").value, "Ada");
+    // The next pass has nothing left to refuse: the user is told once.
+    form.Command12_Click();
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(Editor, TheExportTellsOfARefusedEditBeforeItGoesOn) {
+    // Edits made with "Apply" off are first built by the export: it says what it refused, too.
+    app.file("photo.jpg", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+    Form1& form = startOn(0);
+    form.Command1_Click();
+    const std::string image = row(form, "image").SubItems(1);
+    row(form, "image").setSubItems(2, sys("photo.jpg"));
+    row(form, "edittext").setSubItems(2, "Ada");
+    form.Command1_Click(); // back to the library, rows kept
+    form.chkDoChange.Value = 1;
+    answerBox();
+    ASSERT_TRUE(form.DoMainExport("glwmovie.swf", "").ok());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("Image \"" + sys("photo.jpg") + "\""), std::string::npos) << boxes[0];
+    EXPECT_EQ(row(form, "image").SubItems(2), image);
+    EXPECT_EQ(find(elementsOf(app.host("Working/glwmovie.swf")), "edittext").value, "Ada");
+}
+
 TEST_F(Editor, UntouchedRowsKeepTheClipsBytesAndLeavingAndReenteringKeepsTheEdits) {
     Form1& form = startOn(0);
     form.chkDoChange.Value = 1; // in the browse view: no pass, the plain clip
@@ -385,7 +438,7 @@ TEST_F(Editor, ThePickersRememberTheFolderOfTheChosenFile) {
     form.Option1[1].Value = true;
     ui().chooseFile("C:\\Clips\\a.jpg\\a.jpg");
     form.Command22_Click();
-    EXPECT_EQ(form.Text4.Text(), "C:\\Clips\\a.jpg\\a.jpg");
+    EXPECT_EQ(form.Text4.Text(), "/Clips/a.jpg/a.jpg"); // shown in the host form
     EXPECT_EQ(form.LastImportFolder, "C:\\Clips\\a.jpg\\");
     EXPECT_EQ(form.CommonDialog1.InitDir(), app.system() + "\\");
     form.Option1[2].Value = true;
@@ -393,6 +446,7 @@ TEST_F(Editor, ThePickersRememberTheFolderOfTheChosenFile) {
     form.Command25_Click();
     EXPECT_EQ(form.CommonDialog1.InitDir(), "C:\\Clips\\a.jpg\\");
     EXPECT_EQ(form.CommonDialog1.DialogTitle(), "Please select an MP3 file to import :");
+    EXPECT_EQ(form.CommonDialog1.FileName(), "");                                      // not the JPEG's name
     EXPECT_EQ(form.Text5.Text(), form.ListView1.Item(form.CurrentRowKey).SubItems(2)); // cancelled: unchanged
 }
 

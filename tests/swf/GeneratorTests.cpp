@@ -102,7 +102,9 @@ struct Edits {
     std::int32_t height = 0;
 };
 
-std::vector<Error> apply(const std::string& in, const std::string& out, Edits& edits, Media media) {
+// Loads, edits and saves; `elements`, when given, receives the element each error refused.
+std::vector<Error> apply(const std::string& in, const std::string& out, Edits& edits, Media media,
+                         std::vector<std::size_t>* elements = nullptr) {
     SwfGenerator g(media);
     std::size_t index = 0;
     auto textHandler = [&](TextElement& e) {
@@ -138,6 +140,10 @@ std::vector<Error> apply(const std::string& in, const std::string& out, Edits& e
     g.SwfWidth(edits.width);
     Result<void> saved = g.SaveSwf(out, 1);
     EXPECT_TRUE(saved.ok()) << (saved ? "" : saved.error().detail);
+    EXPECT_EQ(g.substitutionElements().size(), g.substitutionErrors().size());
+    if (elements) {
+        *elements = g.substitutionElements();
+    }
     return g.substitutionErrors();
 }
 
@@ -649,6 +655,113 @@ TEST(SwfGeneratorSave, SoundsTakeAnMp3) {
     EXPECT_EQ(out->tags[2].payload().size(), 7u + 2 + fx::mp3Frames(1).size());
 }
 
+TEST(SwfGeneratorSave, EachRefusalNamesItsElement) {
+    // Elements of the sample: text 0, edit text 1, links 2 and 3, image 4, sound 5.
+    Harness h;
+    h.glyphs.missing = U"Z";
+    std::string path = h.write("m.swf", sampleMovie());
+    std::string png = h.write("photo.jpg", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13});
+    std::string wav = h.write("tune.mp3", fx::cat({Bytes{'R', 'I', 'F', 'F', 36, 0, 0, 0, 'W', 'A', 'V', 'E'}}));
+    Edits edits;
+    edits.text[0] = [](TextElement& e) {
+        e.Text = "AZ";
+        e.NeedSub = true;
+    };
+    edits.text[1] = [](TextElement& e) {
+        e.Text = "Fine";
+        e.NeedSub = true;
+    };
+    edits.image[4] = [&](ImageElement& e) {
+        e.ImageFile = png;
+        e.NeedSub = true;
+    };
+    edits.sound[5] = [&](SoundElement& e) {
+        e.SoundFile = wav;
+        e.NeedSub = true;
+    };
+    std::vector<std::size_t> elements;
+    std::vector<Error> errors = apply(path, h.dir.file("out.swf"), edits, h.media(), &elements);
+    ASSERT_EQ(errors.size(), 3u);
+    std::map<std::size_t, std::string> byElement;
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        byElement[elements[i]] = errors[i].detail;
+    }
+    ASSERT_EQ(byElement.size(), 3u);
+    EXPECT_NE(byElement[0].find("text \"AB\""), std::string::npos) << byElement[0];
+    EXPECT_NE(byElement[4].find("image 6"), std::string::npos) << byElement[4];
+    EXPECT_NE(byElement[5].find("sound 7"), std::string::npos) << byElement[5];
+    // The edit that could be built is in the movie.
+    EXPECT_EQ(rows(h.dir.file("out.swf"), h.media())[1], "edit:Fine|Fixture Sans|300");
+}
+
+TEST(SwfGeneratorSave, TextHeightsAMovieCannotStoreAreRefused) {
+    struct Case {
+        std::size_t element; // 0 the static text, 1 the edit text
+        std::int32_t height;
+        bool stored;
+    } cases[] = {
+        {0, 65535, true}, {0, 65536, false}, {0, 5000000, false},
+        {1, 65535, true}, {1, 65536, false}, {1, 2147483647, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.element) + " " + std::to_string(c.height));
+        Harness h;
+        std::string path = h.write("m.swf", sampleMovie());
+        Edits edits;
+        edits.text[c.element] = [&](TextElement& e) {
+            e.FontHeight = c.height;
+            e.NeedSub = true;
+        };
+        std::vector<std::size_t> elements;
+        std::vector<Error> errors = apply(path, h.dir.file("out.swf"), edits, h.media(), &elements);
+        const std::string row = rows(h.dir.file("out.swf"), h.media())[c.element];
+        if (c.stored) {
+            EXPECT_TRUE(errors.empty());
+            EXPECT_NE(row.find("|" + std::to_string(c.height)), std::string::npos) << row;
+        } else {
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_EQ(errors[0].code, ErrorCode::TooLarge);
+            EXPECT_NE(errors[0].detail.find("65535"), std::string::npos) << errors[0].detail;
+            EXPECT_EQ(elements[0], c.element);
+            EXPECT_EQ(row, c.element == 0 ? "text:AB|Fixture Sans|400" : "edit:Hello|Fixture Sans|300");
+        }
+    }
+}
+
+TEST(SwfGeneratorSave, Mp3SoundRaisesAnOlderMovieToVersion4) {
+    struct Case {
+        std::uint8_t version;
+        std::uint8_t saved;
+    } cases[] = {{2, 4}, {3, 4}, {4, 4}, {5, 5}, {8, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.version));
+        Harness h;
+        std::string mp3 = h.write("new.mp3", fx::mp3Frames(3));
+        std::string path = h.write("m.swf", fx::movieWith({fx::defineSound(1, fx::mp3Frames(1), 1152)}, c.version));
+        Edits edits;
+        edits.sound[0] = [&](SoundElement& e) {
+            e.SoundFile = mp3;
+            e.NeedSub = true;
+        };
+        EXPECT_TRUE(apply(path, h.dir.file("out.swf"), edits, h.media()).empty());
+        Result<Movie> out = loadMovieFile(h.dir.file("out.swf"));
+        ASSERT_TRUE(out.ok());
+        EXPECT_EQ(out->version, c.saved);
+    }
+}
+
+TEST(SwfGeneratorEvents, AnEditTextInADefineFont4NamesItsFont) {
+    Harness h;
+    Bytes font4;
+    fx::u16(font4, 1);
+    fx::u8(font4, 0x01); // bold, no font data
+    fx::str(font4, "Embedded Serif");
+    fx::EditSpec edit;
+    std::string path =
+        h.write("m.swf", fx::movieWith({fx::tag(TagCode::DefineFont4, font4), fx::defineEditText(edit)}));
+    EXPECT_EQ(rows(path, h.media()), (std::vector<std::string>{"edit:Hello|Embedded Serif|300"}));
+}
+
 // --- rescaling -------------------------------------------------------------------------------------
 
 Matrix matrixOf(const Tag& placement) {
@@ -659,6 +772,32 @@ Matrix matrixOf(const Tag& placement) {
         r.skip(2);
     }
     return (flags & 0x04) ? readMatrix(r) : Matrix{};
+}
+
+TEST(SwfGeneratorSave, RescalingRefusesScalesThePlacementsCannotStore) {
+    // An 11000-twip-wide stage (550 px): placements hold scales below 16384 times.
+    struct Case {
+        std::int32_t width; // twips
+        bool saved;
+    } cases[] = {{22000, true}, {11000 * 16000, true}, {11000 * 16400, false}, {100000000, true}, {2000000000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        Harness h;
+        fx::MovieSpec spec;
+        spec.frame = fx::rect(0, 11000, 0, 8000);
+        spec.tags = fx::cat(
+            {fx::backgroundColor(), fx::placeObject2(1, 5, fx::matrix(1000, 2000)), fx::showFrame(), fx::endTag()});
+        std::string path = h.write("m.swf", fx::buildMovie(spec));
+        SwfGenerator g(h.media());
+        ASSERT_TRUE(g.LoadSwf(path).ok());
+        g.SwfWidth(c.width);
+        Result<void> saved = g.SaveSwf(h.dir.file("out.swf"), 1);
+        EXPECT_EQ(saved.ok(), c.saved);
+        if (!saved.ok()) {
+            EXPECT_EQ(saved.error().code, ErrorCode::TooLarge);
+            EXPECT_FALSE(std::filesystem::exists(h.dir.file("out.swf")));
+        }
+    }
 }
 
 TEST(SwfGeneratorSave, RescalingScalesStageAndRootPlacements) {

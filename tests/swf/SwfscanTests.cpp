@@ -4,6 +4,7 @@
 #include "swf/Container.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace glw::swf {
@@ -88,6 +89,44 @@ TEST(Swfscan, EditsByRowAndSetsTheSize) {
     EXPECT_NE(readText(dir.file("header.txt")).find("275 x 200 pixels"), std::string::npos);
     EXPECT_EQ(run("edit " + shellWord(in) + " " + shellWord(out) + " --set '7=x'", dir.file("bad.txt")), 2);
     EXPECT_EQ(run("list " + shellWord(dir.file("missing.swf")), dir.file("missing.txt")), 1);
+}
+
+// Edits the movie cannot take exit non-zero with the reason, never 0 with a wrong result: a replacement
+// JPEG that does not decode whole, a text height past 16 bits, a size whose scale no placement holds.
+TEST(Swfscan, EditsTheMovieCannotTakeAreRefusedWithTheReason) {
+    fx::TempDir dir;
+    const Bytes jpeg = fx::makeJpeg(64, 48, 80);
+    fx::writeFile(dir.file("cut.jpg"),
+                  Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() - 40)));
+    fx::writeFile(dir.file("whole.jpg"), jpeg);
+    fx::MovieSpec spec;
+    spec.frame = fx::rect(0, 2000, 0, 2000); // 100 x 100 pixels
+    spec.tags = fx::cat({fx::backgroundColor(), fx::defineEditText(fx::EditSpec{}), fx::defineBitsJpeg2(6, jpeg),
+                         fx::placeObject2(1, 6, fx::matrix(0, 0)), fx::showFrame(), fx::endTag()});
+    const std::string in = dir.file("in.swf");
+    fx::writeFile(in, fx::buildMovie(spec));
+    struct Case {
+        std::string options;
+        int status;
+        const char* said; // on standard error
+    } cases[] = {
+        {"--set '1=" + dir.file("whole.jpg") + "'", 0, ""},
+        {"--set '1=" + dir.file("cut.jpg") + "'", 3, "damaged"},
+        {"--height 0=65535", 0, ""},
+        {"--height 0=65536", 3, "65535"},
+        {"--size 1000000x1000000", 0, ""},
+        {"--size 5000000x5000000", 1, "16384"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        const std::string out = dir.file("out.swf");
+        std::filesystem::remove(out);
+        EXPECT_EQ(runSplit("edit " + shellWord(in) + " " + shellWord(out) + " " + c.options, dir.file("o.txt"),
+                           dir.file("e.txt")),
+                  c.status)
+            << readText(dir.file("e.txt"));
+        EXPECT_NE(readText(dir.file("e.txt")).find(c.said), std::string::npos) << readText(dir.file("e.txt"));
+    }
 }
 
 // A tag that cannot be read offers no row, and `list` says on standard error which tag, where, and why.

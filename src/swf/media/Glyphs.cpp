@@ -470,6 +470,32 @@ struct OutlineCollector {
     }
 };
 
+// Each contour (a move and the edges after it) drawn the other way round: the same points and controls,
+// from the last point back to the first.
+void reverseContours(std::vector<Segment>& segments) {
+    std::vector<Segment> out;
+    out.reserve(segments.size());
+    std::size_t begin = 0;
+    while (begin < segments.size()) {
+        std::size_t end = begin + 1;
+        while (end < segments.size() && segments[end].kind != SegmentKind::Move) {
+            ++end;
+        }
+        // segments[begin] is the move (or, defensively, an edge from the origin).
+        const bool moved = segments[begin].kind == SegmentKind::Move;
+        const std::size_t firstEdge = moved ? begin + 1 : begin;
+        const Point start = moved ? segments[begin].to : Point{};
+        out.push_back({SegmentKind::Move, {}, end > firstEdge ? segments[end - 1].to : start});
+        for (std::size_t i = end; i > firstEdge; --i) {
+            const Segment& edge = segments[i - 1];
+            const Point from = i - 1 > firstEdge ? segments[i - 2].to : start;
+            out.push_back({edge.kind, edge.control, from});
+        }
+        begin = end;
+    }
+    segments = std::move(out);
+}
+
 int onMoveTo(const FT_Vector* to, void* user) {
     auto* c = static_cast<OutlineCollector*>(user);
     c->moveTo(c->convert(to));
@@ -650,11 +676,6 @@ Result<Glyph> GlyphFont::glyph(char32_t code) const {
         return makeError(ErrorCode::Malformed, "cannot read the outline of a glyph of " + m_impl->match.family);
     }
     FT_Outline& outline = face->glyph->outline;
-    // The format's conversion keeps TrueType's point order (outer contours clockwise with y up);
-    // PostScript-flavoured fonts wind the other way, so turn theirs round.
-    if (outline.n_contours > 0 && FT_Outline_Get_Orientation(&outline) == FT_ORIENTATION_POSTSCRIPT) {
-        FT_Outline_Reverse(&outline);
-    }
     OutlineCollector collector;
     collector.scale = m_impl->scale();
     FT_Outline_Funcs funcs{};
@@ -664,6 +685,13 @@ Result<Glyph> GlyphFont::glyph(char32_t code) const {
     funcs.cubic_to = onCubicTo;
     if (FT_Outline_Decompose(&outline, &funcs, &collector) != 0) {
         return makeError(ErrorCode::Malformed, "cannot decompose a glyph outline of " + m_impl->match.family);
+    }
+    // The format's conversion keeps TrueType's point order (outer contours clockwise with y up);
+    // PostScript-flavoured fonts wind the other way, so their contours are turned round. This is done on
+    // the collected edges: reversing FreeType's points would start a contour that closes with a cubic
+    // curve on a control point, an outline FreeType then refuses to decompose.
+    if (outline.n_contours > 0 && FT_Outline_Get_Orientation(&outline) == FT_ORIENTATION_POSTSCRIPT) {
+        reverseContours(collector.segments);
     }
     Glyph g;
     g.code = code;

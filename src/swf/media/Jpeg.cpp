@@ -29,6 +29,7 @@ struct ErrorManager {
     jpeg_error_mgr pub{};
     std::jmp_buf jump{};
     char message[JMSG_LENGTH_MAX] = {};
+    char warning[JMSG_LENGTH_MAX] = {}; // the first warning, when there was one
 };
 
 [[noreturn]] void onJpegError(j_common_ptr cinfo) {
@@ -37,9 +38,16 @@ struct ErrorManager {
     std::longjmp(err->jump, 1);
 }
 
-void onJpegMessage(j_common_ptr, int) {
-    // Warnings (premature end of data, corrupt entropy data) are tolerated, as players do; the
-    // decoder fills what is missing with grey. Nothing is printed.
+void onJpegMessage(j_common_ptr cinfo, int level) {
+    // Warnings (premature end of data, corrupt entropy data) are tolerated for images already in a
+    // movie, as players do: the decoder fills what is missing with grey. The first is kept for callers
+    // that refuse damaged data. Nothing is printed.
+    if (level < 0) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        if (err->pub.num_warnings++ == 0) {
+            (*cinfo->err->format_message)(cinfo, err->warning);
+        }
+    }
 }
 
 void onJpegProgress(j_common_ptr cinfo) {
@@ -202,7 +210,7 @@ bool isJpeg(std::span<const std::uint8_t> bytes) {
     return state->cinfo.jpeg_color_space != JCS_CMYK && state->cinfo.jpeg_color_space != JCS_YCCK;
 }
 
-Result<Image> decodeJpeg(std::span<const std::uint8_t> bytes, std::size_t maxPixels) {
+Result<Image> decodeJpeg(std::span<const std::uint8_t> bytes, std::size_t maxPixels, JpegDamage damage) {
     auto state = std::make_unique<DecodeState>();
     state->stream = joinJpegStreams(bytes);
     if (state->stream.size() < 4 || state->stream[0] != 0xFF || state->stream[1] != 0xD8) {
@@ -243,10 +251,14 @@ Result<Image> decodeJpeg(std::span<const std::uint8_t> bytes, std::size_t maxPix
         jpeg_read_scanlines(&state->cinfo, &row, 1);
     }
     jpeg_finish_decompress(&state->cinfo);
+    if (damage == JpegDamage::Refuse && state->err.pub.num_warnings > 0) {
+        return makeError(ErrorCode::Malformed,
+                         std::string("the JPEG image is damaged and does not decode whole: ") + state->err.warning);
+    }
     return std::move(state->image);
 }
 
-Result<Image> readJpegFile(const std::filesystem::path& file, std::size_t maxPixels) {
+Result<Image> readJpegFile(const std::filesystem::path& file, std::size_t maxPixels, JpegDamage damage) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
     if (ec) {
@@ -260,7 +272,7 @@ Result<Image> readJpegFile(const std::filesystem::path& file, std::size_t maxPix
     if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
         return makeError(ErrorCode::Io, "cannot read " + file.string());
     }
-    return decodeJpeg(bytes, maxPixels);
+    return decodeJpeg(bytes, maxPixels, damage);
 }
 
 namespace {

@@ -38,13 +38,20 @@ bool isJpeg(std::span<const std::uint8_t> bytes);
 // are not a marker stream are returned unchanged.
 std::vector<std::uint8_t> joinJpegStreams(std::span<const std::uint8_t> bytes);
 
+// What a decode does with data libjpeg can read only with warnings (cut short, corrupt entropy data):
+// Tolerate fills the missing parts with grey, as players do with images already in a movie; Refuse
+// fails with Malformed, for a file the user hands in to replace an image.
+enum class JpegDamage { Tolerate, Refuse };
+
 // Decodes JPEG data to 8-bit RGB (channels 3), whatever the stored colour space. The data goes through
 // joinJpegStreams first. Fails with Malformed or Truncated for broken data, TooLarge for more than
 // maxPixels pixels, Unsupported for colour spaces libjpeg cannot convert to RGB (CMYK).
-Result<Image> decodeJpeg(std::span<const std::uint8_t> bytes, std::size_t maxPixels = kMaxImagePixels);
+Result<Image> decodeJpeg(std::span<const std::uint8_t> bytes, std::size_t maxPixels = kMaxImagePixels,
+                         JpegDamage damage = JpegDamage::Tolerate);
 
 // Reads a whole file (at most kMaxJpegFileBytes) and decodes it; NotFound or Io when it cannot be read.
-Result<Image> readJpegFile(const std::filesystem::path& file, std::size_t maxPixels = kMaxImagePixels);
+Result<Image> readJpegFile(const std::filesystem::path& file, std::size_t maxPixels = kMaxImagePixels,
+                           JpegDamage damage = JpegDamage::Tolerate);
 
 // The image resampled to width x height (a triangle filter whose support widens when shrinking, so
 // every source pixel contributes). Channels are filtered independently. Invalid for an empty or

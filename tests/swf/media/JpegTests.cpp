@@ -157,6 +157,59 @@ TEST(Jpeg, ToleratesImageDataCutShort) {
     EXPECT_EQ(decoded->width, 64);
 }
 
+// Where the entropy-coded image data starts: after the start-of-scan segment.
+std::size_t scanDataStart(const Bytes& jpeg) {
+    std::size_t pos = 2;
+    while (pos + 4 <= jpeg.size() && jpeg[pos] == 0xFF) {
+        const std::size_t length = (std::size_t(jpeg[pos + 2]) << 8) | jpeg[pos + 3];
+        if (jpeg[pos + 1] == 0xDA) {
+            return pos + 2 + length;
+        }
+        pos += 2 + length;
+    }
+    return jpeg.size();
+}
+
+TEST(Jpeg, RefusesDamagedDataWhenAskedTo) {
+    // A user's replacement file must decode whole and clean; a movie's own image is shown as it can be.
+    const Bytes whole = encode(stripes(96, 96), 80);
+    const std::size_t scan = scanDataStart(whole);
+    ASSERT_LT(scan + 400, whole.size());
+    Bytes overwritten = whole;
+    std::uint32_t seed = 12345;
+    for (std::size_t i = scan + 200; i < scan + 340; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const auto byte = static_cast<std::uint8_t>(seed >> 16);
+        overwritten[i] = byte == 0xFF ? 0x55 : byte; // garbled data, but no markers in it
+    }
+    const auto cut = [&](std::size_t n) {
+        return Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+    };
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        bool clean;
+    } cases[] = {
+        {"whole", whole, true},
+        {"cut 100 bytes into the image data", cut(scan + 100), false},
+        {"cut inside the image data", cut(whole.size() * 2 / 3), false},
+        {"headers and no image data", cut(scan), false},
+        {"140 bytes of image data overwritten", overwritten, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto tolerated = decodeJpeg(c.bytes);
+        ASSERT_TRUE(tolerated.ok()) << tolerated.error().detail;
+        EXPECT_EQ(tolerated->width, 96);
+        auto strict = decodeJpeg(c.bytes, kMaxImagePixels, JpegDamage::Refuse);
+        EXPECT_EQ(strict.ok(), c.clean);
+        if (!strict.ok()) {
+            EXPECT_EQ(strict.error().code, ErrorCode::Malformed);
+            EXPECT_NE(strict.error().detail.find("damaged"), std::string::npos) << strict.error().detail;
+        }
+    }
+}
+
 class JpegQualityTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(JpegQualityTest, EstimatesTheQualityItWasSavedAt) {

@@ -192,6 +192,8 @@ ShapeView readShapeRecords(Reader& r, int fillBits, int lineBits) {
                 v.contours.emplace_back();
                 contour = &v.contours.back();
                 contour->emplace_back(x, y);
+                v.paths.emplace_back();
+                v.paths.back().emplace_back(x, y);
             }
             std::uint32_t f0 = 0;
             if (fill0) {
@@ -214,6 +216,7 @@ ShapeView readShapeRecords(Reader& r, int fillBits, int lineBits) {
         }
         const bool straight = r.ub(1);
         const int bits = static_cast<int>(r.ub(4)) + 2;
+        auto& path = v.paths.back();
         if (straight) {
             if (r.ub(1)) {
                 x += r.sb(bits);
@@ -224,14 +227,22 @@ ShapeView readShapeRecords(Reader& r, int fillBits, int lineBits) {
                 x += r.sb(bits);
             }
         } else {
+            const double x0 = x, y0 = y;
             x += r.sb(bits);
             y += r.sb(bits);
+            const double cx = x, cy = y;
             x += r.sb(bits);
             y += r.sb(bits);
+            constexpr int kSteps = 8;
+            for (int i = 1; i < kSteps; ++i) {
+                const double t = double(i) / kSteps, u = 1 - t;
+                path.emplace_back(u * u * x0 + 2 * u * t * cx + t * t * x, u * u * y0 + 2 * u * t * cy + t * t * y);
+            }
             ++v.curves;
         }
         ++v.edges;
         contour->emplace_back(x, y);
+        path.emplace_back(x, y);
     }
 }
 

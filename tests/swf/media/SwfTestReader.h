@@ -74,6 +74,8 @@ MovieView readMovie(std::span<const std::uint8_t> file);
 struct ShapeView {
     std::vector<std::vector<std::pair<std::int32_t, std::int32_t>>> contours;
     bool firstFill0Is1 = false;
+    // The same contours as drawn: every point, curves flattened into short straight pieces.
+    std::vector<std::vector<std::pair<double, double>>> paths;
     int edges = 0;
     int curves = 0;
 };

@@ -1,0 +1,133 @@
+#!/bin/sh
+# The tint's colour dialog in a real window under Xvfb: on a copy of the demo application folder, opens the
+# postcard clip with Ctrl+P, sets the tint to #0080FF through the tint's "..." (typed, Enter, Okay), then
+# opens the dialog again and presses Okay without touching it. Saves <build>/screenshots/tint-again-set.png,
+# tint-again-dialog.png (the dialog as it opens the second time) and tint-again-okay.png, and checks that
+# the second Okay changed neither the preview's pixels nor the tint the trace shows.
+# Usage: tint-dialog-screenshot.sh <build folder>
+# Exits 77 (skipped) when glwclipart is not built with the desktop renderer and the Flash player, or when
+# Xvfb, xdotool or ImageMagick is missing.
+set -eu
+build="${1:?usage: tint-dialog-screenshot.sh <build folder>}"
+build="$(cd "$build" && pwd)"
+out="$build/screenshots"
+
+skip() { echo "skipped: $1"; exit 77; }
+[ -x "$build/app/glwclipart" ] || skip "$build/app/glwclipart is not built"
+grep -q '^GLW_BUILD_QT:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || skip "built without the desktop renderer"
+[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
+for tool in xvfb-run xdotool import convert compare; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+for entry in "$build/app"/*; do
+    case "$(basename "$entry")" in
+    glwbase.exe | glwbase.scr | quillset.exe) ;;
+    *) cp -r "$entry" "$work/" ;;
+    esac
+done
+mkdir -p "$out"
+rm -f "$out/tint-again-before.png" "$out/tint-again-set.png" "$out/tint-again-dialog.png" "$out/tint-again-okay.png"
+
+"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" <<'INNER'
+set -eu
+app="$1"; out="$2"
+cd "$app"
+unset GLW_UI GLW_SCRIPT
+# Without a GPU the live preview draws only with Qt Quick's software back end.
+GLW_TRACE="$app/trace.txt" QT_QUICK_BACKEND=software QT_QPA_PLATFORM=xcb ./glwclipart >"$out/tint-again.log" 2>&1 &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+
+# Waits up to $2 half-seconds for a visible window named $1 and prints its id.
+window_named() {
+    tries=0
+    while [ $tries -lt "$2" ]; do
+        kill -0 "$pid" 2>/dev/null || { echo "glwclipart ended early:" >&2; cat "$out/tint-again.log" >&2; exit 1; }
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.5
+        tries=$((tries + 1))
+    done
+    echo "no window $1" >&2
+    exit 1
+}
+# Waits until no visible window named $1 is left.
+gone() {
+    tries=0
+    while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+        [ $tries -lt 40 ] || { echo "the window $1 did not close" >&2; exit 1; }
+        sleep 0.5
+        tries=$((tries + 1))
+    done
+}
+
+window=$(window_named "Flash Browser/Transformer" 60)
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+MX=$X; MY=$Y; MW=$WIDTH; MH=$HEIGHT
+at() { xdotool mousemove $((MX + $1)) $((MY + $2)) click 1; sleep "${3:-0.5}"; }
+shot() { import -window root "$app/screen.png"; convert "$app/screen.png" -crop "${MW}x${MH}+${MX}+${MY}" +repage "$1"; }
+# The preview (480 x 400 at 236, 70 of the window) once two captures a second apart agree.
+settled() {
+    shot "$app/a.png"
+    tries=0
+    while :; do
+        sleep 1
+        shot "$app/b.png"
+        d=$(compare -metric AE "$app/a.png[480x400+236+70]" "$app/b.png[480x400+236+70]" null: 2>&1 || true)
+        [ "${d%%.*}" = "0" ] && break
+        [ $tries -lt 20 ] || break
+        mv "$app/b.png" "$app/a.png"
+        tries=$((tries + 1))
+    done
+    mv "$app/b.png" "$1"
+}
+# The tint's "..." and, in the dialog, its Value box and Okay.
+open_tint() {
+    at 548 516
+    dialog=$(window_named "Select Color" 20)
+    eval "$(xdotool getwindowgeometry --shell "$dialog")"
+    DX=$X; DY=$Y; DW=$WIDTH; DH=$HEIGHT
+}
+okay() { xdotool mousemove $((DX + 42)) $((DY + 188)) click 1; gone "Select Color"; }
+
+at 28 214 1        # the category Media
+at 655 124 1       # its fourth cell: the postcard
+xdotool key ctrl+p
+sleep 6
+settled "$out/tint-again-before.png"
+
+open_tint
+xdotool mousemove $((DX + 79)) $((DY + 157)) click 1
+xdotool key ctrl+a
+xdotool type "0080FF"
+xdotool key Return
+sleep 0.5
+okay
+settled "$out/tint-again-set.png"
+
+open_tint
+sleep 0.5
+import -window root "$app/screen.png"
+convert "$app/screen.png" -crop "${DW}x${DH}+${DX}+${DY}" +repage "$out/tint-again-dialog.png"
+okay
+settled "$out/tint-again-okay.png"
+cp "$app/trace.txt" "$out/tint-again-trace.txt"
+INNER
+
+# The tint the preview was last given, from the trace: "CWR=...&CWG=...&CWB=...".
+last_tint() { grep -o 'CWR=-\{0,1\}[0-9]*&CWG=-\{0,1\}[0-9]*&CWB=-\{0,1\}[0-9]*' "$1" | tail -n 1; }
+trace="$out/tint-again-trace.txt"
+tints=$(grep -o 'CWR=-\{0,1\}[0-9]*&CWG=-\{0,1\}[0-9]*&CWB=-\{0,1\}[0-9]*' "$trace" | uniq | tail -n 2 | tr '\n' ' ')
+final=$(last_tint "$trace")
+preview="480x400+236+70"
+tinted=$(compare -metric AE -fuzz 3% "$out/tint-again-before.png[$preview]" "$out/tint-again-set.png[$preview]" null: 2>&1 || true)
+again=$(compare -metric AE -fuzz 3% "$out/tint-again-set.png[$preview]" "$out/tint-again-okay.png[$preview]" null: 2>&1 || true)
+echo "tints in the trace: $tints; the tint changed $tinted preview pixels, the second Okay $again"
+[ "$final" = "CWR=-256&CWG=1&CWB=256" ] || { echo "the tint after the second Okay is $final, not #0080FF's"; exit 1; }
+[ "${tinted%%.*}" -gt 1000 ] || { echo "setting the tint did not change the preview"; exit 1; }
+[ "${again%%.*}" -lt 50 ] || { echo "the second Okay changed the preview"; exit 1; }
+echo "saved $out/tint-again-set.png, $out/tint-again-dialog.png and $out/tint-again-okay.png"
