@@ -6,6 +6,7 @@
 #include "Views.h"
 #include "forms/Controls.h"
 #include "forms/Form.h"
+#include "forms/Runtime.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -456,10 +457,16 @@ protected:
             slider = s;
         } else {
             slider = new QScrollBar(Qt::Horizontal, parent);
+            // Qt's scroll bars never take the focus; the forms' bars take it when clicked, so that the
+            // control that had it loses it and gains it again on the next click.
+            slider->setFocusPolicy(Qt::StrongFocus);
         }
         connect(slider, &QAbstractSlider::valueChanged, this, [this](int value) {
             if (value == m_range.Value) {
                 return;
+            }
+            if (auto& trace = m_range.runtime().trace(); trace.enabled() && !driver().applying()) {
+                trace.write("scroll " + m_range.fullName() + " " + std::to_string(value));
             }
             if (user("scroll " + m_range.fullName(), [this, value] { m_range.userScroll(value); })) {
                 resync();

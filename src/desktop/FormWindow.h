@@ -5,6 +5,7 @@
 #include "ControlView.h"
 #include "forms/Form.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <map>
 #include <string_view>
@@ -50,7 +51,10 @@ public:
     // Shows the window now if the form is visible and the show is still pending (it is made on the next
     // pass of the event loop, so that a modal form opens modal and without flicker).
     void showNow();
-    void setModal(bool modal);
+    // Makes the window application-modal (or not). A modal window is a dialog of `owner` (transient for it,
+    // so that the window manager keeps it above its owner and never minimises it alone) with no minimise
+    // or maximise button: a box hidden that way would leave its owner blocked with nothing to answer.
+    void setModal(bool modal, QWidget* owner = nullptr);
     // The form is gone: drops every view; nothing calls into the form any more.
     void detach();
 
@@ -85,6 +89,7 @@ private:
     // when it has the size last asked for, which was already cut to the screen).
     void reportSize(bool force = false);
     void applyWindowFlags();
+    void applyTransientParent();
     void layoutBars();
     int menuBarHeight() const;
 
@@ -100,6 +105,8 @@ private:
     QSize m_requested; // the outer size last asked for by applyWindowSize
     bool m_menusPending = false;
     bool m_showPending = false;
+    bool m_modal = false;
+    QPointer<QWidget> m_owner; // the window a modal one belongs to
 };
 
 } // namespace glw::qt

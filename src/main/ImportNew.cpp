@@ -9,6 +9,10 @@
 #include "vb/VbFile.h"
 #include "vb/VbText.h"
 
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
 namespace glw::main {
 
 namespace {
@@ -16,6 +20,36 @@ namespace {
 constexpr int kPixel = forms::kTwipsPerDesignPixel;
 
 using forms::place;
+
+// A folder of its own under the user's temporary folder, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        auto temp = platform::userTempFolder();
+        if (!temp) {
+            return;
+        }
+        std::string pattern = platform::toHostPath(*temp) + "/glwimport-XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (::mkdtemp(buffer.data()) != nullptr) {
+            m_host = buffer.data();
+        }
+    }
+    ~ScratchFolder() {
+        if (!m_host.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(m_host, ignored);
+        }
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    // "" when it could not be made.
+    const std::string& host() const { return m_host; }
+
+private:
+    std::string m_host;
+};
 
 } // namespace
 
@@ -59,16 +93,17 @@ void ImportNew::Command1_Click() {
     if (!CommonDialog1.lastOk() || CommonDialog1.FileName().empty()) {
         return;
     }
-    aFileName.Caption = CommonDialog1.FileName();
-    DoUnzip.ZipFile = platform::toHostPath(CommonDialog1.FileName());
+    PackagePath = CommonDialog1.FileName();
+    aFileName.Caption = platform::toDisplayPath(PackagePath);
+    DoUnzip.ZipFile = platform::toHostPath(PackagePath);
 }
 
 void ImportNew::Command6_Click() {
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "ImportNew.Command6_Click");
     List1.Clear();
-    const std::string package = aFileName.Caption;
-    if (package == kNoFileSelected) {
+    const std::string package = PackagePath;
+    if (package.empty()) {
         return;
     }
     MousePointer = forms::vbHourglass;
@@ -79,16 +114,20 @@ void ImportNew::Command6_Click() {
         rt.logError("ImportNew.Command6_Click", vb::ErrPathFileAccess, std::string(pass) + ": " + error.detail);
     };
 
-    // First pass: the package's .dat entries, for impinfo.dat.
+    // First pass: the package's .dat entries, for impinfo.dat. They are unpacked aside, never into the
+    // library: the .dat entries of sub-folders would make categories even of a package that is refused.
     DoUnzip.ZipFile = platform::toHostPath(package);
+    DoUnzip.MaxEntrySize = kMaxImportEntryBytes;
     step([&] { vb::Kill(info); });
+    const ScratchFolder scratch;
     DoUnzip.ZipOption1000 = true;
-    DoUnzip.ExtractFolder = platform::toHostPath(appPath + "\\CLTemplates");
+    DoUnzip.ExtractFolder = scratch.host();
     DoUnzip.FileMask = "*.dat";
     DoUnzip.Password = kImportPassword;
     auto prepared = DoUnzip.ZipPrepare();
-    step([&] { vb::Kill(info); });
-    if (prepared) {
+    if (scratch.host().empty()) {
+        report("first pass", Error{ErrorCode::Io, 0, "no temporary folder to unpack into", 0});
+    } else if (prepared) {
         if (auto first = DoUnzip.ZipExtract(); !first) {
             report("first pass", first.error());
         }
@@ -98,7 +137,7 @@ void ImportNew::Command6_Click() {
 
     std::string line;
     step([&] {
-        vb::VbFileHandle file(info, vb::OpenMode::Input);
+        vb::VbFileHandle file(platform::toSystemPath(scratch.host() + "/impinfo.dat"), vb::OpenMode::Input);
         line = file.lineInput();
     });
     const std::string category = common::GetBetween(line, "[", "]");
