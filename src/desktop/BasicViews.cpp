@@ -461,18 +461,36 @@ protected:
             // control that had it loses it and gains it again on the next click.
             slider->setFocusPolicy(Qt::StrongFocus);
         }
-        connect(slider, &QAbstractSlider::valueChanged, this, [this](int value) {
-            if (value == m_range.Value) {
+        // While the thumb is dragged, the bar reaches the runtime only where it rests (kDragRest without a
+        // move) and where it is released: a handler that shows a page for each value would otherwise run
+        // once per mouse movement.
+        m_dragRest.setSingleShot(true);
+        m_dragRest.setInterval(kDragRest);
+        connect(&m_dragRest, &QTimer::timeout, this, [this] { scrolled(m_dragValue); });
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider](int value) {
+            if (slider->isSliderDown()) {
+                m_dragValue = value;
+                m_dragRest.start();
                 return;
             }
-            if (auto& trace = m_range.runtime().trace(); trace.enabled() && !driver().applying()) {
-                trace.write("scroll " + m_range.fullName() + " " + std::to_string(value));
-            }
-            if (user("scroll " + m_range.fullName(), [this, value] { m_range.userScroll(value); })) {
-                resync();
-            }
+            scrolled(value);
+        });
+        connect(slider, &QAbstractSlider::sliderReleased, this, [this, slider] {
+            m_dragRest.stop();
+            scrolled(slider->value());
         });
         return slider;
+    }
+    void scrolled(int value) {
+        if (value == m_range.Value) {
+            return;
+        }
+        if (auto& trace = m_range.runtime().trace(); trace.enabled() && !driver().applying()) {
+            trace.write("scroll " + m_range.fullName() + " " + std::to_string(value));
+        }
+        if (user("scroll " + m_range.fullName(), [this, value] { m_range.userScroll(value); })) {
+            resync();
+        }
     }
     void applyOwn(forms::PropertyId property) override {
         const int lo = std::min<int>(m_range.Min, m_range.Max);
@@ -495,7 +513,8 @@ protected:
             slider->setInvertedAppearance(inverted);
             slider->setInvertedControls(inverted);
         }
-        if (range || wants(property, forms::PropertyId::Value)) {
+        // A thumb under the mouse stays there: the runtime hears of the drag where it rests.
+        if (range || (wants(property, forms::PropertyId::Value) && !slider->isSliderDown())) {
             slider->setValue(m_range.Value);
         }
         if (wants(property, forms::PropertyId::SmallChange)) {
@@ -507,7 +526,10 @@ protected:
     }
 
 private:
+    static constexpr int kDragRest = 100; // milliseconds
     forms::RangeControl& m_range;
+    QTimer m_dragRest;
+    int m_dragValue = 0;
 };
 
 // ---- Timer ----

@@ -433,7 +433,9 @@ void FormWindow::applyWindowFlags() {
     if (!m_form->ShowInTaskbar && border != 0 && border != 4 && border != 5) {
         flags = (flags & ~Qt::WindowType_Mask) | Qt::Tool;
     }
-    // A modal window is a dialog of its owner, whatever its border: a title and a close button only.
+    // A modal window is a dialog of its owner, whatever its border: a title and a close button only. (A
+    // window manager that offers to minimise it anyway, as openbox does, minimises its owner with it, since
+    // it is transient for that window; see applyTransientParent.)
     if (m_modal && border != 0) {
         flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     }
