@@ -51,6 +51,22 @@ private:
     std::string m_host;
 };
 
+// The first entry with a part of its path that starts with "." (a hidden file or folder: the library's
+// listings skip them, so whatever landed there would never be shown), or "".
+std::string hiddenEntry(const std::vector<zip::ZipEntryInfo>& entries) {
+    for (const auto& entry : entries) {
+        const std::string& path = entry.path;
+        for (std::size_t start = 0; start < path.size();) {
+            if (path[start] == '.') {
+                return entry.name;
+            }
+            const std::size_t slash = path.find('/', start);
+            start = slash == std::string::npos ? path.size() : slash + 1;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 ImportNew::ImportNew(MainProgram& owner) : Form(owner.runtime, "ImportNew"), program(owner) {
@@ -157,6 +173,11 @@ void ImportNew::Command6_Click() {
         DoUnzip.Password = kImportPassword;
         auto again = DoUnzip.ZipPrepare();
         step([&] { vb::Kill(info); });
+        if (again) {
+            if (const std::string hidden = hiddenEntry(*again); !hidden.empty()) {
+                again = Error{ErrorCode::Unsafe, 0, hidden + ": a hidden name, which no listing shows", 0};
+            }
+        }
         auto extracted = again ? DoUnzip.ZipExtract() : Result<std::size_t>(again.error());
         if (extracted) {
             done = true;

@@ -62,8 +62,9 @@ public:
     void Command1_Click();
     // Unpacks the chosen package: a first pass reads impinfo.dat, a second unpacks the whole package into
     // the category's folder. Success is announced only when both passes wrote everything; a damaged
-    // package, a wrong password, an unknown category or an entry that would land outside the folder give
-    // the import's error message and leave the library as it was.
+    // package, a wrong password, an unknown category, an entry that would land outside the folder or be
+    // hidden there, an entry larger than kMaxImportEntryBytes and a package that the disk has no room for
+    // give the import's error message and leave the library as it was.
     void Command6_Click();
     void Command3_Click();
     void Command10_Click();
