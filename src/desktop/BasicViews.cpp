@@ -461,14 +461,15 @@ protected:
             // control that had it loses it and gains it again on the next click.
             slider->setFocusPolicy(Qt::StrongFocus);
         }
-        // While the thumb is dragged, the bar reaches the runtime only where it rests (kDragRest without a
-        // move) and where it is released: a handler that shows a page for each value would otherwise run
-        // once per mouse movement.
+        // While a scroll bar's thumb is dragged, the bar reaches the runtime only where it rests (kDragRest
+        // without a move) and where it is released: a handler that shows a page for each value would
+        // otherwise run once per mouse movement. A slider's drag reaches it all the way.
         m_dragRest.setSingleShot(true);
         m_dragRest.setInterval(kDragRest);
         connect(&m_dragRest, &QTimer::timeout, this, [this] { scrolled(m_dragValue); });
-        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider](int value) {
-            if (slider->isSliderDown()) {
+        const bool deferDrags = m_range.kind() == forms::ControlKind::HScrollBar;
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider, deferDrags](int value) {
+            if (deferDrags && slider->isSliderDown()) {
                 m_dragValue = value;
                 m_dragRest.start();
                 return;
@@ -513,8 +514,9 @@ protected:
             slider->setInvertedAppearance(inverted);
             slider->setInvertedControls(inverted);
         }
-        // A thumb under the mouse stays there: the runtime hears of the drag where it rests.
-        if (range || (wants(property, forms::PropertyId::Value) && !slider->isSliderDown())) {
+        // A scroll bar's thumb under the mouse stays there: the runtime hears of the drag where it rests.
+        const bool dragged = m_range.kind() == forms::ControlKind::HScrollBar && slider->isSliderDown();
+        if (range || (wants(property, forms::PropertyId::Value) && !dragged)) {
             slider->setValue(m_range.Value);
         }
         if (wants(property, forms::PropertyId::SmallChange)) {
