@@ -6,6 +6,7 @@
 #include "Views.h"
 #include "forms/Controls.h"
 #include "forms/Form.h"
+#include "forms/Runtime.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -456,16 +457,41 @@ protected:
             slider = s;
         } else {
             slider = new QScrollBar(Qt::Horizontal, parent);
+            // Qt's scroll bars never take the focus; the forms' bars take it when clicked, so that the
+            // control that had it loses it and gains it again on the next click.
+            slider->setFocusPolicy(Qt::StrongFocus);
         }
-        connect(slider, &QAbstractSlider::valueChanged, this, [this](int value) {
-            if (value == m_range.Value) {
+        // While a scroll bar's thumb is dragged, the bar reaches the runtime only where it rests (kDragRest
+        // without a move) and where it is released: a handler that shows a page for each value would
+        // otherwise run once per mouse movement. A slider's drag reaches it all the way.
+        m_dragRest.setSingleShot(true);
+        m_dragRest.setInterval(kDragRest);
+        connect(&m_dragRest, &QTimer::timeout, this, [this] { scrolled(m_dragValue); });
+        const bool deferDrags = m_range.kind() == forms::ControlKind::HScrollBar;
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider, deferDrags](int value) {
+            if (deferDrags && slider->isSliderDown()) {
+                m_dragValue = value;
+                m_dragRest.start();
                 return;
             }
-            if (user("scroll " + m_range.fullName(), [this, value] { m_range.userScroll(value); })) {
-                resync();
-            }
+            scrolled(value);
+        });
+        connect(slider, &QAbstractSlider::sliderReleased, this, [this, slider] {
+            m_dragRest.stop();
+            scrolled(slider->value());
         });
         return slider;
+    }
+    void scrolled(int value) {
+        if (value == m_range.Value) {
+            return;
+        }
+        if (auto& trace = m_range.runtime().trace(); trace.enabled() && !driver().applying()) {
+            trace.write("scroll " + m_range.fullName() + " " + std::to_string(value));
+        }
+        if (user("scroll " + m_range.fullName(), [this, value] { m_range.userScroll(value); })) {
+            resync();
+        }
     }
     void applyOwn(forms::PropertyId property) override {
         const int lo = std::min<int>(m_range.Min, m_range.Max);
@@ -488,7 +514,9 @@ protected:
             slider->setInvertedAppearance(inverted);
             slider->setInvertedControls(inverted);
         }
-        if (range || wants(property, forms::PropertyId::Value)) {
+        // A scroll bar's thumb under the mouse stays there: the runtime hears of the drag where it rests.
+        const bool dragged = m_range.kind() == forms::ControlKind::HScrollBar && slider->isSliderDown();
+        if (range || (wants(property, forms::PropertyId::Value) && !dragged)) {
             slider->setValue(m_range.Value);
         }
         if (wants(property, forms::PropertyId::SmallChange)) {
@@ -500,7 +528,10 @@ protected:
     }
 
 private:
+    static constexpr int kDragRest = 100; // milliseconds
     forms::RangeControl& m_range;
+    QTimer m_dragRest;
+    int m_dragValue = 0;
 };
 
 // ---- Timer ----

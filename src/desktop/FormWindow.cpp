@@ -423,9 +423,12 @@ void FormWindow::showNow() {
     focusControl(m_form->ActiveControl());
 }
 
-void FormWindow::setModal(bool modal) {
+void FormWindow::setModal(bool modal, QWidget* owner) {
     const Qt::WindowModality modality = modal ? Qt::ApplicationModal : Qt::NonModal;
-    if (windowModality() == modality) {
+    if (owner == this || !modal) {
+        owner = nullptr;
+    }
+    if (windowModality() == modality && m_modal == modal && m_owner == owner) {
         return;
     }
     const QtDriver::ApplyScope scope(m_driver);
@@ -433,11 +436,26 @@ void FormWindow::setModal(bool modal) {
     if (visible) {
         hide(); // Qt takes a new modality only when the window is shown again
     }
+    m_modal = modal;
+    m_owner = owner;
+    applyWindowFlags();
     setWindowModality(modality);
+    applyTransientParent();
     if (visible) {
         show();
         raise();
         activateWindow();
+    }
+}
+
+void FormWindow::applyTransientParent() {
+    // Changing the window flags makes a new native window, which forgets its transient parent.
+    if (m_owner) {
+        winId();
+        m_owner->winId();
+        windowHandle()->setTransientParent(m_owner->windowHandle());
+    } else if (QWindow* handle = windowHandle()) {
+        handle->setTransientParent(nullptr);
     }
 }
 
@@ -466,11 +484,18 @@ void FormWindow::applyWindowFlags() {
     if (!m_form->ShowInTaskbar && border != 0 && border != 4 && border != 5) {
         flags = (flags & ~Qt::WindowType_Mask) | Qt::Tool;
     }
+    // A modal window is a dialog of its owner, whatever its border: a title and a close button only. (A
+    // window manager that offers to minimise it anyway, as openbox does, minimises its owner with it, since
+    // it is transient for that window; see applyTransientParent.)
+    if (m_modal && border != 0) {
+        flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
     if (flags == windowFlags()) {
         return;
     }
     const bool visible = isVisible();
     setWindowFlags(flags);
+    applyTransientParent();
     if (visible) {
         show();
     }

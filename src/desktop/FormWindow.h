@@ -5,6 +5,7 @@
 #include "ControlView.h"
 #include "forms/Form.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -54,7 +55,10 @@ public:
     // Shows the window now if the form is visible and the show is still pending (it is made on the next
     // pass of the event loop, so that a modal form opens modal and without flicker).
     void showNow();
-    void setModal(bool modal);
+    // Makes the window application-modal (or not). A modal window is a dialog of `owner` (transient for it,
+    // so that the window manager keeps it above its owner and never minimises it alone) with no minimise
+    // or maximise button: a box hidden that way would leave its owner blocked with nothing to answer.
+    void setModal(bool modal, QWidget* owner = nullptr);
     // From now on the window is a child of `host` (another program's window) without a frame, filling it
     // and following its size; once `host` is destroyed the form is closed as by its close box. Call before
     // the window first shows.
@@ -94,6 +98,7 @@ private:
     // when it has the size last asked for, which was already cut to the screen).
     void reportSize(bool force = false);
     void applyWindowFlags();
+    void applyTransientParent();
     void layoutBars();
     int menuBarHeight() const;
 
@@ -115,6 +120,8 @@ private:
     QWindow* m_hostWindow = nullptr;
     QTimer* m_hostWatch = nullptr;
     void watchHost();
+    bool m_modal = false;
+    QPointer<QWidget> m_owner; // the window a modal one belongs to
 };
 
 } // namespace glw::qt

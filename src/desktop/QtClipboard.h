@@ -32,7 +32,11 @@ private:
     std::string m_holderPath;
 };
 
-// The families of the fonts the desktop offers, as Qt lists them.
+// The font families as fontconfig and the movie players know them, each once, in ASCII case-insensitive
+// order: Qt names a family found under several foundries "Family [Foundry]", a name no player finds.
+std::vector<std::string> plainFamilyNames(const std::vector<std::string>& qtFamilies);
+
+// The families of the fonts the desktop offers (plainFamilyNames of Qt's list, private families left out).
 class QtFontList : public platform::FontList {
 public:
     std::vector<std::string> names() override;

@@ -247,7 +247,7 @@ void QtDriver::runModal(forms::Form& form) {
         return;
     }
     w->flushPending();
-    w->setModal(true);
+    w->setModal(true, modalOwner(*w));
     w->showNow();
     QEventLoop loop;
     m_modalLoops.push_back({&form, &loop});
@@ -262,6 +262,28 @@ void QtDriver::runModal(forms::Form& form) {
         still->setModal(false);
     }
     throwIfEnded();
+}
+
+QWidget* QtDriver::modalOwner(const FormWindow& modal) const {
+    // The window the user worked in opened the box; before any is active, the innermost modal one or
+    // any window of the program.
+    auto usable = [&](QWidget* candidate) {
+        return candidate && candidate != &modal && candidate->isVisible() ? candidate : nullptr;
+    };
+    if (QWidget* active = usable(QApplication::activeWindow()); active && dynamic_cast<FormWindow*>(active)) {
+        return active;
+    }
+    for (auto it = m_modalLoops.rbegin(); it != m_modalLoops.rend(); ++it) {
+        if (QWidget* owner = usable(window(*it->form))) {
+            return owner;
+        }
+    }
+    for (const auto& [form, candidate] : m_windows) {
+        if (QWidget* owner = usable(candidate)) {
+            return owner;
+        }
+    }
+    return nullptr;
 }
 
 void QtDriver::runMainLoop() {

@@ -96,6 +96,8 @@ private:
     };
 
     void onFocusChanged(QWidget* now);
+    // The window a modal form that is about to open belongs to; null when no other window shows.
+    QWidget* modalOwner(const FormWindow& modal) const;
     // A mouse press on a movie control's page reaches the control as a click (it takes the focus).
     void movieClicked(QWidget* target, QEvent* event);
     void checkLoops();

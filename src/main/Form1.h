@@ -76,6 +76,9 @@ public:
     // "?"; a clip path never does.
     std::array<std::string, 12> cellClips;
     int SelectedCell = 0; // 0 to 11
+    // The page display under way, and whether a newer page overtook it (see scrTemplates_Change).
+    bool showingPage = false;
+    bool pageOvertaken = false;
 
     forms::Frame frmCats{*this, "frmCats"};   // holds Cats
     forms::Frame frmFiles{*this, "frmFiles"}; // holds Drive1, Dir1, File1
@@ -115,7 +118,11 @@ public:
     void Cats_Click();
     void Drive1_Change();
     void Dir1_Change();
+    // Shows the page the bar shows. A change of page while a display is under way (its DoEvents let the
+    // user drag the bar on) makes that display start over at the new page instead of running a second
+    // display inside it: the newest page wins and the cells always end on the bar's page.
     void scrTemplates_Change();
+    // Selects the cell when it holds a clip; a cell without one changes nothing.
     void FSel_GotFocus(int Index);
     // Builds lstcache from the browser's URL cache (once per process, see chkBrowseWhat_Click).
     void FillCacheList();

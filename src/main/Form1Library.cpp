@@ -264,38 +264,66 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::scrTemplates_Change() {
+    if (showingPage) {
+        pageOvertaken = true;
+        return;
+    }
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "Form1.scrTemplates_Change");
-    const std::string blank = rt.App.Path + "\\blank.swf";
-    const int first = scrTemplates.Value * kCellsPerPage;
+    struct Showing {
+        Form1& form;
+        explicit Showing(Form1& f) : form(f) { form.showingPage = true; }
+        ~Showing() { form.showingPage = false; }
+        Showing(const Showing&) = delete;
+        Showing& operator=(const Showing&) = delete;
+    } showing(*this);
+    // A thumbnail cell that keeps the focus across pages would gain none from the next click on it, and a
+    // click must select what it clicks: the bar takes the focus, as it does when the user clicks it.
     for (int i = 0; i < kCellsPerPage; ++i) {
-        cellClips[i].clear();
-        step([&] { FSel[i].Movie = blank; });
-        step([&] { FSel[i].BGColor = "#FFFFFF"; });
-        rt.DoEvents();
-        rt.DoEvents();
-        step([&] { FSel[i].ScaleMode = 0; });
-        if (first + i >= 0 && first + i < lstFlashFiles.ListCount()) {
-            step([&] {
-                cellClips[i] = lstFlashFiles.List(first + i);
-                FSel[i].Movie = cellClips[i];
-            });
-            rt.DoEvents();
-            rt.DoEvents();
+        if (FSel[i].hasFocus()) {
+            step([&] { scrTemplates.SetFocus(); });
+            break;
         }
     }
-    SelectedCell = 0;
-    FSel_GotFocus(0);
+    const std::string blank = rt.App.Path + "\\blank.swf";
+    auto pump = [&] {
+        rt.DoEvents();
+        rt.DoEvents();
+        return !pageOvertaken;
+    };
+    do {
+        pageOvertaken = false;
+        const int first = scrTemplates.Value * kCellsPerPage;
+        for (int i = 0; i < kCellsPerPage; ++i) {
+            cellClips[i].clear();
+            step([&] { FSel[i].Movie = blank; });
+            step([&] { FSel[i].BGColor = "#FFFFFF"; });
+            if (!pump()) {
+                break;
+            }
+            step([&] { FSel[i].ScaleMode = 0; });
+            if (first + i >= 0 && first + i < lstFlashFiles.ListCount()) {
+                step([&] {
+                    cellClips[i] = lstFlashFiles.List(first + i);
+                    FSel[i].Movie = cellClips[i];
+                });
+                if (!pump()) {
+                    break;
+                }
+            }
+        }
+        if (!pageOvertaken) {
+            SelectedCell = 0;
+            FSel_GotFocus(0);
+        }
+    } while (pageOvertaken);
 }
 
 void Form1::FSel_GotFocus(int Index) {
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "Form1.FSel_GotFocus");
-    auto showSize = [&] {
-        step([&] { EWidth.Text = std::to_string(long(std::floor(vb::Val(FSel[Index].TGetProperty("/", 8))))); });
-        step([&] { EHeight.Text = std::to_string(long(std::floor(vb::Val(FSel[Index].TGetProperty("/", 9))))); });
-    };
-    showSize();
+    // The size boxes belong to the current clip: the editor rebuilds it and the export writes it at that
+    // size, so an empty cell (the empty movie's 550 x 400) must not put its size there.
     if (!cellHoldsClip(Index)) {
         return;
     }
@@ -307,7 +335,8 @@ void Form1::FSel_GotFocus(int Index) {
         Picture2.Top = cell.Top + cell.Height - Picture2.Height;
         Picture2.Left = cell.Left;
     });
-    showSize();
+    step([&] { EWidth.Text = std::to_string(long(std::floor(vb::Val(FSel[Index].TGetProperty("/", 8))))); });
+    step([&] { EHeight.Text = std::to_string(long(std::floor(vb::Val(FSel[Index].TGetProperty("/", 9))))); });
     rt.DoEvents();
     SelectedCell = Index;
 }
@@ -339,11 +368,7 @@ void Form1::btFavourite_Click() {
     if (!cellHoldsClip(SelectedCell)) {
         return;
     }
-    std::string name = FileNameFromPath(cellClips[std::size_t(SelectedCell)]);
-    while (name.size() > 12) {
-        name.erase(0, 1);
-    }
-    txtSaveAs.Text = name;
+    txtSaveAs.Text = lastCharacters(FileNameFromPath(cellClips[std::size_t(SelectedCell)]), kSaveNameCharacters);
     Picture3.Visible = true;
 }
 

@@ -88,7 +88,7 @@ void Form2::Command10_Click() {
     MousePointer = forms::vbHourglass;
     const std::string chosen = CDL1.FileName();
     LastFolder = platform::splitSystemPath(chosen).first;
-    List1.AddItem(chosen);
+    List1.AddItem(platform::toDisplayPath(chosen));
     MousePointer = forms::vbDefault;
     step([&] { List1.ListIndex = List1.ListCount() - 1; });
 }
@@ -104,8 +104,12 @@ void Form2::List1_Click() {
     if (List1.ListIndex < 0) {
         return;
     }
-    step([&] { FlashDemo.Movie = List1.List(List1.ListIndex) + "?DEV=10"; });
+    step([&] { FlashDemo.Movie = movieAt(List1.ListIndex) + "?DEV=10"; });
     step([&] { FlashDemo.FlashVars = "DEV=10"; });
+}
+
+std::string Form2::movieAt(int index) const {
+    return platform::fromDisplayPath(List1.List(index));
 }
 
 void Form2::clearStaging() {
@@ -176,7 +180,7 @@ void Form2::Command20_Click() {
     }
 
     for (int i = 0; i < List1.ListCount(); ++i) {
-        const std::string source = List1.List(i);
+        const std::string source = movieAt(i);
         std::string failure;
         if (!APICopy(source, folder + "\\" + FileNameFromPath(source), failure)) {
             fail("An error occured copying the file " + platform::toDisplayPath(source) + ".  " + failure);

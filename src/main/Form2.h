@@ -27,7 +27,7 @@ public:
     forms::Label lblDesc{*this, "lblDesc"}; // "Import Description :"
     forms::TextBox txtDesc{*this, "txtDesc"};
     forms::Label lblFiles{*this, "lblFiles"};           // "GLW Clipart SWF Files :"
-    forms::ListBox List1{*this, "List1"};               // the movies, one full path per line
+    forms::ListBox List1{*this, "List1"};               // the movies, one full path per line as the user reads it
     forms::FlashPlayer FlashDemo{*this, "FlashDemo"};   // the preview of the selected line
     forms::CommandButton Command10{*this, "Command10"}; // add
     forms::CommandButton Command12{*this, "Command12"}; // remove the selected line
@@ -41,6 +41,8 @@ public:
     void Command10_Click();
     void Command12_Click();
     void List1_Click();
+    // The movie of List1's entry, as a system path.
+    std::string movieAt(int index) const;
     // Stages impinfo.dat and the category's movies under Working\NewImport and packs them. The package is
     // built beside an old one and replaces it only when complete; a name that would leave the staging
     // folder, a movie that cannot be copied or a package that cannot be written is reported and nothing is

@@ -9,6 +9,10 @@
 #include "vb/VbFile.h"
 #include "vb/VbText.h"
 
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
 namespace glw::main {
 
 namespace {
@@ -16,6 +20,52 @@ namespace {
 constexpr int kPixel = forms::kTwipsPerDesignPixel;
 
 using forms::place;
+
+// A folder of its own under the user's temporary folder, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        auto temp = platform::userTempFolder();
+        if (!temp) {
+            return;
+        }
+        std::string pattern = platform::toHostPath(*temp) + "/glwimport-XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (::mkdtemp(buffer.data()) != nullptr) {
+            m_host = buffer.data();
+        }
+    }
+    ~ScratchFolder() {
+        if (!m_host.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(m_host, ignored);
+        }
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    // "" when it could not be made.
+    const std::string& host() const { return m_host; }
+
+private:
+    std::string m_host;
+};
+
+// The first entry with a part of its path that starts with "." (a hidden file or folder: the library's
+// listings skip them, so whatever landed there would never be shown), or "".
+std::string hiddenEntry(const std::vector<zip::ZipEntryInfo>& entries) {
+    for (const auto& entry : entries) {
+        const std::string& path = entry.path;
+        for (std::size_t start = 0; start < path.size();) {
+            if (path[start] == '.') {
+                return entry.name;
+            }
+            const std::size_t slash = path.find('/', start);
+            start = slash == std::string::npos ? path.size() : slash + 1;
+        }
+    }
+    return {};
+}
 
 } // namespace
 
@@ -59,16 +109,17 @@ void ImportNew::Command1_Click() {
     if (!CommonDialog1.lastOk() || CommonDialog1.FileName().empty()) {
         return;
     }
-    aFileName.Caption = CommonDialog1.FileName();
-    DoUnzip.ZipFile = platform::toHostPath(CommonDialog1.FileName());
+    PackagePath = CommonDialog1.FileName();
+    aFileName.Caption = platform::toDisplayPath(PackagePath);
+    DoUnzip.ZipFile = platform::toHostPath(PackagePath);
 }
 
 void ImportNew::Command6_Click() {
     auto& rt = runtime();
     vb::ResumeNext step(rt.errorLog(), "ImportNew.Command6_Click");
     List1.Clear();
-    const std::string package = aFileName.Caption;
-    if (package == kNoFileSelected) {
+    const std::string package = PackagePath;
+    if (package.empty()) {
         return;
     }
     MousePointer = forms::vbHourglass;
@@ -79,16 +130,20 @@ void ImportNew::Command6_Click() {
         rt.logError("ImportNew.Command6_Click", vb::ErrPathFileAccess, std::string(pass) + ": " + error.detail);
     };
 
-    // First pass: the package's .dat entries, for impinfo.dat.
+    // First pass: the package's .dat entries, for impinfo.dat. They are unpacked aside, never into the
+    // library: the .dat entries of sub-folders would make categories even of a package that is refused.
     DoUnzip.ZipFile = platform::toHostPath(package);
+    DoUnzip.MaxEntrySize = kMaxImportEntryBytes;
     step([&] { vb::Kill(info); });
+    const ScratchFolder scratch;
     DoUnzip.ZipOption1000 = true;
-    DoUnzip.ExtractFolder = platform::toHostPath(appPath + "\\CLTemplates");
+    DoUnzip.ExtractFolder = scratch.host();
     DoUnzip.FileMask = "*.dat";
     DoUnzip.Password = kImportPassword;
     auto prepared = DoUnzip.ZipPrepare();
-    step([&] { vb::Kill(info); });
-    if (prepared) {
+    if (scratch.host().empty()) {
+        report("first pass", Error{ErrorCode::Io, 0, "no temporary folder to unpack into", 0});
+    } else if (prepared) {
         if (auto first = DoUnzip.ZipExtract(); !first) {
             report("first pass", first.error());
         }
@@ -98,7 +153,7 @@ void ImportNew::Command6_Click() {
 
     std::string line;
     step([&] {
-        vb::VbFileHandle file(info, vb::OpenMode::Input);
+        vb::VbFileHandle file(platform::toSystemPath(scratch.host() + "/impinfo.dat"), vb::OpenMode::Input);
         line = file.lineInput();
     });
     const std::string category = common::GetBetween(line, "[", "]");
@@ -118,6 +173,11 @@ void ImportNew::Command6_Click() {
         DoUnzip.Password = kImportPassword;
         auto again = DoUnzip.ZipPrepare();
         step([&] { vb::Kill(info); });
+        if (again) {
+            if (const std::string hidden = hiddenEntry(*again); !hidden.empty()) {
+                again = Error{ErrorCode::Unsafe, 0, hidden + ": a hidden name, which no listing shows", 0};
+            }
+        }
         auto extracted = again ? DoUnzip.ZipExtract() : Result<std::size_t>(again.error());
         if (extracted) {
             done = true;

@@ -5,9 +5,11 @@
 #include "forms/CommonDialog.h"
 #include "forms/Controls.h"
 #include "forms/Form.h"
+#include "swf/Container.h"
 #include "zip/ZipArchive.h"
 
 #include <array>
+#include <cstdint>
 
 namespace glw::main {
 
@@ -33,14 +35,19 @@ inline constexpr std::array<ImportCategory, 8> ImportCategoryTable = {{
     {"IEffects", "ImgEffects"},
 }};
 
+// The largest entry an import package may hold: the largest movie the SWF engine reads at all. A package
+// entry that states more is no clip of the library; refusing it keeps a small package from filling the disk.
+inline constexpr std::uint64_t kMaxImportEntryBytes = swf::ReadLimits{}.maxFileBytes;
+
 class ImportNew : public forms::Form {
 public:
     explicit ImportNew(MainProgram& program);
 
     MainProgram& program;
 
-    forms::Label Label1{*this, "Label1"};               // "Select A Download File To Import :"
-    forms::Label aFileName{*this, "aFileName"};         // the chosen package, "No File Selected" until one is chosen
+    forms::Label Label1{*this, "Label1"}; // "Select A Download File To Import :"
+    forms::Label aFileName{
+        *this, "aFileName"}; // the chosen package as the user reads its path, "No File Selected" until one is chosen
     forms::CommandButton Command1{*this, "Command1"};   // browse
     forms::CommandButton Command6{*this, "Command6"};   // "Okay": import
     forms::CommandButton Command3{*this, "Command3"};   // "Cancel"
@@ -48,14 +55,16 @@ public:
     forms::ListBox List1{*this, "List1"};               // the movies met while unpacking
     forms::CommonDialog CommonDialog1{*this, "CommonDialog1"};
     zip::ZipArchive DoUnzip;
+    std::string PackagePath; // the chosen package (system path), "" until one is chosen
 
     static constexpr const char* kNoFileSelected = "No File Selected";
 
     void Command1_Click();
     // Unpacks the chosen package: a first pass reads impinfo.dat, a second unpacks the whole package into
     // the category's folder. Success is announced only when both passes wrote everything; a damaged
-    // package, a wrong password, an unknown category or an entry that would land outside the folder give
-    // the import's error message and leave the library as it was.
+    // package, a wrong password, an unknown category, an entry that would land outside the folder or be
+    // hidden there, an entry larger than kMaxImportEntryBytes and a package that the disk has no room for
+    // give the import's error message and leave the library as it was.
     void Command6_Click();
     void Command3_Click();
     void Command10_Click();

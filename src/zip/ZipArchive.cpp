@@ -10,10 +10,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
 #include <zip.h>
@@ -223,6 +225,12 @@ Result<void> stageEntry(zip_t* archive, zip_uint64_t index, const ZipEntryInfo& 
         if (n == 0) {
             break;
         }
+        // libzip compares the length only at the end of the data: a bomb with a small stated size would
+        // have filled the disk by then.
+        if (std::uint64_t(n) > entry.size - total) {
+            return makeError(entry.encryptionMethod != ZIP_EM_NONE ? ErrorCode::WrongPassword : ErrorCode::Malformed,
+                             entry.name + ": the data runs past its stated size");
+        }
         const char* data = buffer.data();
         std::size_t left = static_cast<std::size_t>(n);
         while (left > 0) {
@@ -324,6 +332,60 @@ Result<void> checkTargets(int root, const std::vector<Selected>& selected) {
     return {};
 }
 
+// The folders that extracting creates on the way to the target, removed again (while empty) unless the
+// extraction succeeds: a refused archive leaves no new folder behind.
+class CreatedFolders {
+public:
+    explicit CreatedFolders(const std::string& folder) {
+        std::error_code ec;
+        for (fs::path p = fs::path(folder).lexically_normal(); !p.empty() && !fs::exists(fs::symlink_status(p, ec));
+             p = p.parent_path()) {
+            m_missing.push_back(p);
+            if (p == p.parent_path()) {
+                break;
+            }
+        }
+    }
+    CreatedFolders(const CreatedFolders&) = delete;
+    CreatedFolders& operator=(const CreatedFolders&) = delete;
+    ~CreatedFolders() {
+        for (const fs::path& p : m_missing) {
+            if (::rmdir(p.c_str()) != 0) {
+                break;
+            }
+        }
+    }
+    void keep() { m_missing.clear(); }
+
+private:
+    std::vector<fs::path> m_missing; // deepest first
+};
+
+// Refuses, before anything is written, entries that state more than the bound and selections that would
+// not fit on the target's file system.
+Result<void> checkSizes(const std::vector<Selected>& selected, const std::string& folder,
+                        const ZipExtractOptions& options) {
+    std::uint64_t total = 0;
+    for (const Selected& s : selected) {
+        if (s.entry->directory) {
+            continue;
+        }
+        if (options.maxEntrySize != 0 && s.entry->size > options.maxEntrySize) {
+            return makeError(ErrorCode::TooLarge, s.entry->name + ": states " + std::to_string(s.entry->size) +
+                                                      " bytes, more than the " + std::to_string(options.maxEntrySize) +
+                                                      " an entry may hold");
+        }
+        const std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+        total = s.entry->size > most - total ? most : total + s.entry->size;
+    }
+    const auto free = options.freeSpace ? options.freeSpace(folder) : fileSystemFreeSpace(folder);
+    if (free && total > *free) {
+        return makeError(ErrorCode::TooLarge, "the entries need " + std::to_string(total) + " bytes, " + folder +
+                                                  " has " + std::to_string(*free) + " free");
+    }
+    return {};
+}
+
 } // namespace
 
 std::string safeZipEntryPath(std::string_view storedName) {
@@ -353,6 +415,20 @@ std::string safeZipEntryPath(std::string_view storedName) {
         start = end + 1;
     }
     return path;
+}
+
+std::optional<std::uint64_t> fileSystemFreeSpace(const std::string& folder) {
+    std::error_code ec;
+    for (fs::path p = fs::path(folder).lexically_normal(); !p.empty(); p = p.parent_path()) {
+        struct statvfs st {};
+        if (::statvfs(p.c_str(), &st) == 0) {
+            return std::uint64_t(st.f_bavail) * std::uint64_t(st.f_frsize);
+        }
+        if (errno != ENOENT || p == p.parent_path()) {
+            break;
+        }
+    }
+    return std::nullopt;
 }
 
 Result<std::vector<ZipEntryInfo>> listZipEntries(const std::string& zipPath) {
@@ -388,6 +464,11 @@ Result<std::size_t> extractZip(const std::string& zipPath, const std::string& fo
         }
     }
 
+    if (auto fits = checkSizes(selected, folder, options); !fits) {
+        return fits.error();
+    }
+
+    CreatedFolders created(folder);
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) {
@@ -434,6 +515,7 @@ Result<std::size_t> extractZip(const std::string& zipPath, const std::string& fo
         }
         ++written;
     }
+    created.keep();
     return written;
 }
 
@@ -512,7 +594,8 @@ Result<std::vector<ZipEntryInfo>> ZipArchive::ZipPrepare() const {
 }
 
 Result<std::size_t> ZipArchive::ZipExtract() const {
-    return extractZip(ZipFile, ExtractFolder, ZipExtractOptions{FileMask, Password, ZipEntryEvent});
+    return extractZip(ZipFile, ExtractFolder,
+                      ZipExtractOptions{FileMask, Password, ZipEntryEvent, MaxEntrySize, FreeSpace});
 }
 
 Result<std::size_t> ZipArchive::ZipCreate() const {

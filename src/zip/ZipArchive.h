@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,10 +41,18 @@ Result<std::vector<ZipEntryInfo>> listZipEntries(const std::string& zipPath);
 // Called with each entry's stored name as it is processed.
 using ZipEntryCallback = std::function<void(const std::string& name)>;
 
+// The bytes free for an unprivileged writer on the file system that holds a folder; nothing when unknown.
+using FreeSpaceQuery = std::function<std::optional<std::uint64_t>(const std::string& folder)>;
+
+// The file system's own answer (statvfs of the folder, or of its nearest existing parent).
+std::optional<std::uint64_t> fileSystemFreeSpace(const std::string& folder);
+
 struct ZipExtractOptions {
     std::string mask = "*.*"; // matched against the last part of each name, letters without regard to case
     std::string password;     // for encrypted entries (traditional PKWARE or AES); "" for none
     ZipEntryCallback onEntry;
+    std::uint64_t maxEntrySize = 0; // the largest size an entry may state; 0 for no bound
+    FreeSpaceQuery freeSpace = {};  // empty: fileSystemFreeSpace
 };
 
 // Extracts every entry whose last name part matches the mask into `folder` (created when missing), keeping
@@ -52,7 +61,13 @@ struct ZipExtractOptions {
 //
 // All or nothing: every selected entry is first decrypted, inflated and CRC-checked into a hidden staging
 // folder inside `folder`; only when all of them are whole are they moved into place. So a wrong password,
-// a damaged entry or a full disk leaves `folder` as it was, and never a partly written file. An archive
+// a damaged entry or a full disk leaves `folder` as it was, and never a partly written file; a `folder`
+// that did not exist is gone again.
+//
+// Nothing is written when the selected entries state more bytes together than the target's file system has
+// free, or one states more than `maxEntrySize` (TooLarge): the sizes come from the archive's directory,
+// and an entry whose data runs past its stated size is stopped there (Malformed, or WrongPassword when it
+// is encrypted), so a small archive can never fill the disk. An archive
 // that holds any entry whose name would leave the folder (see safeZipEntryPath) or that is a link is
 // refused as a whole (Unsafe), as is a target path whose folders on the way are links or files (Unsafe).
 // WrongPassword for a missing or wrong password, including the one wrong password in about 128 that gets
@@ -84,6 +99,8 @@ public:
     std::string SourceFolder;  // what ZipCreate packs
     std::string FileMask = "*.*";
     std::string Password;
+    std::uint64_t MaxEntrySize = 0; // see ZipExtractOptions
+    FreeSpaceQuery FreeSpace;       // see ZipExtractOptions
     // Options the callers set before extracting or creating. What they selected in the old control is
     // always so here (stored folders kept, files of the same names replaced, sub-folders packed), so they
     // change nothing.

@@ -4,6 +4,7 @@
 #include "desktop/Keys.h"
 #include "desktop/Layout.h"
 #include "desktop/ListSync.h"
+#include "desktop/QtClipboard.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -11,6 +12,28 @@
 
 namespace glw::qt {
 namespace {
+
+// Qt names a family found under several foundries "Family [Foundry]"; the font list offers each family once,
+// by the name fontconfig and the players know.
+TEST(FontListTest, OffersPlainFamilyNamesOnce) {
+    struct Case {
+        std::vector<std::string> qt;
+        std::vector<std::string> offered;
+    };
+    const Case cases[] = {
+        {{"C059 [UKWN]", "C059 [urw]", "DejaVu Sans"}, {"C059", "DejaVu Sans"}},
+        {{"Nimbus Roman", "Nimbus Sans [URW ]", "Nimbus Sans [UKWN]", "Nimbus Sans L"},
+         {"Nimbus Roman", "Nimbus Sans", "Nimbus Sans L"}},
+        {{"URW Bookman [urw]", "URW Bookman [UKWN]", "Liberation Sans"}, {"Liberation Sans", "URW Bookman"}},
+        {{"liberation mono", "Liberation Sans", "Arial"}, {"Arial", "liberation mono", "Liberation Sans"}},
+        // Brackets that are no foundry suffix stay.
+        {{"[Bracketed]", "Odd [Name] Font", "Open ["}, {"[Bracketed]", "Odd [Name] Font", "Open ["}},
+        {{}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(plainFamilyNames(c.qt), c.offered);
+    }
+}
 
 TEST(DialogFilterTest, ConvertsDescriptionPatternPairs) {
     struct Case {

@@ -3,9 +3,12 @@
 #include "LibraryTestSupport.h"
 #include "main/Form2.h"
 #include "main/ImportNew.h"
+#include "support/ZipBytes.h"
 #include "zip/ZipArchive.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -36,16 +39,26 @@ protected:
 
     // Runs "Import New Libraries" on the package: browse, Okay, the message, Cancel. Gives the movies the
     // dialog listed.
-    std::vector<std::string> runImport(Form1& form, const std::string& packageSystemPath) {
+    // `prepare` runs on the open dialog before Okay.
+    std::vector<std::string> runImport(Form1& form, const std::string& packageSystemPath,
+                                       const std::function<void(ImportNew&)>& prepare = {}) {
         std::vector<std::string> listed;
         EXPECT_TRUE(ui().queueScript("click ImportNew.Command1").ok());
         ui().chooseFile(packageSystemPath);
+        if (prepare) {
+            ui().then("prepare", [&](forms::Runtime& runtime) {
+                auto* dialog = dynamic_cast<ImportNew*>(runtime.findForm("ImportNew"));
+                ASSERT_NE(dialog, nullptr);
+                prepare(*dialog);
+            });
+        }
         EXPECT_TRUE(ui().queueScript("click ImportNew.Command6").ok());
         answerBox();
         ui().then("read List1", [&](forms::Runtime& runtime) {
             auto* dialog = dynamic_cast<ImportNew*>(runtime.findForm("ImportNew"));
             ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->aFileName.Caption(), packageSystemPath);
+            EXPECT_EQ(dialog->aFileName.Caption(), platform::toDisplayPath(packageSystemPath)) << "the host form";
+            EXPECT_EQ(dialog->aFileName.Caption().find('\\'), std::string::npos);
             listed = dialog->List1.items();
         });
         EXPECT_TRUE(ui().queueScript("click ImportNew.Command3").ok());
@@ -53,6 +66,16 @@ protected:
         EXPECT_EQ(ui().pending(), 0u);
         EXPECT_EQ(rt->findForm("ImportNew"), nullptr);
         return listed;
+    }
+
+    // Every file and folder under the application folder, relative and sorted.
+    std::vector<std::string> tree() const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::recursive_directory_iterator(app.host())) {
+            found.push_back(fs::path(entry.path()).lexically_relative(app.host()).generic_string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
     }
 
     static std::string success(const std::string& description) {
@@ -194,6 +217,86 @@ TEST_F(Import, WrongPasswordAndDamagedPackagesAreRefused) {
         runImport(form, pkg);
         EXPECT_EQ(boxes, (std::vector<std::string>{failure()}));
         EXPECT_EQ(files(), before);
+    }
+}
+
+// Packages refused whole: the library is exactly as it was, not even a folder more, and no category is
+// listed that was not there.
+TEST_F(Import, RefusedPackagesLeaveTheLibraryAsItWas) {
+    category("Animals", 1);
+    app.folder("MP3Loops");
+    auto& form = start();
+    struct Case {
+        const char* what;
+        const char* line;
+        std::vector<std::pair<std::string, std::string>> content;
+        std::function<void(const std::string& host)> spoil; // of the package file
+        std::function<void(ImportNew&)> prepare;
+        const char* password = kImportPassword;
+    };
+    const std::string zeros(1 << 20, '\0');
+    const Case cases[] = {
+        {"an entry larger than any clip",
+         "[clipart]{Big}",
+         {{"Big/a.swf", tinySwf(10, 10)}, {"Big/huge.swf", zeros}},
+         [](const std::string& host) {
+             ASSERT_TRUE(glw::test::patchStatedSize(host, "Big/huge.swf", std::uint32_t(kMaxImportEntryBytes + 1)));
+         },
+         {}},
+        {"an entry whose data runs past its stated size",
+         "[clipart]{Bomb}",
+         {{"Bomb/a.swf", tinySwf(10, 10)}, {"Bomb/zeros.swf", zeros}},
+         [](const std::string& host) { ASSERT_TRUE(glw::test::patchStatedSize(host, "Bomb/zeros.swf", 4096)); },
+         {}},
+        {"no room on the disk",
+         "[clipart]{Roomy}",
+         {{"Roomy/a.swf", tinySwf(10, 10)}, {"Roomy/b.swf", tinySwf(20, 10)}},
+         {},
+         [](ImportNew& dialog) {
+             dialog.DoUnzip.FreeSpace = [](const std::string&) { return std::optional<std::uint64_t>(20); };
+         }},
+        {"an unknown category with .dat entries in folders",
+         "[Calendars]{Months}",
+         {{"Months/m.dat", "data"}, {"Months/m.swf", tinySwf(10, 10)}, {"Days/d.dat", "data"}},
+         {},
+         {}},
+        {"no category, .dat entries in folders", "nothing here", {{"Lost/x.dat", "data"}}, {}, {}},
+        {"a hidden category folder", "[clipart]{Hidden}", {{".hidden/a.swf", tinySwf(10, 10)}}, {}, {}},
+        {"a hidden clip",
+         "[clipart]{Dots}",
+         {{"Dots/a.swf", tinySwf(10, 10)}, {"Dots/.b.swf", tinySwf(10, 10)}},
+         {},
+         {}},
+        {"a wrong password, .dat entries in folders",
+         "[clipart]{Locked}",
+         {{"Locked/l.dat", "data"}, {"Locked/l.swf", tinySwf(10, 10)}},
+         {},
+         {},
+         "not the password"},
+        {"a second pass that finds no room",
+         "[MP3Loops]{Loops}",
+         {{"Sub/loop.dat", "data"}, {"loop.mp3", "mp3"}},
+         {},
+         [](ImportNew& dialog) {
+             dialog.DoUnzip.FreeSpace = [](const std::string& folder) {
+                 return folder.find("MP3Loops") != std::string::npos ? std::optional<std::uint64_t>(3)
+                                                                     : std::optional<std::uint64_t>();
+             };
+         }},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.clear();
+        const std::string pkg = package("refused" + std::to_string(n++) + ".gwi", c.line, c.content, c.password);
+        if (c.spoil) {
+            c.spoil(platform::toHostPath(pkg));
+        }
+        const auto before = tree();
+        const auto listed = runImport(form, pkg, c.prepare);
+        EXPECT_EQ(boxes, (std::vector<std::string>{failure()}));
+        EXPECT_EQ(tree(), before) << "nothing written, no folder made";
+        EXPECT_EQ(form.Cats.items(), (std::vector<std::string>{"Animals"}));
     }
 }
 

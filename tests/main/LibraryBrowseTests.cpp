@@ -74,31 +74,48 @@ TEST_F(LibraryBrowse, CategorySwitchKeepsThePageWithinTheNewRange) {
     EXPECT_EQ(form.CurrentClip, sys("CLTemplates\\Small\\small13.swf"));
 }
 
-TEST_F(LibraryBrowse, EmptyCellChangesOnlyTheSizeBoxes) {
-    category("Two", 2);
+// The size boxes are the size the editor rebuilds the current clip at and the export writes: an empty cell
+// (the empty movie is 550 x 400) changes neither them nor the current clip, on its own page or another.
+TEST_F(LibraryBrowse, EmptyCellsChangeNothing) {
+    category("Two", 14);
+    app.folder("CLTemplates/Zero");
     auto& form = start();
-    clickCell(1); // a click gives the cell the focus, which selects it
-    ASSERT_EQ(form.FSel[1].Movie(), sys("CLTemplates\\Two\\clip02.swf"));
-    EXPECT_EQ(form.CurrentClip, sys("CLTemplates\\Two\\clip02.swf"));
-    EXPECT_EQ(form.SelectedCell, 1);
-    EXPECT_EQ(form.EWidth.Text(), "102");
-    const int markerLeft = form.Picture2.Left;
-    const int markerTop = form.Picture2.Top;
-    EXPECT_EQ(markerLeft, form.FSel[1].Left());
-    EXPECT_EQ(markerTop + form.Picture2.Height, form.FSel[1].Top + form.FSel[1].Height);
-    form.ElementsScanned = true;
+    struct Case {
+        int page;
+        int clip; // the cell clicked first, which holds a clip
+        int empty;
+        const char* width;
+    };
+    const Case cases[] = {{1, 1, 2, "114"}, {1, 0, 11, "113"}, {1, 1, 7, "114"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.empty);
+        form.scrTemplates.userScroll(c.page);
+        clickCell(c.clip);
+        const std::string clip = form.CurrentClip;
+        EXPECT_EQ(form.SelectedCell, c.clip);
+        EXPECT_EQ(form.EWidth.Text(), c.width);
+        const int markerLeft = form.Picture2.Left;
+        const int markerTop = form.Picture2.Top;
+        EXPECT_EQ(markerLeft, form.FSel[c.clip].Left());
+        EXPECT_EQ(markerTop + form.Picture2.Height, form.FSel[c.clip].Top + form.FSel[c.clip].Height);
+        form.ElementsScanned = true;
 
-    clickCell(7);
-    EXPECT_EQ(form.EWidth.Text(), std::to_string(kBlankWidth)) << "the empty movie's size";
-    EXPECT_EQ(form.EHeight.Text(), std::to_string(kBlankHeight));
-    EXPECT_EQ(form.CurrentClip, sys("CLTemplates\\Two\\clip02.swf"));
-    EXPECT_EQ(form.SelectedCell, 1);
-    EXPECT_EQ(form.Picture2.Left, markerLeft);
-    EXPECT_EQ(form.Picture2.Top, markerTop);
-    EXPECT_TRUE(form.ElementsScanned) << "the editor's state stays with the current clip";
+        clickCell(c.empty);
+        EXPECT_EQ(form.EWidth.Text(), c.width) << "the current clip's size stays";
+        EXPECT_EQ(form.EHeight.Text(), std::to_string(std::stoi(c.width) - 50));
+        EXPECT_EQ(form.CurrentClip, clip);
+        EXPECT_EQ(form.SelectedCell, c.clip);
+        EXPECT_EQ(form.Picture2.Left, markerLeft);
+        EXPECT_EQ(form.Picture2.Top, markerTop);
+        EXPECT_TRUE(form.ElementsScanned) << "the editor's state stays with the current clip";
+    }
 
+    // A page without clips keeps the clip and its size too.
+    form.Cats.userChoose(1);
+    EXPECT_EQ(form.CurrentClip, sys("CLTemplates\\Two\\clip14.swf"));
+    EXPECT_EQ(form.EWidth.Text(), "114");
     clickCell(0);
-    EXPECT_FALSE(form.ElementsScanned) << "another clip is scanned afresh";
+    EXPECT_EQ(form.EWidth.Text(), "114");
 }
 
 TEST_F(LibraryBrowse, OnlyTheEmptyMovieItselfIsAnEmptyCell) {

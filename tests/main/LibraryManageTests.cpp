@@ -36,14 +36,44 @@ const SaveCase kSaveCases[] = {
     {"a<b>", "a<b>.swf", Verdict::Refused},
     {"a|b", "a|b.swf", Verdict::Refused},
     {"tab\there", "tab\there.swf", Verdict::Refused},
+    // Refused: names that would make hidden files, which the listing never shows.
+    {"", ".swf", Verdict::Refused},
+    {".swf", ".swf", Verdict::Refused},
+    {"..", "...swf", Verdict::Refused},
+    {"...", "....swf", Verdict::Refused},
+    {".hidden", ".hidden.swf", Verdict::Refused},
+    {". .SWF", "._.swf", Verdict::Refused},
     // Kept: names that stay inside the category folder, blanks turned into "_".
     {"x..y", "x..y.swf", Verdict::Ok},
-    {"", ".swf", Verdict::Ok},
-    {".swf", ".swf", Verdict::Ok},
-    {"...", "....swf", Verdict::Ok},
     {"  ", "__.swf", Verdict::Ok},
-    {". .SWF", "._.swf", Verdict::Ok},
+    {"a.", "a..swf", Verdict::Ok},
+    // The limit counts characters, not the bytes of their UTF-8 form.
+    {"\u00e7\u00e0\u00e9\u00fc\u00f6\u00e4", "\u00e7\u00e0\u00e9\u00fc\u00f6\u00e4.swf", Verdict::Ok},
+    {"\u00e7\u00e0\u00e9\u00fc\u00f6\u00e4xy", "\u00e7\u00e0\u00e9\u00fc\u00f6\u00e4xy.swf", Verdict::Ok},
+    {"\u00e7\u00e0\u00e9\u00fc\u00f6\u00e4xyz", "\u00e7\u00e0\u00e9\u00fc\u00f6\u00e4xyz.swf", Verdict::TooLong},
+    {"\u65e5\u672c\u8a9e", "\u65e5\u672c\u8a9e.swf", Verdict::Ok},
 };
+
+TEST(SaveNameRules, CharactersAreCountedAndCutWhole) {
+    struct Case {
+        const char* text;
+        std::size_t characters;
+        const char* lastThree;
+    };
+    const Case cases[] = {
+        {"", 0, ""},
+        {"abcd", 4, "bcd"},
+        {"\u00e7\u00e0\u00e9\u00fc", 4, "\u00e0\u00e9\u00fc"},
+        {"a\u65e5\u672c", 3, "a\u65e5\u672c"},
+        {"\U0001F600xy", 3, "\U0001F600xy"},
+        {"\U0001F600\U0001F600\U0001F600\U0001F600", 4, "\U0001F600\U0001F600\U0001F600"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(characterCount(c.text), c.characters);
+        EXPECT_EQ(lastCharacters(c.text, 3), c.lastThree);
+    }
+}
 
 TEST(SaveNameRules, Table) {
     for (const auto& c : kSaveCases) {
@@ -159,6 +189,9 @@ TEST_F(LibraryManage, NewCategoriesAreCheckedAndCreatedInsideTheLibraryOnly) {
         {"C:Escaped", false, "unsafe"},
         {"   ", false, "unsafe"},
         {"What?", false, "unsafe"},
+        {".hidden", false, "unsafe"},
+        {". Dots", false, "unsafe"},
+        {"Caf\u00e9s.", true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -192,7 +225,8 @@ TEST_F(LibraryManage, NewCategoriesAreCheckedAndCreatedInsideTheLibraryOnly) {
     form.Command5.userClick();
     ASSERT_TRUE(ui().queueScript("answer OK").ok());
     form.Command5.userClick();
-    EXPECT_EQ(form.Cats.items(), (std::vector<std::string>{"Animals", "Birds"}));
+    EXPECT_EQ(form.Cats.items(), (std::vector<std::string>{"Animals", "Birds", "Caf\u00e9s."}));
+    EXPECT_FALSE(std::filesystem::exists(app.host("CLTemplates/.hidden")));
 }
 
 TEST_F(LibraryManage, DeletingAsksAndRemovesOnlyTheSelectedClip) {

@@ -60,6 +60,9 @@ TEST_F(Maker, PackageHoldsImpinfoAndTheCategoryMoviesUnderThePassword) {
     fill("Buttons", "Round blue buttons", {"a.swf", "b.swf"});
     ui().then("check the preview", [this](forms::Runtime&) {
         EXPECT_EQ(maker->List1.ListIndex, 1) << "an added movie is selected";
+        EXPECT_EQ(maker->List1.items(),
+                  (std::vector<std::string>{work.host("movies/a.swf"), work.host("movies/b.swf")}))
+            << "the list shows the host form";
         EXPECT_EQ(maker->FlashDemo.Movie(), movie("b.swf") + "?DEV=10");
         EXPECT_EQ(maker->FlashDemo.FlashVars(), "DEV=10");
         EXPECT_EQ(maker->LastFolder, platform::toSystemPath(work.host("movies")) + "\\");
@@ -122,7 +125,7 @@ TEST_F(Maker, CancellingTheSaveDialogKeepsEverything) {
     ASSERT_TRUE(ui().queueScript("click Form2.Command20").ok());
     ui().cancelDialog();
     ui().then("the list is kept", [this](forms::Runtime&) {
-        EXPECT_EQ(maker->List1.items(), (std::vector<std::string>{movie("a.swf")}));
+        EXPECT_EQ(maker->List1.items(), (std::vector<std::string>{platform::toDisplayPath(movie("a.swf"))}));
         EXPECT_TRUE(maker->loaded());
     });
     // Removing with nothing selected does nothing; with the line selected it goes.

@@ -1,4 +1,5 @@
 // The zip layer against real archives in temporary folders: our own, Info-ZIP's, AES ones and hostile ones.
+#include "support/ZipBytes.h"
 #include "zip/ZipArchive.h"
 
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -395,6 +397,87 @@ TEST(ZipArchive, ControlMembersAsTheImportUsesThem) {
     EXPECT_EQ(List1, (std::vector<std::string>{"Buttons/a.swf", "Buttons/b.swf"}));
     EXPECT_EQ(tree(dir.file("CLTemplates")),
               (std::vector<std::string>{"Buttons", "Buttons/a.swf", "Buttons/b.swf", "impinfo.dat"}));
+}
+
+TEST(ZipArchive, SizesAreCheckedBeforeAnythingIsWritten) {
+    struct Case {
+        const char* what;
+        std::uint64_t maxEntrySize;
+        std::optional<std::uint64_t> free; // what the file system is said to have free
+        bool ok;
+    };
+    // Two entries of 3,000 and 5,000 bytes.
+    const Case cases[] = {
+        {"room enough", 5000, 8000, true},
+        {"no bound, free space unknown", 0, std::nullopt, true},
+        {"one entry over the bound", 4999, 1 << 20, false},
+        {"one byte short of room", 0, 7999, false},
+        {"a full disk", 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        makeZip(dir.file("p.zip"), {{"Cat/a.swf", std::string(3000, 'a')}, {"Cat/b.swf", std::string(5000, 'b')}});
+        std::string askedFor;
+        ZipExtractOptions options;
+        options.maxEntrySize = c.maxEntrySize;
+        options.freeSpace = [&](const std::string& folder) {
+            askedFor = folder;
+            return c.free;
+        };
+        auto extracted = extractZip(dir.file("p.zip"), dir.file("lib/new"), options);
+        if (c.ok || c.maxEntrySize == 0) {
+            EXPECT_EQ(askedFor, dir.file("lib/new")) << "the folder is asked about, even before it exists";
+        }
+        if (c.ok) {
+            ASSERT_TRUE(extracted.ok()) << extracted.error().detail;
+            EXPECT_EQ(*extracted, 2u);
+        } else {
+            ASSERT_FALSE(extracted.ok());
+            EXPECT_EQ(extracted.error().code, ErrorCode::TooLarge) << extracted.error().detail;
+            EXPECT_FALSE(fs::exists(dir.file("lib"))) << "not even the folder is made";
+        }
+    }
+}
+
+TEST(ZipArchive, StatedSizesCannotHideABomb) {
+    struct Case {
+        const char* what;
+        std::uint32_t stated; // of an entry of 1 MiB of zeros, which deflates to about 1 KB
+        ErrorCode code;
+    };
+    const Case cases[] = {
+        {"stated far below its data", 1000, ErrorCode::Malformed},
+        {"stated one byte short", (1u << 20) - 1, ErrorCode::Malformed},
+        {"stated 1 GiB, over the bound", 1u << 30, ErrorCode::TooLarge},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        makeZip(dir.file("bomb.zip"), {{"ok.swf", "fine"}, {"Cat/zeros.swf", std::string(1 << 20, '\0')}});
+        ASSERT_TRUE(glw::test::patchStatedSize(dir.file("bomb.zip"), "Cat/zeros.swf", c.stated));
+        ZipExtractOptions options;
+        options.maxEntrySize = 512u << 20;
+        auto extracted = extractZip(dir.file("bomb.zip"), dir.file("out"), options);
+        ASSERT_FALSE(extracted.ok());
+        EXPECT_EQ(extracted.error().code, c.code) << extracted.error().detail;
+        if (c.code == ErrorCode::Malformed) {
+            EXPECT_NE(extracted.error().detail.find("runs past its stated size"), std::string::npos)
+                << "stopped while writing, not after: " << extracted.error().detail;
+        }
+        EXPECT_TRUE(tree(dir.file("out")).empty());
+    }
+}
+
+TEST(ZipArchive, AFailedExtractionLeavesNoNewFolder) {
+    TempDir dir;
+    makeZip(dir.file("p.zip"), {{"Cat/secret.swf", "locked", ZIP_EM_TRAD_PKWARE}}, kPassword);
+    fs::create_directories(dir.file("lib"));
+    auto extracted = extractZip(dir.file("p.zip"), dir.file("lib/a/b"), {"*.*", "wrong", {}});
+    ASSERT_FALSE(extracted.ok());
+    EXPECT_TRUE(tree(dir.file("lib")).empty()) << "the folders made on the way are gone again";
+    EXPECT_TRUE(extractZip(dir.file("p.zip"), dir.file("lib/a/b"), {"*.*", kPassword, {}}).ok());
+    EXPECT_EQ(readFile(dir.file("lib/a/b/Cat/secret.swf")), "locked");
 }
 
 } // namespace
