@@ -44,7 +44,8 @@ std::vector<std::string> folderRows(const forms::DirListBox& folders) {
     return rows;
 }
 
-// Applies the runtime's entries to a widget's list through the smallest edit.
+// Applies the runtime's entries to a widget's list through the smallest edit; the new entries go in with
+// one insertion (one change of the widget's model, however many there are).
 template <class Remove, class Insert>
 void syncEntries(std::vector<std::string>& shown, const std::vector<std::string>& wanted, Remove remove, Insert insert,
                  QString (*text)(const std::string&) = entryText) {
@@ -52,8 +53,13 @@ void syncEntries(std::vector<std::string>& shown, const std::vector<std::string>
     for (size_t i = 0; i < edit.removeCount; ++i) {
         remove(int(edit.first));
     }
-    for (size_t i = 0; i < edit.insertCount; ++i) {
-        insert(int(edit.first + i), text(wanted[edit.first + i]));
+    if (edit.insertCount > 0) {
+        QStringList texts;
+        texts.reserve(qsizetype(edit.insertCount));
+        for (size_t i = 0; i < edit.insertCount; ++i) {
+            texts.push_back(text(wanted[edit.first + i]));
+        }
+        insert(int(edit.first), texts);
     }
     shown = wanted;
 }
@@ -127,7 +133,7 @@ private:
     void showEntries() {
         auto* list = static_cast<QListWidget*>(m_widget.data());
         auto remove = [list](int row) { delete list->takeItem(row); };
-        auto insert = [list](int row, const QString& text) { list->insertItem(row, text); };
+        auto insert = [list](int row, const QStringList& texts) { list->insertItems(row, texts); };
         if (!m_folders) {
             syncEntries(m_shown, m_list.items(), remove, insert);
             return;
@@ -234,7 +240,7 @@ protected:
         auto* combo = static_cast<QComboBox*>(m_widget.data());
         syncEntries(
             m_shown, m_list.items(), [combo](int row) { combo->removeItem(row); },
-            [combo](int row, const QString& text) { combo->insertItem(row, text); });
+            [combo](int row, const QStringList& texts) { combo->insertItems(row, texts); });
         showIndex();
         showText();
     }

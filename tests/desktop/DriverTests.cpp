@@ -201,8 +201,8 @@ TEST_F(DriverTest, ListViewShowsColumnsAndReportsClicksAndChecks) {
     EXPECT_EQ(tree->topLevelItem(1)->text(0), "Image");
 }
 
-// Entries added in one turn of the event loop are shown once it ends, each row inserted once, with the
-// mark set among them; nothing is done for each AddItem.
+// Entries added in one turn of the event loop are shown once it ends, inserted in one go, with the mark set
+// among them; nothing is done for each AddItem.
 TEST_F(DriverTest, ListsFilledInOneTurnAreShownInOnePass) {
     auto& form = open<TestForm>();
     QListWidget* list = widget<QListWidget>(form.lstItems);
@@ -232,10 +232,10 @@ TEST_F(DriverTest, ListsFilledInOneTurnAreShownInOnePass) {
     ASSERT_EQ(list->count(), 2000);
     EXPECT_EQ(list->item(1999)->text(), "entry 1999");
     EXPECT_EQ(list->currentRow(), 1500);
-    EXPECT_EQ(listInserts, 2000);
+    EXPECT_EQ(listInserts, 1);
     ASSERT_EQ(combo->count(), 2000);
     EXPECT_EQ(combo->currentText(), "choice 1500");
-    EXPECT_EQ(comboInserts, 2000);
+    EXPECT_EQ(comboInserts, 1);
     EXPECT_EQ(form.listClicks, 1); // the runtime's own Click for the mark, and none from the widget
 }
 
