@@ -55,7 +55,7 @@ if (@SILENT@) {
   // always from an animation frame callback. Drawing calls mark their canvas drawn; hooks that run after
   // each callback see it, so the frame is caught before the player can run another.
   const drawnCanvases = new WeakSet();
-  let lastDrawn = null; // the canvas the callback running now drew on
+  let lastDrawn = null; // the canvas the callback running now drew on or measured
   for (const name of ["fillRect", "clearRect", "fill", "drawImage", "setTransform", "resetTransform"]) {
     const original = CanvasRenderingContext2D.prototype[name];
     CanvasRenderingContext2D.prototype[name] = function (...args) {
@@ -63,6 +63,18 @@ if (@SILENT@) {
       lastDrawn = this.canvas;
       return original.apply(this, args);
     };
+  }
+  // A player looks at its canvas's size at every tick, whether it draws or not: that tells which canvas
+  // a callback belongs to when its movie draws nothing new.
+  for (const name of ["clientWidth", "clientHeight"]) {
+    const original = Object.getOwnPropertyDescriptor(Element.prototype, name);
+    Object.defineProperty(HTMLCanvasElement.prototype, name, {
+      configurable: true,
+      get() {
+        lastDrawn = this;
+        return original.get.call(this);
+      },
+    });
   }
   const afterCallbacks = new Set();
   const runCallback = (callback, time) => {
@@ -81,8 +93,8 @@ if (@SILENT@) {
   // every frame, and twelve of them would keep the page awake behind a minimised window.
   // A still movie (its picture never changes after frame 1) is stopped after its first frame, and its
   // player's animation frames are parked as well: a page of still movies then runs no frame at all, and
-  // the engine gets no picture to compose. Each callback belongs to the canvas it drew on; the callback
-  // a callback asks for belongs to the same one.
+  // the engine gets no picture to compose. Each callback belongs to the canvas it drew on or measured;
+  // the callback a callback asks for belongs to the same one.
   const frameInterval = @FRAME_INTERVAL@;
   let frozen = false;
   const waiting = new Map();
@@ -107,6 +119,8 @@ if (@SILENT@) {
       lastDrawn = null;
       try {
         runCallback(entry.callback, time);
+      } catch (e) {
+        // One player's failure (a callback of a player already gone) must not stall the others.
       } finally {
         if (!entry.owner.canvas && lastDrawn)
           entry.owner.canvas = lastDrawn;
@@ -126,12 +140,17 @@ if (@SILENT@) {
   };
   window.requestAnimationFrame = (callback) => {
     const id = nextId++;
-    waiting.set(id, { callback, owner: running || { canvas: null } });
+    waiting.set(id, { id, callback, owner: running || { canvas: null } });
     schedule();
     return id;
   };
+  // A player that goes (a new movie, a new player) cancels its frame, parked or not.
   window.cancelAnimationFrame = (id) => {
     waiting.delete(id);
+    for (const [canvas, entry] of parked) {
+      if (entry.id === id)
+        parked.delete(canvas);
+    }
   };
   const thaw = () => schedule();
   const park = (canvas) => {
@@ -145,7 +164,7 @@ if (@SILENT@) {
     const entry = parked.get(canvas);
     if (entry) {
       parked.delete(canvas);
-      waiting.set(nextId++, entry);
+      waiting.set(entry.id, entry); // under the number its player knows, so that it can cancel it
       schedule();
     }
   };
