@@ -11,6 +11,7 @@
 #include "platform/WinPath.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <stdlib.h>
 #include <zlib.h>
 
 namespace fs = std::filesystem;
@@ -104,8 +106,14 @@ bool editOneRow(glw::main::Form1& form) {
 void measure(const std::string& movie, int repeat) {
     // The working copy goes to memory where the system has a memory file system: the save flushes its file
     // to the disk before it renames it, and the baseline writes nothing.
+    // A folder of this run's own, so that runs side by side do not share their working copies.
     const fs::path scratch = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    const fs::path app = scratch / "glw-editor-bench";
+    std::string pattern = (scratch / "glw-editor-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        std::printf("cannot make a folder in %s: %s\n", scratch.c_str(), std::strerror(errno));
+        return;
+    }
+    const fs::path app = pattern;
     fs::create_directories(app / "Working");
     glw::forms::Runtime runtime{glw::forms::Services{}};
     glw::forms::headless(runtime);

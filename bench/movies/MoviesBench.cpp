@@ -3,7 +3,11 @@
 // (480 x 400) hidden as in the library view. Prints, beside the bounds they must stay within: the memory of
 // all the program's processes while the page plays (0.8 GiB), the CPU while it plays (0.75 of a core) and
 // while the window is minimised or hidden (0.05), and the time a page change takes until twelve new cells
-// play (1 second). The edit view (the preview playing a clip over the cells) is measured too.
+// play (1 second). The edit view (the preview playing a clip over the cells) is measured too. Nothing moving
+// must cost next to nothing (0.02 of a core): a page of empty cells, a page of still clips, a still preview,
+// beside the floor of this window idle before the engine starts. A session must not grow: CPU and
+// page-change time after the last of --pages changes (100) within 10% of those after the first, and no
+// page change above 0.5 s.
 //
 //   glw_movies_bench [--library FOLDER] [--idle SECONDS] [--pages N]
 //
@@ -13,6 +17,9 @@
 // Memory is the sum of Pss over /proc/<pid>/smaps_rollup of this process and every process below it
 // (the web engine's); CPU is the utime + stime of the same processes over the idle time.
 #include "desktop/movie/MoviePlayer.h"
+#include "swf/Movie.h"
+#include "swf/Still.h"
+#include "swfmaker/SwfWriter.h"
 
 #ifdef GLW_HAVE_DEMOLIB
 #include "demolib/DemoLibrary.h"
@@ -215,6 +222,32 @@ std::vector<fs::path> clipsOf(const fs::path& library) {
     return clips;
 }
 
+// The clips whose picture never changes after their first frame.
+std::vector<fs::path> stillClips(const std::vector<fs::path>& clips) {
+    std::vector<fs::path> still;
+    for (const fs::path& clip : clips) {
+        const auto movie = glw::swf::loadMovieFile(clip.string());
+        if (movie.ok() && glw::swf::isStill(movie.value())) {
+            still.push_back(clip);
+        }
+    }
+    return still;
+}
+
+// A still clip of its own when the library has none: coloured boxes on one frame, nothing else.
+std::vector<std::uint8_t> stillClip(int shade) {
+    namespace tw = glw::tools;
+    tw::Movie movie(8, tw::Rect{0, 200 * tw::kTwips, 0, 150 * tw::kTwips}, 12);
+    movie.add(tw::setBackgroundColor({255, 255, 255}));
+    tw::ShapeBuilder shape;
+    shape.setStyle(0, shape.addSolidFill(tw::opaque({std::uint8_t(shade), 80, 160})), 0);
+    shape.rectangle({20 * tw::kTwips, 180 * tw::kTwips, 20 * tw::kTwips, 130 * tw::kTwips});
+    movie.add(shape.defineShape3(1));
+    movie.add(tw::placeObject2(1, 1, tw::Matrix{}));
+    movie.add(tw::showFrame());
+    return movie.finish(tw::Compression::None);
+}
+
 void report(const char* what, const std::string& value, const std::string& bound, bool ok) {
     std::printf("  %-44s %14s   bound %-10s %s\n", what, value.c_str(), bound.c_str(), ok ? "within" : "OVER");
 }
@@ -230,7 +263,7 @@ std::string fixed(double v, const char* unit, int decimals = 2) {
 int main(int argc, char** argv) {
     std::string libraryArg;
     double idleSeconds = 5;
-    int pages = 4;
+    int pages = 100;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--library") && i + 1 < argc) {
             libraryArg = argv[++i];
@@ -318,6 +351,10 @@ int main(int argc, char** argv) {
     PosterCache posters;
     std::printf("movies bench: %zu clips of %s, %s\n", clips.size(), library.c_str(),
                 qPrintable(QGuiApplication::platformName()));
+    // The floor: this window with nothing playing, before the engine starts.
+    spin(500);
+    std::string floorParts;
+    const double floorCores = idleCores(idleSeconds, &floorParts);
 
     QElapsedTimer clock;
     clock.start();
@@ -352,8 +389,11 @@ int main(int argc, char** argv) {
     }
     const double startSeconds = double(clock.elapsed()) / 1000.0;
 
-    // Page changes, each loading twelve movies the sheet has not played before.
+    // Page changes, each loading twelve movies the sheet has not played before; the page's CPU after the
+    // first and after the last, to see what each page leaves behind.
     std::vector<double> changes;
+    double cpuAfterFirst = 0, cpuAfterLast = 0;
+    Sample memoryAfterFirst;
     for (int n = 0; n < pages; ++n) {
         spin(500);
         clock.restart();
@@ -363,7 +403,26 @@ int main(int argc, char** argv) {
             return 1;
         }
         changes.push_back(double(clock.elapsed()) / 1000.0);
+        if (n == 0) {
+            spin(1000);
+            memoryAfterFirst = memory();
+            cpuAfterFirst = idleCores(idleSeconds);
+        }
     }
+    spin(1000);
+    const Sample memoryAfterLast = memory();
+    cpuAfterLast = idleCores(idleSeconds);
+    // The first and the last tenth of the changes (at least one each).
+    const std::size_t tenth = std::max<std::size_t>(1, changes.size() / 10);
+    const auto mean = [](auto first, auto last) {
+        double sum = 0;
+        for (auto it = first; it != last; ++it) {
+            sum += *it;
+        }
+        return sum / double(last - first);
+    };
+    const double firstChanges = mean(changes.begin(), changes.begin() + long(tenth));
+    const double lastChanges = mean(changes.end() - long(tenth), changes.end());
     std::sort(changes.begin(), changes.end());
 
     // The page plays.
@@ -388,6 +447,55 @@ int main(int argc, char** argv) {
     window.show();
     spin(1000);
 
+    // Nothing moves: a page of empty cells, then one of still clips.
+    const QString blank = QString::fromStdString((library / "blank.swf").string());
+    const auto showStill = [&](const std::vector<QString>& files) {
+        for (int i = 0; i < 12; ++i) {
+            waitingCells.insert(cells[i]);
+            sheet->setMovie(cells[i], {files[std::size_t(i) % files.size()], {}, 0, "#FFFFFF"});
+        }
+        return waitForPage();
+    };
+    double emptyCores = -1, stillCores = -1;
+    std::string emptyParts, stillParts;
+    if (fs::exists(library / "blank.swf") && showStill({blank})) {
+        spin(1500);
+        emptyCores = idleCores(idleSeconds, &emptyParts);
+    }
+    const std::vector<fs::path> still = stillClips(clips);
+    std::vector<QString> stillFiles;
+    for (std::size_t i = 0; i < 12; ++i) {
+        const fs::path copy = work / ("still-" + std::to_string(i) + ".swf");
+        if (i < still.size()) {
+            fs::copy_file(still[i], copy, fs::copy_options::overwrite_existing);
+        } else {
+            const auto bytes = stillClip(int(i) * 20);
+            std::ofstream(copy, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        }
+        stillFiles.push_back(QString::fromStdString(copy.string()));
+    }
+    if (!stillFiles.empty() && showStill(stillFiles)) {
+        spin(1500);
+        stillCores = idleCores(idleSeconds, &stillParts);
+    }
+    showPage(0);
+    waitForPage();
+
+    // The edit view with a still preview over the cells, then with a clip playing.
+    double stillPreviewCores = -1;
+    preview->show();
+    preview->raise();
+    if (!stillFiles.empty() || fs::exists(library / "blank.swf")) {
+        bool drawn = false;
+        const auto connection = QObject::connect(preview, &MovieView::firstFrameShown, [&] { drawn = true; });
+        preview->setMovie(stillFiles.empty() ? blank : stillFiles[0]);
+        runUntil([&] { return drawn; }, 30000);
+        QObject::disconnect(connection);
+        spin(1500);
+        stillPreviewCores = idleCores(idleSeconds);
+    }
+
     // The edit view: the preview plays a clip over the cells.
     preview->show();
     preview->raise();
@@ -407,6 +515,32 @@ int main(int argc, char** argv) {
     report("page change, 12 new cells playing (median)", fixed(changes[changes.size() / 2], "s"), "1 s",
            changes[changes.size() / 2] <= 1);
     report("page change, 12 new cells playing (slowest)", fixed(changes.back(), "s"), "1 s", changes.back() <= 1);
+    std::printf("  floor: this window idle before the engine starts: %s (%s)\n", fixed(floorCores, "cores").c_str(),
+                floorParts.c_str());
+    const auto idle = [&](const char* what, double cores, const std::string& parts) {
+        if (cores < 0) {
+            std::printf("  %-44s %14s\n", what, "not measured (no such movie)");
+            return;
+        }
+        report(what, fixed(cores, "cores", 3), "0.02", cores <= 0.02);
+        if (!parts.empty()) {
+            std::printf("    by process: %s\n", parts.c_str());
+        }
+    };
+    idle("CPU, page of 12 empty cells", emptyCores, emptyParts);
+    idle("CPU, page of 12 still clips", stillCores, stillParts);
+    std::printf("    (%zu still clips among the library's, the rest boxes made here)\n", still.size());
+    idle("CPU, edit view with a still preview", stillPreviewCores, {});
+    char ratio[64];
+    std::snprintf(ratio, sizeof ratio, "%.2fx", cpuAfterLast / std::max(cpuAfterFirst, 1e-6));
+    report("CPU after the last page change / after the 1st", ratio, "1.10x", cpuAfterLast <= cpuAfterFirst * 1.1);
+    std::printf("    after the 1st: %s, %ld MiB; after change %d: %s, %ld MiB\n", fixed(cpuAfterFirst, "cores").c_str(),
+                memoryAfterFirst.pssMiB, pages, fixed(cpuAfterLast, "cores").c_str(), memoryAfterLast.pssMiB);
+    std::snprintf(ratio, sizeof ratio, "%.2fx", lastChanges / std::max(firstChanges, 1e-6));
+    report("page change, last tenth / first tenth", ratio, "1.10x", lastChanges <= firstChanges * 1.1);
+    std::printf("    first tenth %s, last tenth %s (of %d changes)\n", fixed(firstChanges, "s").c_str(),
+                fixed(lastChanges, "s").c_str(), pages);
+    report("page change, slowest", fixed(changes.back(), "s"), "0.5 s", changes.back() <= 0.5);
     std::printf("  CPU while playing, by process: %s\n", playingParts.c_str());
     std::printf("  memory while playing, by process (MiB): %s\n", playing.parts.c_str());
     std::printf("  CPU while minimised, by process: %s; hidden: %s\n", minimisedParts.c_str(), hiddenParts.c_str());

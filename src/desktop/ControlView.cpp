@@ -69,6 +69,25 @@ void ControlView::apply(forms::PropertyId property) {
     applyOwn(property);
 }
 
+void ControlView::settleLater() {
+    if (!m_settlePending) {
+        m_settlePending = true;
+        m_window.settleLater(*this);
+    }
+}
+
+void ControlView::settle() {
+    if (!m_settlePending) {
+        return;
+    }
+    m_settlePending = false;
+    if (!m_control || !m_widget) {
+        return;
+    }
+    const QSignalBlocker blocker(m_widget.data());
+    settleOwn();
+}
+
 void ControlView::applyCommon(forms::PropertyId property) {
     forms::Control& c = *m_control;
     if (wants(property, forms::PropertyId::Visible)) {

@@ -54,6 +54,9 @@ public:
     void detach();
     // The whole form is gone: no more calls into the control; the widget goes with the window.
     void forget() { m_control = nullptr; }
+    // Shows what the view put off with settleLater(). The window calls it once the turn of the event loop
+    // that made the changes is over, or sooner when someone looks at the widget.
+    void settle();
 
     // The size the widget takes when the form gives none.
     virtual QSize defaultSize() const;
@@ -76,6 +79,12 @@ protected:
     // (picture boxes and frames over the movie cells).
     virtual bool opaque() const { return false; }
 
+    // Puts work off until settle(): a list filled one AddItem at a time is shown once, in one pass, and not
+    // once per entry.
+    void settleLater();
+    // What settleLater() put off, with the widget's signals blocked.
+    virtual void settleOwn() {}
+
     // Runs the user's action on this control; returns false when the view was detached meanwhile.
     bool user(const std::string& what, const std::function<void()>& action);
     // Replaces the widget (a text box that becomes multi-line): the old one goes, the new one is built.
@@ -92,6 +101,7 @@ protected:
     QPointer<QWidget> m_widget;
 
 private:
+    bool m_settlePending = false;
     void applyCommon(forms::PropertyId property);
     void applyColours();
 };

@@ -215,11 +215,30 @@ void FormWindow::addControl(forms::Control& control) {
     }
 }
 
+void FormWindow::settleLater(ControlView& view) {
+    m_unsettled.push_back(&view);
+    if (m_unsettled.size() == 1) {
+        QTimer::singleShot(0, this, [this] { flushPending(); });
+    }
+}
+
 void FormWindow::flushPending() {
-    if (m_pending.empty() || !m_form) {
+    if (!m_form) {
         return;
     }
     const QtDriver::ApplyScope scope(m_driver);
+    if (!m_pending.empty()) {
+        makePendingViews();
+    }
+    // Settling shows entries and marks only; it adds no view and puts nothing off again.
+    std::vector<ControlView*> unsettled;
+    unsettled.swap(m_unsettled);
+    for (ControlView* v : unsettled) {
+        v->settle();
+    }
+}
+
+void FormWindow::makePendingViews() {
     std::vector<forms::Control*> pending;
     pending.swap(m_pending);
     bool menus = false;
@@ -241,6 +260,9 @@ void FormWindow::flushPending() {
 
 void FormWindow::removeControl(forms::Control& control) {
     m_pending.erase(std::remove(m_pending.begin(), m_pending.end(), &control), m_pending.end());
+    if (ControlView* gone = view(control)) {
+        m_unsettled.erase(std::remove(m_unsettled.begin(), m_unsettled.end(), gone), m_unsettled.end());
+    }
     for (auto it = m_menuActions.begin(); it != m_menuActions.end();) {
         if (it->second == &control) {
             it->first->setEnabled(false);
@@ -592,6 +614,7 @@ void FormWindow::detach() {
         v->forget();
     }
     m_pending.clear();
+    m_unsettled.clear();
     m_menuActions.clear();
 }
 

@@ -44,7 +44,11 @@ public:
     // A control loaded at run time. The runtime tells while the control is still being constructed, so its
     // view is made a moment later (flushPending), once the control is whole.
     void addControl(forms::Control& control);
+    // Makes the views of controls added since and settles every view that put work off (settleLater), so
+    // that the widgets show the runtime's state. Runs by itself on the next pass of the event loop.
     void flushPending();
+    // The view put work off: it is settled on the next pass of the event loop, or by flushPending.
+    void settleLater(ControlView& view);
     void removeControl(forms::Control& control);
     // Stacks the widgets of each container in the form's stacking order, the last on top.
     void restack();
@@ -86,6 +90,7 @@ protected:
 
 private:
     ControlView* ensureView(forms::Control& control, int depth = 0);
+    void makePendingViews();
     QWidget* parentFor(const forms::Control& control) const;
     // Places the controls of one container (null: the form) by the placement rule.
     void layoutChildren(const forms::Control* container);
@@ -109,6 +114,7 @@ private:
     // Views are QObject children of the window: a removed one is deleted later, the rest go with the window.
     std::map<const forms::Control*, ControlView*> m_views;
     std::vector<forms::Control*> m_pending;
+    std::vector<ControlView*> m_unsettled;
     std::map<QAction*, forms::Menu*> m_menuActions;
     QSize m_flowExtent;
     QSize m_requested; // the outer size last asked for by applyWindowSize

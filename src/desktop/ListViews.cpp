@@ -44,7 +44,8 @@ std::vector<std::string> folderRows(const forms::DirListBox& folders) {
     return rows;
 }
 
-// Applies the runtime's entries to a widget's list through the smallest edit.
+// Applies the runtime's entries to a widget's list through the smallest edit; the new entries go in with
+// one insertion (one change of the widget's model, however many there are).
 template <class Remove, class Insert>
 void syncEntries(std::vector<std::string>& shown, const std::vector<std::string>& wanted, Remove remove, Insert insert,
                  QString (*text)(const std::string&) = entryText) {
@@ -52,8 +53,13 @@ void syncEntries(std::vector<std::string>& shown, const std::vector<std::string>
     for (size_t i = 0; i < edit.removeCount; ++i) {
         remove(int(edit.first));
     }
-    for (size_t i = 0; i < edit.insertCount; ++i) {
-        insert(int(edit.first + i), text(wanted[edit.first + i]));
+    if (edit.insertCount > 0) {
+        QStringList texts;
+        texts.reserve(qsizetype(edit.insertCount));
+        for (size_t i = 0; i < edit.insertCount; ++i) {
+            texts.push_back(text(wanted[edit.first + i]));
+        }
+        insert(int(edit.first), texts);
     }
     shown = wanted;
 }
@@ -65,7 +71,10 @@ public:
     ListBoxView(FormWindow& window, forms::ListControl& list)
         : ControlView(window, list), m_list(list), m_folders(dynamic_cast<forms::DirListBox*>(&list)) {}
 
-    void resync() override { apply(forms::PropertyId::ListIndex); }
+    void resync() override {
+        settle();
+        apply(forms::PropertyId::ListIndex);
+    }
     QSize defaultSize() const override { return QSize(120, 97); }
 
 protected:
@@ -90,6 +99,7 @@ protected:
                 const int index = list->row(item) - m_lead;
                 if (user("open " + m_list.fullName(), [this, index] { m_folders->userOpen(index); })) {
                     apply(forms::PropertyId::List);
+                    settle();
                 }
                 return;
             }
@@ -99,46 +109,65 @@ protected:
         return list;
     }
     void applyOwn(forms::PropertyId property) override {
-        auto* list = static_cast<QListWidget*>(m_widget.data());
-        const bool entries = wants(property, forms::PropertyId::List);
-        if (entries) {
-            auto remove = [list](int row) { delete list->takeItem(row); };
-            auto insert = [list](int row, const QString& text) { list->insertItem(row, text); };
-            if (m_folders) {
-                syncEntries(m_shown, folderRows(*m_folders), remove, insert);
-                m_lead = int(m_shown.size() - m_list.items().size());
-                const QIcon open = list->style()->standardIcon(QStyle::SP_DirOpenIcon);
-                const QIcon closed = list->style()->standardIcon(QStyle::SP_DirIcon);
-                for (int row = 0; row < list->count(); ++row) {
-                    list->item(row)->setIcon(row < m_lead ? open : closed);
-                }
-            } else {
-                syncEntries(m_shown, m_list.items(), remove, insert);
-            }
+        // A list filled one AddItem at a time shows its entries once they are all there; its mark waits
+        // with them, as it is a row among them.
+        if (wants(property, forms::PropertyId::List)) {
+            m_entriesPending = true;
         }
-        if (entries || wants(property, forms::PropertyId::ListIndex)) {
-            // A folder list with no sub-folder chosen marks its own folder, the last open one.
-            const int index = m_list.ListIndex;
-            const int row = index >= 0 ? index + m_lead : (m_folders && m_lead > 0 ? m_lead - 1 : -1);
-            if (row < 0) {
-                list->setCurrentRow(-1);
-                list->clearSelection();
-            } else if (list->currentRow() != row) {
-                const QSignalBlocker quiet(list); // a mark put by the program is no user's choice
-                list->setCurrentRow(row);
-            }
-            if (row >= 0) {
-                list->scrollToItem(list->item(row));
-            }
+        if (m_entriesPending) {
+            settleLater();
+        } else if (wants(property, forms::PropertyId::ListIndex)) {
+            showIndex();
+        }
+    }
+    void settleOwn() override {
+        if (m_entriesPending) {
+            m_entriesPending = false;
+            showEntries();
+            showIndex();
         }
     }
     long defaultBackColor() const override { return forms::kWindowBackground; }
 
 private:
+    void showEntries() {
+        auto* list = static_cast<QListWidget*>(m_widget.data());
+        auto remove = [list](int row) { delete list->takeItem(row); };
+        auto insert = [list](int row, const QStringList& texts) { list->insertItems(row, texts); };
+        if (!m_folders) {
+            syncEntries(m_shown, m_list.items(), remove, insert);
+            return;
+        }
+        syncEntries(m_shown, folderRows(*m_folders), remove, insert);
+        m_lead = int(m_shown.size() - m_list.items().size());
+        const QIcon open = list->style()->standardIcon(QStyle::SP_DirOpenIcon);
+        const QIcon closed = list->style()->standardIcon(QStyle::SP_DirIcon);
+        for (int row = 0; row < list->count(); ++row) {
+            list->item(row)->setIcon(row < m_lead ? open : closed);
+        }
+    }
+    void showIndex() {
+        auto* list = static_cast<QListWidget*>(m_widget.data());
+        // A folder list with no sub-folder chosen marks its own folder, the last open one.
+        const int index = m_list.ListIndex;
+        const int row = index >= 0 ? index + m_lead : (m_folders && m_lead > 0 ? m_lead - 1 : -1);
+        if (row < 0) {
+            list->setCurrentRow(-1);
+            list->clearSelection();
+        } else if (list->currentRow() != row) {
+            const QSignalBlocker quiet(list); // a mark put by the program is no user's choice
+            list->setCurrentRow(row);
+        }
+        if (row >= 0) {
+            list->scrollToItem(list->item(row));
+        }
+    }
+
     forms::ListControl& m_list;
     forms::DirListBox* m_folders; // null unless the list is a folder list
     int m_lead = 0;               // rows above the entries: a folder list's open folders
     std::vector<std::string> m_shown;
+    bool m_entriesPending = false;
 };
 
 // ---- ComboBox ----
@@ -148,7 +177,10 @@ public:
     ComboView(FormWindow& window, forms::ListControl& list)
         : ControlView(window, list), m_list(list), m_combo(dynamic_cast<forms::ComboBox*>(&list)) {}
 
-    void resync() override { apply(forms::PropertyId::ListIndex); }
+    void resync() override {
+        settle();
+        apply(forms::PropertyId::ListIndex);
+    }
 
 protected:
     QWidget* createWidget(QWidget* parent) override {
@@ -178,40 +210,66 @@ protected:
         return combo;
     }
     void applyOwn(forms::PropertyId property) override {
-        auto* combo = static_cast<QComboBox*>(m_widget.data());
         if (property == forms::PropertyId::Style) {
             if (m_combo && m_editable != (m_combo->Style != forms::vbComboDropdownList)) {
                 rebuildWidget();
             }
             return;
         }
-        const bool entries = wants(property, forms::PropertyId::List);
-        if (entries) {
-            syncEntries(
-                m_shown, m_list.items(), [combo](int row) { combo->removeItem(row); },
-                [combo](int row, const QString& text) { combo->insertItem(row, text); });
+        // Entries come in one pass once they are all there (see the list box); the choice and the edit
+        // field's text wait with them.
+        if (wants(property, forms::PropertyId::List)) {
+            m_entriesPending = true;
         }
-        if (entries || wants(property, forms::PropertyId::ListIndex)) {
-            if (combo->currentIndex() != m_list.ListIndex) {
-                combo->setCurrentIndex(m_list.ListIndex);
-            }
+        if (m_entriesPending) {
+            settleLater();
+            return;
         }
-        // Choosing an entry (or none) rewrites the edit field in Qt: the runtime's text wins.
-        if (m_editable && m_combo &&
-            (entries || wants(property, forms::PropertyId::ListIndex) || wants(property, forms::PropertyId::Text))) {
-            const QString text = QString::fromStdString(m_combo->Text);
-            if (combo->currentText() != text) {
-                combo->setEditText(text);
-            }
+        if (wants(property, forms::PropertyId::ListIndex)) {
+            showIndex();
         }
+        if (wants(property, forms::PropertyId::ListIndex) || wants(property, forms::PropertyId::Text)) {
+            showText();
+        }
+    }
+    void settleOwn() override {
+        if (!m_entriesPending) {
+            return;
+        }
+        m_entriesPending = false;
+        auto* combo = static_cast<QComboBox*>(m_widget.data());
+        syncEntries(
+            m_shown, m_list.items(), [combo](int row) { combo->removeItem(row); },
+            [combo](int row, const QStringList& texts) { combo->insertItems(row, texts); });
+        showIndex();
+        showText();
     }
     long defaultBackColor() const override { return forms::kWindowBackground; }
 
 private:
+    void showIndex() {
+        auto* combo = static_cast<QComboBox*>(m_widget.data());
+        if (combo->currentIndex() != m_list.ListIndex) {
+            combo->setCurrentIndex(m_list.ListIndex);
+        }
+    }
+    // Choosing an entry (or none) rewrites the edit field in Qt: the runtime's text wins.
+    void showText() {
+        auto* combo = static_cast<QComboBox*>(m_widget.data());
+        if (!m_editable || !m_combo) {
+            return;
+        }
+        const QString text = QString::fromStdString(m_combo->Text);
+        if (combo->currentText() != text) {
+            combo->setEditText(text);
+        }
+    }
+
     forms::ListControl& m_list;
     forms::ComboBox* m_combo; // null for drive lists, which have no edit field
     bool m_editable = false;
     std::vector<std::string> m_shown;
+    bool m_entriesPending = false;
 };
 
 // ---- ListView ----

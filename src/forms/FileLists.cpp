@@ -128,11 +128,9 @@ FileListBox::FileListBox(Form& form, std::string name, int index)
 void FileListBox::Refresh() {
     Clear();
     std::vector<std::string> names;
+    // Without vbDirectory the listing holds files only: each entry was looked at once, by the listing.
     const int attributes = Hidden ? vb::vbHidden : vb::vbNormal;
     for (const auto& name : vb::DirList(joinFolder(Path, ""), attributes)) {
-        if (isFolder(joinFolder(Path, name))) {
-            continue;
-        }
         const std::string& patterns = Pattern;
         size_t start = 0;
         for (;;) {

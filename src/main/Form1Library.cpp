@@ -40,8 +40,7 @@ int lastPageFor(int count) {
 void listFolderFiles(Form1& form, const std::string& folder, const std::string& prefix) {
     bool listed = true;
     try {
-        form.File1.Path = folder;
-        form.File1.Refresh();
+        form.File1.Path = folder; // lists the folder, also when it is the one listed before
     } catch (const vb::RuntimeError& e) {
         listed = false;
         form.runtime().logError("Form1.File1", e.Number(), e.Description());

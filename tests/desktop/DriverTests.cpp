@@ -5,6 +5,7 @@
 #include "forms/FlashPlayer.h"
 #include "platform/WinPath.h"
 
+#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -198,6 +199,44 @@ TEST_F(DriverTest, ListViewShowsColumnsAndReportsClicksAndChecks) {
     form.lvwItems.Remove("ITEM2");
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(tree->topLevelItem(1)->text(0), "Image");
+}
+
+// Entries added in one turn of the event loop are shown once it ends, inserted in one go, with the mark set
+// among them; nothing is done for each AddItem.
+TEST_F(DriverTest, ListsFilledInOneTurnAreShownInOnePass) {
+    auto& form = open<TestForm>();
+    QListWidget* list = widget<QListWidget>(form.lstItems);
+    QComboBox* combo = widget<QComboBox>(form.cboStyle);
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(combo, nullptr);
+    int listInserts = 0;
+    int comboInserts = 0;
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, [&] { ++listInserts; });
+    QObject::connect(combo->model(), &QAbstractItemModel::rowsInserted, [&] { ++comboInserts; });
+
+    form.lstItems.Clear();
+    form.cboStyle.Clear();
+    for (int i = 0; i < 2000; ++i) {
+        form.lstItems.AddItem("entry " + std::to_string(i));
+        form.cboStyle.AddItem("choice " + std::to_string(i));
+        if (i == 1500) {
+            form.lstItems.ListIndex = 1500;
+            form.cboStyle.ListIndex = 1500;
+        }
+    }
+    EXPECT_EQ(list->count(), 4) << "the list was redone for an AddItem";
+    EXPECT_EQ(combo->count(), 2);
+    EXPECT_EQ(listInserts, 0);
+
+    settle();
+    ASSERT_EQ(list->count(), 2000);
+    EXPECT_EQ(list->item(1999)->text(), "entry 1999");
+    EXPECT_EQ(list->currentRow(), 1500);
+    EXPECT_EQ(listInserts, 1);
+    ASSERT_EQ(combo->count(), 2000);
+    EXPECT_EQ(combo->currentText(), "choice 1500");
+    EXPECT_EQ(comboInserts, 1);
+    EXPECT_EQ(form.listClicks, 1); // the runtime's own Click for the mark, and none from the widget
 }
 
 // A value set from code shows in the widget at once; the runtime raises its own event for it (as the

@@ -10,6 +10,7 @@
 #include "vb/VbError.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -241,6 +242,37 @@ TEST(DirListBoxTest, OpenFoldersLeadFromTheRootAndOpenUpwards) {
     EXPECT_EQ(dirs.openFolders(), std::vector<std::string>{"C:\\"});
     EXPECT_THROW(dirs.userOpen(-2), glw::vb::RuntimeError); // nothing above the root
     EXPECT_EQ(dirs.Path(), "C:\\");
+
+    std::error_code ignored;
+    fs::remove_all(top, ignored);
+}
+
+// A file list shows the files its pattern matches, never a folder whose name matches too nor a link to
+// nothing; a hidden file only with Hidden.
+TEST(FileListBoxTest, ListsMatchingFilesButNoFolders) {
+    namespace fs = std::filesystem;
+    const fs::path top = fs::temp_directory_path() / ("glw-filelist-" + std::to_string(::getpid()));
+    fs::create_directories(top / "folder.swf");
+    for (const char* name : {"b.swf", "A.SWF", "notes.txt", ".hidden.swf"}) {
+        std::ofstream(top / name) << "FWS";
+    }
+    fs::create_symlink(top / "gone.swf", top / "dangling.swf");
+    Runtime rt{Services{}};
+    Form form(rt, "frmFiles");
+    FileListBox files(form, "File1");
+    files.Pattern = "*.swf";
+    files.Path = glw::platform::toSystemPath(top.string());
+    const auto listed = [&files] {
+        std::vector<std::string> names;
+        for (int i = 0; i < files.ListCount(); ++i) {
+            names.push_back(files.List(i));
+        }
+        return names;
+    };
+    EXPECT_EQ(listed(), (std::vector<std::string>{"A.SWF", "b.swf"}));
+    files.Hidden = true;
+    files.Refresh();
+    EXPECT_EQ(listed(), (std::vector<std::string>{".hidden.swf", "A.SWF", "b.swf"}));
 
     std::error_code ignored;
     fs::remove_all(top, ignored);

@@ -449,14 +449,15 @@ struct EditSpec {
     bool html = false;
     bool outlines = true;
     std::string variable = "field";
+    bool readOnly = false;
 };
 
 inline Bytes defineEditText(const EditSpec& e) {
     Bytes p;
     u16(p, e.id);
     append(p, rect(0, 4000, 0, 600));
-    u8(p, (e.text ? 0x80 : 0) | 0x04 | (e.fontId ? 0x01 : 0));   // has text, colour, font
-    u8(p, 0x20 | (e.html ? 0x02 : 0) | (e.outlines ? 0x01 : 0)); // layout, html, outlines
+    u8(p, (e.text ? 0x80 : 0) | (e.readOnly ? 0x08 : 0) | 0x04 | (e.fontId ? 0x01 : 0)); // text, colour, font
+    u8(p, 0x20 | (e.html ? 0x02 : 0) | (e.outlines ? 0x01 : 0));                         // layout, html, outlines
     if (e.fontId) {
         u16(p, *e.fontId);
         u16(p, e.height);

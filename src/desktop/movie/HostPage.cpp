@@ -55,12 +55,26 @@ if (@SILENT@) {
   // always from an animation frame callback. Drawing calls mark their canvas drawn; hooks that run after
   // each callback see it, so the frame is caught before the player can run another.
   const drawnCanvases = new WeakSet();
+  let lastDrawn = null; // the canvas the callback running now drew on or measured
   for (const name of ["fillRect", "clearRect", "fill", "drawImage", "setTransform", "resetTransform"]) {
     const original = CanvasRenderingContext2D.prototype[name];
     CanvasRenderingContext2D.prototype[name] = function (...args) {
       drawnCanvases.add(this.canvas);
+      lastDrawn = this.canvas;
       return original.apply(this, args);
     };
+  }
+  // A player looks at its canvas's size at every tick, whether it draws or not: that tells which canvas
+  // a callback belongs to when its movie draws nothing new.
+  for (const name of ["clientWidth", "clientHeight"]) {
+    const original = Object.getOwnPropertyDescriptor(Element.prototype, name);
+    Object.defineProperty(HTMLCanvasElement.prototype, name, {
+      configurable: true,
+      get() {
+        lastDrawn = this;
+        return original.get.call(this);
+      },
+    });
   }
   const afterCallbacks = new Set();
   const runCallback = (callback, time) => {
@@ -72,55 +86,88 @@ if (@SILENT@) {
     }
   };
   const nativeAnimationFrame = window.requestAnimationFrame.bind(window);
-  const nativeCancelAnimationFrame = window.cancelAnimationFrame.bind(window);
   // A page of many players runs all their animation frames together, at most once per frame interval:
   // each player draws at its own moments, and the page would otherwise send the engine a new picture at
   // every display frame. The players keep their movies' speed (they count time, not callbacks).
   // While such a page is suspended its animation frames stop altogether: a stopped player still asks for
   // every frame, and twelve of them would keep the page awake behind a minimised window.
+  // A still movie (its picture never changes after frame 1) is stopped after its first frame, and its
+  // player's animation frames are parked as well: a page of still movies then runs no frame at all, and
+  // the engine gets no picture to compose. Each callback belongs to the canvas it drew on or measured;
+  // the callback a callback asks for belongs to the same one.
   const frameInterval = @FRAME_INTERVAL@;
   let frozen = false;
-  let thaw = () => {};
-  if (frameInterval > 0) {
-    const waiting = new Map();
-    let nextId = 1;
-    let last = 0;
-    let pending = false;
-    const runAll = (time) => {
-      pending = false;
-      last = time;
-      const batch = Array.from(waiting.values());
-      waiting.clear();
-      for (const callback of batch)
-        runCallback(callback, time);
-    };
-    const schedule = () => {
-      if (pending || frozen)
-        return;
-      pending = true;
-      const wait = last + frameInterval - performance.now() - 4;
-      if (wait > 0)
-        setTimeout(() => nativeAnimationFrame(runAll), wait);
-      else
-        nativeAnimationFrame(runAll);
-    };
-    window.requestAnimationFrame = (callback) => {
-      const id = nextId++;
-      waiting.set(id, callback);
+  const waiting = new Map();
+  const parkedCanvases = new WeakSet();
+  const parked = new Map(); // canvas -> its player's waiting callback
+  let nextId = 1;
+  let last = 0;
+  let pending = false;
+  let running = null; // the owner of the callback running now: { canvas }
+  const runAll = (time) => {
+    pending = false;
+    last = time;
+    const batch = Array.from(waiting.values());
+    waiting.clear();
+    for (const entry of batch) {
+      const canvas = entry.owner.canvas;
+      if (canvas && parkedCanvases.has(canvas)) {
+        parked.set(canvas, entry);
+        continue;
+      }
+      running = entry.owner;
+      lastDrawn = null;
+      try {
+        runCallback(entry.callback, time);
+      } catch (e) {
+        // One player's failure (a callback of a player already gone) must not stall the others.
+      } finally {
+        if (!entry.owner.canvas && lastDrawn)
+          entry.owner.canvas = lastDrawn;
+        running = null;
+      }
+    }
+  };
+  const schedule = () => {
+    if (pending || frozen || !waiting.size)
+      return;
+    pending = true;
+    const wait = last + frameInterval - performance.now() - 4;
+    if (frameInterval > 0 && wait > 0)
+      setTimeout(() => nativeAnimationFrame(runAll), wait);
+    else
+      nativeAnimationFrame(runAll);
+  };
+  window.requestAnimationFrame = (callback) => {
+    const id = nextId++;
+    waiting.set(id, { id, callback, owner: running || { canvas: null } });
+    schedule();
+    return id;
+  };
+  // A player that goes (a new movie, a new player) cancels its frame, parked or not.
+  window.cancelAnimationFrame = (id) => {
+    waiting.delete(id);
+    for (const [canvas, entry] of parked) {
+      if (entry.id === id)
+        parked.delete(canvas);
+    }
+  };
+  const thaw = () => schedule();
+  const park = (canvas) => {
+    if (canvas)
+      parkedCanvases.add(canvas);
+  };
+  const unpark = (canvas) => {
+    if (!canvas)
+      return;
+    parkedCanvases.delete(canvas);
+    const entry = parked.get(canvas);
+    if (entry) {
+      parked.delete(canvas);
+      waiting.set(entry.id, entry); // under the number its player knows, so that it can cancel it
       schedule();
-      return id;
-    };
-    window.cancelAnimationFrame = (id) => {
-      waiting.delete(id);
-    };
-    thaw = () => {
-      if (waiting.size)
-        schedule();
-    };
-  } else {
-    window.requestAnimationFrame = (callback) => nativeAnimationFrame((time) => runCallback(callback, time));
-    window.cancelAnimationFrame = nativeCancelAnimationFrame;
-  }
+    }
+  };
 
   const stage = document.getElementById("stage");
   let held = false; // the host wants every player stopped (suspend) once its first frame is drawn
@@ -143,6 +190,8 @@ if (@SILENT@) {
         onParsed: null,   // what that load does once its movie is parsed
         check: null,      // the first-frame check of that load
         hidden: false,
+        stopped: false,   // a still movie, stopped after its first frame
+        stoppedSize: "",  // the slot's size when it stopped: another size must be drawn again
       };
       slots.set(number, slot);
     }
@@ -156,17 +205,65 @@ if (@SILENT@) {
     }
   }
 
+  function canvasOf(element) {
+    return element && element.shadowRoot ? element.shadowRoot.querySelector("canvas") : null;
+  }
+
+  function sizeOf(slot) {
+    return slot.box.clientWidth + "x" + slot.box.clientHeight;
+  }
+
+  // The slot's still movie is drawn: its player stops, and so do its animation frames.
+  function stopStill(slot) {
+    slot.player.ruffle().suspend();
+    slot.stopped = true;
+    slot.stoppedSize = sizeOf(slot);
+    park(canvasOf(slot.player));
+  }
+
+  // A still movie runs again: for another movie, or (again: true) to draw its picture anew at another
+  // size, after which it stops again.
+  function unstop(slot, again) {
+    if (!slot.stopped)
+      return;
+    slot.stopped = false;
+    const canvas = canvasOf(slot.player);
+    unpark(canvas);
+    if (!again)
+      return;
+    drawnCanvases.delete(canvas);
+    slot.player.ruffle().resume();
+    stopChecking(slot);
+    slot.check = () => {
+      if (drawnCanvases.has(canvas)) {
+        stopChecking(slot);
+        stopStill(slot);
+      }
+    };
+    afterCallbacks.add(slot.check);
+  }
+
+  // A stopped still movie whose slot changed its size while shown draws itself once more.
+  function redrawStill(slot) {
+    if (slot.stopped && slot.player && !slot.hidden && !held && sizeOf(slot) !== slot.stoppedSize)
+      unstop(slot, true);
+  }
+  window.addEventListener("resize", () => {
+    for (const slot of slots.values())
+      redrawStill(slot);
+  });
+
   function drop(slot) {
     if (slot.player) {
+      const canvas = canvasOf(slot.player);
+      if (canvas)
+        parked.delete(canvas);
       slot.player.remove();
       slot.player = null;
     }
+    slot.stopped = false;
     slot.onParsed = null;
     stopChecking(slot);
-  }
-
-  function canvasOf(element) {
-    return element && element.shadowRoot ? element.shadowRoot.querySelector("canvas") : null;
   }
 
   function ensurePlayer(slot) {
@@ -228,7 +325,8 @@ if (@SILENT@) {
     // order: gen, slot (0 unless given), rect (the slot's place, else the whole page), url ("" for none),
     // data (the movie's bytes in base64, or none to read them from url), parameters ("a=1&b=2"), scale,
     // background ("#RRGGBB" or ""), transparent, poster (stop on the first frame and send it as a PNG data
-    // URL), suspended, width and height (the player's size, else the slot's), frameRate, debug.
+    // URL), suspended, still (stop after the first frame for good), width and height (the player's size,
+    // else the slot's), frameRate, debug.
     load(order) {
       const gen = order.gen;
       const slot = slotOf(order.slot || 0);
@@ -238,8 +336,10 @@ if (@SILENT@) {
       slot.onParsed = null;
       const timing = order.debug ? Object.assign([], { start: performance.now() }) : null;
       // The movie shown so far stops at once: nothing of it (a script command) mixes with the next one.
-      if (slot.player)
+      if (slot.player) {
+        unstop(slot, false);
         slot.player.ruffle().suspend();
+      }
       place(slot, order.rect);
       const background = order.transparent ? "transparent" : (order.background || "transparent");
       if (order.rect)
@@ -288,7 +388,9 @@ if (@SILENT@) {
         if (gen !== slot.generation || slot.player !== element)
           return;
         const message = { kind: "frame", gen };
-        if (order.poster || held || slot.hidden)
+        if (order.still && !order.poster)
+          stopStill(slot);
+        else if (order.poster || held || slot.hidden)
           api.suspend();
         if (order.poster) {
           const canvas = canvasOf(element);
@@ -353,12 +455,13 @@ if (@SILENT@) {
       place(slot, rect);
       slot.hidden = !shown;
       slot.box.style.visibility = shown ? "" : "hidden";
-      if (slot.player) {
+      if (slot.player && !slot.stopped) {
         if (slot.hidden || held)
           slot.player.ruffle().suspend();
         else
           slot.player.ruffle().resume();
       }
+      redrawStill(slot);
     },
     // Lets a slot's player go (its clock wakes the page at every display frame even when stopped) and
     // removes the slot; with no number, lets every slot's player go.
@@ -387,8 +490,9 @@ if (@SILENT@) {
       frozen = false;
       thaw();
       for (const slot of slots.values()) {
-        if (slot.player && !slot.hidden)
+        if (slot.player && !slot.hidden && !slot.stopped)
           slot.player.ruffle().resume();
+        redrawStill(slot);
       }
     },
   };

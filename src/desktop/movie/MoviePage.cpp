@@ -2,7 +2,10 @@
 #include "MoviePage.h"
 
 #include "MovieEngine.h"
+#include "swf/Movie.h"
+#include "swf/Still.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +17,8 @@
 #include <QWebEngineNewWindowRequest>
 #include <cstdio>
 #include <cstdlib>
+#include <list>
+#include <memory>
 
 namespace glw::qt::movie {
 
@@ -59,12 +64,72 @@ QString backgroundOf(const QString& colour) {
     return rgb.match(colour).hasMatch() ? colour.toUpper() : QString();
 }
 
+namespace {
+
+// The movies read last, by absolute path, with the size and time of the file they came from.
+struct ReadMovie {
+    qint64 size = 0;
+    QDateTime modified;
+    PageLoad load;
+};
+
+class ReadMovies {
+public:
+    const PageLoad* find(const QString& path, const QFileInfo& info) {
+        for (auto it = m_movies.begin(); it != m_movies.end(); ++it) {
+            if (it->first == path) {
+                if (it->second.size != info.size() || it->second.modified != info.lastModified()) {
+                    m_bytes -= it->second.load.bytes.size();
+                    m_movies.erase(it);
+                    return nullptr;
+                }
+                m_movies.splice(m_movies.begin(), m_movies, it); // the most recent first
+                return &m_movies.front().second.load;
+            }
+        }
+        return nullptr;
+    }
+    void keep(const QString& path, const QFileInfo& info, const PageLoad& load) {
+        m_movies.emplace_front(path, ReadMovie{info.size(), info.lastModified(), load});
+        m_bytes += load.bytes.size();
+        while (m_movies.size() > 1 && (m_bytes > kMaxBytes || m_movies.size() > kMaxMovies)) {
+            m_bytes -= m_movies.back().second.load.bytes.size();
+            m_movies.pop_back();
+        }
+    }
+
+private:
+    // A page of cells, its titles and the empty movie, with room to spare.
+    static constexpr qsizetype kMaxBytes = 16LL * 1024 * 1024;
+    static constexpr std::size_t kMaxMovies = 64;
+    std::list<std::pair<QString, ReadMovie>> m_movies;
+    qsizetype m_bytes = 0;
+};
+
+bool stillMovie(const QByteArray& bytes) {
+    auto file = std::make_shared<swf::Bytes>(bytes.begin(), bytes.end());
+    const auto movie = swf::readMovie(file);
+    return movie.ok() && swf::isStill(movie.value());
+}
+
+} // namespace
+
 std::optional<PageLoad> readMovie(const QString& hostPath) {
     if (hostPath.isEmpty()) {
         return std::nullopt;
     }
-    QFile file(hostPath);
-    if (!QFileInfo(hostPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const QFileInfo info(hostPath);
+    if (!info.isFile()) {
+        return std::nullopt;
+    }
+    const QString path = info.absoluteFilePath();
+    static ReadMovies kept;
+    if (const PageLoad* load = kept.find(path, info)) {
+        allowFolderOf(hostPath);
+        return *load;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
     const QByteArray magic = file.peek(3);
@@ -72,11 +137,13 @@ std::optional<PageLoad> readMovie(const QString& hostPath) {
         return std::nullopt;
     }
     PageLoad load;
-    load.url = QUrl::fromLocalFile(QFileInfo(hostPath).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    load.url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     allowFolderOf(hostPath);
     constexpr qint64 kLargestHandedOver = 32LL * 1024 * 1024;
-    if (file.size() <= kLargestHandedOver) {
+    if (info.size() <= kLargestHandedOver) {
         load.bytes = file.readAll();
+        load.still = stillMovie(load.bytes);
+        kept.keep(path, info, load);
     }
     return load;
 }
@@ -154,6 +221,7 @@ void MoviePage::send(const PageLoad& load, int gen) {
     order[QStringLiteral("background")] = load.background;
     order[QStringLiteral("transparent")] = load.transparent;
     order[QStringLiteral("poster")] = load.poster;
+    order[QStringLiteral("still")] = load.still;
     order[QStringLiteral("suspended")] = m_suspended;
     if (load.width > 0 && load.height > 0) {
         order[QStringLiteral("width")] = load.width;

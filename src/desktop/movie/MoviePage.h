@@ -24,17 +24,19 @@ struct PageLoad {
     double frameRate = 0;   // above 0: play at this rate instead of the movie's
     int width = 0;          // above 0: the player's size in pixels instead of the slot's
     int height = 0;
-    int slot = 0;      // which player of the page: a page of thumbnails has one per cell
-    QRect rect;        // the slot's place in the page in pixels; null: the whole page
-    bool shown = true; // a slot that is not shown stops its movie and draws nothing
+    int slot = 0;       // which player of the page: a page of thumbnails has one per cell
+    QRect rect;         // the slot's place in the page in pixels; null: the whole page
+    bool shown = true;  // a slot that is not shown stops its movie and draws nothing
+    bool still = false; // the movie's picture never changes after its first frame: it stops there
 };
 
 // "#RRGGBB" in upper case, or empty for anything else (the movie's own background).
 QString backgroundOf(const QString& colour);
 
-// Reads a movie for a load: its file URL and bytes. Nothing (the view shows only its background) when the
-// file cannot be read or does not start like a SWF movie; a movie above 32 MiB keeps only its URL and is
-// read by the page.
+// Reads a movie for a load: its file URL, bytes and whether it is still. Nothing (the view shows only its
+// background) when the file cannot be read or does not start like a SWF movie; a movie above 32 MiB keeps
+// only its URL and is read by the page. The movies read last are kept while their files keep their size
+// and time (the empty movie and the titles are shown over and over): each is read and looked into once.
 std::optional<PageLoad> readMovie(const QString& hostPath);
 
 class MoviePage : public QWebEnginePage {

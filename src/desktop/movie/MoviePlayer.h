@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -163,6 +164,12 @@ public:
     void resume();
     bool isSuspended() const { return m_suspended; }
     bool isTransparent() const { return m_transparent; }
+    // Whether a user's click inside the view answers the address the movie asks for now, and uses that
+    // click up: each press of a mouse button inside the view answers one address, asked for while the button
+    // is down or within kClickAnswerMs after it goes up. A movie that asks unprompted (in its first frame,
+    // or in every frame) is answered by none, so it cannot flood the desktop with browsers.
+    bool takeClick();
+    static constexpr int kClickAnswerMs = 1500;
 
 signals:
     // The movie ran fscommand(command, args) (or getURL "FSCommand:command"), once per call.
@@ -174,11 +181,16 @@ signals:
     // The view shows only its background: no movie, or one that cannot be shown.
     void movieEmpty();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void scheduleLoad();
     void load();
     // Makes the engine draw the movie's first frame again into the view (see the definition for why).
     void repaintFirstFrame();
+    // Watches the widgets the engine puts in the view for the user's clicks.
+    void watchClicks(QObject* object);
 
     QWebEngineView* m_web = nullptr;
     MoviePage* m_page = nullptr;
@@ -191,6 +203,9 @@ private:
     bool m_suspended = false;
     bool m_loadScheduled = false;
     int m_generation = 0;
+    bool m_clickUnanswered = false; // a press inside the view that no address has used yet
+    bool m_buttonDown = false;
+    QElapsedTimer m_sinceRelease;
 };
 
 // What a poster shows: the first frame of the movie with its variables, drawn at size as a view of that

@@ -4,6 +4,7 @@
 #include "MoviePlayer.h"
 #include "platform/WinPath.h"
 
+#include <QChildEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -88,6 +89,7 @@ MovieView::MovieView(QWidget* parent) : QWidget(parent) {
         }
     });
     connect(m_page, &MoviePage::urlRequested, this, &MovieView::urlRequested);
+    watchClicks(m_web);
 }
 
 MovieView::~MovieView() = default;
@@ -103,6 +105,54 @@ void MovieView::repaintFirstFrame() {
     }
     m_web->resize(size.width(), size.height() + 1);
     QTimer::singleShot(50, this, [this] { m_web->resize(this->size()); });
+}
+
+void MovieView::watchClicks(QObject* object) {
+    // The engine's own widget, which takes the mouse, comes and goes with the page's renderer: watch each
+    // child as it is added.
+    object->installEventFilter(this);
+    for (QObject* child : object->children()) {
+        if (child->isWidgetType()) {
+            watchClicks(child);
+        }
+    }
+}
+
+bool MovieView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ChildAdded: {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child && child->isWidgetType()) {
+            watchClicks(child);
+        }
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        m_clickUnanswered = true;
+        m_buttonDown = true;
+        break;
+    case QEvent::MouseButtonRelease:
+        m_buttonDown = false;
+        m_sinceRelease.start();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MovieView::takeClick() {
+    if (!m_clickUnanswered) {
+        return false;
+    }
+    // The movie's answer to a click comes from its renderer a moment after the button went up.
+    if (!m_buttonDown && (!m_sinceRelease.isValid() || m_sinceRelease.elapsed() > kClickAnswerMs)) {
+        m_clickUnanswered = false;
+        return false;
+    }
+    m_clickUnanswered = false;
+    return true;
 }
 
 void MovieView::setMovie(const QString& hostPath, const QString& variables) {

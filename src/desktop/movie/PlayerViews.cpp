@@ -5,6 +5,7 @@
 #include "MovieEngine.h"
 #include "MoviePlayer.h"
 #include "desktop/FormWindow.h"
+#include "forms/Trace.h"
 #include "platform/WinPath.h"
 
 #include <QApplication>
@@ -48,8 +49,17 @@ protected:
             user("fscommand " + m_player.fullName(),
                  [this, command, args] { m_player.userFSCommand(command.toStdString(), args.toStdString()); });
         });
-        // A movie's link goes to the shell, as the player control opens it, and nowhere else.
-        QObject::connect(view, &MovieView::urlRequested, this, [this](const QString& url, const QString&) {
+        // A movie's link goes to the shell, as the player control opens it, and nowhere else: one for each
+        // click of the user's inside the movie. The addresses a movie asks for unprompted are only traced.
+        QObject::connect(view, &MovieView::urlRequested, this, [this, view](const QString& url, const QString&) {
+            if (!view->takeClick()) {
+                forms::Trace& trace = m_player.runtime().trace();
+                if (trace.enabled()) {
+                    trace.write("getURL " + m_player.fullName() + " " + forms::Trace::quote(url.toStdString()) +
+                                " unanswered: no click");
+                }
+                return;
+            }
             user("getURL " + m_player.fullName(), [this, url] { m_player.runtime().ShellOpen(url.toStdString()); });
         });
         return view;

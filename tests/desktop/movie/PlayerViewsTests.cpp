@@ -10,7 +10,10 @@
 #include "forms/FlashPlayer.h"
 #include "forms/Form.h"
 #include "forms/Runtime.h"
+#include "platform/ServicesMemory.h"
+#include "platform/WinPath.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -59,7 +62,9 @@ class PlayerViewsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GLW_REQUIRE_PLAYER();
-        runtime = std::make_unique<Runtime>(Services{});
+        Services services;
+        services.shell = shell;
+        runtime = std::make_unique<Runtime>(services);
         auto made = std::make_unique<QtDriver>(*runtime, std::make_shared<PlayerMovieViews>());
         driver = made.get();
         runtime->setDriver(std::move(made));
@@ -77,6 +82,7 @@ protected:
         runtime.reset();
     }
 
+    std::shared_ptr<platform::RecordingShell> shell = std::make_shared<platform::RecordingShell>();
     std::unique_ptr<Runtime> runtime;
     QtDriver* driver = nullptr;
     std::unique_ptr<PageForm> form;
@@ -114,6 +120,45 @@ TEST_F(PlayerViewsTest, ClickingACellSelectsIt) {
     QTest::mouseClick(cell1, Qt::LeftButton);
     EXPECT_EQ(form->selected, std::vector<int>{1});
     EXPECT_TRUE(form->cells[1].hasFocus());
+}
+
+// A movie that asks for 55 addresses in its first frame and five in its second, and loops: it asks without
+// end, whatever the user does.
+Bytes floodMovie() {
+    Bytes first, second;
+    for (int i = 0; i < 55; ++i) {
+        append(first, actionGetUrl("http://example.invalid/first" + std::to_string(i), "_blank"));
+    }
+    for (int i = 0; i < 5; ++i) {
+        append(second, actionGetUrl("http://example.invalid/second" + std::to_string(i), "_blank"));
+    }
+    return movie(200, 100, 24, {setBackgroundColor(kBlue), doAction(first), showFrame(), doAction(second), showFrame()},
+                 2);
+}
+
+TEST_F(PlayerViewsTest, AMovieOpensAtMostOneAddressForEachClickInsideIt) {
+    platform::test::TempDir dir;
+    const std::string path = writeMovie(dir, "flood.swf", floodMovie());
+    auto* view = qobject_cast<MovieView*>(driver->widget(form->preview));
+    ASSERT_NE(view, nullptr);
+    QSignalSpy asked(view, &MovieView::urlRequested);
+    form->preview.Movie = platform::toSystemPath(path);
+    ASSERT_TRUE(waitFor([&] { return asked.count() >= 60; })) << "the movie never asked";
+    EXPECT_TRUE(shell->targets().empty()) << "a movie opened an address nobody clicked for";
+
+    QWidget* window = view->window();
+    for (std::size_t click = 1; click <= 3; ++click) {
+        // The engine's widget under the middle of the view takes the mouse.
+        QWidget* target = window->childAt(view->mapTo(window, view->rect().center()));
+        ASSERT_NE(target, nullptr);
+        const qsizetype before = asked.count();
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(window, view->mapTo(window, QPoint(20, 20))));
+        ASSERT_TRUE(waitFor([&] { return asked.count() >= before + 20; })) << "the movie stopped asking";
+        EXPECT_EQ(shell->targets().size(), click);
+    }
+    for (const std::string& target : shell->targets()) {
+        EXPECT_EQ(target.rfind("http://example.invalid/", 0), 0u) << target;
+    }
 }
 
 } // namespace
