@@ -45,7 +45,7 @@ protected:
     std::string window;
 
     void SetUp() override {
-        if (!fs::exists(std::string(GLW_BINARY_DIR) + "/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js")) {
+        if (!fs::exists(std::string(GLW_APP_DIR) + "/ruffle/glwplayer.txt")) {
             GTEST_SKIP() << "the Flash player is not installed (scripts/setup-ruffle)";
         }
         if (!fs::exists(std::string(GLW_APP_DIR) + "/glwclipholder")) {
@@ -59,6 +59,8 @@ protected:
         }
         fs::copy_file(std::string(GLW_APP_DIR) + "/glwclipart", base.host("app/glwclipart"));
         fs::permissions(base.host("app/glwclipart"), fs::perms::owner_exec, fs::perm_options::add);
+        // The Flash player travels in the application folder, beside the program.
+        fs::copy(std::string(GLW_APP_DIR) + "/ruffle", base.host("app/ruffle"), fs::copy_options::recursive);
         base.file("app/blank.swf", tinySwf(kBlankWidth, kBlankHeight));
         base.file("app/Resource/titlebar.swf", tinySwf(200, 20));
         fs::create_directories(screenshots());

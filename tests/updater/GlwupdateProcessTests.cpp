@@ -15,9 +15,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Copies a program of the application folder, with the Flash player's files it finds beside itself.
 void copyProgram(const std::string& name, const std::string& folder) {
     fs::copy_file(std::string(GLW_APP_DIR) + "/" + name, folder + "/" + name, fs::copy_options::overwrite_existing);
     fs::permissions(folder + "/" + name, fs::perms::owner_exec, fs::perm_options::add);
+    if (fs::exists(std::string(GLW_APP_DIR) + "/ruffle") && !fs::exists(folder + "/ruffle")) {
+        fs::copy(std::string(GLW_APP_DIR) + "/ruffle", folder + "/ruffle", fs::copy_options::recursive);
+    }
 }
 
 int countLines(const std::vector<std::string>& lines, const std::string& prefix) {
