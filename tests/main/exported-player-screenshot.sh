@@ -1,14 +1,15 @@
 #!/bin/sh
 # The exported programs as the people who receive them run them: glwclipart (headless, scripted) exports the
-# first clip of the demo library as a player and a screen saver; both are copied alone into a folder of
-# their own and run in real windows under Xvfb in a private mount namespace where this clone and the
-# application folder are hidden (an empty file system over each), with a fresh home. The player shows the
-# movie, the screen saver runs with /S over the whole screen and ends on a key. A player whose carried
-# Flash player is damaged, and glwclipart without its player's files, each say so in a box.
-# glwclipart's application folder copied away from the build plays its thumbnails there.
-# Saves build/screenshots/exported-player.png, exported-saver.png, exported-player-damaged.png,
-# glwclipart-copied-away.png and glwclipart-player-missing.png, and checks them by pixels. Exits 77 (skipped) when a tool, the desktop
-# build or the Flash player is missing, or when folders cannot be hidden (not root, no unshare).
+# first clip of the demo library as a player, a screen saver and its installer; each is copied alone into a
+# folder of its own and run in a private mount namespace where this clone and the application folder are
+# hidden (an empty file system over each), with a fresh home, in real windows under Xvfb. The player shows
+# the movie; the screen saver runs with /S over the whole screen and ends on a key; the installer installs a
+# screen saver that shows the movie. A player whose carried Flash player is damaged, and glwclipart without
+# its player's files, each say so in a box; glwclipart's application folder copied away from the build
+# plays its thumbnails there. Saves build/screenshots/exported-player.png, exported-saver.png,
+# exported-player-damaged.png, glwclipart-copied-away.png and glwclipart-player-missing.png, and checks them
+# by pixels. Exits 77 (skipped) when a tool, the desktop build or the Flash player is missing, or when
+# folders cannot be hidden (not root, no unshare).
 # Usage: exported-player-screenshot.sh <build folder>
 set -eu
 build="${1:?usage: exported-player-screenshot.sh <build folder>}"
@@ -42,6 +43,10 @@ GLW_UI=headless GLW_SCRIPT="$work/script.txt" XDG_CONFIG_HOME="$work/config" HOM
 recv="$work/received"
 mkdir -p "$recv/home" "$recv/tmp"
 cp "$work/out/glwmovie.exe" "$work/out/glwmovie.scr" "$recv/"
+# The installer, received alone in a folder of its own.
+mkdir -p "$recv/setup" "$recv/home3"
+cp "$work/out/vrquillset.exe" "$recv/setup/"
+printf 'click Form1.Command15\nanswer OK\n' >"$recv/install.txt"
 # A copy of the player whose carried Flash player is damaged: one byte flipped inside its pack.
 python3 - "$recv/glwmovie.exe" "$recv/damaged.exe" <<'PY'
 import sys
@@ -140,6 +145,26 @@ if kill -0 "$pid" 2>/dev/null; then result "still running" saver-end; else resul
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 
+# The installer installs its screen saver into the receiver's screen-saver folder (headless: its window is
+# not what is looked at here), and the installed saver shows the movie.
+( export HOME="$recv/home3" XDG_DATA_HOME="$recv/home3/data" XDG_CONFIG_HOME="$recv/home3/config" \
+      GLW_UI=headless GLW_SCRIPT="$recv/install.txt"
+  hidden "$recv/setup/vrquillset.exe" >"$work/install.log" 2>&1 )
+installed="$recv/home3/data/glw/screensavers/glwmovie.scr"
+if [ -x "$installed" ]; then
+    HOME="$recv/home3" hidden "$installed" /S >"$work/installed.log" 2>&1 &
+    pid=$!
+    if wait_colours "$work/installed.png" 40 1024x768+0+0 16 && wait_covered "$work/installed.png" 20; then
+        result shown installed
+    else
+        result blank installed
+    fi
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+else
+    result "not installed" installed
+fi
+
 # A receiver's first run: nothing of the good copy in this user's cache.
 mkdir -p "$recv/home2"
 HOME="$recv/home2" hidden "$recv/damaged.exe" >"$work/damaged.log" 2>&1 &
@@ -167,6 +192,8 @@ fail() { echo "$1"; [ -n "${2:-}" ] && cat "$work/$2"; exit 1; }
 [ "$(cat "$work/player-state")" = "shown" ] || fail "the exported player shows no movie away from the build" player.log
 [ "$(cat "$work/saver-state")" = "shown" ] || fail "the exported screen saver shows no movie away from the build" saver.log
 [ "$(cat "$work/saver-end-state")" = "ended" ] || fail "the screen saver did not end on a key"
+[ "$(cat "$work/installed-state")" = "shown" ] ||
+    fail "the screen saver installed by the received installer shows no movie: $(cat "$work/installed-state")" install.log
 convert "$work/player.png" -crop 320x120+0+0 +repage "$out/exported-player.png"
 convert "$work/saver.png" "$out/exported-saver.png"
 [ "$(cat "$work/fullapp-state")" = "shown" ] || fail "glwclipart's folder copied away plays no thumbnails" fullapp.log
