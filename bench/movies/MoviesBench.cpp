@@ -7,7 +7,9 @@
 // must cost next to nothing (0.02 of a core): a page of empty cells, a page of still clips, a still preview,
 // beside the floor of this window idle before the engine starts. A session must not grow: CPU and
 // page-change time after the last of --pages changes (100) within 10% of those after the first, and no
-// page change above 0.5 s.
+// page change above 0.5 s. Thumbnails: on a first start the cells wait for the engine; a second start (a
+// process of its own, this program with --thumbnails) paints the posters the first kept on disk, within
+// 0.6 s of its process's start, beside the same window painting outlines.
 //
 //   glw_movies_bench [--library FOLDER] [--idle SECONDS] [--pages N]
 //
@@ -617,9 +619,14 @@ int main(int argc, char** argv) {
     const bool stoppedCovered = !sheet->isPlaying();
     const double editingCores = idleCores(idleSeconds);
 
-    // A second start, and its floor: the same window of twelve cells painting their outlines.
-    const double secondThumbnails = thumbnailsStart(argv[0], posterFolder, pageFiles[0]);
-    const double thumbnailsFloor = thumbnailsStart(argv[0], {}, pageFiles[0]);
+    // A second start, and its floor: the same window of twelve cells painting their outlines. Each the
+    // fastest of three runs, taken in turn, so that both meet the machine alike.
+    double secondThumbnails = -1, thumbnailsFloor = -1;
+    const auto fastest = [](double best, double run) { return run < 0 ? best : best < 0 ? run : std::min(best, run); };
+    for (int run = 0; run < 3; ++run) {
+        thumbnailsFloor = fastest(thumbnailsFloor, thumbnailsStart(argv[0], {}, pageFiles[0]));
+        secondThumbnails = fastest(secondThumbnails, thumbnailsStart(argv[0], posterFolder, pageFiles[0]));
+    }
 
     constexpr long kMemoryBoundMiB = 819; // 0.8 GiB
     std::printf("  start-up (engine, 12 titles, first page playing) %10s\n", fixed(startSeconds, "s").c_str());
@@ -638,8 +645,8 @@ int main(int argc, char** argv) {
     } else {
         report("thumbnails, second start (kept posters)", fixed(secondThumbnails, "s"), "0.6 s",
                secondThumbnails <= 0.6);
-        std::printf("    since its process started; floor: the same window of outlines %s\n",
-                    fixed(thumbnailsFloor, "s").c_str());
+        std::printf("    since its process started, fastest of 3; floor: the same window of outlines %s (%.2fx)\n",
+                    fixed(thumbnailsFloor, "s").c_str(), secondThumbnails / std::max(thumbnailsFloor, 1e-6));
     }
     std::printf("  floor: this window idle before the engine starts: %s (%s)\n", fixed(floorCores, "cores").c_str(),
                 floorParts.c_str());
