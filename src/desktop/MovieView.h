@@ -46,6 +46,7 @@ public:
         m_seeThrough = seeThrough;
         update();
     }
+    bool isSeeThrough() const { return m_seeThrough; }
     // Called with the widget's new size, so that its poster can be drawn again at that size.
     std::function<void()> resized;
 

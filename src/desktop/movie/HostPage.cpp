@@ -325,7 +325,7 @@ if (@SILENT@) {
     // order: gen, slot (0 unless given), rect (the slot's place, else the whole page), url ("" for none),
     // data (the movie's bytes in base64, or none to read them from url), parameters ("a=1&b=2"), scale,
     // background ("#RRGGBB" or ""), transparent, poster (stop on the first frame and send it as a PNG data
-    // URL), suspended, still (stop after the first frame for good), width and height (the player's size,
+    // URL), capture (send the first frame so too, and play on), suspended, still (stop after the first frame for good), width and height (the player's size,
     // else the slot's), frameRate, debug.
     load(order) {
       const gen = order.gen;
@@ -392,7 +392,7 @@ if (@SILENT@) {
           stopStill(slot);
         else if (order.poster || held || slot.hidden)
           api.suspend();
-        if (order.poster) {
+        if (order.poster || order.capture) {
           const canvas = canvasOf(element);
           message.image = canvas ? canvas.toDataURL("image/png") : "";
         }

@@ -221,6 +221,7 @@ void MoviePage::send(const PageLoad& load, int gen) {
     order[QStringLiteral("background")] = load.background;
     order[QStringLiteral("transparent")] = load.transparent;
     order[QStringLiteral("poster")] = load.poster;
+    order[QStringLiteral("capture")] = load.capture;
     order[QStringLiteral("still")] = load.still;
     order[QStringLiteral("suspended")] = m_suspended;
     if (load.width > 0 && load.height > 0) {

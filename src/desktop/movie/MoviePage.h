@@ -20,6 +20,7 @@ struct PageLoad {
     QString background; // "#RRGGBB", or empty for the movie's own
     bool transparent = false;
     bool poster = false;    // stop on the first frame and send it back as an image
+    bool capture = false;   // send the first frame back as an image too, and play on
     bool suspended = false; // stop once the first frame is drawn
     double frameRate = 0;   // above 0: play at this rate instead of the movie's
     int width = 0;          // above 0: the player's size in pixels instead of the slot's

@@ -64,7 +64,8 @@ public:
         QString hostPath; // empty: no movie, the cell shows its background
         QString variables;
         int scaleMode = 0;
-        QString background; // "#RRGGBB", or empty for the movie's own
+        QString background;   // "#RRGGBB", or empty for the movie's own
+        bool capture = false; // hand the first frame back through firstFrameDrawn (to keep it as a poster)
         bool operator==(const CellMovie&) const = default;
     };
 
@@ -89,6 +90,8 @@ public:
 signals:
     // The first frame of the cell's current movie is drawn.
     void firstFrameShown(QWidget* cell);
+    // The first frame of a movie set with capture, as the cell's player drew it.
+    void firstFrameDrawn(QWidget* cell, const QImage& image);
     // The cell shows only its background: no movie, or one that cannot be shown.
     void movieEmpty(QWidget* cell);
 
@@ -224,7 +227,7 @@ struct PosterRequest {
 // in order, one movie at a time, always after request() has returned. Posters play no sound. A movie
 // whose first frame does not come within the frame timeout gets a null poster that is not kept, so that
 // asking again tries again; one that cannot be shown gets a null poster that is kept until the file
-// changes.
+// changes. With a disk folder, drawn posters are kept there too, for the next run.
 class PosterCache : public QObject {
     Q_OBJECT
 public:
@@ -242,7 +245,16 @@ public:
     void cancel(QObject* receiver);
     // Starts the hidden page now, so that the first poster does not wait for the player to load.
     void prewarm();
-    // Forgets every kept poster (not the waiting requests).
+    // Keeps posters on disk as well, in folder, which must be the user's alone (see posterCacheFolder),
+    // up to limitBytes there (the least recently used go first); a later run finds them there. An empty
+    // folder keeps posters in memory only (the default).
+    void setDiskFolder(const QString& folder, qint64 limitBytes = kDiskLimit);
+    // The poster kept for request, in memory or on disk, at once; a null image when none is kept.
+    QImage stored(const PosterRequest& request);
+    // Keeps image as request's poster: a first frame drawn elsewhere (a thumbnail cell's).
+    void store(const PosterRequest& request, const QImage& image);
+    static constexpr qint64 kDiskLimit = 32LL * 1024 * 1024;
+    // Forgets every poster kept in memory (not the waiting requests, nor those on disk).
     void clear();
     // How much the kept posters may hold, in bytes; the least recently used go first. 64 MiB unless set.
     void setMemoryLimit(qint64 bytes);
@@ -280,6 +292,9 @@ private:
     void draw(const PosterRequest& request);
     void finish(const QImage& image, bool keepIt);
     void keep(const QString& key, const QImage& image);
+    QString diskPath(const QString& key) const;
+    void writeToDisk(const QString& key, const QImage& image);
+    void pruneDisk();
 
     QWidget* m_window = nullptr; // the hidden top-level window that holds the drawing view
     QWebEngineView* m_web = nullptr;
@@ -300,6 +315,9 @@ private:
     std::list<QString> m_uses; // most recent first
     qint64 m_bytes = 0;
     qint64 m_limit = 64LL * 1024 * 1024;
+    QString m_diskFolder;
+    qint64 m_diskLimit = kDiskLimit;
+    qint64 m_diskBytes = -1; // what the folder holds; -1 until it has been looked at
 };
 
 } // namespace glw::qt::movie

@@ -53,10 +53,14 @@ MovieSheet::MovieSheet(QWidget* container) : QWidget(container) {
     connect(m_coverCheck, &QTimer::timeout, this, &MovieSheet::updatePlaying);
     m_coverCheck->start();
 
-    connect(m_page, &MoviePage::frameShown, this, [this](int gen, const QImage&) {
+    connect(m_page, &MoviePage::frameShown, this, [this](int gen, const QImage& image) {
         if (Cell* cell = cellOfGeneration(gen)) {
             repaintSoon();
-            emit firstFrameShown(cell->widget);
+            QPointer<QWidget> widget = cell->widget;
+            emit firstFrameShown(widget);
+            if (widget && !image.isNull()) {
+                emit firstFrameDrawn(widget, image);
+            }
         }
     });
     connect(m_page, &MoviePage::movieEmpty, this, [this](int gen) {
@@ -156,6 +160,7 @@ void MovieSheet::flush() {
         load.scale = scaleName(cell.movie.scaleMode);
         load.background = backgroundOf(cell.movie.background);
         load.suspended = !m_playing;
+        load.capture = cell.movie.capture;
         load.slot = cell.slot;
         load.rect = cell.rect;
         load.shown = cell.shown;

@@ -186,18 +186,39 @@ Result<formats::PlayerManifest> checkPlayerFolder(const std::string& folder) {
     return manifest;
 }
 
-std::vector<std::string> playerCacheRoots() {
+std::vector<std::string> userCacheRoots(std::string_view name) {
     std::vector<std::string> roots;
     const auto absolute = [](const char* value) { return value && value[0] == '/'; };
+    const std::string below = "glw/" + std::string(name);
     if (const char* cache = std::getenv("XDG_CACHE_HOME"); absolute(cache)) {
-        roots.push_back(join(cache, "glw/player"));
+        roots.push_back(join(cache, below));
     }
     if (const char* home = std::getenv("HOME"); absolute(home)) {
-        roots.push_back(join(join(home, ".cache"), "glw/player"));
+        roots.push_back(join(join(home, ".cache"), below));
     }
     const char* tmp = std::getenv("TMPDIR");
-    roots.push_back(join(absolute(tmp) ? tmp : "/tmp", "glw-player-" + std::to_string(::geteuid())));
+    roots.push_back(join(absolute(tmp) ? tmp : "/tmp", "glw-" + std::string(name) + "-" + std::to_string(::geteuid())));
     return roots;
+}
+
+std::vector<std::string> playerCacheRoots() {
+    return userCacheRoots("player");
+}
+
+Result<std::string> safeCacheFolder(const std::vector<std::string>& roots) {
+    std::string tried;
+    for (const auto& root : roots) {
+        auto made = makeSafeFolder(root);
+        if (made) {
+            if (auto ours = checkSafeFolder(root, true); ours) {
+                return root;
+            } else {
+                made = ours;
+            }
+        }
+        tried += (tried.empty() ? "" : "; ") + made.error().detail;
+    }
+    return makeError(ErrorCode::Io, "No cache folder of this user's could be used: " + tried + ".");
 }
 
 Result<std::string> unpackPlayerToCache(std::string_view packBytes, const std::vector<std::string>& roots) {

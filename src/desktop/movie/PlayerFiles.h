@@ -16,9 +16,16 @@ namespace glw::qt::movie {
 // which file is missing or damaged.
 Result<formats::PlayerManifest> checkPlayerFolder(const std::string& folder);
 
-// The folders a pack may be unpacked under, best first: $XDG_CACHE_HOME/glw/player, ~/.cache/glw/player,
-// then glw-player-<uid> in $TMPDIR (or /tmp). Relative or unset variables are passed over.
+// The folders a cache of this user's named `name` may live in, best first: $XDG_CACHE_HOME/glw/<name>,
+// ~/.cache/glw/<name>, then glw-<name>-<uid> in $TMPDIR (or /tmp). Relative or unset variables are passed
+// over.
+std::vector<std::string> userCacheRoots(std::string_view name);
+// Where a pack may be unpacked: userCacheRoots("player").
 std::vector<std::string> playerCacheRoots();
+
+// The first of roots that is, or is made, a folder of this user's alone, on the terms unpackPlayerToCache
+// sets; the error names each root tried and why it could not be used.
+Result<std::string> safeCacheFolder(const std::vector<std::string>& roots);
 
 // The folder holding the pack's files, under the first root that can be used: a folder named by the
 // pack's manifest key that is checked whole and used as it is, or else unpacked anew (into a temporary

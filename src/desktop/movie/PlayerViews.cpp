@@ -4,6 +4,7 @@
 
 #include "MovieEngine.h"
 #include "MoviePlayer.h"
+#include "PlayerFiles.h"
 #include "desktop/FormWindow.h"
 #include "forms/Trace.h"
 #include "platform/WinPath.h"
@@ -15,6 +16,7 @@
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace glw::qt::movie {
@@ -130,16 +132,20 @@ private:
 };
 
 // A thumbnail cell: its movie plays on the sheet of its container, under the cell's widget, which paints
-// nothing and keeps the cell's clicks and focus.
+// nothing and keeps the cell's clicks and focus. Until the movie's first frame is on the screen the widget
+// paints the movie's poster where one is kept (a former run's, on disk): the player engine takes seconds to
+// start, the poster comes at once. A movie without a poster hands its first frame back to be kept.
 class SheetCellView : public qt::OutlineMovieView {
 public:
-    using OutlineMovieView::OutlineMovieView;
+    SheetCellView(qt::FormWindow& window, forms::FlashPlayer& player, PosterCache& posters)
+        : OutlineMovieView(window, player), m_posters(posters) {}
 
 protected:
     QWidget* createWidget(QWidget* parent) override {
         QWidget* widget = OutlineMovieView::createWidget(parent);
         static_cast<qt::MovieWidget*>(widget)->setSeeThrough(true);
         MovieSheet::of(parent)->addCell(widget);
+        m_movie.reset();
         return widget;
     }
 
@@ -154,12 +160,67 @@ protected:
         movie.variables = variablesOf(m_player, source.variables);
         movie.scaleMode = m_player.ScaleMode;
         movie.background = QString::fromStdString(m_player.BGColor);
-        if (auto* sheet = widget->parentWidget()
-                              ? widget->parentWidget()->findChild<MovieSheet*>(QString(), Qt::FindDirectChildrenOnly)
-                              : nullptr) {
-            sheet->setMovie(widget, movie);
+        auto* sheet = widget->parentWidget()
+                          ? widget->parentWidget()->findChild<MovieSheet*>(QString(), Qt::FindDirectChildrenOnly)
+                          : nullptr;
+        if (!sheet) {
+            return;
         }
+        watch(sheet);
+        // The same movie again (a resize): the player goes on at the new size, its picture stays.
+        if (m_movie && *m_movie == movie) {
+            sheet->setMovie(widget, *m_cellMovie);
+            return;
+        }
+        m_movie = movie;
+        ++m_serial;
+        m_request = PosterRequest{movie.hostPath, movie.variables, widget->size(), movie.scaleMode, movie.background};
+        const QImage poster = movie.hostPath.isEmpty() ? QImage() : m_posters.stored(m_request);
+        movie.capture = poster.isNull() && !movie.hostPath.isEmpty();
+        m_cellMovie = movie;
+        widget->setPoster(poster);
+        widget->setSeeThrough(poster.isNull());
+        sheet->setMovie(widget, movie);
     }
+
+private:
+    void watch(MovieSheet* sheet) {
+        if (sheet == m_sheet) {
+            return;
+        }
+        if (m_sheet) {
+            QObject::disconnect(m_sheet, nullptr, this, nullptr);
+        }
+        m_sheet = sheet;
+        const auto live = [this](QWidget* cell) {
+            if (cell != movieWidget()) {
+                return;
+            }
+            // The engine composes the player's picture a moment after the page reports it: the poster
+            // stays until then, so the cell never shows blank in between.
+            QTimer::singleShot(kPosterOverlapMs, this, [this, serial = m_serial] {
+                if (qt::MovieWidget* widget = movieWidget(); widget && serial == m_serial) {
+                    widget->setSeeThrough(true);
+                    widget->setPoster({});
+                }
+            });
+        };
+        QObject::connect(sheet, &MovieSheet::firstFrameShown, this, live);
+        QObject::connect(sheet, &MovieSheet::movieEmpty, this, live);
+        QObject::connect(sheet, &MovieSheet::firstFrameDrawn, this, [this](QWidget* cell, const QImage& image) {
+            if (cell == movieWidget() && m_cellMovie && m_cellMovie->capture) {
+                m_posters.store(m_request, image);
+            }
+        });
+    }
+
+    static constexpr int kPosterOverlapMs = 200;
+    PosterCache& m_posters;
+    QPointer<MovieSheet> m_sheet;
+    std::optional<MovieSheet::CellMovie> m_movie;     // what the control asks for
+    std::optional<MovieSheet::CellMovie> m_cellMovie; // what the sheet was given
+    PosterRequest m_request;
+    quint64 m_serial = 0;
 };
 
 } // namespace
@@ -220,6 +281,11 @@ PosterCache& PlayerMovieViews::posters() {
     if (!m_posters) {
         // Started ahead of the first page of cells; it goes with the application, after every view.
         m_posters = new PosterCache(qApp);
+        // Kept on disk for the next run, in the user's own cache; none where no folder of the user's is
+        // safe to write.
+        if (auto folder = safeCacheFolder(userCacheRoots("posters")); folder) {
+            m_posters->setDiskFolder(QString::fromStdString(*folder));
+        }
         m_posters->prewarm();
     }
     return *m_posters;
@@ -236,7 +302,7 @@ std::unique_ptr<qt::ControlView> PlayerMovieViews::makeView(qt::FormWindow& wind
         return std::make_unique<LiveMovieView>(window, player);
     }
     if (player.canFocus() && !m_posterCells) {
-        return std::make_unique<SheetCellView>(window, player);
+        return std::make_unique<SheetCellView>(window, player, posters());
     }
     return std::make_unique<PosterMovieView>(window, player, posters());
 }

@@ -3,11 +3,17 @@
 #include "MoviePlayer.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace glw::qt::movie {
 
@@ -112,6 +118,11 @@ void PosterCache::request(QObject* receiver, const PosterRequest& request, Callb
     if (const auto kept = m_images.find(waiting.key); kept != m_images.end()) {
         m_uses.splice(m_uses.begin(), m_uses, kept->use);
         deliverLater(std::move(waiting), kept->image);
+        return;
+    }
+    // A poster a former run drew comes from the disk, without the player.
+    if (QImage fromDisk = stored(request); !fromDisk.isNull()) {
+        deliverLater(std::move(waiting), fromDisk);
         return;
     }
     if (m_busy && waiting.key == m_busyKey) {
@@ -230,6 +241,7 @@ void PosterCache::finish(const QImage& drawn, bool keepIt) {
     // A movie that timed out is not kept: it may draw next time, when the machine is less busy.
     if (keepIt) {
         keep(m_busyKey, image);
+        writeToDisk(m_busyKey, image);
     }
     std::vector<Waiting> waiters = std::move(m_busyWaiters);
     m_busyWaiters.clear();
@@ -260,6 +272,104 @@ void PosterCache::keep(const QString& key, const QImage& image) {
     m_uses.push_front(key);
     m_images.insert(key, Kept{image, m_uses.begin()});
     m_bytes += bytes;
+}
+
+void PosterCache::setDiskFolder(const QString& folder, qint64 limitBytes) {
+    m_diskFolder = folder;
+    m_diskLimit = limitBytes;
+    m_diskBytes = -1;
+}
+
+QString PosterCache::diskPath(const QString& key) const {
+    // The key holds paths and variables of any length: its hash names the file.
+    return m_diskFolder + u'/' +
+           QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex()) +
+           QStringLiteral(".png");
+}
+
+QImage PosterCache::stored(const PosterRequest& request) {
+    const QString key = keyOf(request);
+    if (const auto kept = m_images.find(key); kept != m_images.end()) {
+        m_uses.splice(m_uses.begin(), m_uses, kept->use);
+        return kept->image;
+    }
+    if (m_diskFolder.isEmpty()) {
+        return {};
+    }
+    const QString path = diskPath(key);
+    QImage image(path);
+    if (image.isNull() || image.size() != request.size) {
+        return {};
+    }
+    // Its time says when it was last used: the oldest go first when the folder is full.
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), nullptr, AT_SYMLINK_NOFOLLOW);
+    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    keep(key, image);
+    return image;
+}
+
+void PosterCache::store(const PosterRequest& request, const QImage& image) {
+    if (image.isNull()) {
+        return;
+    }
+    QImage poster = image;
+    if (request.size.isValid() && poster.size() != request.size) {
+        poster = poster.scaled(request.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    const QString key = keyOf(request);
+    keep(key, poster);
+    writeToDisk(key, poster);
+}
+
+void PosterCache::writeToDisk(const QString& key, const QImage& image) {
+    // Only what was drawn goes to disk: a movie that cannot be shown today may be mended by tomorrow.
+    if (m_diskFolder.isEmpty() || image.isNull()) {
+        return;
+    }
+    const QString path = diskPath(key);
+    QSaveFile file(path); // a reader never sees half a file
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        return;
+    }
+    if (m_diskBytes >= 0) {
+        m_diskBytes += QFileInfo(path).size();
+    }
+    if (m_diskBytes < 0 || m_diskBytes > m_diskLimit) {
+        pruneDisk();
+    }
+}
+
+void PosterCache::pruneDisk() {
+    // Oldest use first (to the nanosecond: posters are used many a millisecond apart); a full folder is
+    // pruned to three quarters, so that it is not pruned again at every poster.
+    struct File {
+        QString path;
+        qint64 bytes;
+        std::pair<qint64, long> used;
+    };
+    std::vector<File> files;
+    qint64 bytes = 0;
+    for (const QFileInfo& info :
+         QDir(m_diskFolder).entryInfoList({QStringLiteral("*.png")}, QDir::Files | QDir::NoSymLinks)) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            continue;
+        }
+        files.push_back({info.absoluteFilePath(), qint64(st.st_size), {qint64(st.st_mtim.tv_sec), st.st_mtim.tv_nsec}});
+        bytes += qint64(st.st_size);
+    }
+    if (bytes > m_diskLimit) {
+        std::sort(files.begin(), files.end(), [](const File& a, const File& b) { return a.used < b.used; });
+        for (const File& file : files) {
+            if (bytes <= m_diskLimit / 4 * 3) {
+                break;
+            }
+            if (QFile::remove(file.path)) {
+                bytes -= file.bytes;
+            }
+        }
+    }
+    m_diskBytes = bytes;
 }
 
 void PosterCache::clear() {

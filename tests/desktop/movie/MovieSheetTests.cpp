@@ -4,6 +4,7 @@
 #include "MovieTestSupport.h"
 
 #include <QSignalSpy>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -119,6 +120,24 @@ TEST_F(MovieSheetTest, EachCellPlaysItsMovieAtItsPlace) {
     cells[0]->move(130, 10);
     EXPECT_TRUE(waitFor([&] { return near(at(180, 60), kRed); }));
     EXPECT_EQ(sheet->geometry(), QRect(130, 10, 100, 100));
+}
+
+// A cell's first frame comes back as an image when asked for (to keep it as a poster), and only then.
+TEST_F(MovieSheetTest, FirstFrameComesBackOnlyWhenCaptured) {
+    std::map<QWidget*, QImage> drawn;
+    QObject::connect(sheet, &MovieSheet::firstFrameDrawn,
+                     [&](QWidget* cell, const QImage& image) { drawn[cell] = image; });
+    std::set<QWidget*> waiting{cells[0], cells[1]};
+    QObject::connect(sheet, &MovieSheet::firstFrameShown, [&](QWidget* cell) { waiting.erase(cell); });
+    MovieSheet::CellMovie captured{write("red.swf", plainMovie(kRed)), {}, 0, {}};
+    captured.capture = true;
+    sheet->setMovie(cells[0], captured);
+    sheet->setMovie(cells[1], {write("blue.swf", plainMovie(kBlue)), {}, 0, {}});
+    ASSERT_TRUE(waitFor([&] { return waiting.empty(); }));
+    ASSERT_EQ(drawn.count(cells[0]), 1u);
+    EXPECT_EQ(drawn.count(cells[1]), 0u);
+    const QImage image = drawn[cells[0]].scaled(cells[0]->size());
+    EXPECT_TRUE(shows(image, {{50, 50, kRed}, {5, 95, kRed}})) << describe(image, {{50, 50, kRed}});
 }
 
 TEST_F(MovieSheetTest, ClipWithAnEmptyFirstFrameShowsWhatComesAfter) {

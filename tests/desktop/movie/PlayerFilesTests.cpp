@@ -146,6 +146,30 @@ TEST(PlayerFiles, FoldersOthersCanWriteArePassedOver) {
         if (!none.ok()) {
             EXPECT_NE(none.error().detail.find("bad/player"), std::string::npos) << none.error().detail;
         }
+        // Other caches (the posters) take the same care.
+        const auto posters = safeCacheFolder({s / "bad/player", s / "good/posters"});
+        ASSERT_TRUE(posters.ok()) << c.what;
+        EXPECT_EQ(*posters, s / "good/posters") << c.what;
+        EXPECT_EQ(fs::status(*posters).permissions() & fs::perms::all, fs::perms::owner_all) << c.what;
+        EXPECT_FALSE(safeCacheFolder({s / "bad/player"}).ok()) << c.what;
+    }
+}
+
+TEST(PlayerFiles, UserCachesLieInTheUsersCacheHomeFirst) {
+    const char* oldCache = std::getenv("XDG_CACHE_HOME");
+    const std::string saved = oldCache ? oldCache : "";
+    ::setenv("XDG_CACHE_HOME", "/somewhere/cache", 1);
+    const auto roots = userCacheRoots("posters");
+    ASSERT_FALSE(roots.empty());
+    EXPECT_EQ(roots.front(), "/somewhere/cache/glw/posters");
+    EXPECT_EQ(roots.back().find("glw-posters-" + std::to_string(::geteuid())) != std::string::npos, true)
+        << roots.back();
+    ::setenv("XDG_CACHE_HOME", "relative/cache", 1); // passed over
+    EXPECT_NE(userCacheRoots("posters").front().rfind("relative", 0), 0u);
+    if (oldCache) {
+        ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CACHE_HOME");
     }
 }
 

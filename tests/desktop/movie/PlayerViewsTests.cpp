@@ -5,6 +5,7 @@
 #include "desktop/FormWindow.h"
 #include "desktop/MovieView.h"
 #include "desktop/QtDriver.h"
+#include "desktop/movie/MoviePlayer.h"
 #include "desktop/movie/PlayerViews.h"
 #include "forms/Controls.h"
 #include "forms/FlashPlayer.h"
@@ -15,6 +16,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <cstdlib>
 #include <memory>
 
 namespace glw::qt::movie::test {
@@ -159,6 +161,53 @@ TEST_F(PlayerViewsTest, AMovieOpensAtMostOneAddressForEachClickInsideIt) {
     for (const std::string& target : shell->targets()) {
         EXPECT_EQ(target.rfind("http://example.invalid/", 0), 0u) << target;
     }
+}
+
+// A cell whose poster a former run kept shows it at once, before its player has drawn, and gives way to
+// the player once it has; a cell without one shows its player only, and keeps its first frame for the
+// next run.
+TEST_F(PlayerViewsTest, ACellShowsItsKeptPosterAtOnceThenItsMovie) {
+    platform::test::TempDir dir;
+    const auto plain = [](Rgb colour) { return movie(200, 200, 12, {setBackgroundColor(colour), showFrame()}); };
+    const std::string red = writeMovie(dir, "red.swf", plain(kRed));
+    const std::string blue = writeMovie(dir, "blue.swf", plain(kBlue));
+    auto* cell0 = static_cast<qt::MovieWidget*>(driver->widget(form->cells[0]));
+    auto* cell1 = static_cast<qt::MovieWidget*>(driver->widget(form->cells[1]));
+    ASSERT_NE(cell0, nullptr);
+    ASSERT_NE(cell1, nullptr);
+    const char* cacheHome = std::getenv("XDG_CACHE_HOME");
+    ASSERT_NE(cacheHome, nullptr);
+    const QString folder = QString::fromUtf8(cacheHome) + QStringLiteral("/glw/posters");
+    const auto requestOf = [&](const std::string& file, QWidget* cell) {
+        return PosterRequest{
+            QString::fromStdString(file), {}, cell->size(), 0, QString::fromStdString(form->cells[0].BGColor)};
+    };
+    // What a former run kept for the red movie: green, so that it cannot be taken for the player's picture.
+    {
+        PosterCache former;
+        former.setDiskFolder(folder);
+        QImage green(cell0->size(), QImage::Format_ARGB32_Premultiplied);
+        green.fill(QColor(0, 255, 0));
+        former.store(requestOf(red, cell0), green);
+    }
+
+    form->cells[0].Movie = platform::toSystemPath(red);
+    form->cells[1].Movie = platform::toSystemPath(blue);
+    spin(20);
+    EXPECT_FALSE(cell0->isSeeThrough());
+    const QImage early = cell0->grab().toImage();
+    EXPECT_TRUE(shows(early, {{58, 58, kGreen}})) << describe(early, {{58, 58, kGreen}});
+    EXPECT_TRUE(cell1->isSeeThrough()) << "a cell without a poster shows its player";
+
+    EXPECT_TRUE(waitFor([&] { return cell0->isSeeThrough(); })) << "the poster never gave way to the movie";
+    PosterCache next;
+    next.setDiskFolder(folder);
+    QImage kept;
+    EXPECT_TRUE(waitFor([&] {
+        kept = next.stored(requestOf(blue, cell1));
+        return !kept.isNull();
+    })) << "the blue cell's first frame was not kept";
+    EXPECT_TRUE(shows(kept, {{58, 58, kBlue}})) << describe(kept, {{58, 58, kBlue}});
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "MovieTestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -170,6 +172,88 @@ TEST_F(PosterCacheTest, KeptPostersStayWithinTheMemoryLimit) {
     EXPECT_EQ(cache->waitingCount(), 0);
     cache->request(nullptr, {path, "n=0", QSize(100, 100), 0, {}}, [&](const QImage&) {});
     EXPECT_EQ(cache->waitingCount(), 1) << "the oldest poster was let go";
+}
+
+// Posters kept on disk: a later run (another cache on the same folder) has them at once, without the
+// player, as long as the movie keeps its file and the request its size and settings.
+TEST_F(PosterCacheTest, PostersOnDiskServeTheNextRunAtOnce) {
+    const std::string file = writeMovie(dir, "band.swf", bandMovie(kRed));
+    const QString folder = QString::fromStdString(dir.host("posters"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    cache->setDiskFolder(folder);
+    const PosterRequest request{QString::fromStdString(file), "a=1", QSize(160, 120), 0, {}};
+    const auto drawn = poster(request);
+    ASSERT_TRUE(drawn.has_value());
+    ASSERT_FALSE(drawn->isNull());
+
+    PosterCache next;
+    next.setDiskFolder(folder);
+    const QImage kept = next.stored(request);
+    ASSERT_FALSE(kept.isNull());
+    EXPECT_TRUE(shows(kept, {{80, 60, kRed}, {80, 10, kBlue}})) << describe(kept, {{80, 60, kRed}});
+    // request() takes it from the disk too, with nothing to draw.
+    std::optional<QImage> asked;
+    next.request(nullptr, request, [&](const QImage& image) { asked = image; });
+    EXPECT_EQ(next.waitingCount(), 0);
+    ASSERT_TRUE(waitFor([&] { return asked.has_value(); }, 1000));
+    EXPECT_EQ(asked->convertToFormat(QImage::Format_RGB32), kept.convertToFormat(QImage::Format_RGB32));
+
+    const std::vector<PosterRequest> others{
+        {request.hostPath, "a=2", request.size, 0, {}},
+        {request.hostPath, request.variables, QSize(80, 60), 0, {}},
+        {request.hostPath, request.variables, request.size, 2, {}},
+        {request.hostPath, request.variables, request.size, 0, "#00FF00"},
+    };
+    for (const PosterRequest& other : others) {
+        EXPECT_TRUE(next.stored(other).isNull()) << qPrintable(other.variables) << " " << other.scaleMode;
+    }
+    // An edited movie is another poster.
+    writeMovie(dir, "band.swf", bandMovie(kGreen));
+    std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(2));
+    PosterCache afterEdit;
+    afterEdit.setDiskFolder(folder);
+    EXPECT_TRUE(afterEdit.stored(request).isNull());
+}
+
+TEST_F(PosterCacheTest, PostersOnDiskStayWithinTheirLimitAndTheLastUsedStay) {
+    const QString folder = QString::fromStdString(dir.host("posters"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString movieFile = QString::fromStdString(writeMovie(dir, "band.swf", bandMovie(kRed)));
+    const auto requestOf = [&](int i) {
+        return PosterRequest{movieFile, QStringLiteral("n=%1").arg(i), QSize(64, 64), 0, {}};
+    };
+    const auto imageOf = [](int i) {
+        QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                image.setPixel(x, y, qRgb((x * 7 + i * 31) & 255, (y * 13 + i) & 255, (x * y + i * 5) & 255));
+            }
+        }
+        return image;
+    };
+    const auto folderBytes = [&] {
+        qint64 bytes = 0;
+        for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files)) {
+            bytes += file.size();
+        }
+        return bytes;
+    };
+    // Room for a few posters of this kind only.
+    constexpr qint64 kLimit = 40 * 1024;
+    cache->setDiskFolder(folder, kLimit);
+    cache->store(requestOf(0), imageOf(0));
+    for (int i = 1; i < 40; ++i) {
+        cache->store(requestOf(i), imageOf(i));
+        // The first one is used all along: the oldest use goes first, never it.
+        PosterCache reader;
+        reader.setDiskFolder(folder, kLimit);
+        ASSERT_FALSE(reader.stored(requestOf(0)).isNull()) << "after " << i;
+        EXPECT_LE(folderBytes(), kLimit) << "after " << i;
+    }
+    PosterCache reader;
+    reader.setDiskFolder(folder, kLimit);
+    EXPECT_FALSE(reader.stored(requestOf(39)).isNull());
+    EXPECT_TRUE(reader.stored(requestOf(1)).isNull());
 }
 
 } // namespace
