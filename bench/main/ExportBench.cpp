@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
 
     const std::string appSystem = glw::platform::toSystemPath(app);
     const glw::main::PackageExport package{appSystem, {"glwmovie.swf"}, appSystem + "\\out\\movie.exe"};
-    const glw::main::PlayerStartup startup{"400", "550", "#FFFFFF", "showAll", "&CWR=0&CWG=0&CWB=0", {}};
+    const glw::formats::StartupList startup{
+        .height = "400", .width = "550", .bgColor = "#FFFFFF", .scale = "showAll", .flashVars = "&CWR=0&CWG=0&CWB=0"};
 
     double exportBest = 1e9;
     double cpBest = 1e9;
@@ -150,7 +151,8 @@ int main(int argc, char** argv) {
         fs::copy_file(std::string(GLW_APP_DIR) + "/glwbase.scr", app + "/glwbase.scr");
         fs::copy_file(std::string(GLW_APP_DIR) + "/quillset.exe", app + "/quillset.exe");
         writeFile(app + "/Working/glwmovie.swf", 10 << 10, 'C');
-        const glw::main::SaverStartup saver{"400", "550", "#FFFFFF", "", "", "showAll", ""};
+        const glw::formats::StartupList saver{
+            .height = "400", .width = "550", .bgColor = "#FFFFFF", .scale = "showAll"};
         const bool made =
             glw::main::BuildExeExport({appSystem, {"glwmovie.swf"}, appSystem + "\\out\\small.exe"}, startup) &&
             glw::main::BuildScrExport({appSystem, {"glwmovie.swf"}, appSystem + "\\out\\small.scr"}, saver) &&

@@ -52,7 +52,9 @@ Result<PlayerFileEntry> readFileLine(std::string_view rest, std::size_t line) {
     }
     const std::string_view sizeText = rest.substr(0, sizeEnd);
     auto [p, ec] = std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), entry.size);
-    if (ec != std::errc() || p != sizeText.data() + sizeText.size() || entry.size > kMaxPlayerBytes) {
+    // One spelling per manifest: a leading zero or an upper-case digit would read as what writes otherwise.
+    if (ec != std::errc() || p != sizeText.data() + sizeText.size() || entry.size > kMaxPlayerBytes ||
+        (sizeText.size() > 1 && sizeText[0] == '0')) {
         return lineError(line, "the size is not a number up to the bound");
     }
     rest.remove_prefix(sizeEnd + 1);
@@ -61,8 +63,9 @@ Result<PlayerFileEntry> readFileLine(std::string_view rest, std::size_t line) {
     }
     const std::string_view crcText = rest.substr(0, 8);
     auto [q, ec2] = std::from_chars(crcText.data(), crcText.data() + 8, entry.crc, 16);
-    if (ec2 != std::errc() || q != crcText.data() + 8 ||
-        std::any_of(crcText.begin(), crcText.end(), [](char c) { return c == '+' || c == '-'; })) {
+    if (ec2 != std::errc() || q != crcText.data() + 8 || !std::all_of(crcText.begin(), crcText.end(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        })) {
         return lineError(line, "the checksum is not 8 hexadecimal digits");
     }
     entry.name = std::string(rest.substr(9));

@@ -49,76 +49,6 @@ std::string appendExportFile(std::string exportFiles, std::string_view folder, s
     return exportFiles;
 }
 
-Result<std::string> startupNumberLine(std::string_view text, std::string_view what) {
-    try {
-        return vb::printForm(vb::CDbl(text));
-    } catch (const vb::RuntimeError&) {
-        return makeError(ErrorCode::Invalid, std::string(what) + " \"" + std::string(text) + "\" is not a number.");
-    }
-}
-
-namespace {
-
-Result<void> checkAll(std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
-    for (const auto& [value, what] : values) {
-        if (auto ok = checkStartupValue(value, what); !ok) {
-            return ok;
-        }
-    }
-    return {};
-}
-
-} // namespace
-
-Result<std::string> playerStartupText(const PlayerStartup& s) {
-    auto height = startupNumberLine(s.Height, "The height");
-    if (!height) {
-        return height.error();
-    }
-    auto width = startupNumberLine(s.Width, "The width");
-    if (!width) {
-        return width.error();
-    }
-    std::string extra;
-    for (const auto& name : s.AllowFiles) {
-        if (auto ok = checkStartupValue(name, "The runtime file"); !ok) {
-            return ok.error();
-        }
-        if (name.find('|') != std::string::npos) {
-            return makeError(ErrorCode::Invalid, "The runtime file \"" + name + "\" may not hold \"|\".");
-        }
-        extra += (extra.empty() ? "" : "|") + name;
-    }
-    if (auto ok = checkAll(
-            {{s.BgColor, "The background colour"}, {s.Scale, "The scale mode"}, {s.FlashVars, "The movie variables"}});
-        !ok) {
-        return ok.error();
-    }
-    return "glwmovie.swf\r\n" + *height + "\r\n" + *width + "\r\n" + s.BgColor + "\r\n" + s.Scale + "\r\n" +
-           s.FlashVars + " \r\n" + extra + "\r\n";
-}
-
-Result<std::string> saverStartupText(const SaverStartup& s) {
-    auto height = startupNumberLine(s.Height, "The height");
-    if (!height) {
-        return height.error();
-    }
-    auto width = startupNumberLine(s.Width, "The width");
-    if (!width) {
-        return width.error();
-    }
-    if (auto ok = checkAll({{s.BgColor, "The background colour"},
-                            {s.AuthorName, "The author name"},
-                            {s.AuthorWeb, "The author website"},
-                            {s.Scale, "The scale mode"},
-                            {s.FlashVars, "The movie variables"}});
-        !ok) {
-        return ok.error();
-    }
-    return "glwmovie.swf\r\n" + *height + "\r\n" + *width + "\r\n" + s.BgColor + "\r\n" + s.AuthorName + "\r\n" +
-           s.AuthorWeb + "\r\n" + s.Scale + "\r\n" + s.FlashVars + " \r\n";
-}
-
 namespace {
 
 using Joiner = Result<void> (*)(const std::string&, const std::string&, const jpk::JpkPackageData&);
@@ -221,6 +151,11 @@ std::vector<std::pair<std::string, std::string>> stagedFiles(const PackageExport
     return files;
 }
 
+formats::StartupList withPackageMovie(formats::StartupList list) {
+    list.movie = "glwmovie.swf";
+    return list;
+}
+
 Result<void> checkEntries(const PackageExport& p, bool allowGeneratedMovie) {
     for (const auto& name : p.entries) {
         if (allowGeneratedMovie && platform::equalsNoCase(name, "glwmovie.swf")) {
@@ -235,11 +170,11 @@ Result<void> checkEntries(const PackageExport& p, bool allowGeneratedMovie) {
 
 } // namespace
 
-Result<void> BuildExeExport(const PackageExport& package, const PlayerStartup& startup) {
+Result<void> BuildExeExport(const PackageExport& package, const formats::StartupList& startup) {
     if (auto ok = checkEntries(package, true); !ok) {
         return ok;
     }
-    auto text = playerStartupText(startup);
+    auto text = writeStartupList(formats::StartupKind::Player, withPackageMovie(startup));
     if (!text) {
         return text.error();
     }
@@ -247,11 +182,11 @@ Result<void> BuildExeExport(const PackageExport& package, const PlayerStartup& s
                        package.outputPath);
 }
 
-Result<void> BuildScrExport(const PackageExport& package, const SaverStartup& startup) {
+Result<void> BuildScrExport(const PackageExport& package, const formats::StartupList& startup) {
     if (auto ok = checkEntries(package, true); !ok) {
         return ok;
     }
-    auto text = saverStartupText(startup);
+    auto text = writeStartupList(formats::StartupKind::Saver, withPackageMovie(startup));
     if (!text) {
         return text.error();
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "formats/StartupList.h"
 
 #include <string>
 #include <string_view>
@@ -21,34 +22,6 @@ std::vector<ExportFileEntry> splitExportFiles(std::string_view exportFiles);
 // Appends one entry, with "|" before it when the list is not empty.
 std::string appendExportFile(std::string exportFiles, std::string_view folder, std::string_view source);
 
-// ---- startup.ini ----
-
-// The movie size as the startup list writes it: the number in number form (" 400", " 12.5"). Invalid when
-// the text is not a number, which would drop the line and shift every later value.
-Result<std::string> startupNumberLine(std::string_view text, std::string_view what);
-
-struct PlayerStartup {
-    std::string Height; // fHeight's text
-    std::string Width;  // fWidth's text
-    std::string BgColor;
-    std::string Scale;
-    std::string FlashVars;
-    std::vector<std::string> AllowFiles; // lstAllow2
-};
-struct SaverStartup {
-    std::string Height;
-    std::string Width;
-    std::string BgColor;
-    std::string AuthorName;
-    std::string AuthorWeb;
-    std::string Scale;
-    std::string FlashVars;
-};
-// The seven lines of PlayerStartupLayout, each ended by CR LF. Invalid when a value would break the list.
-Result<std::string> playerStartupText(const PlayerStartup& s);
-// The eight lines of SaverStartupLayout, each ended by CR LF. Invalid when a value would break the list.
-Result<std::string> saverStartupText(const SaverStartup& s);
-
 // ---- the builders ----
 
 // Paths are system paths. `appFolder` holds the stubs and its Working folder the staged files; the package
@@ -65,10 +38,11 @@ Result<void> checkNotAStub(const std::string& appFolder, const std::string& outp
 
 // Each builder checks first that its stub can be read and that the output is not one of the stubs, packs
 // the entries (a missing source is an error, never an empty entry) and the startup list, and has the joiner
-// write the output beside its final path and rename it over that path when complete. On failure the
+// write the output beside its final path and rename it over that path when complete. The startup list
+// names the package's movie, glwmovie.swf, whatever `startup.movie` holds. On failure the
 // output is left as it was, and the error's detail says why in words for the user.
-Result<void> BuildExeExport(const PackageExport& package, const PlayerStartup& startup);
-Result<void> BuildScrExport(const PackageExport& package, const SaverStartup& startup);
+Result<void> BuildExeExport(const PackageExport& package, const formats::StartupList& startup);
+Result<void> BuildScrExport(const PackageExport& package, const formats::StartupList& startup);
 // Packs the screen saver `scrPath` as the one entry `scrName` into the installer `outputPath`. An empty or
 // missing screen saver is refused.
 Result<void> BuildInstallerExport(const std::string& appFolder, const std::string& scrPath, const std::string& scrName,

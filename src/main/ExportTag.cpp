@@ -75,13 +75,6 @@ Result<void> checkDataFolder(std::string_view folder) {
     return checkExportFilesName(folder, "The data folder");
 }
 
-Result<void> checkStartupValue(std::string_view value, std::string_view what) {
-    if (value.find_first_of(",\r\n") != std::string_view::npos) {
-        return invalid(what, quoted(value) + " may not hold a comma or a line break.");
-    }
-    return {};
-}
-
 Result<void> checkTagValue(std::string_view value, std::string_view what) {
     if (value.find_first_of("\"<>\r\n") != std::string_view::npos) {
         return invalid(what, quoted(value) + " may not hold '\"', '<', '>' or a line break.");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "formats/StartupList.h"
 
 #include <array>
 #include <cstddef>
@@ -28,7 +29,7 @@ Result<void> checkUserFileName(std::string_view name, std::string_view what);
 // "/" (a closing "/" is allowed), none of them "." or "..", no "\", ":" or control characters.
 Result<void> checkDataFolder(std::string_view folder);
 // A value of a startup list: no "," and no line break, which would shift every later value for the stubs.
-Result<void> checkStartupValue(std::string_view value, std::string_view what);
+using formats::checkStartupValue;
 // A value inside the tag: no double quote, "<", ">", CR or LF, which would end the attribute or the tag.
 Result<void> checkTagValue(std::string_view value, std::string_view what);
 // A movie variable: the name holds no "&" or "=", the value no "&" (the variables travel as a&b=c pairs).

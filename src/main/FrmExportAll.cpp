@@ -642,17 +642,25 @@ Result<void> frmExportAll::PrepareExeExport() {
     }
     fillListFromExportFiles();
     Hourglass pointer(*this);
-    PlayerStartup startup{fHeight.Text, fWidth.Text, ExportBGColor, lstScale.Text, g.ClipFlashVars, lstAllow2.items()};
-    return BuildExeExport({runtime().App.Path, List1.items(), inOutputFolder(Text2.Text)}, startup);
+    return BuildExeExport({runtime().App.Path, List1.items(), inOutputFolder(Text2.Text)}, startupList());
 }
 
 Result<void> frmExportAll::PrepareScrExport() {
-    auto& g = program.aModule;
     fillListFromExportFiles();
     Hourglass pointer(*this);
-    SaverStartup startup{fHeight.Text,      fWidth.Text,   ExportBGColor,  txtAuthorName.Text,
-                         txtAuthorWeb.Text, lstScale.Text, g.ClipFlashVars};
-    return BuildScrExport({runtime().App.Path, List1.items(), inOutputFolder(txtSCRName.Text)}, startup);
+    return BuildScrExport({runtime().App.Path, List1.items(), inOutputFolder(txtSCRName.Text)}, startupList());
+}
+
+formats::StartupList frmExportAll::startupList() const {
+    // Both layouts from the one list: the player's leaves the author out, the screen saver's the extra files.
+    return {.height = fHeight.Text,
+            .width = fWidth.Text,
+            .bgColor = ExportBGColor,
+            .authorName = txtAuthorName.Text,
+            .authorWeb = txtAuthorWeb.Text,
+            .scale = lstScale.Text,
+            .flashVars = program.aModule.ClipFlashVars,
+            .extraFiles = lstAllow2.items()};
 }
 
 Result<void> frmExportAll::BuildInstallerExport() {

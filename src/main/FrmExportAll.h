@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "formats/StartupList.h"
 #include "forms/CommonDialog.h"
 #include "forms/Controls.h"
 #include "forms/FileLists.h"
@@ -143,6 +144,8 @@ public:
     Result<void> CompleteStandardExport(bool replacePage);
     Result<void> PrepareExeExport();
     Result<void> PrepareScrExport();
+    // The startup list of the dialog's values, for the player's and the screen saver's layout.
+    formats::StartupList startupList() const;
     Result<void> BuildInstallerExport();
 
     bool busy() const { return m_busy; }

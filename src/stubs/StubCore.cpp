@@ -8,6 +8,7 @@
 #include "jpk/JpkReader.h"
 #include "platform/WinPath.h"
 #include "swf/Header.h"
+#include "vb/VbError.h"
 #include "vb/VbFile.h"
 #include "vb/VbText.h"
 
@@ -162,19 +163,11 @@ MovieSize playerMovieSize(long width, long height, const std::string& movieHostP
     return size;
 }
 
-std::vector<std::string> splitBar(const std::string& text) {
-    std::vector<std::string> names;
-    if (text.empty()) {
-        return names;
-    }
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t bar = text.find('|', start);
-        names.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-        if (bar == std::string::npos) {
-            return names;
-        }
-        start = bar + 1;
+std::string readStartupFile(const std::string& systemPath) {
+    try {
+        return vb::readAllBytes(systemPath);
+    } catch (const vb::RuntimeError&) {
+        return {};
     }
 }
 

@@ -75,8 +75,9 @@ struct MovieSize {
 };
 MovieSize playerMovieSize(long width, long height, const std::string& movieHostPath, const forms::ScreenObject& screen);
 
-// The names of a "|"-joined list ("a|b"), or the whole text when it holds no "|"; an empty text gives none.
-std::vector<std::string> splitBar(const std::string& text);
+// The startup list's whole file (system path); "" when it is missing or unreadable, which reads as an
+// empty list.
+std::string readStartupFile(const std::string& systemPath);
 
 // The part of a stub that unpacks its package: the work folder of the run (TempFolder), the package copy,
 // the extraction loop, DelFileList, and the clean-up at the end.

@@ -49,6 +49,8 @@ TEST(PlayerManifest, RefusesWhatIsNotAManifest) {
         "glwplayer 1\nversion 1\nfile 1 00000000 glwplayer.txt\n", // the manifest itself
         "glwplayer 1\nversion 1\nfile 1 0000000 a\n",              // a short checksum
         "glwplayer 1\nversion 1\nfile 1 0000000g a\n",
+        "glwplayer 1\nversion 1\nfile 1 0000000A a\n",  // an upper-case digit: the writer writes lower case
+        "glwplayer 1\nversion 1\nfile 01 00000000 a\n", // a leading zero: the writer writes none
         "glwplayer 1\nversion 1\nfile -1 00000000 a\n", // sizes that are not sizes
         "glwplayer 1\nversion 1\nfile 99999999999999999999 00000000 a\n",
         "glwplayer 1\nversion 1\nfile 268435457 00000000 a\n", // past the bound

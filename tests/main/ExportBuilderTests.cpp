@@ -4,7 +4,6 @@
 #include "jpk/JpkPackage.h"
 #include "main/ExportBuilders.h"
 #include "platform/TempDir.h"
-#include "stubs/StartupList.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -43,9 +42,20 @@ protected:
         app.file("quillset.exe", "INSTALLER");
         app.file("Working/glwmovie.swf", "FWS-movie");
     }
-    PlayerStartup player() const { return {"400", "550", "#FFFFFF", "showAll", "&CWR=0&CWG=0&CWB=0", {}}; }
-    SaverStartup saver() const {
-        return {"400", "550", "#000000", "Vorel Media", "http://www.example.com/", "exactFit", ""};
+    formats::StartupList player() const {
+        return {.height = "400",
+                .width = "550",
+                .bgColor = "#FFFFFF",
+                .scale = "showAll",
+                .flashVars = "&CWR=0&CWG=0&CWB=0"};
+    }
+    formats::StartupList saver() const {
+        return {.height = "400",
+                .width = "550",
+                .bgColor = "#000000",
+                .authorName = "Vorel Media",
+                .authorWeb = "http://www.example.com/",
+                .scale = "exactFit"};
     }
 };
 
@@ -53,7 +63,7 @@ TEST_F(ExportBuilder, PlayerPacksTheMovieTheExtraFilesAndTheStartupList) {
     app.file("Working/a.dat", "AAA");
     app.file("Working/b.dat", "");
     auto s = player();
-    s.AllowFiles = {"x.txt", "y.txt"};
+    s.extraFiles = {"x.txt", "y.txt"};
     auto r = BuildExeExport({app.system(), {"glwmovie.swf", "a.dat", "b.dat"}, out.system("my.exe")}, s);
     ASSERT_TRUE(r.ok()) << r.error().detail;
     const std::string joined = out.read("my.exe");
@@ -66,23 +76,27 @@ TEST_F(ExportBuilder, PlayerPacksTheMovieTheExtraFilesAndTheStartupList) {
     EXPECT_EQ(entries[3].first, "startup.ini");
     EXPECT_EQ(entries[3].second,
               "glwmovie.swf\r\n 400\r\n 550\r\n#FFFFFF\r\nshowAll\r\n&CWR=0&CWG=0&CWB=0 \r\nx.txt|y.txt\r\n");
-    const auto read = stubs::readPlayerStartupLayout(entries[3].second);
-    EXPECT_EQ(read.height, 400);
-    EXPECT_EQ(read.width, 550);
-    EXPECT_EQ(read.extraFiles, "x.txt|y.txt");
+    const auto read = formats::readStartupList(formats::StartupKind::Player, entries[3].second);
+    EXPECT_EQ(formats::startupNumber(read.height), 400);
+    EXPECT_EQ(formats::startupNumber(read.width), 550);
+    EXPECT_EQ(read.extraFiles, (std::vector<std::string>{"x.txt", "y.txt"}));
     EXPECT_FALSE(app.exists("Working/glwexe.dta"));
 }
 
 TEST_F(ExportBuilder, StartupListsInBothLayouts) {
     auto p = player();
-    p.Height = "12.5";
-    p.FlashVars = "";
-    EXPECT_EQ(*playerStartupText(p), "glwmovie.swf\r\n 12.5\r\n 550\r\n#FFFFFF\r\nshowAll\r\n \r\n\r\n");
-    const auto text = saverStartupText(saver());
+    p.movie = "glwmovie.swf";
+    p.height = "12.5";
+    p.flashVars = "";
+    EXPECT_EQ(*formats::writeStartupList(formats::StartupKind::Player, p),
+              "glwmovie.swf\r\n 12.5\r\n 550\r\n#FFFFFF\r\nshowAll\r\n \r\n\r\n");
+    auto s = saver();
+    s.movie = "glwmovie.swf";
+    const auto text = formats::writeStartupList(formats::StartupKind::Saver, s);
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(*text,
               "glwmovie.swf\r\n 400\r\n 550\r\n#000000\r\nVorel Media\r\nhttp://www.example.com/\r\nexactFit\r\n \r\n");
-    const auto read = stubs::readSaverStartupLayout(*text);
+    const auto read = formats::readStartupList(formats::StartupKind::Saver, *text);
     EXPECT_EQ(read.authorName, "Vorel Media");
     EXPECT_EQ(read.authorWeb, "http://www.example.com/");
     EXPECT_EQ(read.scale, "exactFit");
@@ -140,14 +154,14 @@ TEST_F(ExportBuilder, FailuresAreReportedAndLoseNothing) {
         {"width not a number",
          [&] {
              auto q = p;
-             q.Width = "wide";
+             q.width = "wide";
              return BuildExeExport({app.system(), {"glwmovie.swf"}, out.system("keep.exe")}, q);
          },
          "keep.exe"},
         {"comma in the author",
          [&] {
              auto s = saver();
-             s.AuthorName = "Vorel, Media";
+             s.authorName = "Vorel, Media";
              return BuildScrExport({app.system(), {"glwmovie.swf"}, out.system("keep.exe")}, s);
          },
          "keep.exe"},

@@ -68,7 +68,7 @@ TEST_F(PlayerForm, EmptyVariablesAndAnUnknownScaleWordKeepTheAddressShapeAndTheI
     ASSERT_EQ(start(), std::nullopt);
     EXPECT_EQ(form->FBit.Movie(), form->core.TempFolder + "glwmovie.swf?&EXE=5");
     EXPECT_EQ(form->FBit.ScaleMode(), 0);
-    EXPECT_EQ(form->ExtraFiles, "");
+    EXPECT_TRUE(form->ExtraFiles.empty());
 }
 
 struct ScaleCase {

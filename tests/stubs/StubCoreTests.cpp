@@ -104,13 +104,6 @@ TEST_F(StubCoreRun, ProgressBarShowsItsShareOfTheBoxAndHidesAtZero) {
     }
 }
 
-TEST(StubLists, BarJoinedNames) {
-    EXPECT_EQ(stubs::splitBar(""), std::vector<std::string>{});
-    EXPECT_EQ(stubs::splitBar("a.txt"), std::vector<std::string>{"a.txt"});
-    EXPECT_EQ(stubs::splitBar("a|b"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(stubs::splitBar("a||b|"), (std::vector<std::string>{"a", "", "b", ""}));
-}
-
 // The player's movie size: the startup list's where usable, else the stage's, made smaller as a whole when
 // it would not fit the screen (640 x 480 pixels here).
 TEST_F(StubCoreRun, MovieSizeFallsBackToTheStageClampedToTheScreen) {

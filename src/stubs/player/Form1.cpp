@@ -2,7 +2,7 @@
 #include "stubs/player/Form1.h"
 
 #include "common/ModText.h"
-#include "stubs/StartupList.h"
+#include "formats/StartupList.h"
 #include "stubs/StubMsgBox.h"
 #include "vb/VbError.h"
 #include "vb/VbText.h"
@@ -78,11 +78,13 @@ void Form1::Form_Load() {
 
     core.extractEntries(List1, [this](double precent) { SetBar(precent); });
 
-    const PlayerStartupLayout startup = readPlayerStartupLayout(readStartupFile(core.TempFolder + "startup.ini"));
+    const formats::StartupList startup =
+        formats::readStartupList(formats::StartupKind::Player, readStartupFile(core.TempFolder + "startup.ini"));
     // A list without a usable size would give a window of its bare frame and a tiny movie in it.
     const std::string runFolder = core.hostTempFolder();
-    const MovieSize size = playerMovieSize(startup.width, startup.height,
-                                           runFolder.empty() ? std::string() : runFolder + "glwmovie.swf", rt.Screen);
+    const MovieSize size =
+        playerMovieSize(formats::startupNumber(startup.width), formats::startupNumber(startup.height),
+                        runFolder.empty() ? std::string() : runFolder + "glwmovie.swf", rt.Screen);
     MovieHeight = size.height;
     MovieWidth = size.width;
     MovieBgColor = startup.bgColor;
@@ -95,11 +97,10 @@ void Form1::Form_Load() {
     // comes with the package, and "..\x" or "/x" would reach outside the program's and the work folder.
     // A program folder whose name holds "\\" has no system path: joining the names onto nothing would
     // read them from the root folder and write them back there at the end.
-    const std::vector<std::string> extraFiles = splitBar(ExtraFiles);
-    if (!extraFiles.empty() && programFolder().empty()) {
+    if (!ExtraFiles.empty() && programFolder().empty()) {
         MsgBox(rt, kNoProgramFolderMessage, vbExclamation, "Error");
     }
-    for (const std::string& f : programFolder().empty() ? std::vector<std::string>{} : extraFiles) {
+    for (const std::string& f : programFolder().empty() ? std::vector<std::string>{} : ExtraFiles) {
         if (!core.DelFileList.add(f)) {
             rt.logError("Form1.Form_Load", vb::ErrInvalidCall, "extra file name refused: " + f);
             continue;

@@ -37,7 +37,7 @@ public:
     long MovieWidth = 0;
     std::string MovieBgColor;
     std::string MovieScale;
-    std::string ExtraFiles;
+    std::vector<std::string> ExtraFiles;
     bool IsLoading = false;
 
     void FBit_FSCommand(const std::string& command, const std::string& args);

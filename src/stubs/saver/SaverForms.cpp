@@ -2,7 +2,7 @@
 #include "stubs/saver/SaverForms.h"
 
 #include "common/ModText.h"
-#include "stubs/StartupList.h"
+#include "formats/StartupList.h"
 #include "stubs/StubMsgBox.h"
 #include "stubs/saver/Module1.h"
 #include "vb/VbError.h"
@@ -155,9 +155,10 @@ void Form1::Form_Load() {
     // No progress bar here: the loop only lets the window repaint.
     module.core.extractEntries(List1, [&rt](double) { rt.DoEvents(); });
 
-    const SaverStartupLayout startup = readSaverStartupLayout(readStartupFile(module.core.TempFolder + "startup.ini"));
-    module.MovieHeight = startup.height;
-    module.MovieWidth = startup.width;
+    const formats::StartupList startup =
+        formats::readStartupList(formats::StartupKind::Saver, readStartupFile(module.core.TempFolder + "startup.ini"));
+    module.MovieHeight = formats::startupNumber(startup.height);
+    module.MovieWidth = formats::startupNumber(startup.width);
     module.MovieBgColor = startup.bgColor;
     module.AuthorName = startup.authorName;
     module.AuthorWeb = startup.authorWeb;
