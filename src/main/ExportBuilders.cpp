@@ -2,6 +2,7 @@
 #include "ExportBuilders.h"
 
 #include "ExportTag.h"
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 #include "jpk/JpkPackage.h"
 #include "jpk/JpkWriter.h"
@@ -223,7 +224,7 @@ std::vector<std::pair<std::string, std::string>> stagedFiles(const PackageExport
 
 Result<void> checkEntries(const PackageExport& p, bool allowGeneratedMovie) {
     for (const auto& name : p.entries) {
-        if (allowGeneratedMovie && platform::equalsNoCase(name, "glwmovie.swf")) {
+        if (allowGeneratedMovie && base::iequals(name, "glwmovie.swf")) {
             continue;
         }
         if (auto ok = checkUserFileName(name, "The file to include"); !ok) {
