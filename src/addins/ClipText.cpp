@@ -1,6 +1,7 @@
 // The request writer and the reply reader.
 #include "ClipText.h"
 
+#include "base/Ascii.h"
 #include "common/ModText.h"
 #include "platform/WinPath.h"
 #include "vb/VbText.h"
@@ -20,8 +21,7 @@ bool contains(const std::string& text, const char* piece) {
 }
 
 bool startsWithNoCase(const std::string& text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           platform::equalsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() && base::iequals(std::string_view(text).substr(0, prefix.size()), prefix);
 }
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -159,7 +159,7 @@ std::string pageFolderFromUrl(const std::string& url) {
             return {};
         }
         const std::string host = rest.substr(2, pathStart - 2);
-        if (!host.empty() && !platform::equalsNoCase(host, "localhost")) {
+        if (!host.empty() && !base::iequals(host, "localhost")) {
             return {}; // a file on another machine
         }
         rest = rest.substr(pathStart);

@@ -36,7 +36,6 @@ public:
     std::uint16_t u16();
     std::int16_t s16() { return static_cast<std::int16_t>(u16()); }
     std::uint32_t u32();
-    std::int32_t s32() { return static_cast<std::int32_t>(u32()); }
     // The next n bytes, or an empty view (and failure) when fewer remain.
     ByteView bytes(std::size_t n);
     void skip(std::size_t n) { (void)bytes(n); }

@@ -97,6 +97,8 @@ public:
 
     int fd() const { return m_fd.get(); }
     const std::string& finalPath() const { return m_finalPath; }
+    // Where the bytes are until commit(), for a check of the whole file before it is put in place.
+    const std::string& tempPath() const { return m_tempPath; }
     // copyRange into this file, starting the write-back of each piece as soon as it is copied: the disk
     // writes while the rest is copied, and the flush in commit() finds little left to write.
     Result<void> copyIn(int srcFd, std::uint64_t srcOffset, std::uint64_t length, std::uint64_t dstOffset,

@@ -43,7 +43,6 @@ public:
     // Selects exactly the colour of the text (read by WhatRGB), named "Custom"; raises no event.
     void setHTMLColor(const std::string& HexVal);
     const std::string& PalType() const { return m_model.PalType; }
-    void setPalType(const std::string& name) { m_model.PalType = name; }
     long Palette() const { return m_palette; }
     void setPalette(long n);
     bool PopupEnabled() const { return m_popupEnabled; }

@@ -1,6 +1,7 @@
 // Text, file, shell, font and placement helpers.
 #include "ModText.h"
 
+#include "base/FileIo.h"
 #include "platform/WinPath.h"
 #include "vb/VbFile.h"
 #include "vb/VbText.h"
@@ -74,11 +75,10 @@ int tryOpenForInput(const std::string& fileName) {
     if (S_ISDIR(st.st_mode)) {
         return vb::ErrPathFileAccess;
     }
-    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const base::UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         return errno == EACCES ? vb::ErrPermissionDenied : vb::ErrPathFileAccess;
     }
-    ::close(fd);
     return 0;
 }
 

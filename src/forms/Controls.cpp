@@ -122,7 +122,6 @@ void ListControl::AddItem(const std::string& item, int index) {
         index = ListCount();
     }
     m_items.insert(m_items.begin() + index, item);
-    m_itemData.insert(m_itemData.begin() + index, 0);
     m_newIndex = index;
     if (ListIndex >= index && ListIndex >= 0) {
         ListIndex.store(ListIndex + 1);
@@ -135,7 +134,6 @@ void ListControl::RemoveItem(int index) {
         vb::raise(vb::ErrInvalidCall, "Invalid procedure call or argument");
     }
     m_items.erase(m_items.begin() + index);
-    m_itemData.erase(m_itemData.begin() + index);
     if (ListIndex == index) {
         ListIndex.store(-1);
     } else if (ListIndex > index) {
@@ -146,7 +144,6 @@ void ListControl::RemoveItem(int index) {
 
 void ListControl::Clear() {
     m_items.clear();
-    m_itemData.clear();
     ListIndex.store(-1);
     propertyChanged(PropertyId::List);
 }
@@ -161,20 +158,6 @@ void ListControl::setList(int index, const std::string& text) {
     }
     m_items[size_t(index)] = text;
     propertyChanged(PropertyId::List);
-}
-
-long ListControl::ItemData(int index) const {
-    if (index < 0 || index >= ListCount()) {
-        vb::raise(vb::ErrInvalidProperty, "Invalid property array index");
-    }
-    return m_itemData[size_t(index)];
-}
-
-void ListControl::setItemData(int index, long value) {
-    if (index < 0 || index >= ListCount()) {
-        vb::raise(vb::ErrInvalidProperty, "Invalid property array index");
-    }
-    m_itemData[size_t(index)] = value;
 }
 
 void ListControl::userChoose(int index) {
@@ -213,12 +196,12 @@ RangeControl::RangeControl(Form& form, ControlKind kind, std::string name, int i
       Min(*this, PropertyId::Min, 0,
           [this](Property<int>& p, int value) {
               p.store(value);
-              Value = Value; // pulls Value inside the new range (Change when it moved)
+              Value = Value.get(); // pulls Value inside the new range (Change when it moved)
           }),
       Max(*this, PropertyId::Max, max,
           [this](Property<int>& p, int value) {
               p.store(value);
-              Value = Value;
+              Value = Value.get();
           }),
       Value(*this, PropertyId::Value, 0, [this](Property<int>& p, int value) {
           if (p.store(clamp(value))) {

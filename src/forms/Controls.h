@@ -113,8 +113,6 @@ public:
     std::string List(int index) const; // "" outside the list, as the original
     void setList(int index, const std::string& text);
     int ListCount() const { return int(m_items.size()); }
-    long ItemData(int index) const;
-    void setItemData(int index, long value);
     int NewIndex() const { return m_newIndex; }
     const std::vector<std::string>& items() const { return m_items; }
 
@@ -135,7 +133,6 @@ protected:
 
 private:
     std::vector<std::string> m_items;
-    std::vector<long> m_itemData;
     int m_newIndex = -1;
 };
 

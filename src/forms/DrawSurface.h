@@ -96,7 +96,6 @@ public:
 
     // What was drawn since the last repaint began (at most kMaxOps, the oldest dropped first).
     const std::vector<DrawOp>& ops() const { return m_ops; }
-    void clearOps() { m_ops.clear(); }
     // The colour of a pixel (0x00BBGGRR), -1 outside the surface.
     long pixel(int x, int y) const;
 

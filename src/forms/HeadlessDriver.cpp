@@ -6,6 +6,7 @@
 #include "FlashPlayer.h"
 #include "ListView.h"
 #include "UserControl.h"
+#include "base/Ascii.h"
 #include "platform/WinPath.h"
 
 #include <cctype>
@@ -491,7 +492,7 @@ Result<HeadlessDriver::Action> HeadlessDriver::parseAction(const std::string& li
                 if (!c->effectivelyVisible() || !c->effectivelyEnabled() || c->kind() != ControlKind::CommandButton) {
                     continue;
                 }
-                if (platform::equalsNoCase(caption, text) || platform::equalsNoCase(c->ToolTipText(), text)) {
+                if (base::iequals(caption, text) || base::iequals(c->ToolTipText(), text)) {
                     c->userClick();
                     return;
                 }
@@ -648,7 +649,7 @@ void HeadlessDriver::runNext() {
     // A modal box blocks every other form, as it does in a window: what a user could not reach is refused.
     // A timer's tick is no user's doing and goes on behind the box.
     const Form* modal = m_runtime.activeModal();
-    if (modal && !action.form.empty() && !platform::equalsNoCase(action.form, modal->name()) &&
+    if (modal && !action.form.empty() && !base::iequals(action.form, modal->name()) &&
         action.text.rfind("tick ", 0) != 0) {
         m_runtime.logError("script", vb::ErrInvalidCall,
                            action.form + " lies behind the modal " + modal->name() + ": " + action.text);

@@ -2,6 +2,7 @@
 #include "ExportBuilders.h"
 
 #include "ExportTag.h"
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 #include "jpk/JpkPackage.h"
 #include "jpk/JpkWriter.h"
@@ -158,7 +159,7 @@ formats::StartupList withPackageMovie(formats::StartupList list) {
 
 Result<void> checkEntries(const PackageExport& p, bool allowGeneratedMovie) {
     for (const auto& name : p.entries) {
-        if (allowGeneratedMovie && platform::equalsNoCase(name, "glwmovie.swf")) {
+        if (allowGeneratedMovie && base::iequals(name, "glwmovie.swf")) {
             continue;
         }
         if (auto ok = checkUserFileName(name, "The file to include"); !ok) {

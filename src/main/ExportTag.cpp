@@ -1,6 +1,7 @@
 // The export's HTML side: text checks, the OBJECT/EMBED tag and the page insertion.
 #include "ExportTag.h"
 
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 #include "formats/PlayerPack.h"
 #include "platform/WinPath.h"
@@ -43,7 +44,7 @@ Result<void> checkUserFileName(std::string_view name, std::string_view what) {
         return invalid(what, quoted(name) + " may not hold control characters.");
     }
     for (auto generated : kGeneratedExportNames) {
-        if (platform::equalsNoCase(name, generated)) {
+        if (base::iequals(name, generated)) {
             return invalid(what, quoted(name) + " is a name the export uses itself.");
         }
     }

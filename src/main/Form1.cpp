@@ -139,7 +139,7 @@ void Form1::Form_Load() {
     // 1. The scratch folder starts empty (its sub-folders stay).
     step([&] { vb::Kill(appPath + "\\Working\\*.*"); });
 
-    // 2.
+    // 2. No clip is chosen yet: no variables, no browse source, no browser cache read.
     g.ClipFlashVars = "";
     BrowseSource = 0;
     CacheLoaded = false;
@@ -147,7 +147,7 @@ void Form1::Form_Load() {
     // picFP holds the hand-back picture that the Export button shows in add-in mode.
     step([&] { picFP.Picture = rt.LoadPicture(appPath + "\\resource\\handback.jpg"); });
 
-    // 3.
+    // 3. The Export button's picture.
     step([&] { Command8.Picture = rt.LoadPicture(appPath + "\\resource\\export.jpg"); });
 
     // 4. The title movies.
@@ -185,7 +185,7 @@ void Form1::Form_Load() {
         step([&] { Extend1[i].SetVariable("txtTitle", " "); });
     }
 
-    // 10.
+    // 10. The window stands in the middle of the screen.
     step([&] { common::CenterForm(*this); });
 }
 

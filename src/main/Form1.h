@@ -1,5 +1,5 @@
 // The main window "Glintwave SE Flash Browser/Transformer": start-up road, shortcuts, toolbar, the clip
-// library's browse panels and pages, and (in later areas) the clip editor and the Export button.
+// library's browse panels and pages, the clip editor and the Export button.
 #pragma once
 
 #include "base/Result.h"

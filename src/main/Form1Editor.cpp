@@ -4,6 +4,7 @@
 #include "AModuleProcedures.h"
 #include "Form1.h"
 #include "MainProgram.h"
+#include "base/Ascii.h"
 #include "common/ModText.h"
 #include "forms/Runtime.h"
 #include "forms/Trace.h"
@@ -774,12 +775,11 @@ void Form1::Command9_Click() {
     std::vector<std::string> handled;
     auto isHandled = [&](const std::string& font) {
         return std::any_of(handled.begin(), handled.end(),
-                           [&](const std::string& h) { return platform::equalsNoCase(h, font); });
+                           [&](const std::string& h) { return base::iequals(h, font); });
     };
     auto installed = [&](const std::string& font) {
         const auto& fonts = lstFonts.items();
-        return std::any_of(fonts.begin(), fonts.end(),
-                           [&](const std::string& f) { return platform::equalsNoCase(f, font); });
+        return std::any_of(fonts.begin(), fonts.end(), [&](const std::string& f) { return base::iequals(f, font); });
     };
     for (const auto& row : ListView1.items()) {
         if (row->Text() != "Text") {
@@ -795,7 +795,7 @@ void Form1::Command9_Click() {
         }
         handled.push_back(font);
         for (const auto& other : ListView1.items()) {
-            if (other->Text() == "Text" && platform::equalsNoCase(other->SubItems(3), font)) {
+            if (other->Text() == "Text" && base::iequals(other->SubItems(3), font)) {
                 other->setSubItems(3, "Arial");
             }
         }

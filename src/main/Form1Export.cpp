@@ -107,7 +107,8 @@ Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::stri
         }
     }
 
-    // 6 to 9.
+    // 6 to 9. The files to hand on and the export code: the tag's id, the movie's path in the data folder
+    // and the background colour.
     g.ExportFiles = DataFolder + "," + target;
     // A data folder that already ends in "/" is joined without a second one.
     const std::string movie = DataFolder.empty()         ? SWFFileName

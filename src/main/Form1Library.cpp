@@ -7,6 +7,7 @@
 #include "ImportNew.h"
 #include "LibraryNames.h"
 #include "MainProgram.h"
+#include "base/Ascii.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbFile.h"
@@ -58,7 +59,7 @@ void listFolderFiles(Form1& form, const std::string& folder, const std::string& 
 // the same files either way).
 bool isInside(const std::string& path, const std::string& folder) {
     const std::string prefix = folder + "\\";
-    if (path.size() <= prefix.size() || !platform::equalsNoCase(path.substr(0, prefix.size()), prefix)) {
+    if (path.size() <= prefix.size() || !base::iequals(path.substr(0, prefix.size()), prefix)) {
         return false;
     }
     std::size_t start = prefix.size();
@@ -177,7 +178,7 @@ bool Form1::cellHoldsClip(int index) const {
         return false;
     }
     const std::string& clip = cellClips[std::size_t(index)];
-    return !clip.empty() && !platform::equalsNoCase(clip, runtime().App.Path + "\\blank.swf");
+    return !clip.empty() && !base::iequals(clip, runtime().App.Path + "\\blank.swf");
 }
 
 void Form1::chkBrowseWhat_Click(int Index) {

@@ -249,12 +249,12 @@ void frmExportAll::Form_Load() {
     auto& g = program.aModule;
     vb::ResumeNext step(rt.errorLog(), "frmExportAll.Form_Load");
 
-    // 1.
+    // 1. The object tag's choices start at their first entries.
     step([&] { HAlign.ListIndex = 0; });
     step([&] { VAlign.ListIndex = 0; });
     step([&] { WMode.ListIndex = 0; });
     step([&] { lstScale.ListIndex = 0; });
-    // 2.
+    // 2. The size the movie is exported at.
     fWidth.Text = std::to_string(g.ExportWidth);
     fHeight.Text = std::to_string(g.ExportHeight);
     // 3. The hand-back can be chosen only when an add-in started the program.
@@ -311,7 +311,7 @@ void frmExportAll::Form_Load() {
     Text4.Text = get("LastSCRInst", "vrquillset.exe");
     txtAuthorName.Text = get("LastSCRAuthor1", "Vorel Media");
     txtAuthorWeb.Text = get("LastSCRAuthor2", kDefaultAuthorWeb);
-    // 6.
+    // 6. The data folder: the add-in's, else the one of the last export.
     if (!g.ExportDataFolder.empty()) {
         txtDataFolder[2].Text = g.ExportDataFolder;
     } else {

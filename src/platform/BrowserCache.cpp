@@ -1,6 +1,7 @@
 // The in-memory URL cache and the walk over the desktop browsers' disk caches.
 #include "BrowserCache.h"
 
+#include "base/Ascii.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -176,7 +177,7 @@ std::vector<fs::path> sortedEntries(const fs::path& folder) {
 }
 
 bool endsWithNoCase(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && equalsNoCase(std::string_view(text).substr(text.size() - tail.size()), tail);
+    return text.size() >= tail.size() && base::iequals(std::string_view(text).substr(text.size() - tail.size()), tail);
 }
 
 const std::array<const char*, 7> kChromiumBrowsers = {
@@ -364,7 +365,7 @@ std::string BrowserCache::movieCopyName(const std::string& url, const std::strin
     std::string stem = endsWithNoCase(name, ".swf") ? name.substr(0, name.size() - 4) : name;
     std::string candidate = stem + ".swf";
     for (int n = 1; std::any_of(m_usedNames.begin(), m_usedNames.end(),
-                                [&](const std::string& used) { return equalsNoCase(used, candidate); });
+                                [&](const std::string& used) { return base::iequals(used, candidate); });
          ++n) {
         candidate = stem + "[" + std::to_string(n) + "].swf";
     }

@@ -2,6 +2,7 @@
 #include "FontconfigFontList.h"
 
 #include "WinPath.h"
+#include "base/Ascii.h"
 
 #include <algorithm>
 #include <fontconfig/fontconfig.h>
@@ -35,7 +36,7 @@ std::vector<std::string> FontconfigFontList::names() {
         FcPatternDestroy(pattern);
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        int order = compareNoCase(a, b);
+        int order = base::icompare(a, b);
         return order != 0 ? order < 0 : a < b;
     });
     names.erase(std::unique(names.begin(), names.end()), names.end());

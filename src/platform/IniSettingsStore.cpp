@@ -2,6 +2,7 @@
 #include "IniSettingsStore.h"
 
 #include "WinPath.h"
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 
 #include <algorithm>
@@ -118,7 +119,7 @@ std::vector<IniSection> parseIni(std::string_view text) {
             std::string name = unescapeIni(line.substr(1, close));
             current = nullptr;
             for (IniSection& s : sections) {
-                if (equalsNoCase(s.name, name)) {
+                if (base::iequals(s.name, name)) {
                     current = &s;
                 }
             }
@@ -134,7 +135,7 @@ std::vector<IniSection> parseIni(std::string_view text) {
         std::string key = unescapeIni(line.substr(0, eq));
         std::string value = unescapeIni(line.substr(eq + 1));
         auto found = std::find_if(current->values.begin(), current->values.end(),
-                                  [&](const auto& kv) { return equalsNoCase(kv.first, key); });
+                                  [&](const auto& kv) { return base::iequals(kv.first, key); });
         if (found != current->values.end()) {
             found->second = std::move(value);
         } else {
@@ -206,7 +207,7 @@ std::string IniSettingsStore::filePath(const std::string& appName) const {
         std::string best;
         while (dirent* entry = ::readdir(dir)) {
             std::string_view candidate = entry->d_name;
-            if (equalsNoCase(candidate, name) && (best.empty() || candidate < std::string_view(best))) {
+            if (base::iequals(candidate, name) && (best.empty() || candidate < std::string_view(best))) {
                 best = std::string(candidate);
             }
         }
@@ -225,11 +226,11 @@ std::string IniSettingsStore::getSetting(const std::string& appName, const std::
         return defaultValue;
     }
     for (const IniSection& s : parseIni(*text)) {
-        if (!equalsNoCase(s.name, section)) {
+        if (!base::iequals(s.name, section)) {
             continue;
         }
         for (const auto& [k, v] : s.values) {
-            if (equalsNoCase(k, key)) {
+            if (base::iequals(k, key)) {
                 return v;
             }
         }
@@ -243,9 +244,10 @@ void IniSettingsStore::saveSetting(const std::string& appName, const std::string
         logLine(m_log, "settings: cannot create " + m_folder + ": " + std::strerror(errno));
         return;
     }
-    int lock = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock >= 0) {
-        while (::flock(lock, LOCK_EX) != 0 && errno == EINTR) {
+    // The lock on the folder is held until the file is rewritten, and let go however this is left.
+    const base::UniqueFd lock(::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (lock.valid()) {
+        while (::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) {
         }
     }
     std::string path = filePath(appName);
@@ -253,19 +255,16 @@ void IniSettingsStore::saveSetting(const std::string& appName, const std::string
     if (!text && text.error().osError != ENOENT) {
         // Rewriting a file that could not be read would lose every other value in it.
         logLine(m_log, "settings: cannot read " + path + ": " + text.error().detail);
-        if (lock >= 0) {
-            ::close(lock);
-        }
         return;
     }
     std::vector<IniSection> sections = parseIni(text ? *text : std::string());
     auto s = std::find_if(sections.begin(), sections.end(),
-                          [&](const IniSection& x) { return equalsNoCase(x.name, section); });
+                          [&](const IniSection& x) { return base::iequals(x.name, section); });
     if (s == sections.end()) {
         s = sections.insert(sections.end(), IniSection{section, {}});
     }
     auto kv =
-        std::find_if(s->values.begin(), s->values.end(), [&](const auto& x) { return equalsNoCase(x.first, key); });
+        std::find_if(s->values.begin(), s->values.end(), [&](const auto& x) { return base::iequals(x.first, key); });
     if (kv != s->values.end()) {
         kv->second = value;
     } else {
@@ -273,9 +272,6 @@ void IniSettingsStore::saveSetting(const std::string& appName, const std::string
     }
     // The store is private to the user whatever the file had.
     auto replaced = base::replaceFileWith(path, formatIni(sections), base::Permissions{0600, false, false});
-    if (lock >= 0) {
-        ::close(lock);
-    }
     if (!replaced) {
         logLine(m_log, "settings: " + replaced.error().detail);
     }

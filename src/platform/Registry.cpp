@@ -3,6 +3,7 @@
 
 #include "ServicesReal.h"
 #include "WinPath.h"
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 
 #include <cerrno>
@@ -52,7 +53,7 @@ Result<std::string> keyPath(HKEY root, std::string_view subKey) {
 
 RegistryData::Value* findValue(RegistryData::Key& key, std::string_view name) {
     for (auto& value : key.values) {
-        if (equalsNoCase(value.name, name)) {
+        if (base::iequals(value.name, name)) {
             return &value;
         }
     }
@@ -111,7 +112,7 @@ std::string unescape(std::string_view text) {
 
 RegistryData::Key* RegistryData::findKey(std::string_view path) {
     for (auto& key : keys) {
-        if (equalsNoCase(key.path, path)) {
+        if (base::iequals(key.path, path)) {
             return &key;
         }
     }

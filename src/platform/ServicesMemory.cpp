@@ -3,6 +3,7 @@
 #include "ServicesMemory.h"
 
 #include "WinPath.h"
+#include "base/Ascii.h"
 
 #include <ctime>
 
@@ -12,7 +13,7 @@ namespace {
 
 bool sameName(const MemorySettingsStore::Entry& e, const std::string& appName, const std::string& section,
               const std::string& key) {
-    return equalsNoCase(e.appName, appName) && equalsNoCase(e.section, section) && equalsNoCase(e.key, key);
+    return base::iequals(e.appName, appName) && base::iequals(e.section, section) && base::iequals(e.key, key);
 }
 
 } // namespace
@@ -45,7 +46,7 @@ std::optional<std::string> MemorySettingsStore::find(const std::string& appName,
 
 Result<Picture> MemoryPictureLoader::load(const std::string& systemPath) {
     for (const Picture& picture : m_pictures) {
-        if (equalsNoCase(picture.path, systemPath)) {
+        if (base::iequals(picture.path, systemPath)) {
             return Picture{systemPath, picture.width, picture.height};
         }
     }

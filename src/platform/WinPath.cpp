@@ -81,7 +81,7 @@ std::optional<std::string> findNoCase(const std::string& folder, const std::stri
         if (candidate == "." || candidate == ".." || !isRepresentableName(candidate)) {
             continue;
         }
-        if (!equalsNoCase(candidate, name)) {
+        if (!base::iequals(candidate, name)) {
             continue;
         }
         if (!best || candidate < std::string_view(*best)) {
@@ -93,14 +93,6 @@ std::optional<std::string> findNoCase(const std::string& folder, const std::stri
 }
 
 } // namespace
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return base::iequals(a, b);
-}
-
-int compareNoCase(std::string_view a, std::string_view b) {
-    return base::icompare(a, b);
-}
 
 bool isRepresentableName(std::string_view hostName) {
     return hostName.find('\\') == std::string_view::npos;

@@ -56,10 +56,6 @@ constexpr bool isSystemSeparator(char c) {
 // A drive prefix without separator ("C:b.swf") splits after the colon.
 std::pair<std::string, std::string> splitSystemPath(std::string_view systemPath);
 
-// ASCII case-insensitive equality and ordering (the order of listings): letters fold to lower case.
-bool equalsNoCase(std::string_view a, std::string_view b);
-int compareNoCase(std::string_view a, std::string_view b);
-
 // The user's own temporary folder in system form, without a closing separator (what Environ("TEMP")
 // gives): $TMPDIR when it names a folder, else /tmp/glw-<uid>, created with mode 0700 and refused
 // (ErrorCode::Unsafe) unless it is a real folder owned by the user that nobody else can write into.

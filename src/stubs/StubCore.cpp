@@ -1,6 +1,7 @@
 // The stubs' shared unpacking: folders, the run's work folder, the package copy, extraction and clean-up.
 #include "stubs/StubCore.h"
 
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 #include "common/CopyHelpers.h"
 #include "forms/Launch.h"
@@ -201,9 +202,6 @@ StubCore::StubCore(forms::Runtime& runtime, StubEnvironment environment)
 StubCore::~StubCore() {
     auto& cores = liveCores();
     cores.erase(std::remove(cores.begin(), cores.end(), this), cores.end());
-    if (m_runLock >= 0) {
-        ::close(m_runLock);
-    }
 }
 
 void StubCore::trace(const std::string& line) {
@@ -233,9 +231,9 @@ bool StubCore::setUpWorkFolder() {
     }
     m_work = std::move(*work);
     TempFolder = system;
-    m_runLock = ::open(m_work->TempFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_runLock >= 0) {
-        ::flock(m_runLock, LOCK_EX | LOCK_NB);
+    m_runLock = base::UniqueFd(::open(m_work->TempFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (m_runLock.valid()) {
+        ::flock(m_runLock.get(), LOCK_EX | LOCK_NB);
     }
     removeAbandonedRunFolders();
     return true;
@@ -260,16 +258,15 @@ void StubCore::removeAbandonedRunFolders() {
         if (now - std::chrono::system_clock::from_time_t(st.st_mtime) < kQuietFor) {
             continue; // perhaps a run that has made its folder and not yet locked it
         }
-        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
+        const base::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd.valid()) {
             continue;
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             std::error_code ignored;
             std::filesystem::remove_all(path, ignored);
             trace("cleanup " + forms::Trace::quote(platform::toSystemPath(path) + "\\"));
         }
-        ::close(fd);
     }
 }
 
@@ -343,7 +340,7 @@ std::string StubCore::runTarget(const std::string& target) const {
     }
     // System names are matched without regard to case; the file is opened as it stands in the run folder.
     for (const std::string& name : m_extracted) {
-        if (platform::equalsNoCase(name, target) && base::isPlainFile(m_work->TempFolder() + name)) {
+        if (base::iequals(name, target) && base::isPlainFile(m_work->TempFolder() + name)) {
             return TempFolder + name;
         }
     }
@@ -369,10 +366,7 @@ void StubCore::cleanUp() {
     // ever looks into it again.
     std::error_code ec;
     std::filesystem::remove_all(m_work->TempFolder(), ec);
-    if (m_runLock >= 0) {
-        ::close(m_runLock);
-        m_runLock = -1;
-    }
+    m_runLock = base::UniqueFd();
     trace("cleanup " + forms::Trace::quote(TempFolder));
 }
 

@@ -3,6 +3,7 @@
 // clean-up at the end.
 #pragma once
 
+#include "base/FileIo.h"
 #include "forms/Controls.h"
 #include "forms/Form.h"
 #include "forms/Runtime.h"
@@ -149,7 +150,7 @@ private:
     forms::Runtime& m_runtime;
     StubEnvironment m_environment;
     std::optional<StubWorkFolder> m_work;
-    int m_runLock = -1; // holds the run folder against the clean-up of abandoned folders by other runs
+    base::UniqueFd m_runLock; // holds the run folder against the clean-up of abandoned folders by other runs
     bool m_cleanedUp = false;
     std::string m_failure;                // why the work folder or the package copy failed, for the user
     std::vector<std::string> m_extracted; // the names the package put into the run folder

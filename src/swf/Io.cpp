@@ -21,15 +21,14 @@ Error ioError(const std::string& what, const std::string& path, int err) {
 
 class FdSource : public ByteSource {
 public:
-    FdSource(int fd, std::size_t size) : m_fd(fd), m_size(size) {}
-    ~FdSource() override { ::close(m_fd); }
+    FdSource(base::UniqueFd fd, std::size_t size) : m_fd(std::move(fd)), m_size(size) {}
     std::size_t sizeHint() const override { return m_size; }
     FdSource(const FdSource&) = delete;
     FdSource& operator=(const FdSource&) = delete;
 
     Result<std::size_t> read(std::span<std::uint8_t> into) override {
         for (;;) {
-            ssize_t n = ::read(m_fd, into.data(), into.size());
+            ssize_t n = ::read(m_fd.get(), into.data(), into.size());
             if (n >= 0) {
                 return static_cast<std::size_t>(n);
             }
@@ -40,7 +39,7 @@ public:
     }
 
 private:
-    int m_fd;
+    base::UniqueFd m_fd;
     std::size_t m_size;
 };
 
@@ -76,22 +75,19 @@ Result<std::size_t> MemorySource::read(std::span<std::uint8_t> into) {
 }
 
 Result<std::unique_ptr<ByteSource>> openFileSource(const std::string& hostPath) {
-    int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    base::UniqueFd fd(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         return ioError("cannot open", hostPath, errno);
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        int err = errno;
-        ::close(fd);
-        return ioError("cannot read", hostPath, err);
+    if (::fstat(fd.get(), &st) != 0) {
+        return ioError("cannot read", hostPath, errno);
     }
     if (S_ISDIR(st.st_mode)) {
-        ::close(fd);
         return makeError(ErrorCode::Io, "cannot read a folder: " + hostPath);
     }
     std::size_t size = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
-    return std::unique_ptr<ByteSource>(std::make_unique<FdSource>(fd, size));
+    return std::unique_ptr<ByteSource>(std::make_unique<FdSource>(std::move(fd), size));
 }
 
 Result<Bytes> readAll(ByteSource& source, std::size_t limit) {

@@ -2,6 +2,7 @@
 // with the install of the release and the import packages.
 #include "updater/Form1.h"
 
+#include "base/FileIo.h"
 #include "common/CopyHelpers.h"
 #include "common/ModText.h"
 #include "platform/WinPath.h"
@@ -11,8 +12,6 @@
 #include "vb/VbText.h"
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace glw::updater {
@@ -41,21 +40,6 @@ std::string shortNumber(double value) {
 std::string withoutLineBreaks(const std::string& text) {
     return common::ReplaceText(common::ReplaceText(text, "\r", ""), "\n", "");
 }
-
-// Removes a temporary file when it goes out of scope, unless it was put in place.
-class TempFileScope {
-public:
-    explicit TempFileScope(std::string path) : m_path(std::move(path)) {}
-    ~TempFileScope() {
-        std::error_code ec;
-        std::filesystem::remove(m_path, ec);
-    }
-    TempFileScope(const TempFileScope&) = delete;
-    TempFileScope& operator=(const TempFileScope&) = delete;
-
-private:
-    std::string m_path;
-};
 
 // Clears the busy flag however a transfer's handler is left.
 class BusyScope {
@@ -271,36 +255,35 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
     if (target.empty()) {
         return FileOutcome::Failed;
     }
-    const std::filesystem::path targetPath(target);
-    // A hidden name beside the target, so that the rename into place stays on one file system.
-    const std::string temp = (targetPath.parent_path() / ("." + targetPath.filename().string() + ".part")).string();
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess, "cannot write " + temp);
+    // The archive arrives in a fresh file beside the target, put in place only once it proved whole; the
+    // fresh file goes however this is left, the End statement of a handler run meanwhile included.
+    auto fresh = base::FreshFile::create(target);
+    if (!fresh) {
+        runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess,
+                           "cannot write beside " + target + ": " + fresh.error().detail);
         return FileOutcome::Failed;
     }
-    // The temporary file goes however this is left, the End statement of a handler run meanwhile included.
-    TempFileScope tempScope(temp);
+    base::FreshFile out = std::move(*fresh);
+    const std::string temp = out.tempPath();
+    std::uint64_t length = 0;
+    bool written = true;
     http::Request request;
     request.address = address;
     request.onData = [&](std::string_view piece) {
-        out.write(piece.data(), std::streamsize(piece.size()));
-        return bool(out);
+        written = written && base::writeAt(out.fd(), length, piece.data(), piece.size()).ok();
+        length += piece.size();
+        return written;
     };
     request.onProgress = [this](const http::Progress& progress) { showProgress(progress); };
     // A trickle that stays below this rate for the time-out fails like a stall, instead of holding the
     // window for ever.
     request.lowSpeedBytes = m_services.limits.downloadBytesPerSecond;
     const http::Reply reply = runTransfer(std::move(request));
-    out.close();
-    const bool written = !out.fail();
     Prog.Value = 100;
     BytesRead = long(reply.received);
     lblRecieved.Caption = std::to_string(reply.received) + " bytes";
 
-    std::error_code ec;
     auto discard = [&](FileOutcome outcome, const std::string& why) {
-        std::filesystem::remove(temp, ec);
         runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess, address + ": " + why);
         return outcome;
     };
@@ -323,14 +306,13 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
                                                 std::to_string(*reply.contentLength) + " bytes");
     }
     if (!zip::listZipEntries(temp).ok()) {
-        std::ifstream in(temp, std::ios::binary);
-        const std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto read = base::readWholeFile(temp);
+        const std::string body = read ? *read : std::string();
         return discard(bodyMeansNotFound(body, false) ? FileOutcome::NotFound : FileOutcome::Failed,
                        "not a zip archive");
     }
-    std::filesystem::rename(temp, target, ec);
-    if (ec) {
-        return discard(FileOutcome::Failed, "cannot put " + target + " in place: " + ec.message());
+    if (auto placed = out.commit(); !placed) {
+        return discard(FileOutcome::Failed, "cannot put " + target + " in place: " + placed.error().detail);
     }
     return FileOutcome::Received;
 }
@@ -483,8 +465,7 @@ void Form1::Command6_Click() {
         inform(" ");
         inform("Downloading Imports");
         const std::string imports = appPath + "\\Imports";
-        std::error_code missing;
-        if (!std::filesystem::is_directory(platform::toHostPath(imports), missing)) {
+        if (!base::isFolder(platform::toHostPath(imports))) {
             step([&] { vb::MkDir(imports); });
         }
         for (int k = 1; k <= OtherDowns.Count(); ++k) {

@@ -4,6 +4,7 @@
 
 #include "VbError.h"
 #include "VbText.h"
+#include "base/Ascii.h"
 #include "base/FileIo.h"
 #include "platform/WinPath.h"
 
@@ -140,7 +141,7 @@ bool matchFrom(std::string_view name, std::string_view pattern) {
             starP = p++;
             starN = n;
         } else if (p < pattern.size() &&
-                   (pattern[p] == '?' || platform::equalsNoCase(name.substr(n, 1), pattern.substr(p, 1)))) {
+                   (pattern[p] == '?' || base::iequals(name.substr(n, 1), pattern.substr(p, 1)))) {
             ++n;
             ++p;
         } else if (starP != std::string_view::npos) {
@@ -204,7 +205,7 @@ std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view p
         if (aDots != bDots) {
             return aDots;
         }
-        int order = platform::compareNoCase(a.name, b.name);
+        int order = base::icompare(a.name, b.name);
         return order != 0 ? order < 0 : a.name < b.name;
     });
     return found;
@@ -282,14 +283,13 @@ void checkReplaceable(const std::string& hostTarget, std::string_view systemTarg
 }
 
 // Opens an existing file for reading; a folder raises 75.
-int openForReading(const std::string& host, std::string_view systemPath) {
-    int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+base::UniqueFd openForReading(const std::string& host, std::string_view systemPath) {
+    base::UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         raiseErrno(errno, host, systemPath);
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
         raiseNumber(ErrPathFileAccess, systemPath);
     }
     return fd;
@@ -411,21 +411,15 @@ void RmDir(std::string_view path) {
 void FileCopy(std::string_view source, std::string_view destination) {
     std::string hostSource = hostOf(source);
     std::string hostTarget = hostOf(destination);
-    int in = openForReading(hostSource, source);
+    const base::UniqueFd in = openForReading(hostSource, source);
     struct stat st {};
-    ::fstat(in, &st);
+    ::fstat(in.get(), &st);
     mode_t mode = st.st_mode & 0777;
-    try {
-        mode_t ignored = 0;
-        checkReplaceable(hostTarget, destination, ignored);
-        // The copy carries the source's permission bits, less the umask, as a new file would.
-        replaceFile(hostTarget, destination, base::Permissions{mode, true, false},
-                    [&](int out) { return copyAll(in, out); });
-    } catch (...) {
-        ::close(in);
-        throw;
-    }
-    ::close(in);
+    mode_t ignored = 0;
+    checkReplaceable(hostTarget, destination, ignored);
+    // The copy carries the source's permission bits, less the umask, as a new file would.
+    replaceFile(hostTarget, destination, base::Permissions{mode, true, false},
+                [&](int out) { return copyAll(in.get(), out); });
 }
 
 void Name(std::string_view oldPath, std::string_view newPath) {
@@ -475,19 +469,19 @@ void Name(std::string_view oldPath, std::string_view newPath) {
     }
     if (error == EXDEV && S_ISREG(oldStat.st_mode)) {
         // Another file system: copy, then remove the original once the copy is in place.
-        int in = openForReading(hostOld, oldPath);
+        const base::UniqueFd in = openForReading(hostOld, oldPath);
         int copyError = 0;
         std::string temp = temporaryName(parentOf(hostNew));
-        int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, oldStat.st_mode & 0777);
-        if (out < 0) {
+        base::UniqueFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, oldStat.st_mode & 0777));
+        if (!out.valid()) {
             copyError = errno;
         } else {
-            copyError = copyAll(in, out);
-            if (copyError == 0 && ::fsync(out) != 0) {
+            copyError = copyAll(in.get(), out.get());
+            if (copyError == 0 && ::fsync(out.get()) != 0) {
                 copyError = errno;
             }
-            if (::close(out) != 0 && copyError == 0) {
-                copyError = errno;
+            if (auto closed = out.close(); !closed && copyError == 0) {
+                copyError = closed.error().osError;
             }
             if (copyError == 0 &&
                 ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, hostNew.c_str(), RENAME_NOREPLACE) != 0) {
@@ -497,7 +491,6 @@ void Name(std::string_view oldPath, std::string_view newPath) {
                 ::unlink(temp.c_str());
             }
         }
-        ::close(in);
         if (copyError == EEXIST) {
             raiseNumber(ErrFileExists, newPath);
         }
@@ -546,25 +539,22 @@ void SetAttr(std::string_view path, int attributes) {
 
 std::string readAllBytes(std::string_view path, std::size_t atMost) {
     std::string host = hostOf(path);
-    int fd = openForReading(host, path);
+    const base::UniqueFd fd = openForReading(host, path);
     std::string bytes;
     char buffer[65536];
     while (bytes.size() < atMost) {
-        ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, atMost - bytes.size()));
+        ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, atMost - bytes.size()));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            int error = errno;
-            ::close(fd);
-            raiseErrno(error, host, path);
+            raiseErrno(errno, host, path);
         }
         if (got == 0) {
             break;
         }
         bytes.append(buffer, std::size_t(got));
     }
-    ::close(fd);
     return bytes;
 }
 
@@ -595,21 +585,20 @@ VbFileHandle::VbFileHandle(std::string_view path, OpenMode mode) : m_mode(mode),
         flags |= O_RDWR | O_CREAT;
         break;
     }
-    m_fd = ::open(host.c_str(), flags, 0666);
-    if (m_fd < 0 && mode == OpenMode::Binary && (errno == EACCES || errno == EROFS || errno == ETXTBSY)) {
+    m_fd = base::UniqueFd(::open(host.c_str(), flags, 0666));
+    if (!m_fd.valid() && mode == OpenMode::Binary && (errno == EACCES || errno == EROFS || errno == ETXTBSY)) {
         // A file that cannot be written (a running program reading its own file) still opens to read.
-        m_fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        m_fd = base::UniqueFd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
     }
-    if (m_fd < 0) {
+    if (!m_fd.valid()) {
         raiseErrno(errno, host, path);
     }
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (::fstat(m_fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
+        m_fd = base::UniqueFd();
         raiseNumber(ErrPathFileAccess, path);
     }
-    m_writable = (::fcntl(m_fd, F_GETFL) & O_ACCMODE) != O_RDONLY;
+    m_writable = (::fcntl(m_fd.get(), F_GETFL) & O_ACCMODE) != O_RDONLY;
     if (mode == OpenMode::Append) {
         m_pos = std::int64_t(st.st_size);
     }
@@ -626,7 +615,7 @@ VbFileHandle::VbFileHandle(VbFileHandle&& other) noexcept {
 VbFileHandle& VbFileHandle::operator=(VbFileHandle&& other) noexcept {
     if (this != &other) {
         close();
-        m_fd = std::exchange(other.m_fd, -1);
+        m_fd = std::move(other.m_fd);
         m_mode = other.m_mode;
         m_writable = other.m_writable;
         m_pos = other.m_pos;
@@ -638,15 +627,12 @@ VbFileHandle& VbFileHandle::operator=(VbFileHandle&& other) noexcept {
 }
 
 void VbFileHandle::close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-    m_fd = -1;
+    m_fd = base::UniqueFd();
     m_cache.clear();
 }
 
 void VbFileHandle::requireOpen() const {
-    if (m_fd < 0) {
+    if (!m_fd.valid()) {
         raiseNumber(52, m_path); // bad file name or number
     }
 }
@@ -674,8 +660,8 @@ void VbFileHandle::writeRaw(std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t written = m_mode == OpenMode::Binary
-                              ? ::pwrite(m_fd, bytes.data() + done, bytes.size() - done, off_t(m_pos))
-                              : ::write(m_fd, bytes.data() + done, bytes.size() - done);
+                              ? ::pwrite(m_fd.get(), bytes.data() + done, bytes.size() - done, off_t(m_pos))
+                              : ::write(m_fd.get(), bytes.data() + done, bytes.size() - done);
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -700,7 +686,7 @@ void VbFileHandle::printLine(std::string_view text) {
 bool VbFileHandle::fill() {
     m_cache.resize(65536);
     for (;;) {
-        ssize_t got = ::pread(m_fd, m_cache.data(), m_cache.size(), off_t(m_pos));
+        ssize_t got = ::pread(m_fd.get(), m_cache.data(), m_cache.size(), off_t(m_pos));
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -760,7 +746,7 @@ bool VbFileHandle::eof() {
 std::int64_t VbFileHandle::lof() {
     requireOpen();
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0) {
+    if (::fstat(m_fd.get(), &st) != 0) {
         raiseNumber(ErrDeviceIo, m_path);
     }
     return std::int64_t(st.st_size);
@@ -779,7 +765,7 @@ std::string VbFileHandle::get(std::size_t count) {
     std::string bytes(count, '\0');
     std::size_t done = 0;
     while (done < count) {
-        ssize_t got = ::pread(m_fd, bytes.data() + done, count - done, off_t(m_pos));
+        ssize_t got = ::pread(m_fd.get(), bytes.data() + done, count - done, off_t(m_pos));
         if (got < 0 && errno == EINTR) {
             continue;
         }

@@ -2,6 +2,7 @@
 // raising vb::RuntimeError with that language's error numbers so that handlers can skip failing steps.
 #pragma once
 
+#include "base/FileIo.h"
 #include "base/Result.h"
 
 #include <cstdint>
@@ -114,7 +115,7 @@ private:
     // Refills m_cache so that it starts at m_pos; false at the end of the file.
     bool fill();
 
-    int m_fd = -1;
+    base::UniqueFd m_fd;
     OpenMode m_mode = OpenMode::Input;
     bool m_writable = false;
     std::int64_t m_pos = 0; // 0-based offset of the next read or write

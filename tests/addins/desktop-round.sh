@@ -32,8 +32,10 @@ done
 cp "$build/app/glwseclips.so" "$build/app/glwclipholder" "$work/probe/"
 printf '<html><head></head><body><p>Welcome</p></body></html>' >"$work/site/index.htm"
 
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$build" "$work" "$out" <<'INNER'
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$build" "$work" "$out" "$support" <<'INNER'
 set -u
+. "$4/wait.sh"
 build="$1"; work="$2"; out="$3"
 export QT_QPA_PLATFORM=xcb HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 unset GLW_UI GLW_SCRIPT GLW_CLIPBOARD
@@ -59,9 +61,9 @@ while :; do
     case "$geometry" in *WIDTH=960*HEIGHT=640*) break ;; esac
     sleep 0.5
 done
-sleep 2
+settle 5
 xdotool mousemove 457 313 click 1
-sleep 1
+settle 3
 xdotool mousemove 987 803 click 1
 # The export dialog: wait for it, then name the file and grab its hand-back page.
 tries=0
@@ -70,7 +72,7 @@ until xdotool search --onlyvisible --name "Export" >/dev/null 2>&1; do
     [ $tries -lt 40 ] || fail "the export dialog did not show"
     sleep 0.5
 done
-sleep 1
+settle 3
 xdotool type --delay 30 clip
 sleep 0.5
 import -window root "$out/desktop-round.png"

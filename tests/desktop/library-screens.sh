@@ -29,9 +29,11 @@ for entry in "$build/app"/*; do
     esac
 done
 
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work/app" "$out" <<'INNER'
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work/app" "$out" "$support" <<'INNER'
 set -eu
 app="$1"; out="$2"
+. "$3/wait.sh"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 QT_QPA_PLATFORM=xcb ./glwclipart >"$out/library-screens.log" 2>&1 &
@@ -48,7 +50,8 @@ grab() {
     convert "$out/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
     rm -f "$out/root.png"
 }
-click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; sleep 1; }
+# The cells keep playing, so the screen never stands still: each step waits for what its click shows.
+click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; }
 
 # The main window: wait until it shows at its designed size.
 tries=0
@@ -62,7 +65,6 @@ while :; do
     [ "${WIDTH:-0}x${HEIGHT:-0}" = "960x640" ] && break
 done
 wx=$X; wy=$Y
-sleep 2
 
 # 0. The cells play: the third cell of Banners (welcome.swf, whose sprite turns) changes between grabs
 # taken a moment apart. (Its square looks the same again after a quarter turn, three frames: the grabs
@@ -94,16 +96,24 @@ echo "playing cell changed: $changed pixels (a still clip's cell: $still)"
 
 # 1. Select the second cell: the marker, a 4-pixel bar in dark blue, lies along the cell's bottom edge.
 click 410 116
-grab Glintwave "$out/selection-marker.png"
-marker=$(pixel "$out/selection-marker.png" 417 180)
+marker_shows() {
+    grab Glintwave "$out/selection-marker.png"
+    marker=$(pixel "$out/selection-marker.png" 417 180)
+    [ "$marker" = "0,0,160" ]
+}
+wait_until 10 marker_shows || true
 [ "$marker" = "0,0,160" ] || fail "no selection marker under the selected cell (pixel $marker)"
 echo "selection marker under the selected cell: $marker"
 
 # 2. Save SWF To Clipart: the panel covers the cells; its text box is white around the name.
 formBack=$(pixel "$out/selection-marker.png" 600 10)
 click 118 478
-grab Glintwave "$out/save-panel.png"
-panelBack=$(pixel "$out/save-panel.png" 420 298)
+panel_shows() {
+    grab Glintwave "$out/save-panel.png"
+    panelBack=$(pixel "$out/save-panel.png" 420 298)
+    [ "$panelBack" = "$formBack" ]
+}
+wait_until 10 panel_shows || true
 [ "$panelBack" = "$formBack" ] || fail "the save panel is covered by the cells (pixel $panelBack, form $formBack)"
 box=$(pixel "$out/save-panel.png" 575 179)
 [ "$box" = "255,255,255" ] || fail "the save panel's text box is covered (pixel $box)"
@@ -115,14 +125,20 @@ echo "save panel over the cells: background $panelBack, text box $box, $dark dar
 xdotool mousemove $((wx + 516)) $((wy + 179)) click --repeat 3 1
 xdotool key ctrl+a type "kept.swf"
 click 418 245
+wait_file "$app/CLTemplates/Banners/kept.swf" 10 || true
 [ -f "$app/CLTemplates/Banners/kept.swf" ] || fail "the clip was not saved into the category"
 cmp -s "$app/CLTemplates/Banners/kept.swf" "$app/CLTemplates/Banners/sale.swf" || fail "the saved clip differs"
 echo "saved CLTemplates/Banners/kept.swf through the panel"
 
 # 3. Updates: the question's paragraph break shows as an empty line between two blocks of text.
 click 43 22
-sleep 1
-grab Closing "$out/update-question.png"
+[ -n "$(wait_window Closing 10)" ] || fail "the update question did not show"
+question_drawn() {
+    grab Closing "$out/update-question.png"
+    ink=$(convert "$out/update-question.png" -colorspace gray -threshold 50% -negate -format '%[fx:int(mean*w*h)]' info:)
+    [ "$ink" -gt 100 ]
+}
+wait_until 10 question_drawn || true
 rows=$(convert "$out/update-question.png" -crop "$((WIDTH - 20))x$((HEIGHT - 60))+10+10" +repage \
     -colorspace gray -threshold 50% -negate -scale "1x$((HEIGHT - 60))!" -depth 8 txt:- |
     awk -F'[()]' 'NR > 1 { printf "%d", ($2 + 0 > 3) }')
@@ -144,12 +160,13 @@ echo "update question shows its paragraph break"
 echo "message box centred: $X,$Y"
 # No: the program keeps running.
 xdotool mousemove $((X + 181)) $((Y + 120)) click 1
-sleep 1
+closing_gone() { ! xdotool search --onlyvisible --name Closing >/dev/null 2>&1; }
+wait_until 10 closing_gone || fail "the update question did not close"
 
 # 4. Create An Import Library: the package maker opens over its button, its bottom edge one pixel below the
 # button's top edge, its left edge on the button's.
 click 118 562
-sleep 1
+[ -n "$(wait_window "Import Maker" 10)" ] || fail "the package maker did not open"
 grab "Import Maker" "$out/package-maker.png"
 [ "$X" -eq $((wx + 8)) ] && [ $((Y + HEIGHT)) -eq $((wy + 550 + 1)) ] ||
     fail "the package maker is at $X,$Y (${WIDTH}x$HEIGHT), not over its button at $((wx + 8)),$((wy + 550))"

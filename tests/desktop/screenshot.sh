@@ -22,10 +22,12 @@ rm -f "$out/glwclipart.png" "$out/screen.png"
 
 # Inside the virtual display: start the program, wait until its window stands on the black root window,
 # crop the screen to it. With no window manager the window has no frame, so the crop is the window itself.
-settle=0
-[ -f "$build/app/ruffle/glwplayer.txt" ] && settle=8
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$out" "$expected" "$settle" <<'INNER'
-app="$1"; out="$2"; expected="$3"; settle="$4"
+settle_limit=0
+[ -f "$build/app/ruffle/glwplayer.txt" ] && settle_limit=8
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$out" "$expected" "$settle_limit" "$support" <<'INNER'
+app="$1"; out="$2"; expected="$3"; settle_limit="$4"
+. "$5/wait.sh"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 QT_QPA_PLATFORM=xcb ./glwclipart >"$out/glwclipart.log" 2>&1 &
@@ -40,10 +42,10 @@ while [ $tries -lt 40 ]; do
     size=$(convert "$out/screen.png" -trim -format '%wx%h' info: 2>/dev/null || true)
     [ "$size" = "$expected" ] && break
 done
-# With the Flash player installed the cells and titles show posters of their movies: give the poster
-# cache the time to draw a page before the picture is taken.
-if [ "$size" = "$expected" ] && [ "$settle" -gt 0 ]; then
-    sleep "$settle"
+# With the Flash player installed the cells and titles show posters of their movies: wait until the poster
+# cache has drawn a page (the screen stands still, at most $settle_limit seconds) before the picture is taken.
+if [ "$size" = "$expected" ] && [ "$settle_limit" -gt 0 ]; then
+    settle "$settle_limit"
     import -window root "$out/screen.png" 2>/dev/null || true
 fi
 convert "$out/screen.png" -trim +repage "$out/glwclipart.png"

@@ -27,9 +27,11 @@ for entry in "$build/app"/*; do
     esac
 done
 
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work/app" "$out" <<'INNER'
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work/app" "$out" "$support" <<'INNER'
 set -eu
 app="$1"; out="$2"
+. "$3/wait.sh"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 QT_QPA_PLATFORM=xcb ./glwclipart >"$out/tint-screens.log" 2>&1 &
@@ -44,7 +46,7 @@ grab() {
     convert "$out/root.png" -crop "$4x$5+$((wx + $2))+$((wy + $3))" +repage "$1"
     rm -f "$out/root.png"
 }
-click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; sleep 1; }
+click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click 1; settle; }
 # Waits until the preview (480 x 400 at 236,46 of the window) shows pixel x y (of the preview) within 40 of
 # r g b in each channel, and leaves the preview in the file.
 waitPreview() {
@@ -75,7 +77,7 @@ pickColour() {
     xdotool key ctrl+a type "$3"
     xdotool key Return
     xdotool mousemove $((X + 43)) $((Y + 187)) click 1
-    sleep 1
+    settle
 }
 
 tries=0
@@ -89,7 +91,7 @@ while :; do
     [ "${WIDTH:-0}x${HEIGHT:-0}" = "960x640" ] && break
 done
 wx=$X; wy=$Y
-sleep 2
+settle
 
 # The sale banner (300 x 250, shown 1.6 times as large): the top of its picture at 280,120 of the preview
 # is yellow, the stage at 240,240 white (the editor's background), the face of its button at 48,320 red.

@@ -1,4 +1,5 @@
 // The main window's start-up road against a temporary application folder, and its commands.
+#include "base/Ascii.h"
 #include "forms/HeadlessDriver.h"
 #include "main/Form1.h"
 #include "main/MainProgram.h"
@@ -113,8 +114,8 @@ TEST_F(Form1Startup, AddinRequestsOnTheClipboard) {
         EXPECT_EQ(g.HostPageFiles, c.pageFiles);
         // The Export button shows the hand-back picture in add-in mode, its own export picture otherwise.
         const std::string shown = form.Command8.Picture().path;
-        EXPECT_TRUE(platform::equalsNoCase(
-            shown, app.system() + (c.addinMode ? "\\Resource\\handback.jpg" : "\\Resource\\export.jpg")))
+        EXPECT_TRUE(
+            base::iequals(shown, app.system() + (c.addinMode ? "\\Resource\\handback.jpg" : "\\Resource\\export.jpg")))
             << shown;
         if (c.addinMode) {
             EXPECT_EQ(form.Command8.Picture(), form.picFP.Picture());

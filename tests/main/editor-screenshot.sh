@@ -30,9 +30,11 @@ done
 mkdir -p "$out"
 rm -f "$out/editor.png" "$out/editor-before.png"
 
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" <<'INNER'
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" "$support" <<'INNER'
 set -eu
 app="$1"; out="$2"
+. "$3/wait.sh"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 # Without a GPU the live preview draws only with Qt Quick's software back end.
@@ -48,30 +50,43 @@ while [ -z "$window" ] && [ $tries -lt 60 ]; do
     window=$(xdotool search --onlyvisible --name "Flash Browser/Transformer" 2>/dev/null | head -n 1 || true)
 done
 [ -n "$window" ] || { echo "the main window did not show"; exit 1; }
-sleep 2
+settle
 eval "$(xdotool getwindowgeometry --shell "$window")"
-# Clicks at design positions (pixels inside the window).
-at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep "${3:-1}"; }
+# Clicks at design positions (pixels inside the window), then waits for the screen to answer.
+at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; settle "${3:-5}"; }
 shot() { import -window root "$app/screen.png"; convert "$app/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"; }
+# The text's region of the preview (the postcard shown at 1.2 times in the 480 x 400 preview).
+region="260x40+250+160"
+region_drawn() {
+    shot "$app/now.png"
+    spread=$(convert "$app/now.png[$region]" -colorspace Gray -format '%[fx:standard_deviation]' info:)
+    awk "BEGIN { exit !($spread > 0.05) }"
+}
+region_changed() {
+    shot "$app/now.png"
+    changed=$(compare -metric AE -fuzz 10% "$out/editor-before.png[$region]" "$app/now.png[$region]" null: 2>&1 || true)
+    [ "${changed%%.*}" -gt 200 ]
+}
 
-at 28 214 3        # the category Media
-at 655 124 1       # its fourth cell: the postcard
+at 28 214 10       # the category Media
+at 655 124         # its fourth cell: the postcard
 xdotool key ctrl+p
-sleep 8
+wait_until 30 region_drawn || { echo "the preview did not draw the postcard"; exit 1; }
+settle
 shot "$out/editor-before.png"
-at 740 129 1       # the row "from the seaside"
+at 740 129         # the row "from the seaside"
 xdotool mousemove $((X + 830)) $((Y + 371)) click 1
 xdotool key ctrl+a BackSpace
 xdotool type "Gr"
 xdotool key udiaeresis ssharp
 xdotool type "e 2027"
-at 765 449 1       # Save Text Item
+at 765 449         # Save Text Item
 xdotool key ctrl+a # apply (the focus is on the button, not a text box)
-sleep 8
+wait_until 30 region_changed || true # the checks below say what is wrong
+settle
 shot "$out/editor.png"
 INNER
 
-# The text's region of the preview (the postcard shown at 1.2 times in the 480 x 400 preview).
 region="260x40+250+160"
 changed=$(compare -metric AE -fuzz 10% "$out/editor-before.png[$region]" "$out/editor.png[$region]" null: 2>&1 || true)
 spread=$(convert "$out/editor.png[$region]" -colorspace Gray -format '%[fx:standard_deviation]' info:)

@@ -19,10 +19,12 @@ mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-settle=1
-[ -f "$build/app/ruffle/glwplayer.txt" ] && settle=8
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$work" "$settle" <<'INNER'
-app="$1"; work="$2"; settle="$3"
+settle_limit=1
+[ -f "$build/app/ruffle/glwplayer.txt" ] && settle_limit=8
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$work" "$settle_limit" "$support" <<'INNER'
+app="$1"; work="$2"; settle_limit="$3"
+. "$4/wait.sh"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 # A home of its own, so no remembered setting of the user's changes what the dialog shows.
@@ -35,13 +37,14 @@ while [ $tries -lt 40 ]; do
     import -window root "$work/before.png" 2>/dev/null || continue
     [ "$(convert "$work/before.png" -trim -format '%wx%h' info: 2>/dev/null)" = "960x640" ] && break
 done
-sleep "$settle"
+settle "$settle_limit"
 # The main window (960 x 640) stands centred on the 1280 x 1024 screen, so at 160, 192.
 xdotool mousemove 457 313 click 1
-sleep 1
+settle 3
 import -window root "$work/before.png"
 xdotool mousemove 987 803 click 1
-sleep 2
+wait_window "Export" 20 >/dev/null || true
+settle 5
 import -window root "$work/after.png"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true

@@ -18,8 +18,10 @@ done
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$work" "$clip" <<'INNER'
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$app" "$work" "$clip" "$support" <<'INNER'
 app="$1"; work="$2"; clip="$3"
+. "$4/wait.sh"
 export QT_QPA_PLATFORM=xcb HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 unset GLW_UI GLW_SCRIPT GLW_CLIPBOARD
 "$clip" --clipboard set '(WBLFPCommand)(@index.htm@)[C:\site]{GLWDATA}' "$app/glwclipholder" >/dev/null 2>&1
@@ -27,11 +29,18 @@ cd "$app"
 ./glwclipart >"$work/glwclipart.log" 2>&1 &
 pid=$!
 # The main window (960 x 640) stands centred on the screen, at 160, 192; its first cell, then Export.
-sleep 6
+main_shows() {
+    geometry=$(xdotool search --onlyvisible --name "^Glintwave" getwindowgeometry --shell %@ 2>/dev/null | tr '\n' ' ')
+    case "$geometry" in *WIDTH=960*HEIGHT=640*) return 0 ;; esac
+    return 1
+}
+wait_until 60 main_shows || true
+settle 5
 xdotool mousemove 457 313 click 1
-sleep 1
+settle 3
 xdotool mousemove 987 803 click 1
-sleep 2
+wait_window "Export" 20 >/dev/null || true
+settle 3
 xdotool type --delay 30 clip
 sleep 0.5
 xdotool mousemove 697 570 click 1

@@ -33,9 +33,11 @@ printf '\211PNG\r\n\032\n\0\0\0\015IHDR\0\0\0\001\0\0\0\001\010\002\0\0\0' >"$wo
 mkdir -p "$out"
 rm -f "$out/refused-edit-before.png" "$out/refused-edit-box.png" "$out/refused-edit.png"
 
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" <<'INNER'
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" "$support" <<'INNER'
 set -eu
 app="$1"; out="$2"
+. "$3/wait.sh"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 QT_QUICK_BACKEND=software QT_QPA_PLATFORM=xcb ./glwclipart >"$out/refused-edit.log" 2>&1 &
@@ -57,18 +59,19 @@ window_named() {
 }
 
 window=$(window_named "Flash Browser/Transformer" 60)
-sleep 1
+settle
 eval "$(xdotool getwindowgeometry --shell "$window")"
 MX=$X; MY=$Y; MW=$WIDTH; MH=$HEIGHT
-at() { xdotool mousemove $((MX + $1)) $((MY + $2)) click 1; sleep "${3:-0.5}"; }
+# Clicks at a design position of the main window, then waits (at most $3 seconds) for the screen to answer.
+at() { xdotool mousemove $((MX + $1)) $((MY + $2)) click 1; settle "${3:-5}"; }
 shot() { import -window root "$app/screen.png"; convert "$app/screen.png" -crop "${MW}x${MH}+${MX}+${MY}" +repage "$1"; }
 
-at 28 214 1        # the category Media
-at 655 124 1       # its fourth cell: the postcard
+at 28 214 10       # the category Media
+at 655 124         # its fourth cell: the postcard
 xdotool key ctrl+p
-sleep 4
-at 483 487 2       # "Apply"
-at 788 79 1        # the Images filter: its first row is chosen
+settle 15
+at 483 487 10      # "Apply"
+at 788 79          # the Images filter: its first row is chosen
 shot "$out/refused-edit-before.png"
 at 820 371         # the image's file box
 xdotool key ctrl+a
@@ -86,7 +89,7 @@ while xdotool search --onlyvisible --name "^Glintwave SE$" >/dev/null 2>&1; do
     sleep 0.5
     tries=$((tries + 1))
 done
-sleep 1
+settle
 shot "$out/refused-edit.png"
 INNER
 

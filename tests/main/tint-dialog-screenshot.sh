@@ -31,9 +31,11 @@ done
 mkdir -p "$out"
 rm -f "$out/tint-again-before.png" "$out/tint-again-set.png" "$out/tint-again-dialog.png" "$out/tint-again-okay.png"
 
-"$(dirname "$0")/../support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" <<'INNER'
+support="$(cd "$(dirname "$0")/../support" && pwd)"
+"$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work" "$out" "$support" <<'INNER'
 set -eu
 app="$1"; out="$2"
+. "$3/wait.sh"
 cd "$app"
 unset GLW_UI GLW_SCRIPT
 # Without a GPU the live preview draws only with Qt Quick's software back end.
@@ -65,21 +67,22 @@ gone() {
 }
 
 window=$(window_named "Flash Browser/Transformer" 60)
-sleep 1
+settle
 eval "$(xdotool getwindowgeometry --shell "$window")"
 MX=$X; MY=$Y; MW=$WIDTH; MH=$HEIGHT
-at() { xdotool mousemove $((MX + $1)) $((MY + $2)) click 1; sleep "${3:-0.5}"; }
+# Clicks at a design position of the main window, then waits (at most $3 seconds) for the screen to answer.
+at() { xdotool mousemove $((MX + $1)) $((MY + $2)) click 1; settle "${3:-5}"; }
 shot() { import -window root "$app/screen.png"; convert "$app/screen.png" -crop "${MW}x${MH}+${MX}+${MY}" +repage "$1"; }
-# The preview (480 x 400 at 236, 70 of the window) once two captures a second apart agree.
+# The preview (480 x 400 at 236, 70 of the window) once two captures half a second apart agree.
 settled() {
     shot "$app/a.png"
     tries=0
     while :; do
-        sleep 1
+        sleep 0.5
         shot "$app/b.png"
         d=$(compare -metric AE "$app/a.png[480x400+236+70]" "$app/b.png[480x400+236+70]" null: 2>&1 || true)
         [ "${d%%.*}" = "0" ] && break
-        [ $tries -lt 20 ] || break
+        [ $tries -lt 40 ] || break
         mv "$app/b.png" "$app/a.png"
         tries=$((tries + 1))
     done
@@ -92,12 +95,18 @@ open_tint() {
     eval "$(xdotool getwindowgeometry --shell "$dialog")"
     DX=$X; DY=$Y; DW=$WIDTH; DH=$HEIGHT
 }
+# True once the preview shows a movie (a spread of brightness), not the empty frame.
+preview_drawn() {
+    shot "$app/now.png"
+    spread=$(convert "$app/now.png[480x400+236+70]" -colorspace Gray -format '%[fx:standard_deviation]' info:)
+    awk "BEGIN { exit !($spread > 0.03) }"
+}
 okay() { xdotool mousemove $((DX + 42)) $((DY + 188)) click 1; gone "Select Color"; }
 
-at 28 214 1        # the category Media
-at 655 124 1       # its fourth cell: the postcard
+at 28 214 10       # the category Media
+at 655 124         # its fourth cell: the postcard
 xdotool key ctrl+p
-sleep 6
+wait_until 30 preview_drawn || { echo "the preview did not draw the postcard" >&2; exit 1; }
 settled "$out/tint-again-before.png"
 
 open_tint

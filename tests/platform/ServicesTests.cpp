@@ -1,6 +1,7 @@
 // Tests of the platform services: settings files, the shell's detached spawns, fonts, pictures, clock
 // and random numbers, each with its in-memory counterpart.
 #include "TempDir.h"
+#include "base/Ascii.h"
 #include "platform/ServicesMemory.h"
 #include "platform/ServicesReal.h"
 
@@ -360,7 +361,7 @@ TEST(FontconfigFontList, FamiliesSortedWithoutCaseEachOnce) {
         GTEST_SKIP() << "no fonts are installed";
     }
     auto before = [](const std::string& a, const std::string& b) {
-        int order = compareNoCase(a, b);
+        int order = base::icompare(a, b);
         return order != 0 ? order < 0 : a < b;
     };
     for (std::size_t i = 1; i < names.size(); ++i) {

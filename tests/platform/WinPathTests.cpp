@@ -1,5 +1,6 @@
 // Tests of the mapping between system paths and host paths.
 #include "TempDir.h"
+#include "base/Ascii.h"
 #include "platform/WinPath.h"
 
 #include <cstdlib>
@@ -136,12 +137,12 @@ TEST(WinPath, SplitsAfterTheLastSeparator) {
 }
 
 TEST(WinPath, CaseInsensitiveOrderFoldsLettersOnly) {
-    EXPECT_TRUE(equalsNoCase("CLIP.SWF", "clip.swf"));
-    EXPECT_FALSE(equalsNoCase("clip.swf", "clip.swf "));
-    EXPECT_LT(compareNoCase("apple", "Banana"), 0);
-    EXPECT_LT(compareNoCase("_x", "a"), 0); // "_" sorts before letters, as in listings
-    EXPECT_EQ(compareNoCase("ABC", "abc"), 0);
-    EXPECT_GT(compareNoCase("abcd", "ABC"), 0);
+    EXPECT_TRUE(base::iequals("CLIP.SWF", "clip.swf"));
+    EXPECT_FALSE(base::iequals("clip.swf", "clip.swf "));
+    EXPECT_LT(base::icompare("apple", "Banana"), 0);
+    EXPECT_LT(base::icompare("_x", "a"), 0); // "_" sorts before letters, as in listings
+    EXPECT_EQ(base::icompare("ABC", "abc"), 0);
+    EXPECT_GT(base::icompare("abcd", "ABC"), 0);
 }
 
 class TempFolderTest : public ::testing::Test {

@@ -199,25 +199,34 @@ TEST_F(GlwupdateProcess, AScreenshotDuringTheDownloadShowsItsProgress) {
     fs::remove(shot);
     // Check, Download once the check is through, and take the picture while the release arrives.
     base.file("drive.sh", R"(set -u
+. ")" GLW_SOURCE_DIR R"(/tests/support/wait.sh"
+tmp="$2"; shot="$3"
 cd "$1"
 ./glwupdate.exe >"$2/glwupdate.log" 2>&1 &
 pid=$!
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name "Glintwave SE Program Updater" | head -n 1)
+wid=$(wait_window "Glintwave SE Program Updater" 20)
 [ -n "$wid" ] || { echo "no window"; cat "$2/glwupdate.log"; kill $pid; exit 1; }
-sleep 1
+settle 5
 xdotool mousemove --window "$wid" 88 404 click 1
 # Download does nothing until the check has run through: press it until the release's temporary file
-# shows that the download began.
+# (a fresh file beside the archive's place) shows that the download began.
+receiving() { ls -A | grep -q '^\.glwpart-'; }
 i=0
-while [ ! -e .glwse.zip.part ] && [ $i -lt 60 ]; do
+while ! receiving && [ $i -lt 60 ]; do
     sleep 0.5
     xdotool mousemove --window "$wid" 256 404 click 1
     i=$((i + 1))
 done
-[ -e .glwse.zip.part ] || { echo "the download did not start"; cat "$2/glwupdate.log"; kill $pid; exit 1; }
-sleep 1.5
-import -window root "$2/screen.png"
-convert "$2/screen.png" -trim +repage "$3"
+receiving || { echo "the download did not start"; cat "$2/glwupdate.log"; kill $pid; exit 1; }
+# The picture is taken once the bar shows the release arriving: filled at its left end, not at its right.
+bar_moved() {
+    import -window root "$tmp/screen.png"
+    convert "$tmp/screen.png" -trim +repage "$shot"
+    left=$(convert "$shot" -crop 30x8+26+165 +repage -format '%[fx:mean]' info:)
+    right=$(convert "$shot" -crop 30x8+450+165 +repage -format '%[fx:mean]' info:)
+    awk "BEGIN { d = $left - $right; exit !(d > 0.1 || d < -0.1) }"
+}
+wait_until 15 bar_moved || true
 kill $pid
 wait $pid 2>/dev/null
 exit 0
@@ -262,21 +271,25 @@ TEST_F(GlwupdateProcess, UpdatesInAWindowOpensTheUpdatersWindow) {
     const std::string shot = shots + "/glwupdate-check.png";
     fs::remove(shot);
     base.file("drive.sh", R"(set -u
+. ")" GLW_SOURCE_DIR R"(/tests/support/wait.sh"
 cd "$1"
 ./glwclipart >"$2/glwclipart.log" 2>&1 &
 pid=$!
-main=$(timeout 20 xdotool search --sync --onlyvisible --name "Glintwave SE Flash Browser" | head -n 1)
+main=$(wait_window "Glintwave SE Flash Browser" 20)
 [ -n "$main" ] || { echo "no main window"; cat "$2/glwclipart.log"; kill $pid; exit 1; }
-sleep 1
+settle 3
 xdotool mousemove --window "$main" 44 22 click 1
 box=$(timeout 20 xdotool search --sync --onlyvisible --name "^Closing$" | head -n 1)
 [ -n "$box" ] || { echo "no question"; kill $pid; exit 1; }
 xdotool mousemove --window "$box" 95 119 click 1
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name "Glintwave SE Program Updater" | head -n 1)
 [ -n "$wid" ] || { echo "no updater window"; exit 1; }
-sleep 1
+settle 5
 xdotool mousemove --window "$wid" 88 404 click 1
-sleep 2
+# The check's answer: the screen changes, then stands still.
+import -window root "$2/before.png"
+wait_screen_change "$2/before.png" 10 || true
+settle 5
 import -window root "$2/screen.png"
 convert "$2/screen.png" -trim +repage "$3"
 # The main program has ended; Close ends the updater.

@@ -192,7 +192,7 @@ TEST_F(LocalSite, RepliesAcceptedAndRefusedNeverLoseOrHalfWriteAFile) {
             }
         }
         for (const auto& [name, bytes] : after) {
-            EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+            EXPECT_EQ(name.find(".glwpart-"), std::string::npos) << name;
             if (name.rfind("Imports/", 0) == 0) {
                 EXPECT_EQ(bytes, siteFile("imports/" + name.substr(8))) << name;
             }

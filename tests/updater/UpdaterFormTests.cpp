@@ -219,7 +219,7 @@ TEST_F(UpdaterApp, DownloadInstallsTheReleaseRegistersTheComponentAndFetchesTick
     EXPECT_EQ(f.FlashEnd.Movie(), app.system() + "\\endup.swf");
     EXPECT_EQ(f.Label10.Caption(), " Updates Complete!");
     for (const auto& [name, bytes] : snapshot(app.host())) {
-        EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+        EXPECT_EQ(name.find(".glwpart-"), std::string::npos) << name;
     }
 
     // The next start: same dates, nothing new to fetch.

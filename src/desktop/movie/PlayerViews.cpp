@@ -5,6 +5,7 @@
 #include "MovieEngine.h"
 #include "MoviePlayer.h"
 #include "PlayerFiles.h"
+#include "base/Ascii.h"
 #include "desktop/FormWindow.h"
 #include "forms/Trace.h"
 #include "platform/WinPath.h"
@@ -76,7 +77,7 @@ protected:
             live->setBackground(QString::fromStdString(m_player.BGColor));
         }
         if (wants(property, forms::PropertyId::WMode)) {
-            live->setTransparent(platform::equalsNoCase(m_player.WMode(), "Transparent"));
+            live->setTransparent(base::iequals(m_player.WMode(), "Transparent"));
         }
         if (wants(property, forms::PropertyId::Movie) || wants(property, forms::PropertyId::FlashVars)) {
             const auto source = movieSource(m_player.Movie(), m_player.FlashVars());

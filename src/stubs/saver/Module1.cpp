@@ -133,13 +133,13 @@ void Module1::CheckPrevInstance() {
     if (folder.empty()) {
         return;
     }
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    base::UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) {
         return;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         const bool taken = errno == EWOULDBLOCK;
-        ::close(fd);
+        fd = base::UniqueFd();
         if (taken) {
             if (runtime.trace().enabled()) {
                 runtime.trace().write("another screen saver shows");
@@ -148,14 +148,11 @@ void Module1::CheckPrevInstance() {
         }
         return;
     }
-    m_instanceLock = fd;
+    m_instanceLock = std::move(fd);
 }
 
 void Module1::releaseInstance() {
-    if (m_instanceLock >= 0) {
-        ::close(m_instanceLock);
-        m_instanceLock = -1;
-    }
+    m_instanceLock = base::UniqueFd();
 }
 
 bool Module1::HideTaskbarPart(const std::string& part) {

@@ -2,6 +2,7 @@
 // share, the single-instance check and the taskbar routines.
 #pragma once
 
+#include "base/FileIo.h"
 #include "stubs/StubCore.h"
 
 #include <memory>
@@ -62,7 +63,7 @@ public:
     Form1& form1();
 
 private:
-    int m_instanceLock = -1;
+    base::UniqueFd m_instanceLock;
     std::unique_ptr<frmScreen> m_frmScreen;
     std::unique_ptr<frmConfig> m_frmConfig;
     std::unique_ptr<Form1> m_form1;

@@ -2,7 +2,6 @@
 #include "swf/media/BitWriter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace glw::swf::media {
@@ -35,10 +34,6 @@ void BitWriter::ub(std::uint32_t v, int n) {
 
 void BitWriter::sb(std::int32_t v, int n) {
     ub(static_cast<std::uint32_t>(v), n);
-}
-
-void BitWriter::fb(double v, int n) {
-    sb(static_cast<std::int32_t>(std::lround(v * 65536.0)), n);
 }
 
 void BitWriter::align() {

@@ -22,8 +22,6 @@ public:
     void ub(std::uint32_t v, int n);
     // Writes v as an n-bit two's complement field (n from 0 to 32).
     void sb(std::int32_t v, int n);
-    // Writes v as an n-bit 16.16 fixed-point field.
-    void fb(double v, int n);
     // Pads to the next byte boundary with zero bits.
     void align();
 
