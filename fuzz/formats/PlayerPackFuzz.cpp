@@ -8,8 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    // The reader takes a checksum in either case of hex and the writer writes one form, so the text is
-    // compared once written: what was written reads back and writes the same.
+    // What was written reads back and writes the same.
     if (auto manifest = glw::formats::readPlayerManifest(bytes); manifest) {
         const std::string written = glw::formats::writePlayerManifest(*manifest);
         const auto again = glw::formats::readPlayerManifest(written);
