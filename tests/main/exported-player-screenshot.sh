@@ -51,7 +51,11 @@ printf 'click Form1.Command15\nanswer OK\n' >"$recv/install.txt"
 python3 - "$recv/glwmovie.exe" "$recv/damaged.exe" <<'PY'
 import sys
 data = bytearray(open(sys.argv[1], "rb").read())
+# The pack: its magic, its manifest's length and the manifest's first line (the magic alone also stands in
+# the program's code, which reads it).
 at = data.find(b"GLWPACK1")
+while at >= 0 and data[at + 12:at + 24] != b"glwplayer 1\n":
+    at = data.find(b"GLWPACK1", at + 1)
 assert at >= 0, "no pack in the program"
 data[at + 100000] ^= 0x55
 open(sys.argv[2], "wb").write(data)
