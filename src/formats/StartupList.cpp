@@ -70,6 +70,7 @@ Result<std::string> writeStartupList(StartupKind kind, const StartupList& list) 
     }
     if (kind == StartupKind::Player) {
         std::string extra;
+        bool first = true;
         for (const auto& name : list.extraFiles) {
             if (auto ok = checkStartupValue(name, "The runtime file"); !ok) {
                 return ok.error();
@@ -77,7 +78,9 @@ Result<std::string> writeStartupList(StartupKind kind, const StartupList& list) 
             if (name.find('|') != std::string::npos) {
                 return makeError(ErrorCode::Invalid, "The runtime file \"" + name + "\" may not hold \"|\".");
             }
-            extra += (extra.empty() ? "" : "|") + name;
+            // Joined at "|" by position: an empty first name keeps its bar, so the list reads back as it was.
+            extra += (first ? "" : "|") + name;
+            first = false;
         }
         if (auto ok = checkAll({{list.movie, "The movie name"},
                                 {list.bgColor, "The background colour"},
