@@ -1,6 +1,9 @@
 // The player's manifest and pack: text lines for the manifest, one xz stream for the files' bytes.
 #include "PlayerPack.h"
 
+#include "base/Bytes.h"
+#include "base/FileIo.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -81,6 +84,38 @@ struct LzmaStream {
 };
 
 } // namespace
+
+Result<PlayerManifest>
+checkPlayerFolder(const std::string& folder,
+                  const std::function<Result<void>(const PlayerFileEntry&, std::string_view bytes)>& take) {
+    const auto path = [&](std::string_view name) { return folder + "/" + std::string(name); };
+    const std::string manifestPath = path(kPlayerManifestName);
+    auto text = base::readWholeFile(manifestPath);
+    if (!text) {
+        return makeError(ErrorCode::NotFound,
+                         "Its files are missing: " + manifestPath + " cannot be read (" + text.error().detail + ").");
+    }
+    auto manifest = readPlayerManifest(*text);
+    if (!manifest) {
+        return makeError(ErrorCode::Malformed,
+                         "Its list of files " + manifestPath + " is damaged (" + manifest.error().detail + ").");
+    }
+    for (const auto& file : manifest->files) {
+        auto bytes = base::readWholeFile(path(file.name));
+        if (!bytes) {
+            return makeError(ErrorCode::NotFound, "Its file " + path(file.name) + " is missing or cannot be read.");
+        }
+        if (bytes->size() != file.size || playerCrc(*bytes) != file.crc) {
+            return makeError(ErrorCode::Malformed, "Its file " + path(file.name) + " is damaged.");
+        }
+        if (take) {
+            if (auto taken = take(file, *bytes); !taken) {
+                return taken.error();
+            }
+        }
+    }
+    return manifest;
+}
 
 std::uint32_t playerCrc(std::string_view bytes) {
     uLong crc = crc32(0L, Z_NULL, 0);
@@ -196,25 +231,23 @@ Result<std::string> writePlayerPack(std::string_view version, const std::vector<
     }
     compressed.resize(encoder.stream.total_out);
 
-    std::string pack(kPackMagic);
-    const auto length = static_cast<std::uint32_t>(text.size());
-    for (int i = 0; i < 4; ++i) {
-        pack += static_cast<char>((length >> (8 * i)) & 0xff);
-    }
+    base::ByteWriter header(kPackMagic.size() + 4);
+    header.bytes(kPackMagic);
+    header.u32(static_cast<std::uint32_t>(text.size()));
+    std::string pack(header.data().begin(), header.data().end());
     pack += text;
     pack += compressed;
     return pack;
 }
 
 Result<PlayerPack> readPlayerPack(std::string_view pack) {
-    if (pack.size() < kPackMagic.size() + 4 || pack.substr(0, kPackMagic.size()) != kPackMagic) {
+    base::ByteReader in(base::ByteView(reinterpret_cast<const std::uint8_t*>(pack.data()), pack.size()));
+    const base::ByteView magic = in.bytes(kPackMagic.size());
+    const std::uint32_t length = in.u32();
+    if (in.failed() || std::string_view(reinterpret_cast<const char*>(magic.data()), magic.size()) != kPackMagic) {
         return makeError(ErrorCode::Malformed, "player pack: no pack header");
     }
-    std::uint32_t length = 0;
-    for (int i = 0; i < 4; ++i) {
-        length |= static_cast<std::uint32_t>(static_cast<unsigned char>(pack[kPackMagic.size() + i])) << (8 * i);
-    }
-    const std::size_t start = kPackMagic.size() + 4;
+    const std::size_t start = in.position();
     if (length > kMaxManifestBytes || length > pack.size() - start) {
         return makeError(ErrorCode::Truncated, "player pack: the manifest runs past the end", start);
     }

@@ -70,6 +70,15 @@ Result<PlayerPack> readPlayerPack(std::string_view pack);
 Result<void> unpackPlayer(const PlayerPack& pack,
                           const std::function<Result<void>(const PlayerFileEntry&, std::string_view bytes)>& take);
 
+// Checks that `folder` holds the player whole: its manifest reads, and every file it names is there with
+// that size and checksum. Each checked file is handed to `take` (when given) with its bytes, so that a
+// copy reads the files once; the first error `take` returns is returned as it is. The manifest on
+// success; otherwise NotFound or Malformed with a sentence for the user on which file is missing or
+// damaged.
+Result<PlayerManifest>
+checkPlayerFolder(const std::string& folder,
+                  const std::function<Result<void>(const PlayerFileEntry&, std::string_view bytes)>& take = {});
+
 // The CRC-32 of bytes, as the manifest holds it.
 std::uint32_t playerCrc(std::string_view bytes);
 

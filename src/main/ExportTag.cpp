@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 
 namespace glw::main {
 
@@ -360,32 +361,35 @@ Result<void> copyPlayerInto(const std::string& appPath, const std::string& dataF
     }
     const std::string manifestName(formats::kPlayerManifestName);
     auto manifestText = base::readWholeFile(from + "/" + manifestName);
-    if (!manifestText) {
-        return missing("Its list of files cannot be read.");
-    }
-    auto manifest = formats::readPlayerManifest(*manifestText);
-    if (!manifest) {
-        return missing("Its list of files is damaged.");
-    }
-    if (auto there = base::readWholeFile(to + "/" + manifestName); there && *there == *manifestText) {
-        return {};
+    if (manifestText) {
+        if (auto there = base::readWholeFile(to + "/" + manifestName); there && *there == *manifestText) {
+            return {};
+        }
     }
     std::error_code ec;
     std::filesystem::create_directories(to, ec);
     if (ec) {
         return makeError(ErrorCode::Io, "The folder " + to + " could not be created.  " + ec.message());
     }
-    for (const auto& file : manifest->files) {
-        auto bytes = base::readWholeFile(from + "/" + file.name);
-        if (!bytes || bytes->size() != file.size || formats::playerCrc(*bytes) != file.crc) {
-            return missing("Its file " + file.name + " is missing or damaged.");
+    // Each file is checked and copied in one read; the manifest goes last, so a folder that holds it is whole.
+    std::optional<Error> copyFailed;
+    auto checked = formats::checkPlayerFolder(from, [&](const formats::PlayerFileEntry& file, std::string_view bytes) {
+        auto written = base::replaceFileWith(to + "/" + file.name, bytes);
+        if (!written) {
+            copyFailed = makeError(ErrorCode::Io,
+                                   "An error occured copying the file " + file.name + ".  " + written.error().detail);
+            return Result<void>(*copyFailed);
         }
-        if (auto written = base::replaceFileWith(to + "/" + file.name, *bytes); !written) {
-            return makeError(ErrorCode::Io,
-                             "An error occured copying the file " + file.name + ".  " + written.error().detail);
-        }
+        return Result<void>();
+    });
+    if (copyFailed) {
+        return *copyFailed;
     }
-    if (auto written = base::replaceFileWith(to + "/" + manifestName, *manifestText); !written) {
+    if (!checked) {
+        return missing(checked.error().detail);
+    }
+    if (auto written = base::replaceFileWith(to + "/" + manifestName, formats::writePlayerManifest(*checked));
+        !written) {
         return makeError(ErrorCode::Io,
                          "An error occured copying the file " + manifestName + ".  " + written.error().detail);
     }

@@ -118,7 +118,7 @@ Result<std::string> unpackUnder(const formats::PlayerPack& pack, const std::stri
             return false;
         }
         auto text = base::readWholeFile(join(folder, formats::kPlayerManifestName));
-        return text && *text == expected && checkPlayerFolder(folder).ok();
+        return text && *text == expected && formats::checkPlayerFolder(folder).ok();
     };
     if (reusable()) {
         return folder;
@@ -160,31 +160,6 @@ Result<std::string> unpackUnder(const formats::PlayerPack& pack, const std::stri
 }
 
 } // namespace
-
-Result<formats::PlayerManifest> checkPlayerFolder(const std::string& folder) {
-    const std::string manifestPath = join(folder, formats::kPlayerManifestName);
-    auto text = base::readWholeFile(manifestPath);
-    if (!text) {
-        return makeError(ErrorCode::NotFound,
-                         "Its files are missing: " + manifestPath + " cannot be read (" + text.error().detail + ").");
-    }
-    auto manifest = formats::readPlayerManifest(*text);
-    if (!manifest) {
-        return makeError(ErrorCode::Malformed,
-                         "Its list of files " + manifestPath + " is damaged (" + manifest.error().detail + ").");
-    }
-    for (const auto& file : manifest->files) {
-        const std::string path = join(folder, file.name);
-        auto bytes = base::readWholeFile(path);
-        if (!bytes) {
-            return makeError(ErrorCode::NotFound, "Its file " + path + " is missing or cannot be read.");
-        }
-        if (bytes->size() != file.size || formats::playerCrc(*bytes) != file.crc) {
-            return makeError(ErrorCode::Malformed, "Its file " + path + " is damaged.");
-        }
-    }
-    return manifest;
-}
 
 std::vector<std::string> userCacheRoots(std::string_view name) {
     std::vector<std::string> roots;

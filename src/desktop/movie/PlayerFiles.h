@@ -11,10 +11,8 @@
 
 namespace glw::qt::movie {
 
-// Checks that `folder` holds the player whole: its manifest reads, and every file it names is a plain file
-// of that size and checksum. The manifest on success; otherwise an error whose detail says, for a user,
-// which file is missing or damaged.
-Result<formats::PlayerManifest> checkPlayerFolder(const std::string& folder);
+// A folder of the player's files is checked with formats::checkPlayerFolder.
+using formats::checkPlayerFolder;
 
 // The folders a cache of this user's named `name` may live in, best first: $XDG_CACHE_HOME/glw/<name>,
 // ~/.cache/glw/<name>, then glw-<name>-<uid> in $TMPDIR (or /tmp). Relative or unset variables are passed
