@@ -10,24 +10,17 @@ set -eu
 build="${1:?usage: desktop-round.sh <build folder>}"
 build="$(cd "$build" && pwd)"
 out="$build/screenshots"
-skip() { echo "skipped: $1"; exit 77; }
+. "$(dirname "$0")/../support/desktop-test.sh"
 [ -x "$build/app/glwclipart" ] || skip "glwclipart is not built"
 [ -x "$build/app/glwclipholder" ] || skip "the desktop front end is not built"
 [ -x "$build/bin/fakehost" ] || skip "fakehost is not built"
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-done
+require_tools Xvfb xdotool import convert
 mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # A copy of the application folder, so that the clip's export never lands in the build's own.
-mkdir "$work/app" "$work/probe" "$work/site" "$work/home" "$work/config"
-for entry in "$build/app"/*; do
-    case "$(basename "$entry")" in
-    *.exe | *.scr | glwaddinreg) ;;
-    *) cp -r "$entry" "$work/app/" ;;
-    esac
-done
+mkdir "$work/probe" "$work/site" "$work/home" "$work/config"
+copy_demo_folder "$build" "$work/app"
 # The probe folder holds the add-in and the holder but no glwclipart: its click only leaves the request.
 cp "$build/app/glwseclips.so" "$build/app/glwclipholder" "$work/probe/"
 printf '<html><head></head><body><p>Welcome</p></body></html>' >"$work/site/index.htm"

@@ -12,22 +12,14 @@ set -eu
 build="${1:?usage: library-screens.sh <build folder>}"
 build="$(cd "$build" && pwd)"
 out="$build/screenshots"
-skip() { echo "skipped: $1"; exit 77; }
+. "$(dirname "$0")/../support/desktop-test.sh"
 [ -x "$build/app/glwclipart" ] || skip "glwclipart is not built"
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-done
+require_tools Xvfb xdotool import convert
 mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # A copy of the demo folder, so that the saved clip never lands in the build's own.
-mkdir "$work/app"
-for entry in "$build/app"/*; do
-    case "$(basename "$entry")" in
-    *.exe | *.scr | *.so | glwaddinreg) ;;
-    *) cp -r "$entry" "$work/app/" ;;
-    esac
-done
+copy_demo_folder "$build" "$work/app"
 
 support="$(cd "$(dirname "$0")/../support" && pwd)"
 "$support/xvfb-run-free" -s "-screen 0 1280x1024x24" sh -s "$work/app" "$out" "$support" <<'INNER'

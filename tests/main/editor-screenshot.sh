@@ -11,22 +11,13 @@ build="${1:?usage: editor-screenshot.sh <build folder>}"
 build="$(cd "$build" && pwd)"
 out="$build/screenshots"
 
-skip() { echo "skipped: $1"; exit 77; }
-[ -x "$build/app/glwclipart" ] || skip "$build/app/glwclipart is not built"
-grep -q '^GLW_BUILD_QT:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || skip "built without the desktop renderer"
-[ -f "$build/app/ruffle/glwplayer.txt" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
-for tool in xvfb-run xdotool import convert compare; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-done
+. "$(dirname "$0")/../support/desktop-test.sh"
+require_desktop "$build"
+require_tools xvfb-run xdotool import convert compare
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-for entry in "$build/app"/*; do
-    case "$(basename "$entry")" in
-    glwbase.exe | glwbase.scr | quillset.exe) ;;
-    *) cp -r "$entry" "$work/" ;;
-    esac
-done
+copy_demo_folder "$build" "$work"
 mkdir -p "$out"
 rm -f "$out/editor.png" "$out/editor-before.png"
 

@@ -12,22 +12,13 @@ build="${1:?usage: refused-edit-screenshot.sh <build folder>}"
 build="$(cd "$build" && pwd)"
 out="$build/screenshots"
 
-skip() { echo "skipped: $1"; exit 77; }
-[ -x "$build/app/glwclipart" ] || skip "$build/app/glwclipart is not built"
-grep -q '^GLW_BUILD_QT:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || skip "built without the desktop renderer"
-[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
-for tool in xvfb-run xdotool import convert compare; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-done
+. "$(dirname "$0")/../support/desktop-test.sh"
+require_desktop "$build"
+require_tools xvfb-run xdotool import convert compare
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-for entry in "$build/app"/*; do
-    case "$(basename "$entry")" in
-    glwbase.exe | glwbase.scr | quillset.exe) ;;
-    *) cp -r "$entry" "$work/" ;;
-    esac
-done
+copy_demo_folder "$build" "$work"
 # A PNG under a JPEG's name: the engine refuses it.
 printf '\211PNG\r\n\032\n\0\0\0\015IHDR\0\0\0\001\0\0\0\001\010\002\0\0\0' >"$work/photo.jpg"
 mkdir -p "$out"

@@ -12,22 +12,13 @@ build="${1:?usage: tint-dialog-screenshot.sh <build folder>}"
 build="$(cd "$build" && pwd)"
 out="$build/screenshots"
 
-skip() { echo "skipped: $1"; exit 77; }
-[ -x "$build/app/glwclipart" ] || skip "$build/app/glwclipart is not built"
-grep -q '^GLW_BUILD_QT:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || skip "built without the desktop renderer"
-[ -f "$build/ruffle/node_modules/@ruffle-rs/ruffle/ruffle.js" ] || skip "the Flash player is not installed (scripts/setup-ruffle)"
-for tool in xvfb-run xdotool import convert compare; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-done
+. "$(dirname "$0")/../support/desktop-test.sh"
+require_desktop "$build"
+require_tools xvfb-run xdotool import convert compare
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-for entry in "$build/app"/*; do
-    case "$(basename "$entry")" in
-    glwbase.exe | glwbase.scr | quillset.exe) ;;
-    *) cp -r "$entry" "$work/" ;;
-    esac
-done
+copy_demo_folder "$build" "$work"
 mkdir -p "$out"
 rm -f "$out/tint-again-before.png" "$out/tint-again-set.png" "$out/tint-again-dialog.png" "$out/tint-again-okay.png"
 
