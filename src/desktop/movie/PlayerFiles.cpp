@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace glw::qt::movie {
 
@@ -105,6 +107,47 @@ void removeFlatFolder(const std::string& folder) {
         ::closedir(dir);
     }
     ::rmdir(folder.c_str());
+}
+
+// Copies of other player versions stay while a program that carries one may still start from them; one
+// that no program has started from for this long goes, so the cache does not keep every version ever run.
+constexpr time_t kUnusedCopyAge = 30 * 24 * 60 * 60;
+// What a run that ended half-way left (an unpack or a removal cut off) is stale after a day.
+constexpr time_t kLeftoverAge = 24 * 60 * 60;
+
+// Marks `folder` as used now, then removes from `root` the copies of other versions that have not been used
+// for kUnusedCopyAge and the leftovers of cut-off runs. Only real folders of this user's are removed, and
+// only their plain files (removeFlatFolder); links and anything else are left alone.
+void pruneOtherCopies(const std::string& root, const std::string& folder) {
+    ::utimensat(AT_FDCWD, folder.c_str(), nullptr, 0);
+    DIR* dir = ::opendir(root.c_str());
+    if (!dir) {
+        return;
+    }
+    const time_t now = ::time(nullptr);
+    std::vector<std::string> old;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        const std::string path = join(root, name);
+        struct stat st {};
+        if (path == folder || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+            continue;
+        }
+        const bool leftover = name.starts_with(".unpack-") || name.starts_with(".stale-");
+        if (now - st.st_mtime > (leftover ? kLeftoverAge : kUnusedCopyAge) && (leftover || name[0] != '.')) {
+            old.push_back(path);
+        }
+    }
+    ::closedir(dir);
+    for (const auto& path : old) {
+        if (path.find("/.stale-") != std::string::npos) {
+            removeFlatFolder(join(path, "old"));
+        }
+        removeFlatFolder(path);
+    }
 }
 
 Result<std::string> unpackUnder(const formats::PlayerPack& pack, const std::string& root) {
@@ -206,6 +249,7 @@ Result<std::string> unpackPlayerToCache(std::string_view packBytes, const std::v
     for (const auto& root : roots) {
         auto folder = unpackUnder(*pack, root);
         if (folder) {
+            pruneOtherCopies(root, *folder);
             return folder;
         }
         if (folder.error().code == ErrorCode::Malformed) {

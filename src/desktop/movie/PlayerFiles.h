@@ -31,7 +31,8 @@ Result<std::string> safeCacheFolder(const std::vector<std::string>& roots);
 // first is taken). Every folder on the way that this creates is the user's alone (0700); one that exists
 // must be a real folder (not a link) of this user that nobody else can write, and its parent must not be
 // writable by others either, so another user can never put files where the player is read from. The
-// error names each root that was tried and why it could not be used.
+// error names each root that was tried and why it could not be used. Copies of other versions under the
+// same root that no program has used for 30 days, and what cut-off runs left there a day ago, are removed.
 Result<std::string> unpackPlayerToCache(std::string_view pack, const std::vector<std::string>& roots);
 
 } // namespace glw::qt::movie

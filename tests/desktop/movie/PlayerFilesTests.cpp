@@ -3,6 +3,7 @@
 #include "desktop/movie/PlayerFiles.h"
 #include "formats/PlayerPack.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -103,6 +104,52 @@ TEST(PlayerFiles, ALinkAtTheCopysNameIsReplacedNeverFollowed) {
     EXPECT_FALSE(fs::is_symlink(*folder));
     EXPECT_EQ(read(s / "elsewhere/precious.txt"), "keep me");
     EXPECT_FALSE(fs::exists(s / "elsewhere/core.wasm"));
+}
+
+void ageBy(const std::string& path, std::chrono::hours age) {
+    fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+}
+
+// The cache keeps the copies that programs still start from, not every version ever run.
+TEST(PlayerFiles, CopiesOfOtherVersionsGoOnceUnusedForAMonth) {
+    using std::chrono::hours;
+    Scratch s;
+    const std::string root = s / "player";
+    const auto first = unpackPlayerToCache(pack(), {root});
+    ASSERT_TRUE(first.ok()) << first.error().detail;
+    ageBy(*first, hours(24 * 60)); // the copy in use is marked used again, however old it was
+    struct Entry {
+        const char* name;
+        hours age;
+        bool kept;
+    };
+    const Entry entries[] = {
+        {"0.5.0-aaaaaaaa", hours(24 * 31), false}, {"0.5.9-bbbbbbbb", hours(24 * 29), true},
+        {".unpack-Qx3Z1a", hours(25), false},      {".unpack-Rt4Y2b", hours(2), true},
+        {".hidden-notours", hours(24 * 90), true},
+    };
+    for (const auto& e : entries) {
+        fs::create_directories(root + "/" + e.name);
+        write(root + "/" + e.name + "/ruffle.js", "old");
+        ageBy(root + "/" + e.name, e.age);
+    }
+    // A link is never followed nor removed, however old it looks.
+    fs::create_directories(s / "elsewhere");
+    write(s / "elsewhere/precious.txt", "keep me");
+    fs::create_directory_symlink(s / "elsewhere", root + "/0.4.0-cccccccc");
+    write(root + "/notes.txt", "a file of the user's");
+
+    const auto again = unpackPlayerToCache(pack(), {root});
+    ASSERT_TRUE(again.ok()) << again.error().detail;
+    EXPECT_EQ(*again, *first);
+    EXPECT_TRUE(checkPlayerFolder(*again).ok());
+    EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(*again), hours(1));
+    for (const auto& e : entries) {
+        EXPECT_EQ(fs::exists(root + "/" + e.name), e.kept) << e.name;
+    }
+    EXPECT_TRUE(fs::is_symlink(root + "/0.4.0-cccccccc"));
+    EXPECT_EQ(read(s / "elsewhere/precious.txt"), "keep me");
+    EXPECT_EQ(read(root + "/notes.txt"), "a file of the user's");
 }
 
 // A cache folder that another user could write is never used: the next place is.
