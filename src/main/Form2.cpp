@@ -7,6 +7,7 @@
 #include "LibraryNames.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
+#include "formats/ImportInfo.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbFile.h"
@@ -189,12 +190,15 @@ void Form2::Command20_Click() {
     }
 
     step([&] { vb::Kill(folder + "\\impinfo.dat"); });
+    // Every package names the category clipart: the import unpacks it into the library's own folder, where
+    // the package's folder becomes the new category.
+    auto info = formats::writeImportInfo({.category = "clipart", .description = txtDesc.Text()});
+    if (!info) {
+        fail("The file impinfo.dat could not be written.  " + info.error().detail);
+        return;
+    }
     step.clear();
-    step([&] {
-        vb::VbFileHandle info(staging + "\\impinfo.dat", vb::OpenMode::Output);
-        info.printLine("[clipart]{" + txtDesc.Text() + "}");
-        info.close();
-    });
+    step([&] { vb::writeAllBytes(staging + "\\impinfo.dat", *info); });
     if (step.failed()) {
         fail("The file impinfo.dat could not be written.  " + step.errDescription());
         return;
