@@ -145,6 +145,14 @@ void Form2::Command20_Click() {
                          "Error.");
         return;
     }
+    // Every package names the category clipart: the import unpacks it into the library's own folder, where
+    // the package's folder becomes the new category. The description shares that one line, so one that would
+    // be read back cut short is refused before anything is written.
+    const auto info = formats::writeImportInfo({.category = "clipart", .description = txtDesc.Text()});
+    if (!info) {
+        program.MsgBoxEx(info.error().detail, common::msgOk, "Error.");
+        return;
+    }
 
     CDL1.DialogTitle = "Import file to save to (if existing it will be overwritten) :";
     CDL1.Filter = "GWI Import Files|*.gwi";
@@ -190,13 +198,6 @@ void Form2::Command20_Click() {
     }
 
     step([&] { vb::Kill(folder + "\\impinfo.dat"); });
-    // Every package names the category clipart: the import unpacks it into the library's own folder, where
-    // the package's folder becomes the new category.
-    auto info = formats::writeImportInfo({.category = "clipart", .description = txtDesc.Text()});
-    if (!info) {
-        fail("The file impinfo.dat could not be written.  " + info.error().detail);
-        return;
-    }
     step.clear();
     step([&] { vb::writeAllBytes(staging + "\\impinfo.dat", *info); });
     if (step.failed()) {
