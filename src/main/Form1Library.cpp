@@ -21,7 +21,6 @@ namespace glw::main {
 namespace {
 
 constexpr int kCellsPerPage = 12;
-constexpr int kPixel = forms::kTwipsPerDesignPixel;
 
 using forms::place;
 using forms::placeInside;
