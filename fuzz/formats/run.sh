@@ -58,3 +58,76 @@ cat >"$work/dict.txt" <<'WORDS'
 "&CWR=0&CWG=0&CWB=0 "
 WORDS
 run fuzz_startup_list startup-list
+
+fresh nav-scripts
+work="$base/nav-scripts"
+printf "alert('hi');\r\ngo(1);\r\n" >"$work/corpus/navscripts.txt"
+printf "  go(1);  \r\n\r\n   \nback();" >"$work/corpus/blanks.txt"
+cat >"$work/dict.txt" <<'WORDS'
+"\x0d\x0a"
+"\x0d"
+"\x0a"
+" "
+"\x09"
+";"
+"'"
+"alert('hi');"
+"history.back();"
+WORDS
+run fuzz_nav_scripts nav-scripts
+
+fresh import-info
+work="$base/import-info"
+printf '[clipart]{Round blue buttons}\r\n' >"$work/corpus/clipart.dat"
+printf '[MP3Loops]{Party sounds}\r\n[x]{y}' >"$work/corpus/loops.dat"
+cat >"$work/dict.txt" <<'WORDS'
+"["
+"]"
+"{"
+"}"
+"]{"
+"\x0d\x0a"
+"\x0a"
+"clipart"
+"MP3Loops"
+"JPGClips"
+WORDS
+run fuzz_import_info import-info
+
+fresh colour-presets
+work="$base/colour-presets"
+printf '[Red]-+(255){0}<0>+-\r\n[Grey]-+(128){128}<128>+-\r\n' >"$work/corpus/cpresets.fpf"
+printf '[Odd]-+( 12.5 ){abc}<-3>+-\r[NoGreen]-+(10)<30>+-\n[Big]-+(1E+999){&H10}<1>+-' >"$work/corpus/odd.fpf"
+cat >"$work/dict.txt" <<'WORDS'
+"["
+"]"
+"-+"
+"+-"
+"("
+")"
+"{"
+"}"
+"<"
+">"
+"\x0d\x0a"
+"\x0d"
+"12.5"
+"-3"
+"&H10"
+"1E+999"
+WORDS
+run fuzz_colour_presets colour-presets
+
+fresh palette-file
+work="$base/palette-file"
+head -c 512 /dev/zero >"$work/corpus/zero.axp"
+printf '\377\000\000\000\360\000\000\000\170\000\000\000\000\000\000\000%.0s' $(seq 32) >"$work/corpus/red.axp"
+# A palette file is 32 records of four little-endian 32-bit numbers (colour, hue, saturation, luminance).
+cat >"$work/dict.txt" <<'WORDS'
+"\x00\x00\x00\x00"
+"\xff\xff\xff\x00"
+"\xff\xff\xff\xff"
+"\x00\x00\x00\x80"
+"\xff\xff\xff\x7f"
+WORDS
+run fuzz_palette_file palette-file

@@ -247,6 +247,20 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+Result<void> removePlainFile(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return systemError("lstat", path, errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return makeError(ErrorCode::Invalid, path + " is not a plain file");
+    }
+    if (::unlink(path.c_str()) != 0) {
+        return systemError("unlink", path, errno);
+    }
+    return {};
+}
+
 Result<FreshFile> FreshFile::create(const std::string& finalPath, Permissions permissions) {
     if (finalPath.empty() || finalPath.back() == '/') {
         return makeError(ErrorCode::Invalid, "not a file path: " + finalPath);

@@ -48,6 +48,10 @@ bool isPlainFile(const std::string& path);
 bool isFolder(const std::string& path);
 bool exists(const std::string& path);
 
+// Deletes the one plain file at a host path. A link (never followed), a folder or anything else at the path
+// is refused (Invalid) and left as it is; a missing file is NotFound.
+Result<void> removePlainFile(const std::string& path);
+
 // The size in bytes of an open file.
 Result<std::uint64_t> fileSize(int fd);
 

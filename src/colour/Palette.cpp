@@ -1,4 +1,4 @@
-// The palette model: named palettes, shade grids, cell placement, searches, HTML colour text, palette files.
+// The palette model: named palettes, shade grids, cell placement, searches, HTML colour text.
 #include "Palette.h"
 
 #include <cstdlib>
@@ -221,44 +221,6 @@ std::int32_t WhatRGB(std::string_view valHex) {
     const std::int32_t green = pair(2);
     const std::int32_t blue = pair(valHex.size() - 2);
     return red + 256 * green + 65536 * blue;
-}
-
-std::string encodePalette(const PaletteRecords& records) {
-    std::string out;
-    out.reserve(kPaletteFileSize);
-    for (const auto& r : records) {
-        for (std::int32_t v : {r.Color, r.Hue, r.Saturation, r.Luminance}) {
-            const auto u = std::uint32_t(v);
-            for (int shift = 0; shift < 32; shift += 8) {
-                out.push_back(char((u >> shift) & 0xFF));
-            }
-        }
-    }
-    return out;
-}
-
-Result<PaletteRecords> decodePalette(std::string_view bytes) {
-    if (bytes.size() < kPaletteFileSize) {
-        return Error{ErrorCode::Truncated, bytes.size(),
-                     "a palette file holds 512 bytes, this one " + std::to_string(bytes.size())};
-    }
-    PaletteRecords records;
-    size_t at = 0;
-    auto next = [&] {
-        std::uint32_t u = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            u |= std::uint32_t(static_cast<unsigned char>(bytes[at++])) << shift;
-        }
-        return std::int32_t(u);
-    };
-    for (auto& r : records) {
-        // Only the low 24 bits are a colour: higher ones would spill into the HTML text and the tints.
-        r.Color = next() & 0xFFFFFF;
-        r.Hue = next();
-        r.Saturation = next();
-        r.Luminance = next();
-    }
-    return records;
 }
 
 } // namespace glw::colour

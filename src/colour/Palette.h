@@ -1,10 +1,11 @@
 // The data behind the colour picker's two grids: the palette entry, the named palettes, the shade grid of
 // a base colour, the placement of cells, the nearest-colour and base-colour searches, HTML colour text,
-// and the 512-byte palette file of the custom palette.
+// and the palette file of the custom palette.
 #pragma once
 
 #include "QuelloLibColor.h"
 #include "base/Result.h"
+#include "formats/PaletteFile.h"
 
 #include <array>
 #include <cstdint>
@@ -86,17 +87,15 @@ std::int32_t WhatRGB(std::string_view valHex);
 std::int32_t HexDigitValue(std::string_view digit);
 
 // ---- palette files (".axp") ----
-// 32 records of four little-endian signed 32-bit values: colour, hue, saturation, luminance.
-struct PaletteRecord {
-    std::int32_t Color = 0, Hue = 0, Saturation = 0, Luminance = 0;
-    friend bool operator==(const PaletteRecord&, const PaletteRecord&) = default;
-};
-inline constexpr std::size_t kPaletteFileSize = 512;
-using PaletteRecords = std::array<PaletteRecord, 32>;
-
-std::string encodePalette(const PaletteRecords& records);
-// The first 32 records of a file of 512 bytes or more; Truncated for a shorter one. Colours are masked to
-// their low 24 bits; hue, saturation and luminance are kept as stored.
-Result<PaletteRecords> decodePalette(std::string_view bytes);
+// The file's records under the names the picker uses; the format lives in formats/PaletteFile.h.
+using formats::kPaletteFileSize;
+using formats::PaletteRecord;
+using formats::PaletteRecords;
+inline std::string encodePalette(const PaletteRecords& records) {
+    return formats::writePaletteFile(records);
+}
+inline Result<PaletteRecords> decodePalette(std::string_view bytes) {
+    return formats::readPaletteFile(bytes);
+}
 
 } // namespace glw::colour

@@ -14,19 +14,7 @@
 namespace glw::common {
 
 std::string GetBetween(const std::string& text, const std::string& startTag, const std::string& endTag) {
-    const long p1 = vb::InStr(1, text, startTag, vb::vbTextCompare);
-    if (p1 == 0) {
-        return "";
-    }
-    const long s = p1 + long(startTag.size());
-    if (endTag.empty()) {
-        return "";
-    }
-    const long p2 = vb::InStr(s, text, endTag, vb::vbTextCompare);
-    if (p2 == 0) {
-        return "";
-    }
-    return text.substr(size_t(s - 1), size_t(p2 - s));
+    return vb::textBetween(text, startTag, endTag);
 }
 
 std::string ReplaceText(const std::string& source, const std::string& find, const std::string& replaceWith) {

@@ -137,6 +137,11 @@ void place(Control& control, int x, int y, int width, int height) {
     control.Move(x * k, y * k, width * k, height * k);
 }
 
+void placeInside(Control& control, Control& container, int x, int y, int width, int height) {
+    control.setContainer(&container);
+    place(control, x, y, width, height);
+}
+
 void notifyLoaded(Form& form, Control& control) {
     form.controlLoaded(control);
 }

@@ -181,6 +181,8 @@ private:
 constexpr int kTwipsPerDesignPixel = 15;
 // Moves and sizes a control given in design pixels.
 void place(Control& control, int x, int y, int width, int height);
+// Puts a control inside a container (a frame, a picture box) and places it there in design pixels.
+void placeInside(Control& control, Control& container, int x, int y, int width, int height);
 
 [[noreturn]] void raiseNoSuchElement(const std::string& name, int index);
 void notifyLoaded(Form& form, Control& control);

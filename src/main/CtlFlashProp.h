@@ -3,6 +3,7 @@
 // together, so the list shown and the values read cannot drift apart.
 #pragma once
 
+#include "formats/ColourPresets.h"
 #include "forms/Controls.h"
 #include "forms/UserControl.h"
 
@@ -18,11 +19,8 @@ public:
 
     forms::ListBox lstColor{form(), name() + ".lstColor"}; // the preset names, in file order
 
-    struct Preset {
-        std::string name;
-        std::string data; // the text between "-+" and "+-"
-    };
-    const std::vector<Preset>& presets() const { return m_presets; }
+    using Preset = formats::ColourPreset;
+    const std::vector<Preset>& presets() const { return m_presets.presets; }
 
     // Reads the file again and selects the last preset, which raises ChangeColor for it.
     void LoadColors();
@@ -33,11 +31,7 @@ public:
 
 private:
     void readPresets();
-    std::vector<Preset> m_presets;
+    formats::ColourPresets m_presets;
 };
-
-// The presets of a file's text: one a line (CR LF, CR or LF ends a line), "[" name "]" and a data part
-// between "-+" and "+-"; lines lacking either are skipped.
-std::vector<ctlFlashProp::Preset> parsePresets(const std::string& text);
 
 } // namespace glw::main

@@ -138,6 +138,8 @@ public:
     void bindLibraryEvents();
     // Whether cell `index` shows a clip: a movie other than the empty movie "blank.swf" of the program's folder.
     bool cellHoldsClip(int index) const;
+    // The empty movie that empty cells and the idle preview show: "blank.swf" in the program's folder.
+    std::string blankMovie() const;
 
     // ---- clip editor ----
     // The preview area's caption, the "Apply" box and the size and background controls under the preview.

@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kPixel = forms::kTwipsPerDesignPixel;
 using forms::place;
+using forms::placeInside;
 
 // The largest stage side, in pixels, that a size box may ask for: the largest the authoring tools make.
 // Beyond it the rescaled placements would no longer fit the movie's fixed-point matrices.
@@ -34,11 +35,6 @@ constexpr const char* kEditText = "edittext";
 constexpr const char* kLinkRow = "link";
 constexpr const char* kImageRow = "image";
 constexpr const char* kSoundRow = "sound";
-
-void inside(forms::Control& c, forms::Control& container, int x, int y, int w, int h) {
-    c.setContainer(&container);
-    place(c, x, y, w, h);
-}
 
 std::string rowKey(std::int32_t index) {
     return "ITEM" + std::to_string(index);
@@ -153,81 +149,81 @@ void Form1::layOutEditor() {
     const char* captions[4] = {"Text", "Link", "Image", "Sound"};
     for (int i = 0; i < 4; ++i) {
         panels[i]->Caption = captions[i];
-        inside(*panels[i], PixProps, 0, 0, 228, 268);
+        placeInside(*panels[i], PixProps, 0, 0, 228, 268);
         panels[i]->Visible = false;
     }
 
     lblText.Caption = "Text  :";
-    inside(lblText, PropsText, 6, 20, 200, 16);
-    inside(Text2, PropsText, 6, 38, 216, 22);
+    placeInside(lblText, PropsText, 6, 20, 200, 16);
+    placeInside(Text2, PropsText, 6, 38, 216, 22);
     lblFont.Caption = "Font / Size :";
-    inside(lblFont, PropsText, 6, 66, 200, 16);
-    inside(lstFonts, PropsText, 6, 84, 150, 22);
-    inside(txtFontBase, PropsText, 160, 84, 62, 22);
+    placeInside(lblFont, PropsText, 6, 66, 200, 16);
+    placeInside(lstFonts, PropsText, 6, 84, 150, 22);
+    placeInside(txtFontBase, PropsText, 160, 84, 62, 22);
     for (const char* size : {"8", "10", "12", "14", "16", "20", "24", "28", "32", "36", "40", "52", "72", "100"}) {
         txtFontBase.AddItem(size);
     }
     txtFontBase.Text = "12";
     Command10.Caption = "Save";
     Command10.ToolTipText = "Save Text Item";
-    inside(Command10, PropsText, 6, 114, 70, 26);
+    placeInside(Command10, PropsText, 6, 114, 70, 26);
     Command26.Caption = "Reset";
     Command26.ToolTipText = "Reset Text...Font Not Reset if Changed";
-    inside(Command26, PropsText, 80, 114, 70, 26);
+    placeInside(Command26, PropsText, 80, 114, 70, 26);
     Command13.Caption = "Font to all";
     Command13.ToolTipText = "Change All Fonts To Selected. (Size Maintainted)";
-    inside(Command13, PropsText, 154, 114, 68, 26);
+    placeInside(Command13, PropsText, 154, 114, 68, 26);
     Command9.Caption = "Missing fonts";
     Command9.ToolTipText = "Change Fonts To Only Those That Exist On This System";
-    inside(Command9, PropsText, 6, 144, 108, 26);
+    placeInside(Command9, PropsText, 6, 144, 108, 26);
     Command14.Caption = "Clear all";
     Command14.ToolTipText = "Clear All Text";
-    inside(Command14, PropsText, 118, 144, 104, 26);
+    placeInside(Command14, PropsText, 118, 144, 104, 26);
     lblTextNote.Caption = "* Text and Sizing Changes may not occur as expected due to fonts and movies design.";
-    inside(lblTextNote, PropsText, 6, 178, 216, 48);
+    placeInside(lblTextNote, PropsText, 6, 178, 216, 48);
 
     lblLink.Caption = "Link :";
-    inside(lblLink, PropsLink, 6, 20, 200, 16);
-    inside(Text3, PropsLink, 6, 38, 216, 22);
+    placeInside(lblLink, PropsLink, 6, 20, 200, 16);
+    placeInside(Text3, PropsLink, 6, 38, 216, 22);
     Command16.Caption = "Choose";
     Command16.ToolTipText = "Choose a link";
-    inside(Command16, PropsLink, 6, 66, 70, 26);
+    placeInside(Command16, PropsLink, 6, 66, 70, 26);
     Command20.Caption = "Apply";
     Command20.ToolTipText = "Apply the link";
-    inside(Command20, PropsLink, 80, 66, 70, 26);
+    placeInside(Command20, PropsLink, 80, 66, 70, 26);
     Command18.Caption = "Restore";
     Command18.ToolTipText = "Restore the detected link";
-    inside(Command18, PropsLink, 154, 66, 68, 26);
+    placeInside(Command18, PropsLink, 154, 66, 68, 26);
 
     lblImage.Caption = "Image :";
-    inside(lblImage, PropsImage, 6, 20, 200, 16);
-    inside(Text4, PropsImage, 6, 38, 184, 22);
+    placeInside(lblImage, PropsImage, 6, 20, 200, 16);
+    placeInside(Text4, PropsImage, 6, 38, 184, 22);
     Command22.Caption = "...";
-    inside(Command22, PropsImage, 194, 38, 28, 22);
+    placeInside(Command22, PropsImage, 194, 38, 28, 22);
     lblQuality.Caption = "Image Quality :";
-    inside(lblQuality, PropsImage, 6, 66, 200, 16);
+    placeInside(lblQuality, PropsImage, 6, 66, 200, 16);
     Slider1.Min = 0;
     Slider1.Max = 100;
-    inside(Slider1, PropsImage, 6, 84, 160, 24);
-    inside(Text6, PropsImage, 170, 84, 52, 22);
+    placeInside(Slider1, PropsImage, 6, 84, 160, 24);
+    placeInside(Text6, PropsImage, 170, 84, 52, 22);
     Command19.Caption = "Apply";
     Command19.ToolTipText = "Apply the image";
-    inside(Command19, PropsImage, 6, 116, 70, 26);
+    placeInside(Command19, PropsImage, 6, 116, 70, 26);
     Command21.Caption = "Restore";
     Command21.ToolTipText = "Restore the detected image";
-    inside(Command21, PropsImage, 80, 116, 70, 26);
+    placeInside(Command21, PropsImage, 80, 116, 70, 26);
 
     lblSound.Caption = "Sound :";
-    inside(lblSound, PropsSound, 6, 20, 200, 16);
-    inside(Text5, PropsSound, 6, 38, 184, 22);
+    placeInside(lblSound, PropsSound, 6, 20, 200, 16);
+    placeInside(Text5, PropsSound, 6, 38, 184, 22);
     Command25.Caption = "...";
-    inside(Command25, PropsSound, 194, 38, 28, 22);
+    placeInside(Command25, PropsSound, 194, 38, 28, 22);
     Command23.Caption = "Apply";
     Command23.ToolTipText = "Apply the sound";
-    inside(Command23, PropsSound, 6, 66, 70, 26);
+    placeInside(Command23, PropsSound, 6, 66, 70, 26);
     Command24.Caption = "Restore";
     Command24.ToolTipText = "Restore the detected sound";
-    inside(Command24, PropsSound, 80, 66, 70, 26);
+    placeInside(Command24, PropsSound, 80, 66, 70, 26);
 }
 
 void Form1::bindEditorEvents() {
@@ -393,7 +389,7 @@ void Form1::preview(const std::string& clip, bool tinted, bool show) {
     vb::ResumeNext step(runtime().errorLog(), "Form1.preview");
     PreviewClip = clip;
     const std::string target = tinted ? clip + "?" + program.aModule.ClipFlashVars : clip;
-    step([&] { FlashDemo.Movie = runtime().App.Path + "\\BLANK.SWF"; });
+    step([&] { FlashDemo.Movie = blankMovie(); });
     step([&] { FlashDemo.ScaleMode = 0; });
     step([&] { FlashDemo.Movie = target; });
     if (show) {
@@ -455,7 +451,7 @@ void Form1::Command1_Click() {
     PropsText.Visible = false;
     PixProps.Visible = false;
     Label8.Caption = "Available Files";
-    FlashDemo.Movie = rt.App.Path + "\\blank.swf";
+    FlashDemo.Movie = blankMovie();
     FlashDemo.Visible = false;
     PreviewClip.clear();
 }
@@ -881,8 +877,7 @@ void Form1::ctlTinter1_SetTint(std::int16_t, std::int16_t, std::int16_t) {
 }
 
 void Form1::ApplyTintToPreview() {
-    auto& rt = runtime();
-    const std::string blank = rt.App.Path + "\\blank.swf";
+    const std::string blank = blankMovie();
     program.aModule.ClipFlashVars = tintText();
     // The query goes after the clean clip path the preview plays; the hidden preview of the browse view
     // plays the empty movie.

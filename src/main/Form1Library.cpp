@@ -8,27 +8,22 @@
 #include "LibraryNames.h"
 #include "MainProgram.h"
 #include "base/Ascii.h"
+#include "base/FileIo.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbFile.h"
 #include "vb/VbText.h"
 
 #include <cmath>
-#include <filesystem>
 
 namespace glw::main {
 
 namespace {
 
 constexpr int kCellsPerPage = 12;
-constexpr int kPixel = forms::kTwipsPerDesignPixel;
 
 using forms::place;
-
-void inside(forms::Control& c, forms::Control& container, int x, int y, int w, int h) {
-    c.setContainer(&container);
-    place(c, x, y, w, h);
-}
+using forms::placeInside;
 
 // The last page of a listing of `count` entries: -1 for none, 0 for 1 to 12, 1 for 13 to 24 ...
 int lastPageFor(int count) {
@@ -85,20 +80,20 @@ void Form1::layOutLibrary() {
     for (int i = 0; i < 3; ++i) {
         panels[i]->Caption = panelCaptions[i];
         place(*panels[i], 8, 160, 220, 300);
-        inside(TitleBar[i], *panels[i], 0, 0, 200, 20);
-        inside(Extend1[i], *panels[i], 200, 0, 20, 20);
+        placeInside(TitleBar[i], *panels[i], 0, 0, 200, 20);
+        placeInside(Extend1[i], *panels[i], 200, 0, 20, 20);
         TitleBar[i].Visible = true;
         Extend1[i].Visible = true;
     }
-    inside(Cats, frmCats, 0, 22, 220, 278);
-    inside(Drive1, frmFiles, 0, 22, 220, 22);
-    inside(Dir1, frmFiles, 0, 48, 220, 140);
-    inside(File1, frmFiles, 0, 192, 220, 108);
+    placeInside(Cats, frmCats, 0, 22, 220, 278);
+    placeInside(Drive1, frmFiles, 0, 22, 220, 22);
+    placeInside(Dir1, frmFiles, 0, 48, 220, 140);
+    placeInside(File1, frmFiles, 0, 192, 220, 108);
     File1.Pattern = "*.swf";
-    inside(lblCacheNote, frmCache, 6, 28, 208, 120);
+    placeInside(lblCacheNote, frmCache, 6, 28, 208, 120);
     lblCacheNote.Caption = "There are no specific setting or options for IE Cache entries.  Be aware that some items "
                            "in cache may have links or automatically launch browser windows when selected.";
-    inside(lstcache, frmCache, 0, 150, 220, 150);
+    placeInside(lstcache, frmCache, 0, 150, 220, 150);
     lstcache.Visible = false;
     frmFiles.Visible = false;
     frmCache.Visible = false;
@@ -117,9 +112,9 @@ void Form1::layOutLibrary() {
     frmSelect.Caption = "  Available Files";
     place(frmSelect, 236, 46, 480, 400);
     for (int i = 0; i < kCellsPerPage; ++i) {
-        inside(FSel.add(i), frmSelect, 4 + (i % 4) * 119, 20 + (i / 4) * 126, 116, 116);
+        placeInside(FSel.add(i), frmSelect, 4 + (i % 4) * 119, 20 + (i / 4) * 126, 116, 116);
     }
-    inside(Picture2, frmSelect, 4, 132, 116, 4);
+    placeInside(Picture2, frmSelect, 4, 132, 116, 4);
     Picture2.BackColor = forms::rgb(0, 0, 160);
     place(scrTemplates, 236, 450, 480, 18);
     scrTemplates.Min = 0;
@@ -140,21 +135,21 @@ void Form1::layOutLibrary() {
     // The save panel over the page; its category list offers existing categories only.
     place(Picture3, 356, 140, 240, 164);
     Picture3.Visible = false;
-    inside(lblSaveTitle, Picture3, 0, 0, 240, 20);
+    placeInside(lblSaveTitle, Picture3, 0, 0, 240, 20);
     lblSaveTitle.Caption = "  Save to clipart";
-    inside(lblSaveAs, Picture3, 8, 30, 80, 18);
+    placeInside(lblSaveAs, Picture3, 8, 30, 80, 18);
     lblSaveAs.Caption = "File Name :";
-    inside(txtSaveAs, Picture3, 90, 28, 142, 22);
-    inside(lblSaveCategory, Picture3, 8, 58, 80, 18);
+    placeInside(txtSaveAs, Picture3, 90, 28, 142, 22);
+    placeInside(lblSaveCategory, Picture3, 8, 58, 80, 18);
     lblSaveCategory.Caption = "Category :";
-    inside(CatsSave, Picture3, 90, 56, 142, 22);
+    placeInside(CatsSave, Picture3, 90, 56, 142, 22);
     CatsSave.Style = forms::vbComboDropdownList;
     Command2.Caption = "Okay";
-    inside(Command2, Picture3, 8, 92, 110, 26);
+    placeInside(Command2, Picture3, 8, 92, 110, 26);
     Command4.Caption = "Cancel";
-    inside(Command4, Picture3, 122, 92, 110, 26);
+    placeInside(Command4, Picture3, 122, 92, 110, 26);
     Command5.Caption = "Create New Category";
-    inside(Command5, Picture3, 8, 126, 224, 26);
+    placeInside(Command5, Picture3, 8, 126, 224, 26);
 }
 
 void Form1::bindLibraryEvents() {
@@ -172,13 +167,17 @@ void Form1::bindLibraryEvents() {
     Command27.Click = [this] { Command27_Click(); };
 }
 
+std::string Form1::blankMovie() const {
+    return runtime().App.Path + "\\blank.swf";
+}
+
 bool Form1::cellHoldsClip(int index) const {
     // Only the empty movie itself counts as an empty cell: a clip may well have "blank.swf" in its name.
     if (index < 0 || index >= kCellsPerPage) {
         return false;
     }
     const std::string& clip = cellClips[std::size_t(index)];
-    return !clip.empty() && !base::iequals(clip, runtime().App.Path + "\\blank.swf");
+    return !clip.empty() && !base::iequals(clip, blankMovie());
 }
 
 void Form1::chkBrowseWhat_Click(int Index) {
@@ -187,7 +186,7 @@ void Form1::chkBrowseWhat_Click(int Index) {
     frmCache.Visible = false;
     frmSelect.Visible = true;
     btFavourite.Enabled = true;
-    FlashDemo.Movie = rt.App.Path + "\\blank.swf";
+    FlashDemo.Movie = blankMovie();
     FlashDemo.Visible = false;
     Command1.Enabled = true;
     lstFlashFiles.Clear();
@@ -285,7 +284,7 @@ void Form1::scrTemplates_Change() {
             break;
         }
     }
-    const std::string blank = rt.App.Path + "\\blank.swf";
+    const std::string blank = blankMovie();
     auto pump = [&] {
         rt.DoEvents();
         rt.DoEvents();
@@ -450,10 +449,7 @@ void Form1::Command7_Click() {
         return;
     }
     step([&] {
-        const std::string host = platform::toHostPath(clip);
-        std::error_code ec;
-        if (host.empty() || !std::filesystem::is_regular_file(std::filesystem::symlink_status(host, ec)) ||
-            !std::filesystem::remove(host, ec) || ec) {
+        if (!base::removePlainFile(platform::toHostPath(clip))) {
             vb::raise(vb::ErrPathFileAccess, "Path/File access error: " + platform::toDisplayPath(clip));
         }
     });

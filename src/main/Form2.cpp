@@ -7,6 +7,7 @@
 #include "LibraryNames.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
+#include "formats/ImportInfo.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbFile.h"
@@ -144,6 +145,14 @@ void Form2::Command20_Click() {
                          "Error.");
         return;
     }
+    // Every package names the category clipart: the import unpacks it into the library's own folder, where
+    // the package's folder becomes the new category. The description shares that one line, so one that would
+    // be read back cut short is refused before anything is written.
+    const auto info = formats::writeImportInfo({.category = "clipart", .description = txtDesc.Text()});
+    if (!info) {
+        program.MsgBoxEx(info.error().detail, common::msgOk, "Error.");
+        return;
+    }
 
     CDL1.DialogTitle = "Import file to save to (if existing it will be overwritten) :";
     CDL1.Filter = "GWI Import Files|*.gwi";
@@ -190,11 +199,7 @@ void Form2::Command20_Click() {
 
     step([&] { vb::Kill(folder + "\\impinfo.dat"); });
     step.clear();
-    step([&] {
-        vb::VbFileHandle info(staging + "\\impinfo.dat", vb::OpenMode::Output);
-        info.printLine("[clipart]{" + txtDesc.Text() + "}");
-        info.close();
-    });
+    step([&] { vb::writeAllBytes(staging + "\\impinfo.dat", *info); });
     if (step.failed()) {
         fail("The file impinfo.dat could not be written.  " + step.errDescription());
         return;

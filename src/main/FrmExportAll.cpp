@@ -29,10 +29,8 @@ constexpr const char* kDataFolderNote =
 
 using forms::place;
 
-void inFrame(forms::Control& control, forms::Frame& frame, int x, int y, int w, int h) {
-    control.setContainer(&frame);
-    place(control, x, y, w, h);
-}
+// A control placed inside one of the dialog's frames.
+constexpr auto inFrame = &forms::placeInside;
 
 void label(forms::Label& l, forms::Frame& frame, const char* caption, int x, int y, int w) {
     l.Caption = caption;

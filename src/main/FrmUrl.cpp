@@ -5,6 +5,7 @@
 #include "MainProgram.h"
 #include "base/FileIo.h"
 #include "common/ModText.h"
+#include "formats/NavScripts.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbError.h"
@@ -19,21 +20,6 @@ using forms::place;
 
 constexpr const char* kFscHint =
     "See Help Files For Details on using FSCommands use in PowerPoint Presentation Navigation.  ";
-
-std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (std::size_t pos = 0; (pos = text.find(from, pos)) != std::string::npos; pos += to.size()) {
-        text.replace(pos, from.size(), to);
-    }
-    return text;
-}
-
-std::string trimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 } // namespace
 
@@ -185,7 +171,7 @@ void frmURL::askForScript() {
     if (script.empty() || script == common::kHaveCancelled) {
         return;
     }
-    script = replaceAll(std::move(script), "\"", "'");
+    script = common::ReplaceText(script, "\"", "'");
     // A script is one line of the saved list and of the link: a pasted script's line breaks become blanks.
     for (char& c : script) {
         if (c == '\r' || c == '\n') {
@@ -198,14 +184,22 @@ void frmURL::askForScript() {
     if (program.MsgBoxEx("Save this script for future shortcut?", common::msgYesNoCancel, "Save") ==
         common::answerYes) {
         const std::string file = runtime().App.Path + "\\" + kNavScriptsFile;
+        std::string failure;
         try {
             std::string existing;
             if (base::isPlainFile(platform::toHostPath(file))) {
                 existing = vb::readAllBytes(file);
             }
-            vb::writeAllBytes(file, existing + script + "\r\n");
+            if (auto appended = formats::appendNavScript(existing, script)) {
+                vb::writeAllBytes(file, *appended);
+            } else {
+                failure = appended.error().detail;
+            }
         } catch (const vb::RuntimeError& e) {
-            program.MsgBoxEx("The script could not be saved.  " + e.Description(), common::msgOk, "Error");
+            failure = e.Description();
+        }
+        if (!failure.empty()) {
+            program.MsgBoxEx("The script could not be saved.  " + failure, common::msgOk, "Error");
         }
     }
     txtURL.Text = "javascript:" + script;
@@ -222,17 +216,8 @@ void frmURL::LoadNavScripts() {
     } catch (const vb::RuntimeError&) {
         return;
     }
-    std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string line = trimBlanks(text.substr(start, end - start));
-        if (!line.empty()) {
-            txtURL.AddItem("javascript:" + line);
-        }
-        start = end + 1;
+    for (const std::string& script : formats::readNavScripts(text).scripts) {
+        txtURL.AddItem("javascript:" + script);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "MainProgram.h"
 #include "common/ModText.h"
+#include "formats/ImportInfo.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbFile.h"
@@ -151,13 +152,13 @@ void ImportNew::Command6_Click() {
         report("first pass", prepared.error());
     }
 
-    std::string line;
+    formats::ImportInfo packageInfo;
     step([&] {
-        vb::VbFileHandle file(platform::toSystemPath(scratch.host() + "/impinfo.dat"), vb::OpenMode::Input);
-        line = file.lineInput();
+        packageInfo =
+            formats::readImportInfo(vb::readAllBytes(platform::toSystemPath(scratch.host() + "/impinfo.dat")));
     });
-    const std::string category = common::GetBetween(line, "[", "]");
-    const std::string description = common::GetBetween(line, "{", "}");
+    const std::string& category = packageInfo.category;
+    const std::string& description = packageInfo.description;
 
     // Second pass: everything into the category's folder. Each pass writes all of its entries or none.
     bool done = false;

@@ -377,6 +377,19 @@ long InStr(long start, std::string_view text, std::string_view find, CompareMeth
     return 0;
 }
 
+std::string textBetween(std::string_view text, std::string_view start, std::string_view end) {
+    const long p1 = InStr(1, text, start, vbTextCompare);
+    if (p1 == 0 || end.empty()) {
+        return "";
+    }
+    const long s = p1 + long(start.size());
+    const long p2 = InStr(s, text, end, vbTextCompare);
+    if (p2 == 0) {
+        return "";
+    }
+    return std::string(text.substr(std::size_t(s - 1), std::size_t(p2 - s)));
+}
+
 int StrComp(std::string_view a, std::string_view b, CompareMethod compare) {
     if (compare == vbTextCompare) {
         return base::icompare(a, b);

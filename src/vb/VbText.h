@@ -79,6 +79,10 @@ inline long InStr(std::string_view text, std::string_view find, CompareMethod co
     return InStr(1, text, find, compare);
 }
 
+// The text between the first `start` and the next `end` after it, both found without regard to case; "" when
+// either is missing. An empty `start` starts at the beginning; an empty `end` gives "".
+std::string textBetween(std::string_view text, std::string_view start, std::string_view end);
+
 // StrComp: -1, 0 or 1. Text comparison folds ASCII letters to lower case first.
 int StrComp(std::string_view a, std::string_view b, CompareMethod compare = vbBinaryCompare);
 inline int StrCompText(std::string_view a, std::string_view b) {

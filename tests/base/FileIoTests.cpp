@@ -218,5 +218,34 @@ TEST_F(FileIoTest, OnlyPlainFilesAndLinksAreReplaced) {
     EXPECT_EQ(read(path("outside.txt")), "outside") << "the link is never written through";
 }
 
+TEST_F(FileIoTest, RemovesOnlyOnePlainFile) {
+    std::ofstream(path("clip.swf")) << "clip";
+    std::ofstream(path("target.swf")) << "target";
+    fs::create_symlink("target.swf", path("link.swf"));
+    fs::create_directory(path("folder.swf"));
+    std::ofstream(path("a1.swf")) << "a1";
+
+    ASSERT_TRUE(removePlainFile(path("clip.swf")).ok());
+    EXPECT_FALSE(fs::exists(path("clip.swf")));
+    const struct {
+        const char* name;
+        ErrorCode code;
+    } refused[] = {
+        {"link.swf", ErrorCode::Invalid},   // the link stays, and what it names too
+        {"folder.swf", ErrorCode::Invalid}, // never a folder, even an empty one
+        {"a?.swf", ErrorCode::NotFound},    // a name is no pattern
+        {"gone.swf", ErrorCode::NotFound},
+    };
+    for (const auto& r : refused) {
+        auto removed = removePlainFile(path(r.name));
+        ASSERT_FALSE(removed.ok()) << r.name;
+        EXPECT_EQ(removed.error().code, r.code) << r.name << ": " << removed.error().detail;
+    }
+    EXPECT_TRUE(fs::is_symlink(path("link.swf")));
+    EXPECT_EQ(read(path("target.swf")), "target");
+    EXPECT_TRUE(fs::is_directory(path("folder.swf")));
+    EXPECT_EQ(read(path("a1.swf")), "a1");
+}
+
 } // namespace
 } // namespace glw::base

@@ -1,5 +1,4 @@
 // The colour presets control on files with each kind of line end, and its selection rules.
-#include "common/ModText.h"
 #include "forms/Runtime.h"
 #include "main/CtlFlashProp.h"
 #include "platform/TempDir.h"
@@ -58,20 +57,6 @@ TEST(CtlFlashProp, SkipsLinesWithoutANameOrData) {
     p.presets->lstColor.userChoose(0);
     p.presets->lstColor.userChoose(1);
     EXPECT_EQ(p.raised, (std::vector<std::array<double, 3>>{{10, 0, 30}, {12.5, 0, -3}}));
-}
-
-TEST(CtlFlashProp, TheShippedPresetsAllRead) {
-    const std::string text = common::ReadFileText(platform::toSystemPath(GLW_APP_DIR "/cpresets.fpf"));
-    if (text.empty()) {
-        GTEST_SKIP() << "no application folder";
-    }
-    const auto presets = parsePresets(text);
-    EXPECT_GE(presets.size(), 4u);
-    size_t lines = 0;
-    for (char c : text) {
-        lines += c == '\n';
-    }
-    EXPECT_EQ(presets.size(), lines); // no line is skipped
 }
 
 TEST(CtlFlashProp, AMissingFileLeavesTheListEmpty) {

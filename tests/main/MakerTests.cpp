@@ -119,6 +119,27 @@ TEST_F(Maker, MissingCategoryOrMoviesAndUnsafeCategoriesStopBeforeAnythingIsWrit
     EXPECT_FALSE(fs::exists(app.host("Working/Escaped")));
 }
 
+TEST_F(Maker, ADescriptionThatWouldComeBackCutShortIsRefusedBeforeAnythingIsWritten) {
+    auto& form = start();
+    const std::pair<const char*, const char*> cases[] = {
+        {"Round {blue} buttons", "Error.|The description \"Round {blue} buttons\" may not hold \"}\"."},
+        {"Two\r\nlines", "Error.|The description \"Two\r\nlines\" may not hold a line break."},
+    };
+    for (const auto& [description, message] : cases) {
+        SCOPED_TRACE(description);
+        boxes.clear();
+        const auto before = files();
+        fill("Buttons", description, {"a.swf"});
+        ASSERT_TRUE(ui().queueScript("click Form2.Command20").ok());
+        answerBox();
+        ASSERT_TRUE(ui().queueScript("click Form2.Command3").ok());
+        run(form);
+        EXPECT_EQ(boxes, (std::vector<std::string>{message}));
+        EXPECT_EQ(files(), before);
+        EXPECT_FALSE(fs::exists(work.host("out.gwi")));
+    }
+}
+
 TEST_F(Maker, CancellingTheSaveDialogKeepsEverything) {
     auto& form = start();
     fill("Buttons", "x", {"a.swf"});

@@ -1,6 +1,7 @@
 // Lays out the demo application folder with our own clips, pictures and texts.
 #include "demolib/DemoLibrary.h"
 
+#include "formats/ColourPresets.h"
 #include "swfmaker/Clips.h"
 #include "swfmaker/Pictures.h"
 
@@ -19,14 +20,15 @@ namespace fs = std::filesystem;
 // match every font, and a line break would become part of the last fragment).
 constexpr const char* kBadFonts = "Symbol,Dingbat,Wingdings,Webdings,Marlett,D050000L";
 
-// The colour presets beside the program: a name in square brackets, then red, green and blue in their
-// brackets between "-+" and "+-", one preset a line.
-constexpr const char* kColourPresets = "[Sunset]-+(255){128}<64>+-\r\n"
-                                       "[Ocean]-+(0){64}<128>+-\r\n"
-                                       "[Forest]-+(34){139}<34>+-\r\n"
-                                       "[Rose]-+(255){102}<153>+-\r\n"
-                                       "[Slate]-+(112){128}<144>+-\r\n"
-                                       "[Gold]-+(255){204}<0>+-\r\n";
+// The colour presets beside the program, in the order the presets control lists them.
+struct NamedColour {
+    const char* name;
+    formats::PresetColour colour;
+};
+constexpr NamedColour kColourPresets[] = {
+    {"Sunset", {255, 128, 64}}, {"Ocean", {0, 64, 128}},    {"Forest", {34, 139, 34}},
+    {"Rose", {255, 102, 153}},  {"Slate", {112, 128, 144}}, {"Gold", {255, 204, 0}},
+};
 
 constexpr const char* kHelpPage = R"(<!DOCTYPE html>
 <html>
@@ -84,6 +86,18 @@ constexpr const char* kPresentationScript =
 
 Bytes textBytes(std::string_view text) {
     return Bytes(text.begin(), text.end());
+}
+
+Result<Bytes> colourPresets() {
+    formats::ColourPresets list;
+    for (const auto& [name, colour] : kColourPresets) {
+        list.presets.push_back({name, formats::writePresetColour(colour)});
+    }
+    auto text = formats::writeColourPresets(list);
+    if (!text) {
+        return text.error();
+    }
+    return textBytes(*text);
 }
 
 struct Item {
@@ -352,7 +366,7 @@ std::vector<Item> items() {
                        return movie;
                    }});
     out.push_back({"Resource/badfont.txt", [] { return Result<Bytes>(textBytes(kBadFonts)); }});
-    out.push_back({"cpresets.fpf", [] { return Result<Bytes>(textBytes(kColourPresets)); }});
+    out.push_back({"cpresets.fpf", colourPresets});
     out.push_back({"Resource/export.jpg", [] {
                        return picture(buttonPicture(96, 32, {70, 130, 210}, {30, 70, 150}, PictureMark::Arrow));
                    }});
