@@ -18,14 +18,11 @@ void check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
-    const glw::platform::CacheFileBytes bytes = [file](std::uint64_t offset,
-                                                       std::uint64_t count) -> std::optional<std::string> {
-        // No record asks for more than a key: a read past the file is refused, a huge one would be a fault.
+    const glw::platform::CacheFileBytes inMemory = glw::platform::cacheFileBytes(file);
+    const glw::platform::CacheFileBytes bytes = [&inMemory](std::uint64_t offset, std::uint64_t count) {
+        // No record asks for more than a key: a huge read of a file that claims a huge record would be a fault.
         check(count <= 64 * 1024);
-        if (offset > file.size() || count > file.size() - offset) {
-            return std::nullopt;
-        }
-        return std::string(file.substr(offset, count));
+        return inMemory(offset, count);
     };
     const auto body = glw::platform::cachedBody(bytes, size);
     if (!body) {

@@ -179,15 +179,13 @@ std::optional<CachedBody> cachedBody(const CacheFileBytes& bytes, std::uint64_t 
     return firefoxBody(bytes, size);
 }
 
-std::optional<CachedBody> cachedBody(std::string_view file) {
-    return cachedBody(
-        [file](std::uint64_t offset, std::uint64_t count) -> std::optional<std::string> {
-            if (offset > file.size() || count > file.size() - offset) {
-                return std::nullopt;
-            }
-            return std::string(file.substr(offset, count));
-        },
-        file.size());
+CacheFileBytes cacheFileBytes(std::string_view file) {
+    return [file](std::uint64_t offset, std::uint64_t count) -> std::optional<std::string> {
+        if (offset > file.size() || count > file.size() - offset) {
+            return std::nullopt;
+        }
+        return std::string(file.substr(offset, count));
+    };
 }
 
 bool startsAsMovie(const CacheFileBytes& bytes, const CachedBody& body) {

@@ -27,8 +27,8 @@ using CacheFileBytes = std::function<std::optional<std::string>(std::uint64_t of
 // Firefox cache2 entry; nullopt when the bytes follow neither. A body found lies inside the file, and no read
 // asks for more than a key's cap (64 KiB) or the few bytes of a record.
 std::optional<CachedBody> cachedBody(const CacheFileBytes& bytes, std::uint64_t size);
-// The same for a file held whole in memory.
-std::optional<CachedBody> cachedBody(std::string_view file);
+// The bytes of a cache file held whole in memory, for cachedBody and startsAsMovie; `file` must outlive them.
+CacheFileBytes cacheFileBytes(std::string_view file);
 // Whether the body starts as a Flash movie ("FWS", "CWS" or "ZWS", and at least a header's length).
 bool startsAsMovie(const CacheFileBytes& bytes, const CachedBody& body);
 
