@@ -6,18 +6,7 @@ build="$(cd "$1" && pwd)"
 seconds="$2"
 base="$build/fuzz-work/formats"
 
-# run <target> <name>: fuzzes with the corpus and dictionary made in $base/<name>.
-run() {
-    local work="$base/$2"
-    mkdir -p "$work/crashes"
-    "$build/fuzz-bin/$1" -max_total_time="$seconds" -rss_limit_mb=1024 -print_final_stats=0 \
-        -dict="$work/dict.txt" -artifact_prefix="$work/crashes/" "$work/corpus" 2>&1 | tail -2
-}
-
-# fresh <name>: an empty corpus for the target.
-fresh() {
-    rm -rf "$base/$1/corpus" && mkdir -p "$base/$1/corpus"
-}
+. "$(dirname "$0")/../targets.sh"
 
 fresh player-pack
 work="$base/player-pack"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the script parser's fuzz target for the given seconds, seeded from the scripts the tests run.
-# Crash files are kept in the work folder's crashes/.
+# Runs the script parser's fuzz target for the given seconds, seeded from the scripts the tests run, with a
+# dictionary of the script's words. Crash files are kept in the work folder's crashes/.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 seconds="$2"
@@ -8,5 +8,60 @@ here="$(cd "$(dirname "$0")" && pwd)"
 work="$build/fuzz-work/forms"
 rm -rf "$work/corpus" "$work/seeds" && mkdir -p "$work/corpus" "$work/seeds" "$work/crashes"
 python3 "$here/seeds.py" "$here/../../tests" "$work/seeds"
+# The script's words: its verbs, the named keys and modifiers, a target with an index, a quoted text with its
+# doubled quote, the line-break stand-ins, a comment and the line break itself.
+cat >"$work/dict.txt" <<'WORDS'
+"click "
+"dblclick "
+"focus "
+"tick "
+"close "
+"activate "
+"deactivate "
+"mousedown "
+"mouseup "
+"mousemove "
+"type "
+"key "
+"choose "
+"check "
+"uncheck "
+"scroll "
+"open "
+"answer "
+"file "
+"cancel"
+"color "
+"menu "
+"fscommand "
+"ctrl+"
+"shift+"
+"alt+"
+"enter"
+"return"
+"esc"
+"escape"
+"space"
+"back"
+"backspace"
+"tab"
+"delete"
+"left"
+"up"
+"right"
+"down"
+"home"
+"end"
+"Form1."
+"Form1.Command1(0)"
+"(-1)"
+"\x22a \x22\x22b\x22\x22\x22"
+"{CR}"
+"{LF}"
+"#"
+"\x0a"
+"2147483648"
+"&H"
+WORDS
 "$build/fuzz-bin/fuzz_script" -max_total_time="$seconds" -rss_limit_mb=1024 -print_final_stats=0 \
-    -artifact_prefix="$work/crashes/" "$work/corpus" "$work/seeds" 2>&1 | tail -2
+    -dict="$work/dict.txt" -artifact_prefix="$work/crashes/" "$work/corpus" "$work/seeds" 2>&1 | tail -2

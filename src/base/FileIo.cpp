@@ -59,6 +59,14 @@ Error systemError(const std::string& what, const std::string& path, int errnoVal
     return error;
 }
 
+Result<Pipe> openPipe() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return systemError("pipe", "", errno);
+    }
+    return Pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
+}
+
 Result<UniqueFd> openForReading(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

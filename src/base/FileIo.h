@@ -33,8 +33,17 @@ private:
     int m_fd = -1;
 };
 
+// The two ends of a new pipe. Both are closed on exec: a child gets an end only by dup2() onto its own number.
+struct Pipe {
+    UniqueFd readEnd;
+    UniqueFd writeEnd;
+};
+
 // An Error of kind Io (NotFound for ENOENT) that names the failing call, the path and the system's reason.
 Error systemError(const std::string& what, const std::string& path, int errnoValue);
+
+// A new pipe (see Pipe); Io with the system's reason when none can be made.
+Result<Pipe> openPipe();
 
 // Opens an existing regular file for reading. NotFound when it is missing; Io when it is a folder or unreadable.
 Result<UniqueFd> openForReading(const std::string& path);

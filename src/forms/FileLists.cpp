@@ -31,6 +31,20 @@ bool isFolder(const std::string& systemPath) {
     return !host.empty() && std::filesystem::is_directory(host, ec);
 }
 
+// The Path setter of the folder and file lists: an existing folder is stored and listed, and `moved` is raised
+// when Path changed; a missing one is run-time error 76 and leaves Path and the list as they were.
+template <class List> void setListPath(List& list, Property<std::string>& path, std::string value, Event<>& moved) {
+    value = normalizeFolder(value);
+    if (!isFolder(value)) {
+        vb::raise(vb::ErrPathNotFound, "Path not found");
+    }
+    const bool changed = path.store(value);
+    list.Refresh();
+    if (changed) {
+        moved.raise();
+    }
+}
+
 } // namespace
 
 DriveListBox::DriveListBox(Form& form, std::string name, int index)
@@ -50,17 +64,7 @@ DriveListBox::DriveListBox(Form& form, std::string name, int index)
 DirListBox::DirListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::DirListBox, std::move(name), index),
       Path(*this, PropertyId::Path, platform::currentSystemFolder(),
-           [this](Property<std::string>& p, std::string value) {
-               value = normalizeFolder(value);
-               if (!isFolder(value)) {
-                   vb::raise(vb::ErrPathNotFound, "Path not found");
-               }
-               const bool changed = p.store(value);
-               Refresh();
-               if (changed) {
-                   Change.raise();
-               }
-           }) {
+           [this](Property<std::string>& p, std::string value) { setListPath(*this, p, std::move(value), Change); }) {
     Refresh();
 }
 
@@ -105,18 +109,9 @@ void DirListBox::userOpen(int index) {
 
 FileListBox::FileListBox(Form& form, std::string name, int index)
     : ListControl(form, ControlKind::FileListBox, std::move(name), index),
-      Path(*this, PropertyId::Path, platform::currentSystemFolder(),
-           [this](Property<std::string>& p, std::string value) {
-               value = normalizeFolder(value);
-               if (!isFolder(value)) {
-                   vb::raise(vb::ErrPathNotFound, "Path not found");
-               }
-               const bool changed = p.store(value);
-               Refresh();
-               if (changed) {
-                   PathChange.raise();
-               }
-           }),
+      Path(
+          *this, PropertyId::Path, platform::currentSystemFolder(),
+          [this](Property<std::string>& p, std::string value) { setListPath(*this, p, std::move(value), PathChange); }),
       Pattern(*this, PropertyId::Pattern, "*.*", [this](Property<std::string>& p, std::string value) {
           const bool changed = p.store(value);
           Refresh();

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <span>
 #include <unistd.h>
 #include <vector>
@@ -117,6 +118,29 @@ Result<SelfExtractingFile> locateIn(int fd, const std::string& ownFile) {
     return layout;
 }
 
+// Opens the package at `path` and hands its entries in order to `visit` (with the package's descriptor, open
+// for the call only) until it returns a result, which is then the walk's. After the last entry the result is
+// `atEnd`; a package that cannot be opened or whose headers are damaged gives that error.
+template <class Visit> Result<void> walkPackage(const std::string& path, Visit visit, Result<void> atEnd) {
+    auto file = openPackage(path);
+    if (!file) {
+        return file.error();
+    }
+    JpkWalker walker = walkFile(file->fd.get(), file->length);
+    for (;;) {
+        auto entry = walker.next();
+        if (!entry) {
+            return entry.error();
+        }
+        if (!entry->has_value()) {
+            return atEnd;
+        }
+        if (std::optional<Result<void>> done = visit(file->fd.get(), **entry)) {
+            return std::move(*done);
+        }
+    }
+}
+
 } // namespace
 
 Result<SelfExtractingFile> locateJpkPackage(const std::string& ownFile) {
@@ -151,45 +175,27 @@ Result<std::uint64_t> ExtractAppendedData(const std::string& ownFile, const std:
 }
 
 Result<void> JpkList(const std::string& JpkFile, const std::function<void(const std::string& name)>& ListItem) {
-    auto file = openPackage(JpkFile);
-    if (!file) {
-        return file.error();
-    }
-    JpkWalker walker = walkFile(file->fd.get(), file->length);
-    for (;;) {
-        auto entry = walker.next();
-        if (!entry) {
-            return entry.error();
-        }
-        if (!entry->has_value()) {
-            return {};
-        }
-        if (ListItem) {
-            ListItem((*entry)->name);
-        }
-    }
+    return walkPackage(
+        JpkFile,
+        [&](int, const JpkEntry& entry) -> std::optional<Result<void>> {
+            if (ListItem) {
+                ListItem(entry.name);
+            }
+            return std::nullopt;
+        },
+        Result<void>{});
 }
 
 Result<void> JpkExtract(const std::string& JpkFile, const std::string& FileName, const std::string& Destination) {
-    auto file = openPackage(JpkFile);
-    if (!file) {
-        return file.error();
-    }
-    JpkWalker walker = walkFile(file->fd.get(), file->length);
-    for (;;) {
-        auto entry = walker.next();
-        if (!entry) {
-            return entry.error();
-        }
-        if (!entry->has_value()) {
-            return makeError(ErrorCode::NotFound, "no entry named " + FileName + " in " + JpkFile);
-        }
-        const JpkEntry& found = **entry;
-        if (!sameEntryName(found.name, FileName)) {
-            continue;
-        }
-        return writeEntryFresh(file->fd.get(), found, Destination);
-    }
+    return walkPackage(
+        JpkFile,
+        [&](int fd, const JpkEntry& entry) -> std::optional<Result<void>> {
+            if (!sameEntryName(entry.name, FileName)) {
+                return std::nullopt;
+            }
+            return writeEntryFresh(fd, entry, Destination);
+        },
+        makeError(ErrorCode::NotFound, "no entry named " + FileName + " in " + JpkFile));
 }
 
 Result<JpkPackageReader> JpkPackageReader::open(const std::string& JpkFile) {

@@ -27,9 +27,10 @@ constexpr std::uint64_t kSimpleEofSize = 24;    // magic, flags, crc, stream siz
 constexpr std::uint32_t kSimpleEofHasKeySha256 = 2;
 constexpr std::uint64_t kMaxKeyLength = 64 * 1024;
 constexpr std::uint64_t kFirefoxChunkSize = 256 * 1024;
+constexpr std::size_t kMaxCopyStem = 200;
 
 // Bytes of an open file at an offset; nullopt when the file holds fewer.
-std::optional<std::string> readAt(std::ifstream& in, std::uint64_t offset, std::uint64_t count) {
+std::optional<std::string> streamBytesAt(std::ifstream& in, std::uint64_t offset, std::uint64_t count) {
     std::string bytes(count, '\0');
     in.clear();
     in.seekg(std::streamoff(offset));
@@ -59,20 +60,13 @@ std::uint32_t bigEndian32(const std::string& b, std::size_t at) {
     return v;
 }
 
-// Where the cached body lies in a cache file, and the address it came from.
-struct Body {
-    std::uint64_t offset = 0;
-    std::uint64_t length = 0;
-    std::string url;
-};
-
 // Chromium's simple cache: header and key, stream 1 (the body), its end record, stream 0 (the response
 // headers), an optional SHA-256 of the key, and the closing end record holding stream 0's size.
-std::optional<Body> simpleCacheBody(std::ifstream& in, std::uint64_t size) {
+std::optional<CachedBody> simpleCacheBody(const CacheFileBytes& bytes, std::uint64_t size) {
     if (size < kSimpleHeaderSize + 2 * kSimpleEofSize) {
         return std::nullopt;
     }
-    auto header = readAt(in, 0, kSimpleHeaderSize);
+    auto header = bytes(0, kSimpleHeaderSize);
     if (!header || littleEndian64(*header, 0) != kSimpleInitialMagic) {
         return std::nullopt;
     }
@@ -80,8 +74,8 @@ std::optional<Body> simpleCacheBody(std::ifstream& in, std::uint64_t size) {
     if (keyLength > kMaxKeyLength || kSimpleHeaderSize + keyLength + 2 * kSimpleEofSize > size) {
         return std::nullopt;
     }
-    auto key = readAt(in, kSimpleHeaderSize, keyLength);
-    auto lastEof = readAt(in, size - kSimpleEofSize, kSimpleEofSize);
+    auto key = bytes(kSimpleHeaderSize, keyLength);
+    auto lastEof = bytes(size - kSimpleEofSize, kSimpleEofSize);
     if (!key || !lastEof || littleEndian64(*lastEof, 0) != kSimpleFinalMagic) {
         return std::nullopt;
     }
@@ -93,11 +87,11 @@ std::optional<Body> simpleCacheBody(std::ifstream& in, std::uint64_t size) {
         return std::nullopt;
     }
     const std::uint64_t bodyEnd = size - tail;
-    auto bodyEof = readAt(in, bodyEnd, kSimpleEofSize);
+    auto bodyEof = bytes(bodyEnd, kSimpleEofSize);
     if (!bodyEof || littleEndian64(*bodyEof, 0) != kSimpleFinalMagic) {
         return std::nullopt;
     }
-    Body body{bodyStart, bodyEnd - bodyStart, {}};
+    CachedBody body{bodyStart, bodyEnd - bodyStart, {}};
     // The key is the address, or "1/0/_dk_" and the partition's sites followed by the address.
     const auto blank = key->find_last_of(' ');
     body.url = blank == std::string::npos ? *key : key->substr(blank + 1);
@@ -107,11 +101,11 @@ std::optional<Body> simpleCacheBody(std::ifstream& in, std::uint64_t size) {
 // Firefox's cache2 entry: the body, then its metadata, then the body's length as a big-endian number. The
 // metadata opens with a hash and one 2-byte hash per 256 KiB chunk of the body, then the header (version,
 // fetch count, four times, key size; from version 2 on also flags) and the key.
-std::optional<Body> firefoxBody(std::ifstream& in, std::uint64_t size) {
+std::optional<CachedBody> firefoxBody(const CacheFileBytes& bytes, std::uint64_t size) {
     if (size < 4) {
         return std::nullopt;
     }
-    auto last = readAt(in, size - 4, 4);
+    auto last = bytes(size - 4, 4);
     if (!last) {
         return std::nullopt;
     }
@@ -119,16 +113,16 @@ std::optional<Body> firefoxBody(std::ifstream& in, std::uint64_t size) {
     if (bodyLength > size - 4) {
         return std::nullopt;
     }
-    Body body{0, bodyLength, {}};
+    CachedBody body{0, bodyLength, {}};
     const std::uint64_t chunks = (bodyLength + kFirefoxChunkSize - 1) / kFirefoxChunkSize;
     const std::uint64_t headerAt = bodyLength + 4 + 2 * chunks;
     if (headerAt + 28 <= size - 4) {
-        if (auto header = readAt(in, headerAt, 28)) {
+        if (auto header = bytes(headerAt, 28)) {
             const std::uint32_t version = bigEndian32(*header, 0);
             const std::uint64_t keySize = bigEndian32(*header, 24);
             const std::uint64_t keyAt = headerAt + 28 + (version >= 2 ? 4 : 0);
             if (keySize <= kMaxKeyLength && keyAt + keySize <= size - 4) {
-                if (auto key = readAt(in, keyAt, keySize)) {
+                if (auto key = bytes(keyAt, keySize)) {
                     // The key is the entry's tags, ":" and the address ("a,:https://...", ":http://...").
                     if (!key->empty() && (*key)[0] == ':') {
                         body.url = key->substr(1);
@@ -142,14 +136,6 @@ std::optional<Body> firefoxBody(std::ifstream& in, std::uint64_t size) {
         }
     }
     return body;
-}
-
-bool startsAsMovie(std::ifstream& in, const Body& body) {
-    if (body.length < 8) {
-        return false;
-    }
-    auto signature = readAt(in, body.offset, 3);
-    return signature && (*signature == "FWS" || *signature == "CWS" || *signature == "ZWS");
 }
 
 bool isRegularFile(const fs::path& path) {
@@ -185,6 +171,50 @@ const std::array<const char*, 7> kChromiumBrowsers = {
     "vivaldi",  "opera"};
 
 } // namespace
+
+std::optional<CachedBody> cachedBody(const CacheFileBytes& bytes, std::uint64_t size) {
+    if (auto body = simpleCacheBody(bytes, size)) {
+        return body;
+    }
+    return firefoxBody(bytes, size);
+}
+
+CacheFileBytes cacheFileBytes(std::string_view file) {
+    return [file](std::uint64_t offset, std::uint64_t count) -> std::optional<std::string> {
+        if (offset > file.size() || count > file.size() - offset) {
+            return std::nullopt;
+        }
+        return std::string(file.substr(offset, count));
+    };
+}
+
+bool startsAsMovie(const CacheFileBytes& bytes, const CachedBody& body) {
+    if (body.length < 8) {
+        return false;
+    }
+    auto signature = bytes(body.offset, 3);
+    return signature && (*signature == "FWS" || *signature == "CWS" || *signature == "ZWS");
+}
+
+std::string movieCopyName(std::string_view url, std::string_view cacheFileName) {
+    const std::string_view address = url.substr(0, url.find_first_of("?#"));
+    const std::size_t slash = address.find_last_of('/');
+    const std::string_view last = slash == std::string_view::npos ? address : address.substr(slash + 1);
+    std::string name;
+    for (char c : last) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+                           c == '-' || c == '_';
+        name.push_back(plain ? c : '_');
+    }
+    name.erase(0, name.find_first_not_of('.'));
+    if (name.empty()) {
+        name = cacheFileName;
+    }
+    std::string stem = endsWithNoCase(name, ".swf") ? name.substr(0, name.size() - 4) : name;
+    // File systems take names of at most 255 bytes; the copy's name leaves room for ".swf" and a "[n]".
+    stem.resize(std::min(stem.size(), kMaxCopyStem));
+    return stem + ".swf";
+}
 
 BrowserCache::BrowserCache(std::vector<std::string> cacheHomes, std::string movieFolder, std::uint64_t maxMovieBytes)
     : m_homes(std::move(cacheHomes)), m_movieFolder(std::move(movieFolder)), m_maxMovieBytes(maxMovieBytes) {
@@ -308,20 +338,20 @@ bool BrowserCache::load(std::size_t index) {
     if (!in || ec) {
         return true;
     }
-    std::optional<Body> body = simpleCacheBody(in, size);
-    if (!body) {
-        body = firefoxBody(in, size);
-    }
+    const CacheFileBytes bytes = [&in](std::uint64_t offset, std::uint64_t count) {
+        return streamBytesAt(in, offset, count);
+    };
+    const std::optional<CachedBody> body = cachedBody(bytes, size);
     if (!body) {
         return true;
     }
     m_current.sourceUrl = body->url;
-    if (!startsAsMovie(in, *body) || body->length > m_maxMovieBytes || m_movieFolder.empty()) {
+    if (!startsAsMovie(bytes, *body) || body->length > m_maxMovieBytes || m_movieFolder.empty()) {
         return true;
     }
 
-    auto bytes = readAt(in, body->offset, body->length);
-    if (!bytes) {
+    auto movie = bytes(body->offset, body->length);
+    if (!movie) {
         return true;
     }
     fs::create_directories(m_movieFolder, ec);
@@ -329,10 +359,10 @@ bool BrowserCache::load(std::size_t index) {
         return true;
     }
     fs::permissions(m_movieFolder, fs::perms::owner_all, fs::perm_options::replace, ec);
-    const std::string copy = m_movieFolder + "/" + movieCopyName(body->url, file);
+    const std::string copy = m_movieFolder + "/" + uniqueMovieCopyName(body->url, file);
     {
         std::ofstream out(copy, std::ios::binary | std::ios::trunc);
-        out.write(bytes->data(), std::streamsize(bytes->size()));
+        out.write(movie->data(), std::streamsize(movie->size()));
         if (!out.flush()) {
             out.close();
             fs::remove(copy, ec);
@@ -346,24 +376,10 @@ bool BrowserCache::load(std::size_t index) {
     return true;
 }
 
-std::string BrowserCache::movieCopyName(const std::string& url, const std::string& cacheFile) {
-    std::string address = url.substr(0, url.find_first_of("?#"));
-    std::string last =
-        address.substr(address.find_last_of('/') == std::string::npos ? 0 : address.find_last_of('/') + 1);
-    std::string name;
-    for (char c : last) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                           c == '-' || c == '_';
-        name.push_back(plain ? c : '_');
-    }
-    while (!name.empty() && name[0] == '.') {
-        name.erase(0, 1);
-    }
-    if (name.empty()) {
-        name = fs::path(cacheFile).filename().string();
-    }
-    std::string stem = endsWithNoCase(name, ".swf") ? name.substr(0, name.size() - 4) : name;
-    std::string candidate = stem + ".swf";
+std::string BrowserCache::uniqueMovieCopyName(const std::string& url, const std::string& cacheFile) {
+    const std::string name = movieCopyName(url, fs::path(cacheFile).filename().string());
+    const std::string stem = name.substr(0, name.size() - 4);
+    std::string candidate = name;
     for (int n = 1; std::any_of(m_usedNames.begin(), m_usedNames.end(),
                                 [&](const std::string& used) { return base::iequals(used, candidate); });
          ++n) {

@@ -4,10 +4,38 @@
 #include "Cache.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace glw::platform {
+
+// Where one browser cache file holds the cached body, and the address it came from ("" when the file names
+// none).
+struct CachedBody {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    std::string url;
+};
+
+// `count` bytes at `offset` of one cache file; nullopt when the file holds fewer or cannot be read.
+using CacheFileBytes = std::function<std::optional<std::string>(std::uint64_t offset, std::uint64_t count)>;
+
+// The body of one cache file of `size` bytes, read through `bytes`: a Chromium simple-cache entry, else a
+// Firefox cache2 entry; nullopt when the bytes follow neither. A body found lies inside the file, and no read
+// asks for more than a key's cap (64 KiB) or the few bytes of a record.
+std::optional<CachedBody> cachedBody(const CacheFileBytes& bytes, std::uint64_t size);
+// The bytes of a cache file held whole in memory, for cachedBody and startsAsMovie; `file` must outlive them.
+CacheFileBytes cacheFileBytes(std::string_view file);
+// Whether the body starts as a Flash movie ("FWS", "CWS" or "ZWS", and at least a header's length).
+bool startsAsMovie(const CacheFileBytes& bytes, const CachedBody& body);
+
+// The file name a movie from `url` is copied out under, before it is made unique: the address's last part
+// (without query or fragment) in plain characters ("_" for others), with no leading dots, short enough for
+// any file system, ending in ".swf"; the cache file's own name when the address leaves nothing.
+std::string movieCopyName(std::string_view url, std::string_view cacheFileName);
 
 // The disk caches of the desktop's browsers for this user:
 //  - Firefox (cache2): <cache home>/mozilla/firefox/<profile>/cache2/entries/<hash>; the body comes first,
@@ -44,7 +72,7 @@ public:
 private:
     bool load(std::size_t index);
     static void removeMovieCopies(const std::string& folder);
-    std::string movieCopyName(const std::string& url, const std::string& cacheFile);
+    std::string uniqueMovieCopyName(const std::string& url, const std::string& cacheFile);
 
     std::vector<std::string> m_homes;
     std::string m_movieFolder;

@@ -2,6 +2,7 @@
 #include "DesktopShell.h"
 
 #include "WinPath.h"
+#include "base/FileIo.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -51,8 +52,8 @@ std::optional<std::string> findProgram(const std::string& name) {
 // The first line that the program writes to its standard output ("" when it fails or writes nothing). Its
 // standard input and error are /dev/null; the arguments are never read by a shell.
 std::string firstLineOf(const std::string& program, const std::vector<std::string>& args) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
+    auto output = base::openPipe();
+    if (!output) {
         return {};
     }
     // Everything the child needs is made before the fork: only async-signal-safe calls follow it.
@@ -63,18 +64,19 @@ std::string firstLineOf(const std::string& program, const std::vector<std::strin
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int devNull = ::open("/dev/null", O_RDWR);
+        // Closed on exec, once it stands as the program's input and error.
+        const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         ::dup2(devNull, 0);
-        ::dup2(fds[1], 1);
+        ::dup2(output->writeEnd.get(), 1);
         ::dup2(devNull, 2);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
-    ::close(fds[1]);
+    output->writeEnd = {}; // the read below ends when the program's copy closes
     std::string out;
     char buffer[512];
     ssize_t n = 0;
-    while (pid > 0 && (n = ::read(fds[0], buffer, sizeof buffer)) != 0) {
+    while (pid > 0 && (n = ::read(output->readEnd.get(), buffer, sizeof buffer)) != 0) {
         if (n < 0 && errno != EINTR) {
             break;
         }
@@ -82,7 +84,7 @@ std::string firstLineOf(const std::string& program, const std::vector<std::strin
             out.append(buffer, std::size_t(n));
         }
     }
-    ::close(fds[0]);
+    output->readEnd = {};
     int status = 0;
     if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return {};
@@ -96,13 +98,12 @@ bool isProgramFile(const std::string& path) {
     if (!isExecutableFile(path)) {
         return false;
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const base::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
         return false;
     }
     char head[4] = {};
-    ssize_t got = ::read(fd, head, sizeof head);
-    ::close(fd);
+    const ssize_t got = ::read(file.get(), head, sizeof head);
     return (got == 4 && std::memcmp(head,
                                     "\x7F"
                                     "ELF",
@@ -137,20 +138,18 @@ int spawnDetached(const std::string& program, const std::vector<std::string>& ar
     }
     argv.push_back(nullptr);
 
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        return errno;
+    auto report = base::openPipe();
+    if (!report) {
+        return report.error().osError;
     }
     pid_t middle = ::fork();
     if (middle < 0) {
-        int error = errno;
-        ::close(report[0]);
-        ::close(report[1]);
-        return error;
+        return errno;
     }
     if (middle == 0) {
-        // Only async-signal-safe calls from here on: the parent may have other threads.
-        ::close(report[0]);
+        // Only async-signal-safe calls from here on: the parent may have other threads. So the child closes
+        // with raw close(): the descriptor guards' copies here are never destroyed (exec or _exit ends it).
+        ::close(report->readEnd.get());
         ::setsid();
         pid_t child = ::fork();
         if (child != 0) {
@@ -170,19 +169,18 @@ int spawnDetached(const std::string& program, const std::vector<std::string>& ar
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC); // nothing of ours leaks into the child
         ::execv(program.c_str(), argv.data());
         int error = errno;
-        ssize_t ignored = ::write(report[1], &error, sizeof error);
+        ssize_t ignored = ::write(report->writeEnd.get(), &error, sizeof error);
         (void)ignored;
         ::_exit(127);
     }
-    ::close(report[1]);
+    report->writeEnd = {}; // the read below ends when the program starts (exec closes the child's copy)
     int status = 0;
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
     int error = 0;
     ssize_t got;
-    while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    while ((got = ::read(report->readEnd.get(), &error, sizeof error)) < 0 && errno == EINTR) {
     }
-    ::close(report[0]);
     if (got == sizeof error) {
         return error;
     }

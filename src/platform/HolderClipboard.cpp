@@ -1,6 +1,8 @@
 // Starting the clipboard holder program and talking to it through pipes.
 #include "HolderClipboard.h"
 
+#include "base/FileIo.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -118,18 +120,15 @@ HolderRun runHolder(const std::string& holderPath, const char* mode, const std::
     }
     argv.push_back(nullptr);
 
-    int toHolder[2], fromHolder[2];
-    if (::pipe2(toHolder, O_CLOEXEC) != 0) {
+    auto toHolder = base::openPipe();
+    auto fromHolder = base::openPipe();
+    if (!toHolder || !fromHolder) {
         return run;
     }
-    if (::pipe2(fromHolder, O_CLOEXEC) != 0) {
-        ::close(toHolder[0]);
-        ::close(toHolder[1]);
-        return run;
-    }
-    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const base::UniqueFd devNull(::open("/dev/null", O_WRONLY | O_CLOEXEC));
     const pid_t child = ::fork();
     if (child == 0) {
+        // The descriptor guards' copies in this process are never destroyed: exec or _exit ends it.
         if (detached) {
             ::setsid();
             const pid_t holder = ::fork();
@@ -137,10 +136,10 @@ HolderRun runHolder(const std::string& holderPath, const char* mode, const std::
                 ::_exit(holder < 0 ? 1 : 0);
             }
         }
-        ::dup2(toHolder[0], 0);
-        ::dup2(fromHolder[1], 1);
-        if (devNull >= 0) {
-            ::dup2(devNull, 2); // nobody reads the holder's complaints
+        ::dup2(toHolder->readEnd.get(), 0);
+        ::dup2(fromHolder->writeEnd.get(), 1);
+        if (devNull.valid()) {
+            ::dup2(devNull.get(), 2); // nobody reads the holder's complaints
         }
         ::syscall(SYS_close_range, 3u, ~0u, 0u);
         if (::chdir("/") != 0) {
@@ -149,14 +148,10 @@ HolderRun runHolder(const std::string& holderPath, const char* mode, const std::
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
-    ::close(toHolder[0]);
-    ::close(fromHolder[1]);
-    if (devNull >= 0) {
-        ::close(devNull);
-    }
+    // Only the holder keeps these ends, so that each pipe ends when the other side closes its own.
+    toHolder->readEnd = {};
+    fromHolder->writeEnd = {};
     if (child < 0) {
-        ::close(toHolder[1]);
-        ::close(fromHolder[0]);
         return run;
     }
     int status = 0;
@@ -164,11 +159,10 @@ HolderRun runHolder(const std::string& holderPath, const char* mode, const std::
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
     }
-    const bool written = writeAll(toHolder[1], input);
-    ::close(toHolder[1]);
+    const bool written = writeAll(toHolder->writeEnd.get(), input);
+    toHolder->writeEnd = {}; // the holder's input ends here
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHolderTimeoutMs);
-    run.finished = written && readUntilEnd(fromHolder[0], run.output, deadline);
-    ::close(fromHolder[0]);
+    run.finished = written && readUntilEnd(fromHolder->readEnd.get(), run.output, deadline);
     if (!detached) {
         if (!run.finished) {
             ::kill(child, SIGKILL);

@@ -2,8 +2,10 @@
 // permission bits the caller asks for and those of the file it replaces kept.
 #include "base/FileIo.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -245,6 +247,28 @@ TEST_F(FileIoTest, RemovesOnlyOnePlainFile) {
     EXPECT_EQ(read(path("target.swf")), "target");
     EXPECT_TRUE(fs::is_directory(path("folder.swf")));
     EXPECT_EQ(read(path("a1.swf")), "a1");
+}
+
+TEST(OpenPipe, EndsCarryBytesStayOutOfChildProgramsAndCloseWithTheirOwner) {
+    int readNumber = -1;
+    int writeNumber = -1;
+    {
+        auto pipe = openPipe();
+        ASSERT_TRUE(pipe.ok()) << pipe.error().detail;
+        readNumber = pipe->readEnd.get();
+        writeNumber = pipe->writeEnd.get();
+        for (int end : {readNumber, writeNumber}) {
+            EXPECT_TRUE(::fcntl(end, F_GETFD) & FD_CLOEXEC) << "a program started later does not inherit it";
+        }
+        ASSERT_EQ(::write(writeNumber, "hi", 2), 2);
+        ASSERT_TRUE(pipe->writeEnd.close().ok());
+        char got[4] = {};
+        EXPECT_EQ(::read(readNumber, got, sizeof got), 2);
+        EXPECT_EQ(std::string(got, 2), "hi");
+        EXPECT_EQ(::read(readNumber, got, sizeof got), 0) << "the closed write end ends the stream";
+    }
+    EXPECT_EQ(::fcntl(readNumber, F_GETFD), -1) << "the read end closes with the pipe";
+    EXPECT_EQ(errno, EBADF);
 }
 
 } // namespace

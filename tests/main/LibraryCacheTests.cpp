@@ -1,6 +1,7 @@
 // The browser-cache layer over Firefox's and Chromium's disk caches, on cache files written here in the
 // browsers' layouts, and the main window's cache list built from it.
 #include "LibraryTestSupport.h"
+#include "platform/BrowserCacheFiles.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,42 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string be32(std::uint32_t v) {
-    return {char(v >> 24), char((v >> 16) & 0xFF), char((v >> 8) & 0xFF), char(v & 0xFF)};
-}
-std::string le32(std::uint32_t v) {
-    return {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
-}
-std::string le64(std::uint64_t v) {
-    return le32(std::uint32_t(v)) + le32(std::uint32_t(v >> 32));
-}
-
-// A Firefox cache2 entry: body, metadata (hash, one chunk hash per 256 KiB, the version 3 header, the
-// key with its zero, one element) and the body's length.
-std::string firefoxEntry(const std::string& body, const std::string& key) {
-    std::string meta = be32(0x12345678);
-    for (std::size_t chunks = (body.size() + 262143) / 262144; chunks > 0; --chunks) {
-        meta += "\x01\x02";
-    }
-    meta += be32(3) + be32(1) + be32(1700000000) + be32(1700000000) + be32(5) + be32(0xFFFFFFFF) +
-            be32(std::uint32_t(key.size())) + be32(0);
-    meta += key + std::string(1, '\0');
-    meta += std::string("request-method\0GET\0", 19);
-    return body + meta + be32(std::uint32_t(body.size()));
-}
-
-// A Chromium simple-cache entry ("_0" file): header, key, body, end record, response headers, closing end
-// record with their length.
-std::string chromiumEntry(const std::string& body, const std::string& key) {
-    const std::uint64_t initialMagic = 0xfcfb6d1ba7725c30ULL, finalMagic = 0xf4fa6f45970d41d8ULL;
-    const std::string headers = "HTTP/1.1 200 OK\nContent-Type: application/x-shockwave-flash\n";
-    std::string file = le64(initialMagic) + le32(5) + le32(std::uint32_t(key.size())) + le32(0xABCDEF) + le32(0);
-    file += key + body;
-    file += le64(finalMagic) + le32(1) + le32(0) + le32(0) + le32(0);
-    file += headers;
-    file += le64(finalMagic) + le32(1) + le32(0) + le32(std::uint32_t(headers.size())) + le32(0);
-    return file;
-}
+using platform::test::chromiumEntry;
+using platform::test::firefoxEntry;
 
 class BrowserCacheWalk : public LibraryApp {
 protected:

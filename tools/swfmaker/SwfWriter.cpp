@@ -8,8 +8,6 @@
 namespace glw::tools {
 
 using glw::swf::media::kMaxEdgeDelta;
-using glw::swf::media::signedBits;
-using glw::swf::media::unsignedBits;
 using glw::swf::media::writeCurvedEdge;
 using glw::swf::media::writeStraightEdge;
 
@@ -19,17 +17,14 @@ std::int32_t fixed16(double v) {
     return static_cast<std::int32_t>(std::lround(v * 65536.0));
 }
 
+// The width of signed fields that hold all `values`: one bit at the least, even when they are all zero.
 int bitsFor(std::initializer_list<std::int32_t> values) {
-    int bits = 0;
-    for (std::int32_t v : values) {
-        bits = std::max(bits, signedBits(v));
-    }
-    return bits;
+    return static_cast<int>(std::max(1u, glw::base::bitsForSigned(values)));
 }
 
 } // namespace
 
-void writeRect(BitWriter& w, const Rect& r) {
+void writeRect(ByteWriter& w, const Rect& r) {
     const int bits = bitsFor({r.xMin, r.xMax, r.yMin, r.yMax});
     w.align();
     w.ub(static_cast<std::uint32_t>(bits), 5);
@@ -40,7 +35,7 @@ void writeRect(BitWriter& w, const Rect& r) {
     w.align();
 }
 
-void writeMatrix(BitWriter& w, const Matrix& m) {
+void writeMatrix(ByteWriter& w, const Matrix& m) {
     w.align();
     const bool hasScale = m.scaleX != 1.0 || m.scaleY != 1.0;
     w.ub(hasScale ? 1 : 0, 1);
@@ -65,13 +60,13 @@ void writeMatrix(BitWriter& w, const Matrix& m) {
     w.align();
 }
 
-void writeRgb(BitWriter& w, Rgb c) {
+void writeRgb(ByteWriter& w, Rgb c) {
     w.u8(c.r);
     w.u8(c.g);
     w.u8(c.b);
 }
 
-void writeRgba(BitWriter& w, Rgba c) {
+void writeRgba(ByteWriter& w, Rgba c) {
     w.u8(c.r);
     w.u8(c.g);
     w.u8(c.b);
@@ -79,7 +74,7 @@ void writeRgba(BitWriter& w, Rgba c) {
 }
 
 Bytes encodeTag(const Tag& tag) {
-    BitWriter w;
+    ByteWriter w;
     const bool longForm = tag.longHeader || tag.body.size() >= 0x3F;
     w.u16(static_cast<std::uint16_t>((glw::swf::toU16(tag.code) << 6) | (longForm ? 0x3F : tag.body.size())));
     if (longForm) {
@@ -101,7 +96,7 @@ void Movie::add(Tag tag) {
 }
 
 Bytes Movie::finish(Compression compression) const {
-    BitWriter body;
+    ByteWriter body;
     writeRect(body, m_frame);
     body.u16(static_cast<std::uint16_t>(std::lround(m_frameRate * 256.0)));
     body.u16(m_frames);
@@ -111,7 +106,7 @@ Bytes Movie::finish(Compression compression) const {
     body.bytes(encodeTag(Tag{TagCode::End, {}, m_longHeaders}));
     const Bytes plain = body.take();
 
-    BitWriter file;
+    ByteWriter file;
     file.u8(compression == Compression::Zlib ? 'C' : 'F');
     file.u8('W');
     file.u8('S');
@@ -134,31 +129,31 @@ Tag showFrame() {
 }
 
 Tag setBackgroundColor(Rgb colour) {
-    BitWriter w;
+    ByteWriter w;
     writeRgb(w, colour);
     return makeTag(TagCode::SetBackgroundColor, w.take());
 }
 
 Tag fileAttributes(bool useNetwork) {
-    BitWriter w;
+    ByteWriter w;
     w.u32(useNetwork ? 0x01 : 0x00);
     return makeTag(TagCode::FileAttributes, w.take());
 }
 
 Tag placeObject2(std::uint16_t depth, std::uint16_t characterId, const Matrix& matrix, std::string_view name) {
-    BitWriter w;
+    ByteWriter w;
     w.u8(static_cast<std::uint8_t>(0x02 | 0x04 | (name.empty() ? 0 : 0x20))); // character, matrix, name
     w.u16(depth);
     w.u16(characterId);
     writeMatrix(w, matrix);
     if (!name.empty()) {
-        w.string(name);
+        w.cstring(name);
     }
     return makeTag(TagCode::PlaceObject2, w.take());
 }
 
 Tag moveObject2(std::uint16_t depth, const Matrix& matrix) {
-    BitWriter w;
+    ByteWriter w;
     w.u8(0x01 | 0x04); // move, matrix
     w.u16(depth);
     writeMatrix(w, matrix);
@@ -166,7 +161,7 @@ Tag moveObject2(std::uint16_t depth, const Matrix& matrix) {
 }
 
 Tag startSound(std::uint16_t soundId, std::uint16_t loops) {
-    BitWriter w;
+    ByteWriter w;
     w.u16(soundId);
     if (loops > 0) {
         w.u8(0x04); // HasLoops
@@ -178,11 +173,11 @@ Tag startSound(std::uint16_t soundId, std::uint16_t loops) {
 }
 
 Tag exportAssets(const std::vector<std::pair<std::uint16_t, std::string>>& assets) {
-    BitWriter w;
+    ByteWriter w;
     w.u16(static_cast<std::uint16_t>(assets.size()));
     for (const auto& [id, name] : assets) {
         w.u16(id);
-        w.string(name);
+        w.cstring(name);
     }
     return makeTag(TagCode::ExportAssets, w.take());
 }
@@ -194,7 +189,7 @@ Tag doAction(const Bytes& actions) {
 }
 
 Tag defineBitsJpeg2(std::uint16_t id, std::span<const std::uint8_t> jpeg) {
-    BitWriter w;
+    ByteWriter w;
     w.u16(id);
     w.bytes(jpeg);
     Tag t = makeTag(TagCode::DefineBitsJPEG2, w.take());
@@ -204,7 +199,7 @@ Tag defineBitsJpeg2(std::uint16_t id, std::span<const std::uint8_t> jpeg) {
 
 Tag defineSound(std::uint16_t id, const glw::swf::media::SwfSoundFormat& format,
                 std::span<const std::uint8_t> soundData) {
-    BitWriter w;
+    ByteWriter w;
     w.u16(id);
     w.u8(format.packed());
     w.u32(format.sampleCount);
@@ -215,7 +210,7 @@ Tag defineSound(std::uint16_t id, const glw::swf::media::SwfSoundFormat& format,
 }
 
 Tag defineSprite(std::uint16_t id, const std::vector<Tag>& controlTags, bool longHeaders) {
-    BitWriter w;
+    ByteWriter w;
     std::uint16_t frames = 0;
     for (const Tag& t : controlTags) {
         if (t.code == TagCode::ShowFrame) {
@@ -233,11 +228,11 @@ Tag defineSprite(std::uint16_t id, const std::vector<Tag>& controlTags, bool lon
 }
 
 Bytes actionGetUrl(std::string_view url, std::string_view target) {
-    BitWriter w;
+    ByteWriter w;
     w.u8(0x83);
     w.u16(static_cast<std::uint16_t>(url.size() + target.size() + 2));
-    w.string(url);
-    w.string(target);
+    w.cstring(url);
+    w.cstring(target);
     return w.take();
 }
 
@@ -250,16 +245,16 @@ Bytes actionPlay() {
 }
 
 Bytes actionPushString(std::string_view text) {
-    BitWriter w;
+    ByteWriter w;
     w.u8(0x96);
     w.u16(static_cast<std::uint16_t>(text.size() + 2));
     w.u8(0); // string
-    w.string(text);
+    w.cstring(text);
     return w.take();
 }
 
 Bytes actionPushInt(std::int32_t value) {
-    BitWriter w;
+    ByteWriter w;
     w.u8(0x96);
     w.u16(5);
     w.u8(7); // integer
@@ -296,7 +291,7 @@ Bytes actionNot() {
 }
 
 Bytes actionIf(std::int16_t offset) {
-    BitWriter w;
+    ByteWriter w;
     w.u8(0x9D);
     w.u16(2);
     w.s16(offset);
@@ -304,7 +299,7 @@ Bytes actionIf(std::int16_t offset) {
 }
 
 Bytes actionJump(std::int16_t offset) {
-    BitWriter w;
+    ByteWriter w;
     w.u8(0x99);
     w.u16(2);
     w.s16(offset);
@@ -313,7 +308,7 @@ Bytes actionJump(std::int16_t offset) {
 
 Tag defineButton2(std::uint16_t id, const std::vector<ButtonRecord>& records,
                   const std::vector<ButtonAction>& actions) {
-    BitWriter recs;
+    ByteWriter recs;
     for (const ButtonRecord& r : records) {
         recs.u8(r.states & 0x0F);
         recs.u16(r.characterId);
@@ -324,7 +319,7 @@ Tag defineButton2(std::uint16_t id, const std::vector<ButtonRecord>& records,
     recs.u8(0); // CharacterEndFlag
     const Bytes recordBytes = recs.take();
 
-    BitWriter w;
+    ByteWriter w;
     w.u16(id);
     w.u8(0); // not tracked as a menu
     w.u16(actions.empty() ? 0 : static_cast<std::uint16_t>(2 + recordBytes.size()));
@@ -342,7 +337,7 @@ Tag defineButton2(std::uint16_t id, const std::vector<ButtonRecord>& records,
 }
 
 Tag defineEditText(const EditText& f) {
-    BitWriter w;
+    ByteWriter w;
     w.u16(f.id);
     writeRect(w, f.bounds);
     std::uint8_t a = 0;
@@ -372,9 +367,9 @@ Tag defineEditText(const EditText& f) {
     w.u16(f.rightMargin);
     w.s16(f.indent);
     w.s16(f.leading);
-    w.string(f.variableName);
+    w.cstring(f.variableName);
     if (f.initialText) {
-        w.string(*f.initialText);
+        w.cstring(*f.initialText);
     }
     return makeTag(TagCode::DefineEditText, w.take());
 }
@@ -463,7 +458,7 @@ Rect ShapeBuilder::bounds() const {
 }
 
 Tag ShapeBuilder::defineShape3(std::uint16_t id) const {
-    BitWriter w;
+    ByteWriter w;
     w.u16(id);
     writeRect(w, bounds());
     auto count = [&w](std::size_t n) {
@@ -490,10 +485,10 @@ Tag ShapeBuilder::defineShape3(std::uint16_t id) const {
         w.u16(l.width);
         writeRgba(w, l.colour);
     }
-    const int fillBits = unsignedBits(static_cast<std::uint32_t>(m_fills.size()));
-    const int lineBits = unsignedBits(static_cast<std::uint32_t>(m_lines.size()));
-    w.ub(static_cast<std::uint32_t>(fillBits), 4);
-    w.ub(static_cast<std::uint32_t>(lineBits), 4);
+    const unsigned fillBits = glw::base::bitsForUnsigned(static_cast<std::uint32_t>(m_fills.size()));
+    const unsigned lineBits = glw::base::bitsForUnsigned(static_cast<std::uint32_t>(m_lines.size()));
+    w.ub(fillBits, 4);
+    w.ub(lineBits, 4);
     std::int32_t penX = 0;
     std::int32_t penY = 0;
     for (std::size_t i = 0; i < m_records.size(); ++i) {

@@ -1,8 +1,9 @@
 // A small SWF writer for our own movies: records, tags, shapes, actions and the file header.
 #pragma once
 
+#include "base/Bytes.h"
 #include "swf/TagCode.h"
-#include "swf/media/BitWriter.h"
+#include "swf/media/EdgeRecords.h"
 #include "swf/media/Mp3.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@
 namespace glw::tools {
 
 using Bytes = std::vector<std::uint8_t>;
-using glw::swf::media::BitWriter;
+using glw::base::ByteWriter;
 
 using glw::swf::TagCode;
 
@@ -65,10 +66,10 @@ struct Matrix {
     }
 };
 
-void writeRect(BitWriter& w, const Rect& r);
-void writeMatrix(BitWriter& w, const Matrix& m);
-void writeRgb(BitWriter& w, Rgb c);
-void writeRgba(BitWriter& w, Rgba c);
+void writeRect(ByteWriter& w, const Rect& r);
+void writeMatrix(ByteWriter& w, const Matrix& m);
+void writeRgb(ByteWriter& w, Rgb c);
+void writeRgba(ByteWriter& w, Rgba c);
 
 // One tag: code and body. longHeader writes the 6-byte header even for bodies under 63 bytes, as
 // Flash does for many tags.

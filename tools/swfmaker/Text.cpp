@@ -9,8 +9,6 @@ namespace glw::tools {
 
 using glw::swf::media::GlyphFont;
 using glw::swf::media::kEmSquare;
-using glw::swf::media::signedBits;
-using glw::swf::media::unsignedBits;
 
 Result<EmbeddedFont> EmbeddedFont::load(std::string name, bool bold, bool italic, std::u32string_view characters) {
     auto font = GlyphFont::open(name, bold, italic, kEmSquare);
@@ -52,10 +50,10 @@ std::optional<std::uint16_t> EmbeddedFont::index(char32_t code) const {
 
 namespace {
 
-void writeFontName(BitWriter& w, std::string_view name) {
+void writeFontName(ByteWriter& w, std::string_view name) {
     const std::size_t length = std::min<std::size_t>(name.size(), 255);
     w.u8(static_cast<std::uint8_t>(length));
-    w.bytes({reinterpret_cast<const std::uint8_t*>(name.data()), length});
+    w.bytes(name.substr(0, length));
 }
 
 std::int16_t clampS16(long v) {
@@ -74,7 +72,7 @@ Tag EmbeddedFont::defineFont2(std::uint16_t id) const {
     const bool wide = (n + 1) * 2 + shapesBytes > 0xFFFF;
     const std::size_t offsetSize = wide ? 4 : 2;
 
-    BitWriter w;
+    ByteWriter w;
     w.u16(id);
     std::uint8_t flags = 0x80 | 0x04; // layout, wide codes
     flags |= wide ? 0x08 : 0;
@@ -117,7 +115,7 @@ Tag EmbeddedFont::defineFont2(std::uint16_t id) const {
 }
 
 Tag defineDeviceFont2(std::uint16_t id, std::string_view name, bool bold, bool italic) {
-    BitWriter w;
+    ByteWriter w;
     w.u16(id);
     w.u8(static_cast<std::uint8_t>(0x04 | (italic ? 0x02 : 0) | (bold ? 0x01 : 0))); // wide codes, no layout
     w.u8(1);
@@ -187,9 +185,9 @@ StaticTextLayout defineText(std::uint16_t id, std::string_view text, const Embed
     }
     finishLine();
 
-    const int glyphBits = std::max(1, unsignedBits(maxIndex));
-    const int advanceBits = std::max(2, signedBits(maxAdvance));
-    BitWriter w;
+    const unsigned glyphBits = std::max(1u, glw::base::bitsForUnsigned(maxIndex));
+    const unsigned advanceBits = std::max(2u, glw::base::bitsForSigned(maxAdvance));
+    ByteWriter w;
     w.u16(id);
     writeRect(w, bounds);
     writeMatrix(w, Matrix{});

@@ -45,6 +45,8 @@ bool writeAll(const std::string& data) {
     return true;
 }
 
+// The answer ends with the standard output itself, closed while the holder lives on: the program that waits
+// for it reads to the end. Standard output was given, not opened here, so no descriptor guard owns it.
 void answer(char c) {
     writeAll(std::string(1, c));
     ::close(1);

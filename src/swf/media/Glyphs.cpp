@@ -1,7 +1,7 @@
 // Font lookup with fontconfig and FreeType outlines converted to SWF glyph shapes.
 #include "swf/media/Glyphs.h"
 
-#include "swf/media/BitWriter.h"
+#include "swf/media/EdgeRecords.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -524,7 +524,7 @@ bool fits(std::int32_t v) {
 }
 
 // Edges longer than an edge record holds (only in absurd outlines) are split in halves.
-void writeLine(BitWriter& w, Point from, Point to) {
+void writeLine(base::ByteWriter& w, Point from, Point to) {
     const std::int32_t dx = to.x - from.x;
     const std::int32_t dy = to.y - from.y;
     if (!fits(dx) || !fits(dy)) {
@@ -536,7 +536,7 @@ void writeLine(BitWriter& w, Point from, Point to) {
     writeStraightEdge(w, dx, dy);
 }
 
-void writeCurve(BitWriter& w, Point from, Point control, Point to) {
+void writeCurve(base::ByteWriter& w, Point from, Point control, Point to) {
     const std::int32_t cx = control.x - from.x;
     const std::int32_t cy = control.y - from.y;
     const std::int32_t ax = to.x - control.x;
@@ -553,7 +553,7 @@ void writeCurve(BitWriter& w, Point from, Point control, Point to) {
 }
 
 std::vector<std::uint8_t> encodeShape(const std::vector<Segment>& segments) {
-    BitWriter w;
+    base::ByteWriter w;
     w.ub(1, 4); // NumFillBits
     w.ub(0, 4); // NumLineBits
     bool first = true;
@@ -572,8 +572,9 @@ std::vector<std::uint8_t> encodeShape(const std::vector<Segment>& segments) {
             w.ub(0, 1);             // StateFillStyle1
             w.ub(first ? 1 : 0, 1); // StateFillStyle0
             w.ub(1, 1);             // StateMoveTo
-            const int bits = std::max(signedBits(s.to.x), signedBits(s.to.y));
-            w.ub(static_cast<std::uint32_t>(bits), 5);
+            // One bit at the least, even for a move to the origin, which needs none.
+            const unsigned bits = std::max(1u, base::bitsForSigned({s.to.x, s.to.y}));
+            w.ub(bits, 5);
             w.sb(s.to.x, bits);
             w.sb(s.to.y, bits);
             if (first) {
