@@ -10,16 +10,6 @@ namespace {
 // The updater takes a reply that holds "404" anywhere for a missing page.
 const std::string kHolds404 = "the updater would read this reply as a missing page, since it holds \"404\": ";
 
-std::string withoutLineBreaks(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        if (c != '\r' && c != '\n') {
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string replaced(std::string text, char from, char to) {
     for (char& c : text) {
         if (c == from) {
@@ -48,6 +38,16 @@ Result<std::string> refused(const std::string& why) {
 }
 
 } // namespace
+
+std::string withoutLineBreaks(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c != '\r' && c != '\n') {
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::vector<std::string> splitFields(std::string_view text, char separator) {
     std::vector<std::string> fields;

@@ -55,6 +55,9 @@ ImportsReply readImportsReply(std::string_view bytes);
 // (the updater would read the list as a missing page).
 Result<std::string> writeImportsReply(const ImportsReply& reply);
 
+// The text without its carriage returns and line feeds, as the updater reads its files and the replies.
+std::string withoutLineBreaks(std::string_view text);
+
 // The text's fields at every `separator`, empty ones included: how the updater splits its own files and
 // the site's replies.
 std::vector<std::string> splitFields(std::string_view text, char separator);

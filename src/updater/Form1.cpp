@@ -3,7 +3,6 @@
 #include "updater/Form1.h"
 
 #include "base/FileIo.h"
-#include "common/CopyHelpers.h"
 #include "common/ModText.h"
 #include "formats/UpdateReplies.h"
 #include "platform/WinPath.h"
@@ -36,10 +35,6 @@ std::string shortNumber(double value) {
     std::ostringstream text;
     text << value;
     return text.str();
-}
-
-std::string withoutLineBreaks(const std::string& text) {
-    return common::ReplaceText(common::ReplaceText(text, "\r", ""), "\n", "");
 }
 
 // Clears the busy flag however a transfer's handler is left.
@@ -351,7 +346,7 @@ void Form1::Command1_Click() {
                          common::msgOk, "Error.");
         return;
     }
-    ReplyText = withoutLineBreaks(ReplyText);
+    ReplyText = formats::withoutLineBreaks(ReplyText);
     LastUpdateReply = ReplyText;
     lblVers2.Caption = DispDate(vb::Trim(ReplyText));
     DownloadURL = release->archiveAddress;
@@ -365,7 +360,7 @@ void Form1::Command1_Click() {
     if (!loaded()) {
         return;
     }
-    ReplyText = withoutLineBreaks(ReplyText);
+    ReplyText = formats::withoutLineBreaks(ReplyText);
     for (const formats::OfferedPackage& package : formats::readImportsReply(ReplyText).packages) {
         const std::string saved = rt.App.Path + "\\Imports\\" + formats::packageFileName(package.path);
         if (!common::FileExists(saved) && !OtherDowns.contains(package.path)) {

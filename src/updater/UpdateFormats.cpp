@@ -24,16 +24,6 @@ std::string stripped(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-std::string withoutLineBreaks(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c != '\r' && c != '\n') {
-            out += c;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 DlInfo readDlInfo(const std::string& text) {
@@ -45,7 +35,7 @@ DlInfo readDlInfo(const std::string& text) {
 std::string DispDate(const std::string& WhatDate) {
     static const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
                                          "July",    "August",   "September", "October", "November", "December"};
-    const std::vector<std::string> fields = formats::splitFields(withoutLineBreaks(WhatDate), '/');
+    const std::vector<std::string> fields = formats::splitFields(formats::withoutLineBreaks(WhatDate), '/');
     if (fields.size() < 3) {
         return "Unknown";
     }
