@@ -120,3 +120,26 @@ cat >"$work/dict.txt" <<'WORDS'
 "\xff\xff\xff\x7f"
 WORDS
 run fuzz_palette_file palette-file
+fresh update-replies
+work="$base/update-replies"
+printf '12/5/2004/host|folder|update.zip/GLW UPDATE\r\n' >"$work/corpus/version.txt"
+printf '[imports/animals.gwi](Animals)|[imports/loops.gwi](Party loops)|\r\n' >"$work/corpus/imports.txt"
+printf '<html><body>404 Not Found</body></html>' >"$work/corpus/missing.html"
+cat >"$work/dict.txt" <<'WORDS'
+"GLW UPDATE"
+"404"
+"/"
+"|"
+"["
+"]"
+"("
+")"
+"\x0d\x0a"
+"http:||"
+".gwi"
+"imports/"
+".."
+":"
+"\x5c"
+WORDS
+run fuzz_update_replies update-replies

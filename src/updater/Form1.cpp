@@ -3,8 +3,8 @@
 #include "updater/Form1.h"
 
 #include "base/FileIo.h"
-#include "common/CopyHelpers.h"
 #include "common/ModText.h"
+#include "formats/UpdateReplies.h"
 #include "platform/WinPath.h"
 #include "updater/UpdateFormats.h"
 #include "vb/VbError.h"
@@ -35,10 +35,6 @@ std::string shortNumber(double value) {
     std::ostringstream text;
     text << value;
     return text.str();
-}
-
-std::string withoutLineBreaks(const std::string& text) {
-    return common::ReplaceText(common::ReplaceText(text, "\r", ""), "\n", "");
 }
 
 // Clears the busy flag however a transfer's handler is left.
@@ -247,7 +243,7 @@ void Form1::showProgress(const http::Progress& progress) {
     }
 }
 
-Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
+Form1::FileOutcome Form1::ReceiveFile(const std::string& address, const std::string& TargetFile) {
     FileTransfer = true;
     m_pieces = 0;
     BytesRead = 0;
@@ -308,7 +304,7 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address) {
     if (!zip::listZipEntries(temp).ok()) {
         const auto read = base::readWholeFile(temp);
         const std::string body = read ? *read : std::string();
-        return discard(bodyMeansNotFound(body, false) ? FileOutcome::NotFound : FileOutcome::Failed,
+        return discard(formats::bodyMeansNotFound(body, false) ? FileOutcome::NotFound : FileOutcome::Failed,
                        "not a zip archive");
     }
     if (auto placed = out.commit(); !placed) {
@@ -344,15 +340,16 @@ void Form1::Command1_Click() {
     if (!loaded()) {
         return;
     }
-    if (!acceptUpdateReply(ReplyText)) {
+    const auto release = formats::readUpdateReply(ReplyText);
+    if (!release) {
         module1.MsgBoxEx("Error Contacting Server.  Please check your connection or try again at a later time.",
                          common::msgOk, "Error.");
         return;
     }
-    ReplyText = withoutLineBreaks(ReplyText);
+    ReplyText = formats::withoutLineBreaks(ReplyText);
     LastUpdateReply = ReplyText;
     lblVers2.Caption = DispDate(vb::Trim(ReplyText));
-    DownloadURL = downloadAddress(ReplyText);
+    DownloadURL = release->archiveAddress;
     // An installed date that cannot be read counts as older than any release.
     if (lblVers.Caption() != lblVers2.Caption() || lblVers.Caption() == "Unknown") {
         Check2.Value = forms::vbChecked;
@@ -363,10 +360,10 @@ void Form1::Command1_Click() {
     if (!loaded()) {
         return;
     }
-    ReplyText = withoutLineBreaks(ReplyText);
-    for (const OfferedPackage& package : readImportsReply(ReplyText)) {
-        TargetFile = rt.App.Path + "\\Imports\\" + package.name;
-        if (!common::FileExists(TargetFile) && !OtherDowns.contains(package.path)) {
+    ReplyText = formats::withoutLineBreaks(ReplyText);
+    for (const formats::OfferedPackage& package : formats::readImportsReply(ReplyText).packages) {
+        const std::string saved = rt.App.Path + "\\Imports\\" + formats::packageFileName(package.path);
+        if (!common::FileExists(saved) && !OtherDowns.contains(package.path)) {
             step([&] { OtherDowns.Add(package.path, package.title); });
         }
     }
@@ -381,133 +378,161 @@ void Form1::Command6_Click() {
     if (m_busy) {
         return;
     }
-    auto& rt = runtime();
     if (!UpdateChecked) {
         module1.MsgBoxEx("Please check for updates first!", common::msgOk, "Error.");
         return;
     }
-    vb::ResumeNext step(rt.errorLog(), "Form1.Command6_Click");
-    const std::string appPath = rt.App.Path;
+    vb::ResumeNext step(runtime().errorLog(), "Form1.Command6_Click");
+    const std::string appPath = runtime().App.Path;
+    showDownloadFrame();
+    const bool mainUpdate = Check2.Value == forms::vbChecked;
+    DownloadCount count{0, countDownloads(mainUpdate)};
+    // Whether the release or a package failed: the closing heading says so instead of "Updates Complete!".
+    StepOutcome release = StepOutcome::Done;
+    if (mainUpdate) {
+        release = updateProgram(appPath, count, step);
+        if (release == StepOutcome::Closed) {
+            return;
+        }
+    }
+    StepOutcome packages = StepOutcome::Done;
+    if (OtherDowns.Count() > 0) {
+        packages = downloadPackages(appPath, count, step);
+        if (packages == StepOutcome::Closed) {
+            return;
+        }
+    }
+    showClosing(release == StepOutcome::Failed, packages == StepOutcome::Failed, appPath, step);
+}
+
+void Form1::showDownloadFrame() {
     Frame1.Visible = false;
     Frame2.Visible = false;
     Frame4.Visible = false;
     layOutProgress(false);
     Frame3.Visible = true;
-    int total = 0;
-    int done = 0;
-    const bool mainUpdate = Check2.Value == forms::vbChecked;
-    if (mainUpdate) {
-        total = 1;
-    }
+}
+
+int Form1::countDownloads(bool mainUpdate) {
+    int total = mainUpdate ? 1 : 0;
     for (int k = 1; k <= OtherDowns.Count(); ++k) {
         if (OtherDowns.Item(k).Checked()) {
             ++total;
         }
     }
-    // Whether the release or a package failed: the closing heading says so instead of "Updates Complete!".
-    bool programFailed = false;
-    bool packageFailed = false;
-    auto status = [&] { txtStat.Caption = "Downloading " + std::to_string(done) + " of " + std::to_string(total); };
+    return total;
+}
 
-    if (mainUpdate) {
-        m_requestTimeout = m_services.limits.downloadSlowSeconds;
-        // An archive of an earlier run is not deleted first: the new one replaces it only once it is whole,
-        // and only a whole new one is unpacked.
-        const std::string archive = appPath + "\\" + UpdateArchivePath;
-        ++done;
-        status();
-        FileTransfer = true;
-        txtFile.Caption = "Program Update";
-        lblSize.Caption = "";
-        lblRecieved.Caption = "";
-        TargetFile = archive;
-        const FileOutcome received = ReceiveFile(DownloadURL);
+void Form1::showNextDownload(DownloadCount& count, const std::string& file) {
+    ++count.done;
+    txtStat.Caption = "Downloading " + std::to_string(count.done) + " of " + std::to_string(count.total);
+    txtFile.Caption = file;
+    lblSize.Caption = "";
+    lblRecieved.Caption = "";
+}
+
+Form1::StepOutcome Form1::updateProgram(const std::string& appPath, DownloadCount& count, vb::ResumeNext& step) {
+    m_requestTimeout = m_services.limits.downloadSlowSeconds;
+    // An archive of an earlier run is not deleted first: the new one replaces it only once it is whole,
+    // and only a whole new one is unpacked.
+    const std::string archive = appPath + "\\" + UpdateArchivePath;
+    showNextDownload(count, "Program Update");
+    const FileOutcome received = ReceiveFile(DownloadURL, archive);
+    if (!loaded()) {
+        return StepOutcome::Closed;
+    }
+    if (received != FileOutcome::Received) {
+        inform("Error Downloading Update.");
+        return StepOutcome::Failed;
+    }
+    inform("Update Download Complete - Now Installing.");
+    if (!unpackRelease(archive, appPath)) {
+        module1.MsgBoxEx("An Error Occured Updating the Program Files!", common::msgOk, "Error!");
+        inform(kInstallFailed);
+        return StepOutcome::Failed;
+    }
+    registerComponent(appPath);
+    step([&] { vb::writeAllBytes(appPath + "\\updated.dat", LastUpdateReply + "\r\n"); });
+    inform("Installation of Update Complete.");
+    return StepOutcome::Done;
+}
+
+bool Form1::unpackRelease(const std::string& archive, const std::string& appPath) {
+    Zipper.ZipFile = platform::toHostPath(archive);
+    Zipper.SourceFolder = platform::toHostPath(appPath);
+    Zipper.ExtractFolder = platform::toHostPath(appPath);
+    Zipper.ZipOption1 = true;
+    Zipper.ZipOption1000 = true;
+    Zipper.FileMask = "*.*";
+    Zipper.Password = "";
+    // Every entry is checked whole in a staging folder before any file is moved into place, and an archive
+    // with an entry that would leave the folder is refused as a whole: a failure leaves the application
+    // folder as it was.
+    const auto unpacked = Zipper.ZipExtract();
+    if (!unpacked) {
+        runtime().logError("Form1.Command6_Click", vb::ErrPathFileAccess, unpacked.error().detail);
+        return false;
+    }
+    return true;
+}
+
+void Form1::registerComponent(const std::string& appPath) {
+    // The component lies in the application folder itself, never where the editable text box might point.
+    const std::string component = appPath + "\\" + ComponentPath;
+    if (ComponentPath.empty() || !common::FileExists(component)) {
+        return;
+    }
+    if (auto registered = m_services.registration->registerComponent({component, "/s"}); !registered) {
+        runtime().logError("Form1.Command6_Click", vb::ErrPathFileAccess, registered.error().detail);
+    }
+}
+
+Form1::StepOutcome Form1::downloadPackages(const std::string& appPath, DownloadCount& count, vb::ResumeNext& step) {
+    inform(" ");
+    inform("Downloading Imports");
+    const std::string imports = appPath + "\\Imports";
+    if (!base::isFolder(platform::toHostPath(imports))) {
+        step([&] { vb::MkDir(imports); });
+    }
+    StepOutcome outcome = StepOutcome::Done;
+    for (int k = 1; k <= OtherDowns.Count(); ++k) {
+        forms::ListItem& line = OtherDowns.Item(k);
+        if (!line.Checked()) {
+            continue;
+        }
+        const std::string key = line.Key();
+        const std::string name = formats::packageFileName(key);
+        showNextDownload(count, name);
+        if (!formats::safePackageName(name)) {
+            continue;
+        }
+        const std::string TargetFile = imports + "\\" + name;
+        if (common::FileExists(TargetFile)) {
+            inform("   " + name + " Has Already Been Downloaded!");
+            continue;
+        }
+        const FileOutcome received = ReceiveFile(siteAddress() + "/" + key, TargetFile);
         if (!loaded()) {
-            return;
+            return StepOutcome::Closed;
         }
-        if (received == FileOutcome::Received) {
-            inform("Update Download Complete - Now Installing.");
-            Zipper.ZipFile = platform::toHostPath(archive);
-            Zipper.SourceFolder = platform::toHostPath(appPath);
-            Zipper.ExtractFolder = platform::toHostPath(appPath);
-            Zipper.ZipOption1 = true;
-            Zipper.ZipOption1000 = true;
-            Zipper.FileMask = "*.*";
-            Zipper.Password = "";
-            // Every entry is checked whole in a staging folder before any file is moved into place, and an
-            // archive with an entry that would leave the folder is refused as a whole: a failure leaves the
-            // application folder as it was.
-            const auto unpacked = Zipper.ZipExtract();
-            if (!unpacked) {
-                rt.logError("Form1.Command6_Click", vb::ErrPathFileAccess, unpacked.error().detail);
-                module1.MsgBoxEx("An Error Occured Updating the Program Files!", common::msgOk, "Error!");
-                inform(kInstallFailed);
-                programFailed = true;
-            } else {
-                // The component lies in the application folder itself, never where the editable text box
-                // might point.
-                const std::string component = appPath + "\\" + ComponentPath;
-                if (!ComponentPath.empty() && common::FileExists(component)) {
-                    if (auto registered = m_services.registration->registerComponent({component, "/s"}); !registered) {
-                        rt.logError("Form1.Command6_Click", vb::ErrPathFileAccess, registered.error().detail);
-                    }
-                }
-                step([&] { vb::writeAllBytes(appPath + "\\updated.dat", LastUpdateReply + "\r\n"); });
-                inform("Installation of Update Complete.");
-            }
-        } else {
-            inform("Error Downloading Update.");
-            programFailed = true;
+        switch (received) {
+        case FileOutcome::Received:
+            inform("   " + name + " Download Complete.");
+            break;
+        case FileOutcome::NotFound:
+            inform("   " + name + " Not Found On The Server.");
+            outcome = StepOutcome::Failed;
+            break;
+        case FileOutcome::Failed:
+            inform("   " + name + " Download Failed.");
+            outcome = StepOutcome::Failed;
+            break;
         }
     }
+    return outcome;
+}
 
-    if (OtherDowns.Count() > 0) {
-        inform(" ");
-        inform("Downloading Imports");
-        const std::string imports = appPath + "\\Imports";
-        if (!base::isFolder(platform::toHostPath(imports))) {
-            step([&] { vb::MkDir(imports); });
-        }
-        for (int k = 1; k <= OtherDowns.Count(); ++k) {
-            forms::ListItem& line = OtherDowns.Item(k);
-            if (!line.Checked()) {
-                continue;
-            }
-            ++done;
-            status();
-            const std::string key = line.Key();
-            const std::string name = vb::Trim(common::FileNameFromPath(common::ReplaceText(key, "/", "\\")));
-            lblSize.Caption = "";
-            lblRecieved.Caption = "";
-            txtFile.Caption = name;
-            if (!safePackageName(name)) {
-                continue;
-            }
-            TargetFile = imports + "\\" + name;
-            if (common::FileExists(TargetFile)) {
-                inform("   " + name + " Has Already Been Downloaded!");
-                continue;
-            }
-            const FileOutcome received = ReceiveFile(siteAddress() + "/" + key);
-            if (!loaded()) {
-                return;
-            }
-            switch (received) {
-            case FileOutcome::Received:
-                inform("   " + name + " Download Complete.");
-                break;
-            case FileOutcome::NotFound:
-                inform("   " + name + " Not Found On The Server.");
-                packageFailed = true;
-                break;
-            case FileOutcome::Failed:
-                inform("   " + name + " Download Failed.");
-                packageFailed = true;
-                break;
-            }
-        }
-    }
-
+void Form1::showClosing(bool programFailed, bool packageFailed, const std::string& appPath, vb::ResumeNext& step) {
     Label10.Caption = programFailed ? kProgramFailedHeading : packageFailed ? kPackageFailedHeading : kCompleteHeading;
     layOutProgress(true);
     Frame4.Visible = true;

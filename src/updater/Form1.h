@@ -9,6 +9,7 @@
 #include "forms/ListView.h"
 #include "http/Http.h"
 #include "updater/ComponentRegistration.h"
+#include "vb/VbError.h"
 #include "zip/ZipArchive.h"
 
 #include <memory>
@@ -81,7 +82,6 @@ public:
     bool UpdateChecked = false;
     bool FileTransfer = false;
     std::string ReplyText;
-    std::string TargetFile;
     double FileSizeMB = 0;
     long BytesRead = 0;
 
@@ -102,11 +102,36 @@ private:
     // Fetches a page into ReplyText (its first 1,024 characters); true when the site answered it whole
     // with a 2xx status. ReplyText stays empty otherwise.
     bool FetchPage(const std::string& address);
-    // Fetches a file into TargetFile through a temporary name beside it, with the progress display. The
-    // file is put in place only when the reply is 2xx, whole (as long as its Content-Length says, where
-    // there is one) and a zip archive; otherwise the temporary file is removed and TargetFile is not
-    // touched.
-    FileOutcome ReceiveFile(const std::string& address);
+    // Fetches a file into TargetFile (a system path) through a temporary name beside it, with the progress
+    // display. The file is put in place only when the reply is 2xx, whole (as long as its Content-Length
+    // says, where there is one) and a zip archive; otherwise the temporary file is removed and TargetFile
+    // is not touched.
+    FileOutcome ReceiveFile(const std::string& address, const std::string& TargetFile);
+
+    // The download road's steps. A step ends Closed when the window was unloaded during one of its
+    // transfers: the road then stops where it is.
+    enum class StepOutcome { Done, Failed, Closed };
+    struct DownloadCount {
+        int done;
+        int total;
+    };
+    // Frame3 in place of the release and import frames.
+    void showDownloadFrame();
+    // The files the road fetches: the release when it is ticked, and every ticked package.
+    int countDownloads(bool mainUpdate);
+    // Counts the next download and shows its name with an empty size and progress.
+    void showNextDownload(DownloadCount& count, const std::string& file);
+    // The release: downloaded to App.Path & "\" & UpdateArchivePath, unpacked over the application folder,
+    // its component registered and updated.dat rewritten. Failed when the download or the unpacking failed.
+    StepOutcome updateProgram(const std::string& appPath, DownloadCount& count, vb::ResumeNext& step);
+    // True when the archive was unpacked whole over the application folder.
+    bool unpackRelease(const std::string& archive, const std::string& appPath);
+    // Registers ComponentPath when the release brought it.
+    void registerComponent(const std::string& appPath);
+    // Every ticked package into Imports; Failed when one was not found or failed.
+    StepOutcome downloadPackages(const std::string& appPath, DownloadCount& count, vb::ResumeNext& step);
+    // The closing frame with the heading for the run, below it the information list.
+    void showClosing(bool programFailed, bool packageFailed, const std::string& appPath, vb::ResumeNext& step);
     // Runs the transfer to its end, letting the message queue run twice a round. Stops early, abandoning
     // the transfer, when the window is unloaded meanwhile.
     http::Reply runTransfer(http::Request request);

@@ -86,6 +86,19 @@ TEST(UpdateSiteTool, RefusesRepliesTheUpdaterWouldTakeForMissingPages) {
     }
 }
 
+// A refused reply is found before anything is written: no half-made site is left behind.
+TEST(UpdateSiteTool, ARefusedSiteWritesNothing) {
+    platform::test::TempDir work;
+    work.file("release/old.txt", "new");
+    work.file("pack/impinfo.dat", "[clipart]{Pack}\r\n");
+    tools::SiteLayout layout{work.host("site"), "http://example.com/glw",           "5/12/2004", work.host("release"),
+                             "glwse.zip",       {{work.host("pack"), "Pack (old)"}}};
+    auto made = tools::layOutUpdateSite(layout);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().detail, "a title may not hold \"|\", \"(\" or \")\": Pack (old)");
+    EXPECT_FALSE(work.exists("site"));
+}
+
 TEST_F(LocalSite, RepliesAcceptedAndRefusedNeverLoseOrHalfWriteAFile) {
     const std::string release = siteFile("release/glwse.zip");
     const std::string slip = zipBytes({{"old.txt", "new"}, {"../escape.txt", "x"}});

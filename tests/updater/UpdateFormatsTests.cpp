@@ -1,4 +1,4 @@
-// The updater's files and the update site's replies, read by the pure functions behind the window.
+// The updater's own files, read by the pure functions behind the window, and the component registry.
 #include "platform/TempDir.h"
 #include "updater/ComponentRegistration.h"
 #include "updater/UpdateFormats.h"
@@ -41,72 +41,6 @@ TEST(DlInfoFile, FieldsAreSplitAtBarsAndStrippedOfLineBreaksAndBlanks) {
     EXPECT_EQ(shortFile.UpdateTitle, "Title only");
     EXPECT_EQ(shortFile.ProgramId, "");
     EXPECT_EQ(readDlInfo("a|b|c|d|line\r\nbreak").ProgramId, "line\r\nbreak"); // inner breaks stay
-}
-
-TEST(UpdateReply, AcceptedAndRefused) {
-    const std::pair<const char*, bool> cases[] = {
-        {"12/5/2004/host|folder|update.zip/GLW UPDATE", true},
-        {"GLW UPDATE", true},
-        {"12/5/2004/host|folder|update.zip/glw update", false}, // the marker in other letter case
-        {"1/1/2404/host|f|u.zip/GLW UPDATE", false},            // "404" inside the date
-        {"1/5/2004/host|f|u404.zip/GLW UPDATE", false},         // "404" inside the file name
-        {"", false},
-        {"     ", false},
-        {"<html>Not Found</html>", false},
-    };
-    for (const auto& [reply, accepted] : cases) {
-        EXPECT_EQ(acceptUpdateReply(reply), accepted) << reply;
-    }
-    EXPECT_EQ(downloadAddress("12/5/2004/host|folder|update.zip/GLW UPDATE"), "host/folder/update.zip");
-    EXPECT_EQ(downloadAddress("12/5/2004/http:||127.0.0.1:8080|r|u.zip/GLW UPDATE"), "http://127.0.0.1:8080/r/u.zip");
-    EXPECT_EQ(downloadAddress("GLW UPDATE"), "");
-}
-
-TEST(ImportsReply, OfferedPackages) {
-    struct Case {
-        const char* reply;
-        std::vector<std::string> names;
-    };
-    const Case cases[] = {
-        {"[packs/animals.gwi](Animals)", {}}, // one entry without "|" offers nothing
-        {"[packs/animals.gwi](Animals)|", {"animals.gwi"}},
-        {"[packs/animals.gwi](Animals)|[packs/sea.gwi](Sea life)|", {"animals.gwi", "sea.gwi"}},
-        {"[ packs/ spaced.gwi ](S)|", {"spaced.gwi"}},
-        {"[flat.gwi](Flat)|", {"flat.gwi"}},
-        {"(no path)|[](empty path)|[p/ok.gwi](Ok)", {"ok.gwi"}},
-        {"[p/](slash)|[p/.](dot)|[p/..](dots)|[p/a:b.gwi](colon)|[p/a\x01.gwi](control)|", {}},
-        {"[p\\q\\back.gwi](Backslashes)|", {"back.gwi"}},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> names;
-        for (const OfferedPackage& p : readImportsReply(c.reply)) {
-            names.push_back(p.name);
-        }
-        EXPECT_EQ(names, c.names) << c.reply;
-    }
-    const auto offered = readImportsReply("[packs/sea.gwi](Sea life)|");
-    ASSERT_EQ(offered.size(), 1u);
-    EXPECT_EQ(offered[0].path, "packs/sea.gwi");
-    EXPECT_EQ(offered[0].title, "Sea life");
-}
-
-TEST(PackageBody, WhatCountsAsNotFound) {
-    struct Case {
-        std::string body;
-        bool isZip;
-        bool notFound;
-    };
-    const Case cases[] = {
-        {"", false, true},
-        {"  \r\n\t", false, true},
-        {"<html><body>404 Not Found</body></html>", false, true},
-        {"hello", false, false},                                 // not found is not the word for it: a bad download
-        {std::string("PK\x03\x04", 4) + "..404..", true, false}, // an archive whose bytes hold "404"
-        {std::string("PK\x05\x06", 4) + std::string(18, 0), true, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(bodyMeansNotFound(c.body, c.isZip), c.notFound) << c.body;
-    }
 }
 
 TEST(FileComponentRegistry, RecordsEachComponentOnceInThePerUserFile) {

@@ -1,6 +1,7 @@
 // The update-site layout.
 #include "UpdateSite.h"
 
+#include "formats/UpdateReplies.h"
 #include "main/ImportNew.h"
 #include "zip/ZipArchive.h"
 
@@ -40,21 +41,24 @@ Result<void> placeArchive(const std::string& source, const fs::path& target, con
     return Result<void>();
 }
 
-// The updater takes a reply that holds "404" anywhere for a missing page.
-const std::string kHolds404 = "the updater would read this reply as a missing page, since it holds \"404\": ";
-
-std::string barred(std::string address) {
-    for (char& c : address) {
-        if (c == '/') {
-            c = '|';
-        }
-    }
-    return address;
-}
-
 } // namespace
 
+// The package's file name on the site: the source's own name, a packed folder's with ".gwi" added.
+std::string packageName(const std::string& source) {
+    std::string name = fs::path(source).filename().string();
+    if (name.empty()) {
+        name = fs::path(source).parent_path().filename().string();
+    }
+    std::error_code ec;
+    if (fs::is_directory(source, ec) && fs::path(name).extension() != ".gwi") {
+        name += ".gwi";
+    }
+    return name;
+}
+
 Result<void> layOutUpdateSite(const SiteLayout& layout) {
+    const std::size_t firstSlash = layout.date.find('/');
+    const std::size_t secondSlash = layout.date.find('/', firstSlash + 1);
     if (std::count(layout.date.begin(), layout.date.end(), '/') != 2) {
         return makeError(ErrorCode::Invalid, "the date must be day/month/year: " + layout.date);
     }
@@ -62,10 +66,22 @@ Result<void> layOutUpdateSite(const SiteLayout& layout) {
     while (!address.empty() && address.back() == '/') {
         address.pop_back();
     }
-    const std::string update =
-        layout.date + "/" + barred(address + "/release/" + layout.releaseName) + "/GLW UPDATE\r\n";
-    if (update.find("404") != std::string::npos) {
-        return makeError(ErrorCode::Invalid, kHolds404 + update.substr(0, update.size() - 2));
+    formats::UpdateReply release;
+    release.day = layout.date.substr(0, firstSlash);
+    release.month = layout.date.substr(firstSlash + 1, secondSlash - firstSlash - 1);
+    release.year = layout.date.substr(secondSlash + 1);
+    release.archiveAddress = address + "/release/" + layout.releaseName;
+    const auto update = formats::writeUpdateReply(release);
+    if (!update) {
+        return update.error();
+    }
+    formats::ImportsReply offered;
+    for (const SitePackage& package : layout.packages) {
+        offered.packages.push_back({"imports/" + packageName(package.source), package.title});
+    }
+    const auto imports = formats::writeImportsReply(offered);
+    if (!imports) {
+        return imports.error();
     }
 
     std::error_code ec;
@@ -80,31 +96,16 @@ Result<void> layOutUpdateSite(const SiteLayout& layout) {
             return placed;
         }
     }
-    if (auto written = writeText(root / "glwupd.asp", update); !written) {
+    if (auto written = writeText(root / "glwupd.asp", *update); !written) {
         return written;
     }
-
-    std::string imports;
     for (const SitePackage& package : layout.packages) {
-        if (package.title.find_first_of("|()") != std::string::npos) {
-            return makeError(ErrorCode::Invalid, "a title may not hold \"|\", \"(\" or \")\": " + package.title);
-        }
-        std::string name = fs::path(package.source).filename().string();
-        if (name.empty()) {
-            name = fs::path(package.source).parent_path().filename().string();
-        }
-        if (fs::is_directory(package.source, ec) && fs::path(name).extension() != ".gwi") {
-            name += ".gwi";
-        }
-        if (auto placed = placeArchive(package.source, root / "imports" / name, main::kImportPassword); !placed) {
+        const fs::path target = root / "imports" / packageName(package.source);
+        if (auto placed = placeArchive(package.source, target, main::kImportPassword); !placed) {
             return placed;
         }
-        imports += "[imports/" + name + "](" + package.title + ")|";
     }
-    if (imports.find("404") != std::string::npos) {
-        return makeError(ErrorCode::Invalid, kHolds404 + imports);
-    }
-    return writeText(root / "glwimps.asp", imports + "\r\n");
+    return writeText(root / "glwimps.asp", *imports);
 }
 
 } // namespace glw::tools

@@ -31,7 +31,8 @@ struct SiteLayout {
 //   imports/<name>     the packages
 // Folders given as packages are packed with the import packages' password. Invalid for a date that is
 // not three "/" fields, a title holding "|", "(" or ")", or a reply holding "404" anywhere (in the date,
-// the address, a name or a title: the updater reads such a reply as a missing page); the zip layer's errors
+// the address, a name or a title: the updater reads such a reply as a missing page), found before anything
+// is written; the replies are written by formats/UpdateReplies.h. The zip layer's errors
 // for what cannot be packed; Io when a file cannot be written.
 Result<void> layOutUpdateSite(const SiteLayout& layout);
 
