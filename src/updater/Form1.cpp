@@ -260,7 +260,6 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address, const std::str
         return FileOutcome::Failed;
     }
     base::FreshFile out = std::move(*fresh);
-    const std::string temp = out.tempPath();
     std::uint64_t length = 0;
     bool written = true;
     http::Request request;
@@ -278,39 +277,45 @@ Form1::FileOutcome Form1::ReceiveFile(const std::string& address, const std::str
     Prog.Value = 100;
     BytesRead = long(reply.received);
     lblRecieved.Caption = std::to_string(reply.received) + " bytes";
+    const FileVerdict verdict = judgeDownload(reply, written, out.tempPath());
+    if (verdict.outcome != FileOutcome::Received) {
+        runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess, address + ": " + verdict.why);
+        return verdict.outcome;
+    }
+    if (auto placed = out.commit(); !placed) {
+        runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess,
+                           address + ": cannot put " + target + " in place: " + placed.error().detail);
+        return FileOutcome::Failed;
+    }
+    return FileOutcome::Received;
+}
 
-    auto discard = [&](FileOutcome outcome, const std::string& why) {
-        runtime().logError("Form1.ReceiveFile", vb::ErrPathFileAccess, address + ": " + why);
-        return outcome;
-    };
+Form1::FileVerdict Form1::judgeDownload(const http::Reply& reply, bool written, const std::string& temp) {
     if (!reply.success()) {
-        return discard(FileOutcome::NotFound,
-                       reply.failure ? reply.failure->detail : "status " + std::to_string(reply.status));
+        return {FileOutcome::NotFound,
+                reply.failure ? reply.failure->detail : "status " + std::to_string(reply.status)};
     }
     if (reply.received == 0) {
-        return discard(FileOutcome::NotFound, "empty reply");
+        return {FileOutcome::NotFound, "empty reply"};
     }
     if (!written) {
-        return discard(FileOutcome::Failed, "cannot write " + temp);
+        return {FileOutcome::Failed, "cannot write " + temp};
     }
     // A transfer that broke off is a failed download, whatever its first bytes hold.
     if (reply.failure) {
-        return discard(FileOutcome::Failed, reply.failure->detail);
+        return {FileOutcome::Failed, reply.failure->detail};
     }
     if (reply.contentLength && reply.received != *reply.contentLength) {
-        return discard(FileOutcome::Failed, "received " + std::to_string(reply.received) + " of " +
-                                                std::to_string(*reply.contentLength) + " bytes");
+        return {FileOutcome::Failed, "received " + std::to_string(reply.received) + " of " +
+                                         std::to_string(*reply.contentLength) + " bytes"};
     }
     if (!zip::listZipEntries(temp).ok()) {
         const auto read = base::readWholeFile(temp);
         const std::string body = read ? *read : std::string();
-        return discard(formats::bodyMeansNotFound(body, false) ? FileOutcome::NotFound : FileOutcome::Failed,
-                       "not a zip archive");
+        return {formats::bodyMeansNotFound(body, false) ? FileOutcome::NotFound : FileOutcome::Failed,
+                "not a zip archive"};
     }
-    if (auto placed = out.commit(); !placed) {
-        return discard(FileOutcome::Failed, "cannot put " + target + " in place: " + placed.error().detail);
-    }
-    return FileOutcome::Received;
+    return {FileOutcome::Received, ""};
 }
 
 void Form1::inform(const std::string& line) {

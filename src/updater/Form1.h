@@ -107,6 +107,15 @@ private:
     // says, where there is one) and a zip archive; otherwise the temporary file is removed and TargetFile
     // is not touched.
     FileOutcome ReceiveFile(const std::string& address, const std::string& TargetFile);
+    // How a finished transfer into the temporary file `temp` counts, and why when it is not Received:
+    // NotFound for a refused or empty reply or a server's page saying so, Failed for a write error, a
+    // broken-off or short transfer, or a body that is no zip archive. `written` is false when a write
+    // into the temporary file failed.
+    struct FileVerdict {
+        FileOutcome outcome;
+        std::string why;
+    };
+    static FileVerdict judgeDownload(const http::Reply& reply, bool written, const std::string& temp);
 
     // The download road's steps. A step ends Closed when the window was unloaded during one of its
     // transfers: the road then stops where it is.

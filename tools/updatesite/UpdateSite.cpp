@@ -1,13 +1,13 @@
 // The update-site layout.
 #include "UpdateSite.h"
 
+#include "base/FileIo.h"
 #include "formats/UpdateReplies.h"
 #include "main/ImportNew.h"
 #include "zip/ZipArchive.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace glw::tools {
 
@@ -15,11 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A page is replaced whole, so a server serving the folder meanwhile never hands out half a reply.
 Result<void> writeText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out.flush()) {
-        return makeError(ErrorCode::Io, "cannot write " + path.string());
+    if (auto written = base::replaceFileWith(path.string(), text); !written) {
+        return makeError(ErrorCode::Io, "cannot write " + path.string() + ": " + written.error().detail);
     }
     return Result<void>();
 }
