@@ -1,5 +1,6 @@
-// Fuzz target for the add-ins' readers of clipboard text and page data: the reply reader with its file-list
-// checks, the tag's size and variable reading, the page address and the movie path of a selected clip.
+// Fuzz target for the add-ins' readers of clipboard text and page data: the add-ins' check of where a reply's
+// files come from, over the reply's reader of the formats layer (fuzzed on its own in fuzz/formats), the tag's size and
+// variable reading, the page address and the movie path of a selected clip.
 #include "addins/ClipText.h"
 
 #include <cstdint>

@@ -143,3 +143,33 @@ cat >"$work/dict.txt" <<'WORDS'
 "\x5c"
 WORDS
 run fuzz_update_replies update-replies
+# The texts the export hands on, each seeded with a text its writer gives.
+tag="<OBJECT  ID='GLINTWAVECL1' NAME='GLINTWAVECL1' WIDTH=550 HEIGHT=400><PARAM NAME=movie VALUE=\"GLWDATA/c.swf\"><PARAM NAME=quality VALUE=high> <PARAM NAME=flashvars VALUE=\"DT=GLWDATA/&a=1\"> <PARAM NAME=bgcolor VALUE=#FFFFFF><PARAM NAME=WMode VALUE=Opaque><PARAM NAME=Scale VALUE=showAll><PARAM NAME=SAlign VALUE=LT><EMBED src='GLWDATA/c.swf' quality=high bgcolor=#FFFFFF swLiveConnect=\"true\" NAME=\"eLINTWAVECL1\" TYPE=\"application/x-shockwave-flash\" PLUGINSPAGE=\"http://www.adobe.com/go/getflashplayer\" WIDTH=550 HEIGHT=400 wmode=Opaque flashvars=\"DT=GLWDATA/&a=1\" scale=showAll></EMBED></OBJECT>"
+fresh export-files
+printf 'GLWDATA,C:\\app\\Working\\a,b.swf|,C:\\x.dat' >"$base/export-files/corpus/files"
+printf '"|"\n","\n"GLWDATA"\n"C:\\\\app\\\\Working\\\\"\n' >"$base/export-files/dict.txt"
+run fuzz_export_files export-files
+
+fresh export-code
+printf 'GLINTWAVECL94257|GLWDATA/clip.swf|#336699' >"$base/export-code/corpus/code"
+printf '"|"\n"GLINTWAVECL"\n"#FFFFFF"\n"GLWDATA/"\n' >"$base/export-code/dict.txt"
+run fuzz_export_code export-code
+
+fresh object-tag
+printf '%s' "$tag" >"$base/object-tag/corpus/tag"
+printf '"<OBJECT  ID=\x27"\n"\x27 NAME=\x27"\n" WIDTH="\n" HEIGHT="\n"<PARAM NAME="\n"<EMBED src=\x27"\n"flashvars=\\"DT="\n"></EMBED></OBJECT>"\n"%%"\n' \
+    >"$base/object-tag/dict.txt"
+run fuzz_object_tag object-tag
+
+fresh clip-request
+printf '(WBLFPCommand)[C:\\web](!1!){GLWDATA}(@a.htm|b.gif@)' >"$base/clip-request/corpus/page"
+printf '(WBLFPCommand)[RunningGLWPowerPoint](!!){}(@@)' >"$base/clip-request/corpus/presentation"
+printf '"(WBLFPCommand)"\n"["\n"](!"\n"!){"\n"}(@"\n"@)"\n"|"\n"RunningGLWPowerPoint"\n' >"$base/clip-request/dict.txt"
+run fuzz_clip_request clip-request
+
+fresh clip-reply
+printf '(GLWFPRetClip)[Exit]<GLWCODE>%s</GLWCODE><GLWFILES>GLWDATA,C:\\app\\Working\\c.swf|,C:\\x</GLWFILES>' "$tag" \
+    >"$base/clip-reply/corpus/reply"
+printf '"(GLWFPRetClip)[Exit]<GLWCODE>"\n"</GLWCODE><GLWFILES>"\n"</GLWFILES>"\n"|"\n","\n".."\n"\\\\"\n"C:"\n' \
+    >"$base/clip-reply/dict.txt"
+run fuzz_clip_reply clip-reply

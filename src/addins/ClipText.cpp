@@ -24,19 +24,6 @@ bool startsWithNoCase(const std::string& text, std::string_view prefix) {
     return text.size() >= prefix.size() && base::iequals(std::string_view(text).substr(0, prefix.size()), prefix);
 }
 
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t at = text.find(separator, start);
-        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-        if (at == std::string::npos) {
-            return parts;
-        }
-        start = at + 1;
-    }
-}
-
 // False for a bad escape or a decoded NUL (which no file name holds).
 bool percentDecode(const std::string& text, std::string& decoded) {
     decoded.clear();
@@ -65,32 +52,6 @@ bool percentDecode(const std::string& text, std::string& decoded) {
 
 Error refuse(ErrorCode code, std::string why) {
     return makeError(code, std::move(why));
-}
-
-bool safeTargetFolder(const std::string& folder) {
-    if (folder.empty()) {
-        return true;
-    }
-    if (folder.front() == '/' || folder.front() == '\\' || contains(folder, ":")) {
-        return false; // a root, a drive, or a UNC path
-    }
-    for (unsigned char c : folder) {
-        if (c < 0x20) {
-            return false;
-        }
-    }
-    std::string normal = folder;
-    for (char& c : normal) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    for (const auto& part : split(normal, '/')) {
-        if (part == "..") {
-            return false;
-        }
-    }
-    return true;
 }
 
 // A reply's source is a plain file (not a link) inside the folder, or a name inside it where nothing is
@@ -134,18 +95,18 @@ Result<std::string> buildPageRequest(const std::string& pageFolder, const std::v
     if (holdsRequestMarker(pageFolder)) {
         return refuse(ErrorCode::Invalid, "the page folder holds a piece of the request's frame");
     }
-    std::string files;
-    bool first = true;
+    formats::ClipRequest request{.pageFolder = pageFolder, .pageSaved = pageFolder.empty() ? "0" : "1"};
     for (const auto& name : pageFiles) {
-        if (name.empty() || contains(name, "|") || contains(name, "@)")) {
-            continue;
+        if (!name.empty() && !contains(name, "|") && !contains(name, "@)")) {
+            request.pageFiles.push_back(name);
         }
-        files += (first ? "" : "|") + name;
-        first = false;
     }
-    const std::string data = holdsRequestMarker(dataFolder) ? std::string(kDefaultDataFolder) : dataFolder;
-    return "(WBLFPCommand)[" + pageFolder + "](!" + (pageFolder.empty() ? "0" : "1") + "!){" + data + "}(@" + files +
-           "@)";
+    request.dataFolder = holdsRequestMarker(dataFolder) ? std::string(kDefaultDataFolder) : dataFolder;
+    auto text = formats::writeClipRequest(request);
+    if (!text) {
+        return refuse(ErrorCode::Invalid, "the page folder holds a piece of the request's frame");
+    }
+    return text;
 }
 
 std::string pageFolderFromUrl(const std::string& url) {
@@ -213,51 +174,24 @@ std::string dataFolderFromMoviePath(const std::string& moviePath) {
     return folder;
 }
 
-bool looksLikeReply(const std::string& text) {
-    return contains(text, "GLWFPRetClip") && contains(text, "Exit");
-}
-
 Result<ClipReply> readClipReply(const std::string& text, const std::string& workingFolder) {
-    const std::string prefix = kReplyPrefix;
-    const std::string codeEnd = kReplyCodeEnd;
-    const std::string end = kReplyEnd;
-    if (text.compare(0, prefix.size(), prefix) != 0) {
-        return refuse(ErrorCode::Malformed, "the reply does not begin as the hand-back writes it");
-    }
-    const size_t tagEnd = text.find(codeEnd, prefix.size());
-    if (tagEnd == std::string::npos) {
-        return refuse(ErrorCode::Malformed, "the reply has no end of its tag");
-    }
-    const size_t listStart = tagEnd + codeEnd.size();
-    const size_t listEnd = text.find(end, listStart);
-    if (listEnd == std::string::npos || listEnd + end.size() != text.size()) {
-        return refuse(ErrorCode::Malformed, "the reply does not end after its file list");
+    auto read = formats::readClipReply(text);
+    if (!read) {
+        return read.error();
     }
     ClipReply reply;
-    reply.tag = text.substr(prefix.size(), tagEnd - prefix.size());
-    const std::string list = text.substr(listStart, listEnd - listStart);
-    if (list.empty()) {
-        return reply;
-    }
-    for (const auto& entry : split(list, '|')) {
-        const size_t comma = entry.find(',');
-        if (comma == std::string::npos) {
-            return refuse(ErrorCode::Malformed, "a file entry without a target folder: " + entry);
-        }
+    reply.tag = std::move(read->tag);
+    for (auto& entry : read->files) {
         ReplyFile file;
-        file.targetFolder = entry.substr(0, comma);
-        if (!safeTargetFolder(file.targetFolder)) {
-            return refuse(ErrorCode::Unsafe, "a target folder outside the page's folder: " + file.targetFolder);
-        }
+        file.targetFolder = std::move(entry.folder);
         for (char& c : file.targetFolder) {
             if (c == '\\') {
                 c = '/';
             }
         }
-        const std::string source = entry.substr(comma + 1);
-        file.source = platform::toHostPath(source);
+        file.source = platform::toHostPath(entry.source);
         if (!insideFolder(file.source, workingFolder)) {
-            return refuse(ErrorCode::Unsafe, "a source that is not a file of the Working folder: " + source);
+            return refuse(ErrorCode::Unsafe, "a source that is not a file of the Working folder: " + entry.source);
         }
         reply.files.push_back(std::move(file));
     }

@@ -1,10 +1,9 @@
-// The clipboard texts between the add-ins and the main program: the request an add-in writes when its menu
-// starts the main program, and the reply the main program leaves when it hands a clip back. The request is
-// written so that the main program's reader always reads back the fields given; the reply is untrusted
-// input and is read strictly.
+// The add-ins' side of the clipboard texts (formats/ClipText.h): what a page editor may send in its request,
+// where the files of a reply may come from, and what the add-ins read from a page and from a reply's tag.
 #pragma once
 
 #include "base/Result.h"
+#include "formats/ClipText.h"
 
 #include <string>
 #include <vector>
@@ -14,7 +13,7 @@ namespace glw::addins {
 // ---- The request --------------------------------------------------------------------------------------
 
 // The presentation add-in's request, always the same.
-inline constexpr const char* kPresentationRequest = "(WBLFPCommand)[RunningGLWPowerPoint](!!){}(@@)";
+using formats::kPresentationRequest;
 // The data folder used when a page gives none that can be sent.
 inline constexpr const char* kDefaultDataFolder = "GLWDATA";
 
@@ -25,7 +24,8 @@ bool holdsRequestMarker(const std::string& field);
 // not a local file), its neighbouring file names and the clip's data folder:
 //  - names holding "|" or "@)" (which the reader would split or cut at) are left out, as are empty names;
 //  - a data folder holding a marker is sent as "GLWDATA";
-//  - a page folder holding a marker cannot be sent: the result is Invalid, and the caller tells the user.
+//  - a page folder holding a marker, or any field that would not read back (see formats::writeClipRequest),
+//    cannot be sent: the result is Invalid, and the caller tells the user.
 Result<std::string> buildPageRequest(const std::string& pageFolder, const std::vector<std::string>& pageFiles,
                                      const std::string& dataFolder);
 
@@ -44,12 +44,14 @@ std::string dataFolderFromMoviePath(const std::string& moviePath);
 // ---- The reply ----------------------------------------------------------------------------------------
 
 // The exact opening the main program's hand-back writes, and the pieces after the tag.
-inline constexpr const char* kReplyPrefix = "(GLWFPRetClip)[Exit]<GLWCODE>";
-inline constexpr const char* kReplyCodeEnd = "</GLWCODE><GLWFILES>";
-inline constexpr const char* kReplyEnd = "</GLWFILES>";
+using formats::kReplyCodeEnd;
+using formats::kReplyEnd;
+using formats::kReplyPrefix;
 
 // The add-ins' first test of the clipboard: both words, exact case, anywhere.
-bool looksLikeReply(const std::string& text);
+inline bool looksLikeReply(const std::string& text) {
+    return formats::looksLikeClipReply(text);
+}
 
 struct ReplyFile {
     std::string targetFolder; // relative to the page, "/" separators, "" for the page's own folder
@@ -62,12 +64,10 @@ struct ClipReply {
     std::vector<ReplyFile> files;
 };
 
-// Reads a reply. It is refused (Unsafe or Malformed, with the reason) unless:
-//  - it is exactly the prefix, the tag, kReplyCodeEnd, the file list and kReplyEnd;
-//  - every entry of the file list ("|"-separated, split at its first ",") has a target folder that is empty
-//    or relative, without "..", a root or a drive;
-//  - every source is a plain file (not a link) inside `workingFolder` (a host path), or a name inside it
-//    where nothing is: such a reply is read, and its copy reports the missing file.
+// Reads a reply with formats::readClipReply, its target folders with "/" separators and its sources as host
+// paths. It is refused (Unsafe or Malformed, with the reason) when that reader refuses it, or unless every
+// source is a plain file (not a link) inside `workingFolder` (a host path), or a name inside it where nothing
+// is: such a reply is read, and its copy reports the missing file.
 Result<ClipReply> readClipReply(const std::string& text, const std::string& workingFolder);
 
 // The movie size and variables of a reply's tag. The sizes are read with every "%" taken as a blank (a

@@ -269,6 +269,47 @@ Result<void> removePlainFile(const std::string& path) {
     return {};
 }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+Result<void> removeFile(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) {
+        return {};
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return systemError("unlink", path, EISDIR);
+    }
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        return systemError("unlink", path, errno);
+    }
+    return {};
+}
+
+Result<void> createFolders(const std::string& path) {
+    if (path.empty()) {
+        return systemError("mkdir", path, ENOENT);
+    }
+    // Each folder from the top down; one that is there (or appears meanwhile) is fine.
+    for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+        const std::string part = path.substr(0, at);
+        if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+            return systemError("mkdir", part, errno);
+        }
+        if (at == std::string::npos) {
+            break;
+        }
+    }
+    if (!isFolder(path)) {
+        return systemError("mkdir", path, ENOTDIR);
+    }
+    return {};
+}
+
 Result<FreshFile> FreshFile::create(const std::string& finalPath, Permissions permissions) {
     if (finalPath.empty() || finalPath.back() == '/') {
         return makeError(ErrorCode::Invalid, "not a file path: " + finalPath);

@@ -56,6 +56,15 @@ Result<std::string> readWholeFile(const std::string& path);
 bool isPlainFile(const std::string& path);
 bool isFolder(const std::string& path);
 bool exists(const std::string& path);
+// Whether two host paths name the same file (the same device and inode, following links). False when either
+// cannot be looked at.
+bool sameFile(const std::string& a, const std::string& b);
+// Removes a file or link (never a folder); a path where nothing is counts as removed. Io with the system's
+// reason otherwise.
+Result<void> removeFile(const std::string& path);
+// Creates a folder and any missing folders above it; a folder that is there already is fine. Io when a part
+// of the path is a file or cannot be created.
+Result<void> createFolders(const std::string& path);
 
 // Deletes the one plain file at a host path. A link (never followed), a folder or anything else at the path
 // is refused (Invalid) and left as it is; a missing file is NotFound.

@@ -21,10 +21,6 @@ std::string normalizeFolder(std::string path) {
     return path;
 }
 
-std::string joinFolder(const std::string& folder, const std::string& name) {
-    return platform::isSystemSeparator(folder.back()) ? folder + name : folder + "\\" + name;
-}
-
 bool isFolder(const std::string& systemPath) {
     std::error_code ec;
     const std::string host = platform::toHostPath(systemPath);
@@ -70,11 +66,11 @@ DirListBox::DirListBox(Form& form, std::string name, int index)
 
 void DirListBox::Refresh() {
     Clear();
-    for (const auto& name : vb::DirList(joinFolder(Path, ""), vb::vbDirectory)) {
+    for (const auto& name : vb::DirList(platform::joinSystemPath(Path(), ""), vb::vbDirectory)) {
         if (name == "." || name == "..") {
             continue;
         }
-        const std::string full = joinFolder(Path, name);
+        const std::string full = platform::joinSystemPath(Path(), name);
         if (isFolder(full)) {
             AddItem(full);
         }
@@ -125,7 +121,7 @@ void FileListBox::Refresh() {
     std::vector<std::string> names;
     // Without vbDirectory the listing holds files only: each entry was looked at once, by the listing.
     const int attributes = Hidden ? vb::vbHidden : vb::vbNormal;
-    for (const auto& name : vb::DirList(joinFolder(Path, ""), attributes)) {
+    for (const auto& name : vb::DirList(platform::joinSystemPath(Path(), ""), attributes)) {
         const std::string& patterns = Pattern;
         size_t start = 0;
         for (;;) {

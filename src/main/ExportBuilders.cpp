@@ -19,37 +19,6 @@ namespace glw::main {
 
 namespace fs = std::filesystem;
 
-std::vector<ExportFileEntry> splitExportFiles(std::string_view exportFiles) {
-    std::vector<ExportFileEntry> entries;
-    if (exportFiles.empty()) {
-        return entries;
-    }
-    std::size_t start = 0;
-    while (true) {
-        const auto bar = exportFiles.find('|', start);
-        const std::string_view entry = exportFiles.substr(start, bar - start);
-        const auto comma = entry.find(',');
-        if (comma == std::string_view::npos) {
-            entries.push_back({std::string(entry), ""});
-        } else {
-            entries.push_back({std::string(entry.substr(0, comma)), std::string(entry.substr(comma + 1))});
-        }
-        if (bar == std::string_view::npos) {
-            break;
-        }
-        start = bar + 1;
-    }
-    return entries;
-}
-
-std::string appendExportFile(std::string exportFiles, std::string_view folder, std::string_view source) {
-    if (!exportFiles.empty()) {
-        exportFiles += "|";
-    }
-    exportFiles.append(folder).append(",").append(source);
-    return exportFiles;
-}
-
 namespace {
 
 using Joiner = Result<void> (*)(const std::string&, const std::string&, const jpk::JpkPackageData&);

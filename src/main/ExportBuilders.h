@@ -11,17 +11,6 @@
 
 namespace glw::main {
 
-// ---- ExportFiles: target sub-folder "," source path, entries joined by "|" ----
-
-struct ExportFileEntry {
-    std::string folder; // relative to the page's folder; "" for none
-    std::string source; // system path
-};
-// Splits at every "|", then each entry at its first "," only (a source path may hold more commas).
-std::vector<ExportFileEntry> splitExportFiles(std::string_view exportFiles);
-// Appends one entry, with "|" before it when the list is not empty.
-std::string appendExportFile(std::string exportFiles, std::string_view folder, std::string_view source);
-
 // ---- the builders ----
 
 // Paths are system paths. `appFolder` holds the stubs and its Working folder the staged files; the package

@@ -77,13 +77,6 @@ Result<void> checkDataFolder(std::string_view folder) {
     return checkExportFilesName(folder, "The data folder");
 }
 
-Result<void> checkTagValue(std::string_view value, std::string_view what) {
-    if (value.find_first_of("\"<>\r\n") != std::string_view::npos) {
-        return invalid(what, quoted(value) + " may not hold '\"', '<', '>' or a line break.");
-    }
-    return {};
-}
-
 Result<void> checkFlashVariable(std::string_view name, std::string_view value) {
     if (name.find_first_of("&=") != std::string_view::npos) {
         return invalid("The variable name", quoted(name) + " may not hold \"&\" or \"=\".");
@@ -92,35 +85,6 @@ Result<void> checkFlashVariable(std::string_view name, std::string_view value) {
         return invalid("The value of " + std::string(name), quoted(value) + " may not hold \"&\".");
     }
     return {};
-}
-
-Result<void> checkExportFilesName(std::string_view name, std::string_view what) {
-    if (name.find_first_of(",|") != std::string_view::npos) {
-        return invalid(what, quoted(name) + " may not hold \",\" or \"|\".");
-    }
-    return {};
-}
-
-std::string joinExportCode(const ExportDescription& d) {
-    return d.Id + "|" + d.Movie + "|" + d.BackColour;
-}
-
-Result<ExportDescription> splitExportCode(std::string_view exportCode) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    while (true) {
-        const auto bar = exportCode.find('|', start);
-        fields.emplace_back(exportCode.substr(start, bar - start));
-        if (bar == std::string_view::npos) {
-            break;
-        }
-        start = bar + 1;
-    }
-    if (fields.size() < 3) {
-        return makeError(ErrorCode::Invalid, "The clip's description \"" + std::string(exportCode) +
-                                                 "\" lacks its id, movie or background colour.");
-    }
-    return ExportDescription{fields[0], fields[1], fields[2]};
 }
 
 std::string SAlignFor(int hAlignIndex, int vAlignIndex) {
@@ -168,28 +132,10 @@ Result<ObjectTag> buildObjectTag(const ExportDescription& d, const TagProperties
     if (p.WidthPercent) {
         W += "%";
     }
-    const std::pair<std::string_view, std::string_view> values[] = {
-        {W, "The width"},
-        {H, "The height"},
-        {d.Id, "The clip's id"},
-        {d.Movie, "The movie"},
-        {d.BackColour, "The background colour"},
-        {p.WMode, "The window mode"},
-        {p.Scale, "The scale mode"},
-        {dataFolder, "The data folder"},
-    };
-    for (const auto& [value, what] : values) {
-        if (auto ok = checkTagValue(value, what); !ok) {
-            return ok.error();
-        }
-    }
-    // Values carry no blank either where they stand unquoted in the tag.
-    for (const auto& [value, what] : {std::pair<std::string_view, std::string_view>{W, "The width"},
-                                      {H, "The height"},
-                                      {d.BackColour, "The background colour"}}) {
-        if (value.find_first_of(" \t'") != std::string_view::npos) {
-            return invalid(what, quoted(value) + " may not hold blanks or \"'\".");
-        }
+    // The tag's writer checks the values it takes; the data folder and the variables are checked here, where
+    // they can still be named as the user typed them.
+    if (auto ok = checkTagValue(dataFolder, "The data folder"); !ok) {
+        return ok.error();
     }
     for (const auto& [name, value] : p.Variables) {
         if (auto ok = checkFlashVariable(name, value); !ok) {
@@ -204,25 +150,19 @@ Result<ObjectTag> buildObjectTag(const ExportDescription& d, const TagProperties
     out.BgColor = d.BackColour;
     out.DataFolder = withClosingSlash(dataFolder);
     out.FlashVars = flashVarsFor(p.Variables);
-    const std::string salign = SAlignFor(p.HAlignIndex, p.VAlignIndex);
-    const std::string idTail = d.Id.empty() ? std::string() : d.Id.substr(1);
-    const std::string DQ = "\"";
-    const std::string flashvars = "DT=" + out.DataFolder + out.FlashVars;
-    std::string& t = out.Tag;
-    t = "<OBJECT  ID='" + d.Id + "' NAME='" + d.Id + "' WIDTH=" + W + " HEIGHT=" + H + ">";
-    t += "<PARAM NAME=movie VALUE=" + DQ + d.Movie + DQ + ">";
-    t += "<PARAM NAME=quality VALUE=high> ";
-    t += "<PARAM NAME=flashvars VALUE=" + DQ + flashvars + DQ + "> ";
-    t += "<PARAM NAME=bgcolor VALUE=" + d.BackColour + ">";
-    t += "<PARAM NAME=WMode VALUE=" + p.WMode + ">";
-    t += "<PARAM NAME=Scale VALUE=" + p.Scale + ">";
-    t += "<PARAM NAME=SAlign VALUE=" + salign + ">";
-    t += "<EMBED src='" + d.Movie + "' quality=high bgcolor=" + d.BackColour + " swLiveConnect=" + DQ + "true" + DQ +
-         " NAME=" + DQ + "e" + idTail + DQ + " ";
-    t += "TYPE=" + DQ + "application/x-shockwave-flash" + DQ + " PLUGINSPAGE=" + DQ + kPluginsPage + DQ + " ";
-    t += "WIDTH=" + W + " HEIGHT=" + H + " wmode=" + p.WMode + " flashvars=" + DQ + flashvars + DQ +
-         " scale=" + p.Scale + "></EMBED>";
-    t += "</OBJECT>";
+    auto tag = formats::writeObjectTag({.id = d.Id,
+                                        .width = W,
+                                        .height = H,
+                                        .movie = d.Movie,
+                                        .flashVars = "DT=" + out.DataFolder + out.FlashVars,
+                                        .bgColor = d.BackColour,
+                                        .wMode = p.WMode,
+                                        .scale = p.Scale,
+                                        .sAlign = SAlignFor(p.HAlignIndex, p.VAlignIndex)});
+    if (!tag) {
+        return tag.error();
+    }
+    out.Tag = std::move(*tag);
     return out;
 }
 
@@ -304,8 +244,7 @@ Result<void> writeTagIntoPage(const std::string& pageFile, const std::string& ta
 
 std::string playerScriptFor(std::string_view dataFolder) {
     std::string address;
-    for (const char c : std::string(dataFolder) + (dataFolder.empty() || dataFolder.back() == '/' ? "" : "/") +
-                            std::string(kPagePlayerFolder) + "/ruffle.js") {
+    for (const char c : formats::joinUrlPath(dataFolder, std::string(kPagePlayerFolder) + "/ruffle.js")) {
         const auto u = static_cast<unsigned char>(c);
         if (std::isalnum(u) || std::string_view("-._~/").find(c) != std::string_view::npos) {
             address += c;

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "base/Result.h"
+#include "formats/ExportCode.h"
+#include "formats/ExportFiles.h"
+#include "formats/ObjectTag.h"
 #include "formats/StartupList.h"
 
 #include <array>
@@ -31,24 +34,16 @@ Result<void> checkDataFolder(std::string_view folder);
 // A value of a startup list: no "," and no line break, which would shift every later value for the stubs.
 using formats::checkStartupValue;
 // A value inside the tag: no double quote, "<", ">", CR or LF, which would end the attribute or the tag.
-Result<void> checkTagValue(std::string_view value, std::string_view what);
+using formats::checkTagValue;
 // A movie variable: the name holds no "&" or "=", the value no "&" (the variables travel as a&b=c pairs).
 Result<void> checkFlashVariable(std::string_view name, std::string_view value);
 // A file or folder name that goes into ExportFiles: no "," or "|", the list's separators.
-Result<void> checkExportFilesName(std::string_view name, std::string_view what);
+using formats::checkExportFilesName;
 
 // ---- the tag ----
 
-// ExportCode as DoMainExport leaves it: id "|" movie "|" background colour.
-struct ExportDescription {
-    std::string Id;
-    std::string Movie;
-    std::string BackColour;
-};
-// Joins the three fields with "|".
-std::string joinExportCode(const ExportDescription& description);
-// Splits ExportCode at "|"; Invalid when it holds fewer than three fields (a fourth and more are ignored).
-Result<ExportDescription> splitExportCode(std::string_view exportCode);
+// ExportCode's description as DoMainExport leaves it: id, movie and background colour.
+using formats::ExportDescription;
 
 // The output properties of the export dialog, as the tag reads them.
 struct TagProperties {
@@ -79,12 +74,12 @@ struct ObjectTag {
 };
 
 // The address the EMBED element names for getting the player.
-inline constexpr const char* kPluginsPage = "http://www.adobe.com/go/getflashplayer";
+using formats::kPluginsPage;
 
 // Builds the OBJECT/EMBED tag from the clip's description, the properties and the data folder. Invalid
 // with a reason when a value that goes into the tag could end an attribute or the tag (see checkTagValue)
-// or a variable breaks its pairs (see checkFlashVariable). Nothing is escaped or encoded: the presentation
-// add-in reads the tag as it stands.
+// or a variable breaks its pairs (see checkFlashVariable), or when formats::writeObjectTag refuses a value.
+// Nothing is escaped or encoded: the presentation add-in reads the tag as it stands.
 Result<ObjectTag> buildObjectTag(const ExportDescription& description, const TagProperties& properties,
                                  const std::string& dataFolder);
 

@@ -4,6 +4,7 @@
 
 #include "MainProgram.h"
 #include "common/ModText.h"
+#include "formats/ClipText.h"
 #include "forms/Runtime.h"
 #include "vb/VbFile.h"
 
@@ -159,13 +160,13 @@ void Form1::Form_Load() {
     // 5. An add-in's request on the clipboard puts the program in add-in mode.
     std::string request;
     step([&] { request = rt.ClipboardGetText(); });
-    if (common::GetBetween(request, "(", ")") == "WBLFPCommand") {
+    if (auto read = formats::readClipRequest(request)) {
         g.AddinMode = -1;
-        g.HostPageFiles = common::GetBetween(request, "(@", "@)");
-        g.HostPageFolder = common::GetBetween(request, "[", "]");
+        g.HostPageFiles = std::move(read->pageFiles);
+        g.HostPageFolder = std::move(read->pageFolder);
         step([&] { Command8.Picture = picFP.Picture(); });
-        g.ExportDataFolder = common::GetBetween(request, "{", "}");
-        g.HostProgram = g.HostPageFolder == "RunningGLWPowerPoint" ? "PowerPoint" : "FrontPage";
+        g.ExportDataFolder = std::move(read->dataFolder);
+        g.HostProgram = g.HostPageFolder == formats::kPresentationPageFolder ? "PowerPoint" : "FrontPage";
         // The request is taken: a later start by hand must not enter add-in mode with it again.
         step([&] { rt.ClipboardClear(); });
     } else {

@@ -5,6 +5,8 @@
 #include "Form1.h"
 #include "FrmExportAll.h"
 #include "MainProgram.h"
+#include "base/FileIo.h"
+#include "formats/ExportCode.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "swf/SwfGenerator.h"
@@ -14,7 +16,6 @@
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
-#include <filesystem>
 
 namespace glw::main {
 
@@ -56,7 +57,7 @@ void Form1::Command8_Click() {
     }
     g.ExportWidth = std::int32_t(width);
     g.ExportHeight = std::int32_t(height);
-    // 3 and 4.
+    // A clip must be chosen; the dialog then runs modally, with this window as its caller.
     if (CurrentClip.empty()) {
         program.MsgBoxEx("No movie has been selected! Unable to export.", common::msgOk, "Glintwave SE");
         return;
@@ -83,11 +84,11 @@ Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::stri
     } else {
         const std::string sourceHost = platform::toHostPath(CurrentClip);
         const std::string targetHost = platform::toHostPath(target);
-        std::error_code ec;
-        const bool sameFile = !sourceHost.empty() && std::filesystem::equivalent(sourceHost, targetHost, ec);
-        // 2. A stale movie of that name never stands in for this one (the clip itself is never deleted).
-        if (!sameFile) {
-            std::filesystem::remove(targetHost, ec);
+        const bool sameFile = !sourceHost.empty() && !targetHost.empty() && base::sameFile(sourceHost, targetHost);
+        // A stale movie of that name never stands in for this one (the clip itself is never deleted). A movie
+        // that cannot be removed is replaced or reported by the copy below.
+        if (!sameFile && !targetHost.empty()) {
+            (void)base::removeFile(targetHost);
         }
         ScanMode = false;
         if (chkDoChange.Value == forms::vbChecked) {
@@ -107,18 +108,15 @@ Result<void> Form1::DoMainExport(const std::string& SWFFileName, const std::stri
         }
     }
 
-    // 6 to 9. The files to hand on and the export code: the tag's id, the movie's path in the data folder
-    // and the background colour.
-    g.ExportFiles = DataFolder + "," + target;
-    // A data folder that already ends in "/" is joined without a second one.
-    const std::string movie = DataFolder.empty()         ? SWFFileName
-                              : DataFolder.back() == '/' ? DataFolder + SWFFileName
-                                                         : DataFolder + "/" + SWFFileName;
+    // The files to hand on and the export code: the tag's id, the movie's address in the data folder and the
+    // background colour. They are written even when the clip could not be, as the dialog expects them.
+    g.ExportFiles = {{DataFolder, target}};
+    const std::string movie = formats::joinUrlPath(DataFolder, SWFFileName);
     std::string back = colBack.ToolTipText;
     if (back.empty()) {
         back = "#FFFFFF";
     }
-    g.ExportCode = joinExportCode({"GLINTWAVECL" + MakeRandomName(rt), movie, back});
+    g.ExportCode = {.description = {"GLINTWAVECL" + MakeRandomName(rt), movie, back}};
     if (failure.code != ErrorCode::None) {
         return failure;
     }

@@ -8,13 +8,12 @@
 #include "MainProgram.h"
 #include "base/FileIo.h"
 #include "common/ModText.h"
+#include "formats/ClipText.h"
 #include "forms/Runtime.h"
 #include "platform/WinPath.h"
 #include "vb/VbError.h"
 #include "vb/VbFile.h"
 #include "vb/VbText.h"
-
-#include <filesystem>
 
 namespace glw::main {
 
@@ -35,14 +34,6 @@ constexpr auto inFrame = &forms::placeInside;
 void label(forms::Label& l, forms::Frame& frame, const char* caption, int x, int y, int w) {
     l.Caption = caption;
     inFrame(l, frame, x, y, w, 18);
-}
-
-// Joins a name to a folder with one "\" between them.
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '\\') {
-        return folder + name;
-    }
-    return folder + "\\" + name;
 }
 
 // Sets the pointer for the time of a step; the arrow comes back however the step ends.
@@ -97,7 +88,6 @@ void frmExportAll::layOut() {
     inFrame(Dir2, frmExport, 8, 28, 256, 140);
     inFrame(File1, frmExport, 272, 28, 256, 140);
     File1.Pattern = "*.htm;*.html;*.asp;*.php";
-    List1.Visible = false;
     List2.Visible = false;
     List3.Visible = false;
 
@@ -528,7 +518,7 @@ std::string frmExportAll::outputFolder() const {
 }
 
 std::string frmExportAll::inOutputFolder(const std::string& name) const {
-    return joinPath(outputFolder(), name);
+    return platform::joinSystemPath(outputFolder(), name);
 }
 
 void frmExportAll::showError(const Error& error) {
@@ -546,9 +536,9 @@ Result<void> frmExportAll::callDoMainExport(const std::string& swfName, const st
 
 Result<void> frmExportAll::BuildObjectTag() {
     auto& g = program.aModule;
-    auto description = splitExportCode(g.ExportCode);
-    if (!description) {
-        return description.error();
+    // The tag is built once from the description; a built tag has no description left to build from.
+    if (g.ExportCode.hasTag()) {
+        return makeError(ErrorCode::Invalid, "The clip's description was used for its tag already.");
     }
     TagProperties p;
     p.Width = fWidth.Text;
@@ -562,14 +552,14 @@ Result<void> frmExportAll::BuildObjectTag() {
     for (int i = 0; i < lstVars.ListCount(); ++i) {
         p.Variables.emplace_back(lstVars.List(i), lstVarVals.List(i));
     }
-    auto tag = buildObjectTag(*description, p, g.ExportDataFolder);
+    auto tag = buildObjectTag(g.ExportCode.description, p, g.ExportDataFolder);
     if (!tag) {
         return tag.error();
     }
     ExportBGColor = tag->BgColor;
     g.ExportDataFolder = tag->DataFolder;
     g.ClipFlashVars = tag->FlashVars;
-    g.ExportCode = tag->Tag;
+    g.ExportCode = {.tag = tag->Tag};
     return {};
 }
 
@@ -596,57 +586,58 @@ Result<void> frmExportAll::CompleteStandardExport(bool replacePage) {
     while (!dataFolder.empty() && dataFolder.back() == '/') {
         dataFolder.pop_back();
     }
-    if (auto player = copyPlayerInto(rt.App.Path, dataFolder.empty() ? pageFolder : joinPath(pageFolder, dataFolder));
+    if (auto player = copyPlayerInto(
+            rt.App.Path, dataFolder.empty() ? pageFolder : platform::joinSystemPath(pageFolder, dataFolder));
         !player) {
         return player;
     }
-    for (const auto& entry : splitExportFiles(g.ExportFiles)) {
+    for (const auto& entry : g.ExportFiles) {
         rt.DoEvents();
         std::string folder = entry.folder;
         while (!folder.empty() && folder.back() == '/') {
             folder.pop_back();
         }
-        const std::string target = folder.empty() ? pageFolder : joinPath(pageFolder, folder);
+        const std::string target = folder.empty() ? pageFolder : platform::joinSystemPath(pageFolder, folder);
         const std::string host = platform::toHostPath(target);
-        std::error_code ec;
-        if (host.empty() || (std::filesystem::create_directories(host, ec), ec)) {
+        if (host.empty() || !base::createFolders(host)) {
             return makeError(ErrorCode::Io, "The folder " + platform::toDisplayPath(target) + " could not be created.");
         }
         std::string failure;
         if (!base::isPlainFile(platform::toHostPath(entry.source)) ||
-            !APICopy(entry.source, joinPath(target, FileNameFromPath(entry.source)), failure)) {
+            !APICopy(entry.source, platform::joinSystemPath(target, FileNameFromPath(entry.source)), failure)) {
             return makeError(ErrorCode::Io, "An error occured copying the file " +
                                                 platform::toDisplayPath(entry.source) + ".  " + failure);
         }
     }
-    auto written = writeTagIntoPage(pageFile, g.ExportCode, replacePage, playerScriptFor(g.ExportDataFolder));
+    auto written = writeTagIntoPage(pageFile, g.ExportCode.tag, replacePage, playerScriptFor(g.ExportDataFolder));
     rt.DoEvents();
     rt.DoEvents();
     return written;
 }
 
-void frmExportAll::fillListFromExportFiles() {
-    List1.Clear();
-    for (const auto& entry : splitExportFiles(program.aModule.ExportFiles)) {
+std::vector<std::string> frmExportAll::packedNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : program.aModule.ExportFiles) {
         runtime().DoEvents();
-        List1.AddItem(FileNameFromPath(entry.source));
+        names.push_back(FileNameFromPath(entry.source));
     }
+    return names;
 }
 
 Result<void> frmExportAll::PrepareExeExport() {
     auto& g = program.aModule;
     for (const auto& name : lstAllow1.items()) {
-        g.ExportFiles = appendExportFile(g.ExportFiles, "", runtime().App.Path + "\\Working\\" + name);
+        g.ExportFiles.push_back({"", runtime().App.Path + "\\Working\\" + name});
     }
-    fillListFromExportFiles();
+    std::vector<std::string> names = packedNames();
     Hourglass pointer(*this);
-    return BuildExeExport({runtime().App.Path, List1.items(), inOutputFolder(Text2.Text)}, startupList());
+    return BuildExeExport({runtime().App.Path, std::move(names), inOutputFolder(Text2.Text)}, startupList());
 }
 
 Result<void> frmExportAll::PrepareScrExport() {
-    fillListFromExportFiles();
+    std::vector<std::string> names = packedNames();
     Hourglass pointer(*this);
-    return BuildScrExport({runtime().App.Path, List1.items(), inOutputFolder(txtSCRName.Text)}, startupList());
+    return BuildScrExport({runtime().App.Path, std::move(names), inOutputFolder(txtSCRName.Text)}, startupList());
 }
 
 formats::StartupList frmExportAll::startupList() const {
@@ -746,8 +737,9 @@ void frmExportAll::Command20_Click() {
                   [&] { return checkExportFilesName(txtOutFilename.Text(), "The SWF file name"); }})) {
             return;
         }
-        const std::string swfPath =
-            data.empty() ? inOutputFolder(txtOutFilename.Text) : joinPath(inOutputFolder(data), txtOutFilename.Text);
+        const std::string swfPath = data.empty()
+                                        ? inOutputFolder(txtOutFilename.Text)
+                                        : platform::joinSystemPath(inOutputFolder(data), txtOutFilename.Text());
         if (exists(swfPath) && !ask("Flash File (SWF) Exists! Overwrite?")) {
             return;
         }
@@ -837,11 +829,16 @@ void frmExportAll::Command20_Click() {
             return;
         }
         auto* host = dynamic_cast<Form1*>(g.CallingForm);
-        const std::string reply = "(" + (host ? host->FPReturnCode() : std::string("GLWFPRetClip")) +
-                                  ")[Exit]<GLWCODE>" + g.ExportCode + "</GLWCODE><GLWFILES>" + g.ExportFiles +
-                                  "</GLWFILES>";
+        const auto reply =
+            formats::writeClipReply({.returnCode = host ? host->FPReturnCode() : std::string(formats::kReplyReturnCode),
+                                     .tag = g.ExportCode.tag,
+                                     .files = g.ExportFiles});
+        if (!reply) {
+            showError(reply.error());
+            return;
+        }
         // The desktop's clipboard keeps the text after the program has ended.
-        rt.ClipboardSetText(reply);
+        rt.ClipboardSetText(*reply);
         if (g.CallingForm) {
             g.CallingForm->Unload();
         }

@@ -38,7 +38,6 @@ public:
     forms::Label lblFolder{*this, "lblFolder"};
     forms::DirListBox Dir2{*this, "Dir2"};
     forms::FileListBox File1{*this, "File1"};
-    forms::ListBox List1{*this, "List1"}; // the builders' work list, not shown
     forms::ListBox List2{*this, "List2"};
     forms::ListBox List3{*this, "List3"};
     // Kind 0: the web page.
@@ -163,7 +162,8 @@ private:
     std::string inOutputFolder(const std::string& name) const;
     void saveSettings();
     Result<void> callDoMainExport(const std::string& swfName, const std::string& dataFolder);
-    void fillListFromExportFiles();
+    // The bare names of ExportFiles' sources, in order: the entries the package holds.
+    std::vector<std::string> packedNames();
     void showError(const Error& error);
 
     bool m_busy = false;

@@ -81,17 +81,8 @@ int frmURL::selectedKind() const {
 
 void frmURL::FillIEURLS() {
     txtURL.Clear();
-    const std::string& files = program.aModule.HostPageFiles;
-    if (!files.empty()) {
-        std::size_t start = 0;
-        while (true) {
-            const auto bar = files.find('|', start);
-            txtURL.AddItem(files.substr(start, bar - start));
-            if (bar == std::string::npos) {
-                break;
-            }
-            start = bar + 1;
-        }
+    for (const auto& name : program.aModule.HostPageFiles) {
+        txtURL.AddItem(name);
     }
     txtURL.AddItem("None");
     INetExplorer browsers(runtime().services().browserWindows);

@@ -98,6 +98,13 @@ bool isRepresentableName(std::string_view hostName) {
     return hostName.find('\\') == std::string_view::npos;
 }
 
+std::string joinSystemPath(std::string_view folder, std::string_view name) {
+    if (folder.empty()) {
+        return std::string(name);
+    }
+    return std::string(folder) + (isSystemSeparator(folder.back()) ? "" : "\\") + std::string(name);
+}
+
 std::pair<std::string, std::string> splitSystemPath(std::string_view systemPath) {
     std::size_t cut = systemPath.find_last_of("\\/");
     if (cut != std::string_view::npos) {

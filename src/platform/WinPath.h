@@ -52,6 +52,10 @@ constexpr bool isSystemSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// A name inside a system folder: the folder, "\" and the name, with no second separator when the folder ends
+// in one ("\" or "/"); the name alone for no folder.
+std::string joinSystemPath(std::string_view folder, std::string_view name);
+
 // Splits a system path after its last separator: {"C:\a\", "b.swf"}; {"", "b.swf"} when it holds none.
 // A drive prefix without separator ("C:b.swf") splits after the colon.
 std::pair<std::string, std::string> splitSystemPath(std::string_view systemPath);

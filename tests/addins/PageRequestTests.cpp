@@ -12,6 +12,15 @@ using namespace glw::addins::test;
 
 namespace {
 
+// The page's file names as the request's field holds them, for comparing with the texts of the cases.
+std::string joinedAtBars(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += (i ? "|" : "") + names[i];
+    }
+    return text;
+}
+
 constexpr const char* kButton = "Flash Browser/Transformer";
 constexpr const char* kNotNormalView = "You must have a page open/saved and in Normal view mode.";
 constexpr const char* kNoWebOrPage = "Unable to succesfully add Flash content without being in a Frontpage Web or a "
@@ -196,7 +205,7 @@ TEST(RequestContract, TheMainProgramReadsBackWhatTheAddinWrites) {
         EXPECT_EQ(g.AddinMode, -1);
         EXPECT_EQ(g.HostProgram, "FrontPage");
         EXPECT_EQ(g.HostPageFolder, c.readFolder);
-        EXPECT_EQ(g.HostPageFiles, c.readFiles);
+        EXPECT_EQ(joinedAtBars(g.HostPageFiles), c.readFiles);
         EXPECT_EQ(g.ExportDataFolder, c.readData);
     }
 }

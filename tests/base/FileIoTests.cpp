@@ -273,3 +273,32 @@ TEST(OpenPipe, EndsCarryBytesStayOutOfChildProgramsAndCloseWithTheirOwner) {
 
 } // namespace
 } // namespace glw::base
+
+namespace glw::base {
+namespace {
+
+TEST_F(FileIoTest, SameFileRemoveFileAndCreateFolders) {
+    std::ofstream(path("a")) << "A";
+    fs::create_symlink(path("a"), path("link"));
+    EXPECT_TRUE(sameFile(path("a"), path("link")));
+    EXPECT_TRUE(sameFile(path("a"), m_dir + "/./a"));
+    EXPECT_FALSE(sameFile(path("a"), path("gone")));
+    EXPECT_FALSE(sameFile(path("gone"), path("gone")));
+
+    EXPECT_TRUE(removeFile(path("link")).ok());
+    EXPECT_TRUE(isPlainFile(path("a"))) << "a link goes, never what it points to";
+    EXPECT_TRUE(removeFile(path("gone")).ok()) << "nothing there counts as removed";
+    fs::create_directory(path("folder"));
+    EXPECT_FALSE(removeFile(path("folder")).ok());
+    EXPECT_TRUE(isFolder(path("folder")));
+
+    EXPECT_TRUE(createFolders(path("x/y/z")).ok());
+    EXPECT_TRUE(isFolder(path("x/y/z")));
+    EXPECT_TRUE(createFolders(path("x/y/")).ok()) << "a folder that is there is fine";
+    EXPECT_FALSE(createFolders(path("a")).ok()) << "a file where the folder goes";
+    EXPECT_FALSE(createFolders(path("a/b")).ok()) << "a file on the way";
+    EXPECT_FALSE(createFolders("").ok());
+}
+
+} // namespace
+} // namespace glw::base

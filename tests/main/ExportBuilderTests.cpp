@@ -117,17 +117,6 @@ TEST_F(ExportBuilder, ScreenSaverAndItsInstaller) {
     EXPECT_EQ(installer[0].second, out.read("my.scr"));
 }
 
-TEST_F(ExportBuilder, ExportFilesSplitAtTheFirstCommaOnly) {
-    const auto entries = splitExportFiles("GLWDATA,C:\\app\\Working\\a,b.swf|,C:\\x.dat");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].folder, "GLWDATA");
-    EXPECT_EQ(entries[0].source, "C:\\app\\Working\\a,b.swf");
-    EXPECT_EQ(entries[1].folder, "");
-    EXPECT_EQ(appendExportFile("", "", "C:\\a"), ",C:\\a");
-    EXPECT_EQ(appendExportFile("x,y", "", "C:\\a"), "x,y|,C:\\a");
-    EXPECT_TRUE(splitExportFiles("").empty());
-}
-
 // Every failure is reported with a reason; the old output stays whole and no package is left behind.
 TEST_F(ExportBuilder, FailuresAreReportedAndLoseNothing) {
     out.file("keep.exe", "OLD OUTPUT");

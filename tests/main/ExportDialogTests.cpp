@@ -3,6 +3,8 @@
 // hand-back, and failures that are reported once and lose nothing.
 #include "LibraryTestSupport.h"
 #include "app/SwfMovieProbe.h"
+#include "formats/ExportCode.h"
+#include "formats/ExportFiles.h"
 #include "formats/PlayerPack.h"
 #include "jpk/JpkMarker.h"
 #include "jpk/JpkPackage.h"
@@ -575,12 +577,14 @@ TEST_F(ExportDialog, DoMainExportDescribesAndWritesTheClip) {
         auto r = form.DoMainExport(c.swf, c.folder);
         ASSERT_TRUE(r.ok()) << r.error().detail;
         const auto& g = program->aModule;
-        EXPECT_EQ(g.ExportFiles, std::string(c.folder) + "," + sys(c.files));
-        const auto bar1 = g.ExportCode.find('|');
-        const auto bar2 = g.ExportCode.find('|', bar1 + 1);
-        EXPECT_EQ(g.ExportCode.substr(0, 11), "GLINTWAVECL");
-        EXPECT_EQ(g.ExportCode.substr(bar1 + 1, bar2 - bar1 - 1), c.movie);
-        EXPECT_EQ(g.ExportCode.substr(bar2 + 1), "#FFFFFF");
+        EXPECT_EQ(formats::writeExportFiles(g.ExportFiles).value(), std::string(c.folder) + "," + sys(c.files));
+        const std::string code = formats::writeExportDescription(g.ExportCode.description).value();
+        EXPECT_FALSE(g.ExportCode.hasTag());
+        const auto bar1 = code.find('|');
+        const auto bar2 = code.find('|', bar1 + 1);
+        EXPECT_EQ(code.substr(0, 11), "GLINTWAVECL");
+        EXPECT_EQ(code.substr(bar1 + 1, bar2 - bar1 - 1), c.movie);
+        EXPECT_EQ(code.substr(bar2 + 1), "#FFFFFF");
         EXPECT_TRUE(app.read(std::string("Working/") + c.swf) == clip) << c.swf;
     }
     // The clip is the target itself: it is kept, not deleted before the copy.

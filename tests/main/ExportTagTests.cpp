@@ -59,14 +59,6 @@ TEST(ExportTag, AlignmentPercentagesAndVariables) {
     EXPECT_EQ(withClosingSlash(""), "");
 }
 
-TEST(ExportTag, TooFewFieldsInTheDescriptionAreAnErrorNotACrash) {
-    EXPECT_FALSE(splitExportCode("GLINTWAVECL1|clip.swf").ok());
-    EXPECT_FALSE(splitExportCode("").ok());
-    auto d = splitExportCode("id|movie|#FFFFFF");
-    ASSERT_TRUE(d.ok());
-    EXPECT_EQ(d->Movie, "movie");
-}
-
 // Texts that the browser, the stubs or the add-ins parse: each refused where it would break its reader.
 TEST(ExportTag, TextsThatPeersParse) {
     struct Case {

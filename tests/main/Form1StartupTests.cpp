@@ -15,6 +15,15 @@ using glw::platform::test::TempDir;
 
 namespace {
 
+// The page's file names as the request's field holds them, for comparing with the texts of the cases.
+std::string joinedAtBars(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += (i ? "|" : "") + names[i];
+    }
+    return text;
+}
+
 class Form1Startup : public ::testing::Test {
 protected:
     TempDir app;
@@ -111,7 +120,7 @@ TEST_F(Form1Startup, AddinRequestsOnTheClipboard) {
         EXPECT_EQ(g.HostProgram, c.hostProgram);
         EXPECT_EQ(g.HostPageFolder, c.pageFolder);
         EXPECT_EQ(g.ExportDataFolder, c.dataFolder);
-        EXPECT_EQ(g.HostPageFiles, c.pageFiles);
+        EXPECT_EQ(joinedAtBars(g.HostPageFiles), c.pageFiles);
         // The Export button shows the hand-back picture in add-in mode, its own export picture otherwise.
         const std::string shown = form.Command8.Picture().path;
         EXPECT_TRUE(

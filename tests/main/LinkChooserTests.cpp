@@ -32,7 +32,7 @@ protected:
 
 TEST_F(LinkChooser, OpensWithTheCurrentLinkAndListsPageFilesNoneAndOpenPages) {
     program->aModule.LinkURL = "http://current.example/";
-    program->aModule.HostPageFiles = "index.htm|about.htm";
+    program->aModule.HostPageFiles = {"index.htm", "about.htm"};
     inspect([](frmURL& f) {
         EXPECT_EQ(f.Caption(), "Select URL");
         EXPECT_EQ(f.txtURL.Text(), "http://current.example/");

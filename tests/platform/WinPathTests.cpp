@@ -136,6 +136,24 @@ TEST(WinPath, SplitsAfterTheLastSeparator) {
     }
 }
 
+TEST(WinPath, JoinsANameToAFolderWithOneSeparator) {
+    struct Case {
+        const char* folder;
+        const char* name;
+        const char* path;
+    } cases[] = {
+        {"C:\\web", "a.htm", "C:\\web\\a.htm"},
+        {"C:\\web\\", "a.htm", "C:\\web\\a.htm"},
+        {"C:\\web/", "a.htm", "C:\\web/a.htm"}, // either separator closes a folder
+        {"C:\\", "a.htm", "C:\\a.htm"},
+        {"", "a.htm", "a.htm"},
+        {"C:\\web", "GLWDATA/clip.swf", "C:\\web\\GLWDATA/clip.swf"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(joinSystemPath(c.folder, c.name), c.path) << c.folder << " + " << c.name;
+    }
+}
+
 TEST(WinPath, CaseInsensitiveOrderFoldsLettersOnly) {
     EXPECT_TRUE(base::iequals("CLIP.SWF", "clip.swf"));
     EXPECT_FALSE(base::iequals("clip.swf", "clip.swf "));
