@@ -34,6 +34,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProcess>
+#include <QTime>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -332,6 +333,13 @@ double thumbnailsStart(const char* program, const QString& folder, const std::ve
     return ok ? seconds : -1;
 }
 
+// What is measured from now on, on the error output with the time: for a profiler or a tracer attached
+// to the processes meanwhile.
+void phase(const char* what) {
+    std::fprintf(stderr, "bench: %s: %s\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))),
+                 what);
+}
+
 void report(const char* what, const std::string& value, const std::string& bound, bool ok) {
     std::printf("  %-44s %14s   bound %-10s %s\n", what, value.c_str(), bound.c_str(), ok ? "within" : "OVER");
 }
@@ -574,6 +582,7 @@ int main(int argc, char** argv) {
     std::string emptyParts, stillParts;
     if (fs::exists(library / "blank.swf") && showStill({blank})) {
         spin(1500);
+        phase("a page of empty cells");
         emptyCores = idleCores(idleSeconds, &emptyParts);
     }
     const std::vector<fs::path> still = stillClips(clips);
@@ -591,6 +600,7 @@ int main(int argc, char** argv) {
     }
     if (!stillFiles.empty() && showStill(stillFiles)) {
         spin(1500);
+        phase("a page of still clips");
         stillCores = idleCores(idleSeconds, &stillParts);
     }
     showPage(0);
@@ -598,6 +608,7 @@ int main(int argc, char** argv) {
 
     // The edit view with a still preview over the cells, then with a clip playing.
     double stillPreviewCores = -1;
+    std::string stillPreviewParts;
     preview->show();
     preview->raise();
     if (!stillFiles.empty() || fs::exists(library / "blank.swf")) {
@@ -607,7 +618,8 @@ int main(int argc, char** argv) {
         runUntil([&] { return drawn; }, 30000);
         QObject::disconnect(connection);
         spin(1500);
-        stillPreviewCores = idleCores(idleSeconds);
+        phase("a still preview over the cells");
+        stillPreviewCores = idleCores(idleSeconds, &stillPreviewParts);
     }
 
     // The edit view: the preview plays a clip over the cells.
@@ -663,7 +675,7 @@ int main(int argc, char** argv) {
     idle("CPU, page of 12 empty cells", emptyCores, emptyParts);
     idle("CPU, page of 12 still clips", stillCores, stillParts);
     std::printf("    (%zu still clips among the library's, the rest boxes made here)\n", still.size());
-    idle("CPU, edit view with a still preview", stillPreviewCores, {});
+    idle("CPU, edit view with a still preview", stillPreviewCores, stillPreviewParts);
     char ratio[64];
     std::snprintf(ratio, sizeof ratio, "%.2fx", cpuAfterLast / std::max(cpuAfterFirst, 1e-6));
     report("CPU after the last page change / after the 1st", ratio, "1.10x", cpuAfterLast <= cpuAfterFirst * 1.1);

@@ -25,10 +25,19 @@ html, body { margin: 0; padding: 0; width: 100%; height: 100%; overflow: hidden;
 window.RufflePlayer = window.RufflePlayer || {};
 window.RufflePlayer.config = { polyfills: false, publicPath: "./" };
 // A page that only draws posters plays no sound: without an audio context the player keeps its sound
-// to itself, and each new movie starts faster.
+// to itself, and each new movie starts faster. Otherwise each sound output the player makes is kept in
+// audioContexts, made here before the player's script can take the constructor.
+const audioContexts = new Set();
 if (@SILENT@) {
   window.AudioContext = undefined;
   window.webkitAudioContext = undefined;
+} else if (window.AudioContext) {
+  window.AudioContext = window.webkitAudioContext = class extends window.AudioContext {
+    constructor(...args) {
+      super(...args);
+      audioContexts.add(this);
+    }
+  };
 }
 </script>
 <script nonce="@NONCE@" src="ruffle.js"></script>
@@ -172,6 +181,25 @@ if (@SILENT@) {
   const stage = document.getElementById("stage");
   let held = false; // the host wants every player stopped (suspend) once its first frame is drawn
 
+  // The page's sound outputs (its player makes one per movie, see audioContexts). While no movie of the page plays they are
+  // suspended: a running output keeps the engine's audio threads busy rendering silence, which costs a
+  // still movie or a stopped one a tenth of a core. Closed ones are let go.
+  function updateSound() {
+    let playing = false;
+    for (const slot of slots.values()) {
+      if (slot.player && !slot.stopped && !slot.hidden && !held)
+        playing = true;
+    }
+    for (const context of Array.from(audioContexts)) {
+      if (context.state === "closed")
+        audioContexts.delete(context);
+      else if (playing && context.state === "suspended")
+        context.resume().catch(() => {});
+      else if (!playing && context.state === "running")
+        context.suspend().catch(() => {});
+    }
+  }
+
   // A slot is one player's place on the page: slot 0 fills the page unless given a rectangle; a page of
   // thumbnails has one slot per cell, each at its rectangle.
   const slots = new Map();
@@ -219,6 +247,7 @@ if (@SILENT@) {
     slot.stopped = true;
     slot.stoppedSize = sizeOf(slot);
     park(canvasOf(slot.player));
+    updateSound();
   }
 
   // A still movie runs again: for another movie, or (again: true) to draw its picture anew at another
@@ -229,6 +258,7 @@ if (@SILENT@) {
     slot.stopped = false;
     const canvas = canvasOf(slot.player);
     unpark(canvas);
+    updateSound();
     if (!again)
       return;
     drawnCanvases.delete(canvas);
@@ -264,6 +294,7 @@ if (@SILENT@) {
     slot.stopped = false;
     slot.onParsed = null;
     stopChecking(slot);
+    updateSound();
   }
 
   function ensurePlayer(slot) {
@@ -400,6 +431,7 @@ if (@SILENT@) {
         if (timing)
           message.timing = timing.join(", ");
         post(message);
+        updateSound();
       };
       const start = (bytes) => {
         if (gen !== slot.generation)
@@ -428,6 +460,7 @@ if (@SILENT@) {
           afterCallbacks.add(slot.check);
         };
         slot.playing = gen;
+        updateSound();
         config.data = bytes;
         return api.load(config);
       };
@@ -462,6 +495,7 @@ if (@SILENT@) {
           slot.player.ruffle().resume();
       }
       redrawStill(slot);
+      updateSound();
     },
     // Lets a slot's player go (its clock wakes the page at every display frame even when stopped) and
     // removes the slot; with no number, lets every slot's player go.
@@ -484,6 +518,7 @@ if (@SILENT@) {
         if (slot.player)
           slot.player.ruffle().suspend();
       }
+      updateSound();
     },
     resume() {
       held = false;
@@ -494,6 +529,7 @@ if (@SILENT@) {
           slot.player.ruffle().resume();
         redrawStill(slot);
       }
+      updateSound();
     },
   };
 

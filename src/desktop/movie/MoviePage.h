@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <map>
 #include <optional>
+#include <string>
 
 namespace glw::qt::movie {
 
@@ -33,6 +35,26 @@ struct PageLoad {
 
 // "#RRGGBB" in upper case, or empty for anything else (the movie's own background).
 QString backgroundOf(const QString& colour);
+
+// A movie's variables ("a=1&b=2", from its Movie text and FlashVars) followed by those set since, each name
+// and value URL-encoded as FlashVars carry them. The pairs hold QString or UTF-8 std::string.
+inline QString asText(const QString& text) {
+    return text;
+}
+inline QString asText(const std::string& text) {
+    return QString::fromStdString(text);
+}
+template <typename Pairs> QString joinVariables(const QString& variables, const Pairs& extra) {
+    QString joined = variables;
+    for (const auto& [name, value] : extra) {
+        if (!joined.isEmpty()) {
+            joined += QLatin1Char('&');
+        }
+        joined += QString::fromLatin1(QUrl::toPercentEncoding(asText(name))) + QLatin1Char('=') +
+                  QString::fromLatin1(QUrl::toPercentEncoding(asText(value)));
+    }
+    return joined;
+}
 
 // Reads a movie for a load: its file URL, bytes and whether it is still. Nothing (the view shows only its
 // background) when the file cannot be read or does not start like a SWF movie; a movie above 32 MiB keeps

@@ -44,23 +44,6 @@ QString scaleName(int scaleMode) {
     }
 }
 
-namespace {
-
-// The movie's variables with the ones set since, each value URL-encoded as FlashVars carry them.
-QString joinVariables(const QString& variables, const std::vector<std::pair<QString, QString>>& extra) {
-    QString joined = variables;
-    for (const auto& [name, value] : extra) {
-        if (!joined.isEmpty()) {
-            joined += QLatin1Char('&');
-        }
-        joined += QString::fromLatin1(QUrl::toPercentEncoding(name)) + QLatin1Char('=') +
-                  QString::fromLatin1(QUrl::toPercentEncoding(value));
-    }
-    return joined;
-}
-
-} // namespace
-
 MovieView::MovieView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

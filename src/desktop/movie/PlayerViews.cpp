@@ -3,6 +3,7 @@
 #include "PlayerViews.h"
 
 #include "MovieEngine.h"
+#include "MoviePage.h"
 #include "MoviePlayer.h"
 #include "PlayerFiles.h"
 #include "base/Ascii.h"
@@ -23,20 +24,6 @@
 namespace glw::qt::movie {
 
 namespace {
-
-// The movie's variables as the player takes them: those of the Movie text and FlashVars, then those the
-// program set in the running movie (a panel's "txtTitle"), URL-encoded.
-QString variablesOf(const forms::FlashPlayer& player, const QString& fromSource) {
-    QString variables = fromSource;
-    for (const auto& [name, value] : player.variables()) {
-        if (!variables.isEmpty()) {
-            variables += u'&';
-        }
-        variables += QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(name))) + u'=' +
-                     QString::fromUtf8(QUrl::toPercentEncoding(QString::fromStdString(value)));
-    }
-    return variables;
-}
 
 class LiveMovieView : public qt::ControlView {
 public:
@@ -116,7 +103,7 @@ protected:
         }
         PosterRequest request;
         request.hostPath = source.hostPath;
-        request.variables = variablesOf(m_player, source.variables);
+        request.variables = joinVariables(source.variables, m_player.variables());
         request.size = widget->size();
         request.scaleMode = m_player.ScaleMode;
         request.background = QString::fromStdString(m_player.BGColor);
@@ -158,7 +145,7 @@ protected:
         const auto source = movieSource(m_player.Movie(), m_player.FlashVars());
         MovieSheet::CellMovie movie;
         movie.hostPath = source.hostPath;
-        movie.variables = variablesOf(m_player, source.variables);
+        movie.variables = joinVariables(source.variables, m_player.variables());
         movie.scaleMode = m_player.ScaleMode;
         movie.background = QString::fromStdString(m_player.BGColor);
         auto* sheet = widget->parentWidget()

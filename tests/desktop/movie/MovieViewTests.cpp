@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 #ifdef GLW_HAVE_SWFMAKER
 #include "swfmaker/Clips.h"
@@ -416,6 +418,46 @@ TEST_F(MovieViewTest, SuspendedViewStaysStoppedWhenShownAgain) {
     spin(700);
     EXPECT_EQ(commands.count(), stopped);
     EXPECT_TRUE(view->isSuspended());
+}
+
+// Waits until the states of the view's sound outputs, as its page lists them ("running,closed"), satisfy
+// want; last holds the latest list.
+bool waitForSound(MovieView& view, const std::function<bool(const QString&)>& want, QString& last) {
+    QWebEnginePage* page = view.findChild<QWebEngineView*>()->page();
+    auto states = std::make_shared<QString>();
+    auto asked = std::make_shared<bool>(false);
+    const bool met = waitFor([&] {
+        if (!*asked) {
+            *asked = true;
+            page->runJavaScript(QStringLiteral("Array.from(audioContexts, (c) => c.state).join()"),
+                                [states, asked](const QVariant& v) {
+                                    *states = v.toString();
+                                    *asked = false;
+                                });
+        }
+        return want(*states);
+    });
+    last = *states;
+    return met;
+}
+
+// A movie that plays keeps its sound output running; one that stands still (or is stopped) lets it rest,
+// or the engine's audio threads keep rendering silence.
+TEST_F(MovieViewTest, SoundOutputRestsWhileNoMovieMoves) {
+    const auto resting = [](const QString& s) { return s.contains(u"suspended") && !s.contains(u"running"); };
+    const auto running = [](const QString& s) { return s.contains(u"running"); };
+    const Bytes still =
+        movie(200, 100, 12,
+              {setBackgroundColor(kBlue), defineRectangle(1, 50, 0, 100, 100, kRed), placeObject(1, 1), showFrame()});
+    QString states;
+    ASSERT_TRUE(loadAndWaitForFrame(QString::fromStdString(writeMovie(dir, "still.swf", still))));
+    EXPECT_TRUE(waitForSound(*view, resting, states)) << states.toStdString();
+    ASSERT_TRUE(loadAndWaitForFrame(QString::fromStdString(writeMovie(dir, "band.swf", bandMovie()))));
+    EXPECT_TRUE(waitForSound(*view, running, states)) << states.toStdString();
+    view->suspend();
+    EXPECT_TRUE(waitForSound(*view, resting, states)) << states.toStdString();
+    view->resume();
+    EXPECT_TRUE(waitForSound(*view, running, states)) << states.toStdString();
 }
 
 #ifdef GLW_HAVE_SWFMAKER
