@@ -181,9 +181,9 @@ if (@SILENT@) {
   const stage = document.getElementById("stage");
   let held = false; // the host wants every player stopped (suspend) once its first frame is drawn
 
-  // The page's sound outputs (its player makes one per movie, see audioContexts). While no movie of the page plays they are
-  // suspended: a running output keeps the engine's audio threads busy rendering silence, which costs a
-  // still movie or a stopped one a tenth of a core. Closed ones are let go.
+  // The page's sound outputs (its player makes one per movie, see audioContexts). While no movie of the
+  // page plays they are suspended: a running output keeps the engine's audio threads busy rendering
+  // silence, which costs a still movie or a stopped one a tenth of a core. Closed ones are let go.
   function updateSound() {
     let playing = false;
     for (const slot of slots.values()) {
