@@ -9,6 +9,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace glw::formats;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    // The add-in's reading of sizes and variables takes any text without failing.
+    const FlashPlacement placement = readFlashPlacement(bytes);
+    if (placement.width < 1 || placement.height < 1) {
+        std::abort();
+    }
     auto tag = readObjectTag(bytes);
     if (!tag) {
         return 0;

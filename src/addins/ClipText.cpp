@@ -198,30 +198,4 @@ Result<ClipReply> readClipReply(const std::string& text, const std::string& work
     return reply;
 }
 
-FlashPlacement readFlashPlacement(const std::string& tag) {
-    std::string sizes = tag;
-    for (char& c : sizes) {
-        if (c == '%') {
-            c = ' ';
-        }
-    }
-    auto readSize = [&](const char* name, int fallback) {
-        double value = 0;
-        try {
-            value = vb::Val(common::GetBetween(sizes, name, " "));
-        } catch (...) {
-            value = 0;
-        }
-        if (!std::isfinite(value) || value < 1 || value > 100000) {
-            return fallback;
-        }
-        return int(value);
-    };
-    FlashPlacement placement;
-    placement.height = readSize("HEIGHT=", kDefaultMovieHeight);
-    placement.width = readSize("WIDTH=", kDefaultMovieWidth);
-    placement.variables = common::GetBetween(tag, "flashvars=\"", "\"");
-    return placement;
-}
-
 } // namespace glw::addins

@@ -4,6 +4,7 @@
 
 #include "base/Result.h"
 #include "formats/ClipText.h"
+#include "formats/ObjectTag.h"
 
 #include <string>
 #include <vector>
@@ -70,16 +71,10 @@ struct ClipReply {
 // is: such a reply is read, and its copy reports the missing file.
 Result<ClipReply> readClipReply(const std::string& text, const std::string& workingFolder);
 
-// The movie size and variables of a reply's tag. The sizes are read with every "%" taken as a blank (a
-// percentage counts as its number); a size of 0 or less gets the default 550 by 400. The variables are read
-// from the tag as it stands.
-struct FlashPlacement {
-    int width = 0;
-    int height = 0;
-    std::string variables;
-};
-inline constexpr int kDefaultMovieWidth = 550;
-inline constexpr int kDefaultMovieHeight = 400;
-FlashPlacement readFlashPlacement(const std::string& tag);
+// The movie size and variables of a reply's tag, read as the object tag's format reads them.
+using formats::FlashPlacement;
+using formats::kDefaultMovieHeight;
+using formats::kDefaultMovieWidth;
+using formats::readFlashPlacement;
 
 } // namespace glw::addins

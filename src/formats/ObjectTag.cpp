@@ -1,7 +1,12 @@
 // The OBJECT/EMBED tag: one table of its pieces, which the writer joins and the reader matches.
 #include "formats/ObjectTag.h"
 
+#include "vb/VbError.h"
+#include "vb/VbText.h"
+
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace glw::formats {
 
@@ -195,6 +200,28 @@ Result<ObjectTag> readObjectTag(std::string_view text) {
         return makeError(ErrorCode::Malformed, "text after the tag", pos);
     }
     return tag;
+}
+
+FlashPlacement readFlashPlacement(std::string_view tag) {
+    std::string sizes(tag);
+    std::replace(sizes.begin(), sizes.end(), '%', ' ');
+    const auto readSize = [&](std::string_view name, int fallback) {
+        double value = 0;
+        try {
+            value = vb::Val(vb::textBetween(sizes, name, " "));
+        } catch (const vb::RuntimeError&) {
+            value = 0; // the run-time error of a number out of range
+        }
+        if (!std::isfinite(value) || value < 1 || value > 100000) {
+            return fallback;
+        }
+        return int(value);
+    };
+    FlashPlacement placement;
+    placement.height = readSize("HEIGHT=", kDefaultMovieHeight);
+    placement.width = readSize("WIDTH=", kDefaultMovieWidth);
+    placement.variables = vb::textBetween(tag, "flashvars=\"", "\"");
+    return placement;
 }
 
 } // namespace glw::formats

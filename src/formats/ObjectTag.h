@@ -37,4 +37,17 @@ Result<std::string> writeObjectTag(const ObjectTag& tag);
 // layout, or two copies of a value that differ). Never throws.
 Result<ObjectTag> readObjectTag(std::string_view text);
 
+// The movie size and variables that the presentation add-in takes from a reply's tag, whatever wrote it.
+// The sizes are read with every "%" taken as a blank (a percentage counts as its number); a size that is
+// missing, not a number, below 1 or above 100000 gets the default 550 by 400. The variables are read from
+// the tag as it stands. Never fails.
+struct FlashPlacement {
+    int width = 0;
+    int height = 0;
+    std::string variables;
+};
+inline constexpr int kDefaultMovieWidth = 550;
+inline constexpr int kDefaultMovieHeight = 400;
+FlashPlacement readFlashPlacement(std::string_view tag);
+
 } // namespace glw::formats

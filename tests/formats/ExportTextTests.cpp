@@ -130,6 +130,32 @@ TEST(ObjectTag, WritesAndReadsEachCaseBothWays) {
     }
 }
 
+// The presentation add-in reads a written tag's size and variables as the tag holds them.
+TEST(ObjectTag, TheAddInsPlacementOfEachWrittenTagIsItsValues) {
+    const struct {
+        ObjectTag values;
+        int width, height;
+    } cases[] = {
+        {kTagValues, 550, 400},
+        {[] {
+             ObjectTag t = kTagValues;
+             t.width = "100%";
+             t.height = "75%";
+             t.flashVars = "DT=";
+             return t;
+         }(),
+         100, 75},
+    };
+    for (const auto& c : cases) {
+        auto written = writeObjectTag(c.values);
+        ASSERT_TRUE(written.ok()) << written.error().detail;
+        const FlashPlacement placement = readFlashPlacement(*written);
+        EXPECT_EQ(placement.width, c.width) << *written;
+        EXPECT_EQ(placement.height, c.height) << *written;
+        EXPECT_EQ(placement.variables, c.values.flashVars) << *written;
+    }
+}
+
 TEST(ObjectTag, RefusesValuesThatEndTheirPlaceAndReadsOnlyItsOwnLayout) {
     const std::pair<const char*, void (*)(ObjectTag&)> spoilt[] = {
         {"a quote in the movie", [](ObjectTag& t) { t.movie = "a\"b.swf"; }},
