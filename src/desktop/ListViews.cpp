@@ -11,6 +11,7 @@
 #include "platform/WinPath.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -105,6 +106,7 @@ protected:
             }
             user("dblclick " + m_list.fullName(), [this] { m_list.userDblClick(); });
         });
+        list->installEventFilter(this);
         m_shown.clear();
         return list;
     }
@@ -121,11 +123,20 @@ protected:
         }
     }
     void settleOwn() override {
-        if (m_entriesPending) {
+        // A list that is hidden (itself or its frame) takes its entries when it shows: a category of
+        // 10,000 clips fills the hidden lists of the listing on every switch.
+        if (m_entriesPending && m_widget->isVisibleTo(m_widget->window())) {
             m_entriesPending = false;
             showEntries();
             showIndex();
         }
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched == m_widget && m_control && m_entriesPending) {
+            const QSignalBlocker quiet(m_widget.data());
+            settleOwn();
+        }
+        return false;
     }
     long defaultBackColor() const override { return forms::kWindowBackground; }
 

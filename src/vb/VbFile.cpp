@@ -112,25 +112,11 @@ std::string lastComponent(const std::string& hostPath) {
 // Read-only as the user sees it: the permission check for a normal user (it knows group, ACLs and read-only
 // mounts); for root, who may write anything, the absence of every write bit, so that a folder marked
 // read-only stays read-only in every account.
-bool isReadOnly(int dirFd, const char* name, const struct stat& st) {
-    if (::geteuid() == 0) {
+bool isReadOnly(int dirFd, const char* name, const struct stat& st, bool root = ::geteuid() == 0) {
+    if (root) {
         return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     }
     return ::faccessat(dirFd, name, W_OK, AT_EACCESS) != 0;
-}
-
-int attributesOf(int dirFd, const char* name, const struct stat& st, std::string_view shownName) {
-    int attributes = 0;
-    if (S_ISDIR(st.st_mode)) {
-        attributes |= vbDirectory;
-    }
-    if (isHiddenName(shownName)) {
-        attributes |= vbHidden;
-    }
-    if (isReadOnly(dirFd, name, st)) {
-        attributes |= vbReadOnly;
-    }
-    return attributes;
 }
 
 bool matchFrom(std::string_view name, std::string_view pattern) {
@@ -157,20 +143,43 @@ bool matchFrom(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
+int attributesOf(int dirFd, const char* name, const struct stat& st, std::string_view shownName,
+                 bool root = ::geteuid() == 0) {
+    int attributes = 0;
+    if (S_ISDIR(st.st_mode)) {
+        attributes |= vbDirectory;
+    }
+    if (isHiddenName(shownName)) {
+        attributes |= vbHidden;
+    }
+    if (isReadOnly(dirFd, name, st, root)) {
+        attributes |= vbReadOnly;
+    }
+    return attributes;
+}
+
 struct Listed {
     std::string name;
     int attributes = 0;
 };
 
-// The entries of a host folder that a Dir with `attributes` returns and that match `pattern`.
-std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view pattern, int attributes) {
+// Whether a listing marks its entries read-only: that costs a look at each entry, which a listing of
+// names does without.
+enum class ReadOnlyMarks { Skip, Mark };
+
+// The entries of a host folder that a Dir with `attributes` returns and that match `pattern`. An entry is
+// looked at (stat) only where the folder's listing leaves its kind open (a link, a file system that does
+// not say) or where read-only marks are asked for; a folder of 10,000 clips is then one read of the folder.
+std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view pattern, int attributes,
+                               ReadOnlyMarks marks) {
     std::vector<Listed> found;
     DIR* dir = ::opendir(hostFolder.c_str());
     if (!dir) {
         return found;
     }
-    int dirFd = ::dirfd(dir);
-    bool atRoot = hostFolder.find_first_not_of('/') == std::string::npos;
+    const int dirFd = ::dirfd(dir);
+    const bool atRoot = hostFolder.find_first_not_of('/') == std::string::npos;
+    const bool root = ::geteuid() == 0;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view name = entry->d_name;
         if (!platform::isRepresentableName(name) || !matchesFilePattern(name, pattern)) {
@@ -182,14 +191,21 @@ std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view p
             }
             continue;
         }
+        const bool known = entry->d_type == DT_REG || entry->d_type == DT_DIR;
+        bool folder = entry->d_type == DT_DIR;
         struct stat st {};
-        if (::fstatat(dirFd, entry->d_name, &st, 0) != 0) { // a link to nothing is no file
-            continue;
+        if (!known || marks == ReadOnlyMarks::Mark) {
+            if (::fstatat(dirFd, entry->d_name, &st, 0) != 0) { // a link to nothing is no file
+                continue;
+            }
+            if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) {
+                continue;
+            }
+            folder = S_ISDIR(st.st_mode);
         }
-        if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) {
-            continue;
-        }
-        int entryAttributes = attributesOf(dirFd, entry->d_name, st, name);
+        const int entryAttributes = marks == ReadOnlyMarks::Mark
+                                        ? attributesOf(dirFd, entry->d_name, st, name, root)
+                                        : (folder ? vbDirectory : 0) | (isHiddenName(name) ? vbHidden : 0);
         if ((entryAttributes & vbDirectory) && !(attributes & vbDirectory)) {
             continue;
         }
@@ -340,7 +356,7 @@ std::vector<std::string> DirList(std::string_view pattern, int attributes) {
     if (hostFolder.empty()) {
         return names;
     }
-    for (Listed& entry : listFolder(hostFolder, namePattern, attributes)) {
+    for (Listed& entry : listFolder(hostFolder, namePattern, attributes, ReadOnlyMarks::Skip)) {
         names.push_back(std::move(entry.name));
     }
     return names;
@@ -369,7 +385,7 @@ void Kill(std::string_view pattern) {
     if (hostFolder.empty() || !base::isFolder(hostFolder)) {
         raiseNumber(ErrPathNotFound, pattern);
     }
-    std::vector<Listed> files = listFolder(hostFolder, namePattern, vbNormal);
+    std::vector<Listed> files = listFolder(hostFolder, namePattern, vbNormal, ReadOnlyMarks::Mark);
     if (files.empty()) {
         raiseNumber(ErrFileNotFound, pattern);
     }

@@ -121,6 +121,18 @@ TEST_F(ListingTest, ListsByPatternAndAttributesSortedWithoutCase) {
     }
 }
 
+TEST_F(ListingTest, LinksAreListedAsWhatTheyNameAndOtherEntriesNotAtAll) {
+    // The folder's listing tells files and folders apart by itself; links and entries of other kinds are
+    // looked at before they are listed.
+    std::filesystem::create_symlink("CLIP.SWF", m_dir.host("Cats/link.swf"));
+    std::filesystem::create_symlink("Animals", m_dir.host("Cats/linked"));
+    std::filesystem::create_symlink("gone.swf", m_dir.host("Cats/dangling.swf"));
+    ASSERT_EQ(::mkfifo(m_dir.host("Cats/pipe.swf").c_str(), 0644), 0);
+    EXPECT_EQ(DirList(cats() + "*.swf", vbNormal), (std::vector<std::string>{"CLIP.SWF", "link.swf", "ro.swf"}));
+    EXPECT_EQ(DirList(cats() + "l*", vbDirectory), (std::vector<std::string>{"link.swf", "linked"}));
+    EXPECT_EQ(DirList(cats() + "l*", vbNormal), (std::vector<std::string>{"link.swf"}));
+}
+
 TEST_F(ListingTest, FoldersThatCannotBeListedGiveNothing) {
     EXPECT_THAT(DirList(m_dir.system("missing\\*.*"), vbDirectory), IsEmpty());
     EXPECT_THAT(DirList(cats() + "plain.txt\\*", vbDirectory), IsEmpty()); // through a file
