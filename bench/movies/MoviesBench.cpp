@@ -545,6 +545,17 @@ int main(int argc, char** argv) {
     };
     const double firstChanges = mean(changes.begin(), changes.begin() + long(tenth));
     const double lastChanges = mean(changes.end() - long(tenth), changes.end());
+    // The slowest changes by their number, to tell a change that is slow now and then from one that grows.
+    std::vector<std::size_t> slowest(changes.size());
+    for (std::size_t i = 0; i < slowest.size(); ++i) {
+        slowest[i] = i;
+    }
+    std::sort(slowest.begin(), slowest.end(), [&](std::size_t a, std::size_t b) { return changes[a] > changes[b]; });
+    std::string slowestChanges;
+    for (std::size_t i = 0; i < std::min<std::size_t>(5, slowest.size()); ++i) {
+        slowestChanges +=
+            (i ? ", " : "") + fixed(changes[slowest[i]], "s") + " (" + std::to_string(slowest[i] + 1) + ")";
+    }
     std::sort(changes.begin(), changes.end());
 
     // The page plays.
@@ -686,6 +697,8 @@ int main(int argc, char** argv) {
     std::printf("    first tenth %s, last tenth %s (of %d changes)\n", fixed(firstChanges, "s").c_str(),
                 fixed(lastChanges, "s").c_str(), pages);
     report("page change, slowest", fixed(changes.back(), "s"), "0.5 s", changes.back() <= 0.5);
+    std::printf("    the slowest (change number): %s; 90th percentile %s\n", slowestChanges.c_str(),
+                fixed(changes[changes.size() * 9 / 10], "s").c_str());
     std::printf("  CPU while playing, by process: %s\n", playingParts.c_str());
     std::printf("  memory while playing, by process (MiB): %s\n", playing.parts.c_str());
     std::printf("  CPU while minimised, by process: %s; hidden: %s\n", minimisedParts.c_str(), hiddenParts.c_str());

@@ -239,6 +239,33 @@ TEST_F(DriverTest, ListsFilledInOneTurnAreShownInOnePass) {
     EXPECT_EQ(form.listClicks, 1); // the runtime's own Click for the mark, and none from the widget
 }
 
+// A hidden list (the listing's lists of 10,000 clips) takes its entries when it shows, in one pass, with
+// its mark among them.
+TEST_F(DriverTest, AHiddenListTakesItsEntriesWhenItShows) {
+    auto& form = open<TestForm>();
+    QListWidget* list = widget<QListWidget>(form.lstItems);
+    ASSERT_NE(list, nullptr);
+    int inserts = 0;
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, [&] { ++inserts; });
+    form.lstItems.Visible = false;
+    form.lstItems.Clear();
+    for (int i = 0; i < 2000; ++i) {
+        form.lstItems.AddItem("entry " + std::to_string(i));
+    }
+    form.lstItems.ListIndex = 1500;
+    settle();
+    EXPECT_EQ(list->count(), 4);
+    EXPECT_EQ(inserts, 0);
+
+    form.lstItems.Visible = true;
+    settle();
+    ASSERT_EQ(list->count(), 2000);
+    EXPECT_EQ(list->item(1999)->text(), "entry 1999");
+    EXPECT_EQ(list->currentRow(), 1500);
+    EXPECT_EQ(inserts, 1);
+    EXPECT_EQ(form.listClicks, 1); // the runtime's own Click for the mark, and none from the widget
+}
+
 // A value set from code shows in the widget at once; the runtime raises its own event for it (as the
 // original does) and the widget's update raises no second one.
 struct FromCodeCase {
