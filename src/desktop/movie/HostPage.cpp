@@ -22,6 +22,10 @@ html, body { margin: 0; padding: 0; width: 100%; height: 100%; overflow: hidden;
 .slot > * { display: block; width: var(--player-width, 100%); height: var(--player-height, 100%); }
 </style>
 <script nonce="@NONCE@">
+// The player asks for the gamepads at every frame it runs, and the first asking starts the engine's
+// polling of the devices, sixty times a second for as long as the program runs, in its own process: most
+// of what a page of still cells cost. A movie has no gamepad, and the player gets none.
+Navigator.prototype.getGamepads = () => [];
 window.RufflePlayer = window.RufflePlayer || {};
 window.RufflePlayer.config = { polyfills: false, publicPath: "./" };
 // A page that only draws posters plays no sound: without an audio context the player keeps its sound

@@ -13,6 +13,8 @@
 #endif
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 namespace glw::qt::movie::test {
@@ -458,6 +460,27 @@ TEST_F(MovieViewTest, SoundOutputRestsWhileNoMovieMoves) {
     EXPECT_TRUE(waitForSound(*view, resting, states)) << states.toStdString();
     view->resume();
     EXPECT_TRUE(waitForSound(*view, running, states)) << states.toStdString();
+}
+
+// The names of this process's threads.
+std::vector<std::string> threadNames() {
+    std::vector<std::string> names;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The player asks for the gamepads at every frame; the engine would then poll the devices sixty times a
+// second in this process for as long as it runs, movies playing or not.
+TEST_F(MovieViewTest, APlayingMovieStartsNoGamepadPolling) {
+    ASSERT_TRUE(loadAndWaitForFrame(QString::fromStdString(writeMovie(dir, "band.swf", bandMovie()))));
+    waitFor([] { return false; }, 1000); // a second of frames
+    const std::vector<std::string> names = threadNames();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Gamepad polling"), 0);
 }
 
 #ifdef GLW_HAVE_SWFMAKER
