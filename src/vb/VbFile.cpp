@@ -119,6 +119,21 @@ bool isReadOnly(int dirFd, const char* name, const struct stat& st, bool root = 
     return ::faccessat(dirFd, name, W_OK, AT_EACCESS) != 0;
 }
 
+int attributesOf(int dirFd, const char* name, const struct stat& st, std::string_view shownName,
+                 bool root = ::geteuid() == 0) {
+    int attributes = 0;
+    if (S_ISDIR(st.st_mode)) {
+        attributes |= vbDirectory;
+    }
+    if (isHiddenName(shownName)) {
+        attributes |= vbHidden;
+    }
+    if (isReadOnly(dirFd, name, st, root)) {
+        attributes |= vbReadOnly;
+    }
+    return attributes;
+}
+
 bool matchFrom(std::string_view name, std::string_view pattern) {
     // Iterative wildcard match with one back-tracking point (the last "*").
     std::size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
@@ -141,21 +156,6 @@ bool matchFrom(std::string_view name, std::string_view pattern) {
         ++p;
     }
     return p == pattern.size();
-}
-
-int attributesOf(int dirFd, const char* name, const struct stat& st, std::string_view shownName,
-                 bool root = ::geteuid() == 0) {
-    int attributes = 0;
-    if (S_ISDIR(st.st_mode)) {
-        attributes |= vbDirectory;
-    }
-    if (isHiddenName(shownName)) {
-        attributes |= vbHidden;
-    }
-    if (isReadOnly(dirFd, name, st, root)) {
-        attributes |= vbReadOnly;
-    }
-    return attributes;
 }
 
 struct Listed {
