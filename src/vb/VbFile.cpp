@@ -119,8 +119,7 @@ bool isReadOnly(int dirFd, const char* name, const struct stat& st, bool root = 
     return ::faccessat(dirFd, name, W_OK, AT_EACCESS) != 0;
 }
 
-int attributesOf(int dirFd, const char* name, const struct stat& st, std::string_view shownName,
-                 bool root = ::geteuid() == 0) {
+int attributesOf(int dirFd, const char* name, const struct stat& st, std::string_view shownName) {
     int attributes = 0;
     if (S_ISDIR(st.st_mode)) {
         attributes |= vbDirectory;
@@ -128,7 +127,7 @@ int attributesOf(int dirFd, const char* name, const struct stat& st, std::string
     if (isHiddenName(shownName)) {
         attributes |= vbHidden;
     }
-    if (isReadOnly(dirFd, name, st, root)) {
+    if (isReadOnly(dirFd, name, st)) {
         attributes |= vbReadOnly;
     }
     return attributes;
@@ -203,9 +202,10 @@ std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view p
             }
             folder = S_ISDIR(st.st_mode);
         }
-        const int entryAttributes = marks == ReadOnlyMarks::Mark
-                                        ? attributesOf(dirFd, entry->d_name, st, name, root)
-                                        : (folder ? vbDirectory : 0) | (isHiddenName(name) ? vbHidden : 0);
+        int entryAttributes = (folder ? vbDirectory : 0) | (isHiddenName(name) ? vbHidden : 0);
+        if (marks == ReadOnlyMarks::Mark && isReadOnly(dirFd, entry->d_name, st, root)) {
+            entryAttributes |= vbReadOnly;
+        }
         if ((entryAttributes & vbDirectory) && !(attributes & vbDirectory)) {
             continue;
         }
