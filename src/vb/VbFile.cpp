@@ -112,8 +112,8 @@ std::string lastComponent(const std::string& hostPath) {
 // Read-only as the user sees it: the permission check for a normal user (it knows group, ACLs and read-only
 // mounts); for root, who may write anything, the absence of every write bit, so that a folder marked
 // read-only stays read-only in every account.
-bool isReadOnly(int dirFd, const char* name, const struct stat& st, bool root = ::geteuid() == 0) {
-    if (root) {
+bool isReadOnly(int dirFd, const char* name, const struct stat& st) {
+    if (::geteuid() == 0) {
         return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     }
     return ::faccessat(dirFd, name, W_OK, AT_EACCESS) != 0;
@@ -178,7 +178,6 @@ std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view p
     }
     const int dirFd = ::dirfd(dir);
     const bool atRoot = hostFolder.find_first_not_of('/') == std::string::npos;
-    const bool root = ::geteuid() == 0;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view name = entry->d_name;
         if (!platform::isRepresentableName(name) || !matchesFilePattern(name, pattern)) {
@@ -203,7 +202,7 @@ std::vector<Listed> listFolder(const std::string& hostFolder, std::string_view p
             folder = S_ISDIR(st.st_mode);
         }
         int entryAttributes = (folder ? vbDirectory : 0) | (isHiddenName(name) ? vbHidden : 0);
-        if (marks == ReadOnlyMarks::Mark && isReadOnly(dirFd, entry->d_name, st, root)) {
+        if (marks == ReadOnlyMarks::Mark && isReadOnly(dirFd, entry->d_name, st)) {
             entryAttributes |= vbReadOnly;
         }
         if ((entryAttributes & vbDirectory) && !(attributes & vbDirectory)) {
