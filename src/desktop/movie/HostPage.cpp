@@ -32,6 +32,7 @@ window.RufflePlayer.config = { polyfills: false, publicPath: "./" };
 // to itself, and each new movie starts faster. Otherwise each sound output the player makes is kept in
 // audioContexts, made here before the player's script can take the constructor.
 const audioContexts = new Set();
+let soundChanged = () => {}; // the page's rule for its sound outputs, set once the page is laid out
 if (@SILENT@) {
   window.AudioContext = undefined;
   window.webkitAudioContext = undefined;
@@ -40,6 +41,10 @@ if (@SILENT@) {
     constructor(...args) {
       super(...args);
       audioContexts.add(this);
+      // An output starts running by itself a moment after it is made, and the player resumes its own:
+      // each change of state is held to the rule, or an output that started after it was looked at
+      // would render silence for a still movie from then on.
+      this.addEventListener("statechange", () => soundChanged());
     }
   };
 }
@@ -207,6 +212,7 @@ if (@SILENT@) {
   // A slot is one player's place on the page: slot 0 fills the page unless given a rectangle; a page of
   // thumbnails has one slot per cell, each at its rectangle.
   const slots = new Map();
+  soundChanged = updateSound;
   function slotOf(number) {
     let slot = slots.get(number);
     if (!slot) {

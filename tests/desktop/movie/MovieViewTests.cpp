@@ -422,25 +422,30 @@ TEST_F(MovieViewTest, SuspendedViewStaysStoppedWhenShownAgain) {
     EXPECT_TRUE(view->isSuspended());
 }
 
-// Waits until the states of the view's sound outputs, as its page lists them ("running,closed"), satisfy
-// want; last holds the latest list.
-bool waitForSound(MovieView& view, const std::function<bool(const QString&)>& want, QString& last) {
+// Waits until what `script` gives on the view's page satisfies want; last holds the latest answer.
+bool waitForScript(MovieView& view, const QString& script, const std::function<bool(const QString&)>& want,
+                   QString& last) {
     QWebEnginePage* page = view.findChild<QWebEngineView*>()->page();
-    auto states = std::make_shared<QString>();
+    auto answer = std::make_shared<QString>();
     auto asked = std::make_shared<bool>(false);
     const bool met = waitFor([&] {
         if (!*asked) {
             *asked = true;
-            page->runJavaScript(QStringLiteral("Array.from(audioContexts, (c) => c.state).join()"),
-                                [states, asked](const QVariant& v) {
-                                    *states = v.toString();
-                                    *asked = false;
-                                });
+            page->runJavaScript(script, [answer, asked](const QVariant& v) {
+                *answer = v.toString();
+                *asked = false;
+            });
         }
-        return want(*states);
+        return want(*answer);
     });
-    last = *states;
+    last = *answer;
     return met;
+}
+
+// Waits until the states of the view's sound outputs, as its page lists them ("running,closed"), satisfy
+// want; last holds the latest list.
+bool waitForSound(MovieView& view, const std::function<bool(const QString&)>& want, QString& last) {
+    return waitForScript(view, QStringLiteral("Array.from(audioContexts, (c) => c.state).join()"), want, last);
 }
 
 // A movie that plays keeps its sound output running; one that stands still (or is stopped) lets it rest,
@@ -454,6 +459,27 @@ TEST_F(MovieViewTest, SoundOutputRestsWhileNoMovieMoves) {
     QString states;
     ASSERT_TRUE(loadAndWaitForFrame(QString::fromStdString(writeMovie(dir, "still.swf", still))));
     EXPECT_TRUE(waitForSound(*view, resting, states)) << states.toStdString();
+    // An output that starts running after the page looked at it (one starts by itself a moment after it
+    // is made, and the player resumes its own) rests again while the movie stands still, once the view
+    // has settled too.
+    spin(1500);
+    view->findChild<QWebEngineView*>()->page()->runJavaScript(QStringLiteral(
+        "window.seenStates = [];"
+        "audioContexts.forEach((c) => { c.addEventListener('statechange', () => seenStates.push(c.state)); "
+        "c.resume(); })"));
+    const QString seen = QStringLiteral("seenStates.join() + '|' + Array.from(audioContexts, (c) => c.state).join()");
+    EXPECT_TRUE(waitForScript(
+        *view, seen, [&](const QString& s) { return !s.startsWith(u'|') && resting(s.section(u'|', 1)); }, states))
+        << states.toStdString();
+    // ... and stays so: the page and the player do not take turns at it.
+    QString settled;
+    EXPECT_TRUE(waitForScript(
+        *view, seen, [](const QString& s) { return !s.isEmpty(); }, settled));
+    spin(1500);
+    EXPECT_TRUE(waitForScript(
+        *view, seen, [](const QString& s) { return !s.isEmpty(); }, states));
+    EXPECT_EQ(states.toStdString(), settled.toStdString());
+    EXPECT_TRUE(resting(states.section(u'|', 1))) << states.toStdString();
     ASSERT_TRUE(loadAndWaitForFrame(QString::fromStdString(writeMovie(dir, "band.swf", bandMovie()))));
     EXPECT_TRUE(waitForSound(*view, running, states)) << states.toStdString();
     view->suspend();
